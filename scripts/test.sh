@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the sanitizer build and runs every test through CTest.
+# Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+# Tests need no display: Qt draws offscreen. Qt wants a private runtime folder.
+export QT_QPA_PLATFORM=offscreen
+if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -w "${XDG_RUNTIME_DIR}" ]; then
+  XDG_RUNTIME_DIR="$(mktemp -d /tmp/quorbel-xdg.XXXXXX)"
+  export XDG_RUNTIME_DIR
+fi
+chmod 700 "$XDG_RUNTIME_DIR"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+
+cmake --preset debug
+cmake --build --preset debug
+ctest --preset debug -j2

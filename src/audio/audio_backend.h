@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace quorbel {
+
+// How samples are stored in a sound's bytes.
+enum class SampleType { U8, S16, S24, S32, F32 };
+
+struct StreamFormat {
+    std::uint32_t sampleRate = 44100;
+    std::uint16_t channels = 2;
+    SampleType type = SampleType::S16;
+
+    std::size_t bytesPerSample() const {
+        switch (type) {
+            case SampleType::U8:
+                return 1;
+            case SampleType::S16:
+                return 2;
+            case SampleType::S24:
+                return 3;
+            default:
+                return 4;
+        }
+    }
+    std::size_t bytesPerFrame() const { return bytesPerSample() * channels; }
+    friend bool operator==(const StreamFormat&, const StreamFormat&) = default;
+};
+
+// A running playback. The audio thread reads the frames handed to startPlayback (they do
+// not move or change while the stream runs) through an atomic cursor.
+class PlaybackStream {
+  public:
+    virtual ~PlaybackStream() = default;
+    // Frames handed to the output so far, counted from the first frame of the span.
+    virtual std::uint64_t framesPlayed() const = 0;
+    // True once every frame has been played out.
+    virtual bool finished() const = 0;
+    // Output underruns seen so far (from the backend's status flags).
+    virtual std::uint64_t underruns() const = 0;
+    // Stops at once; framesPlayed() then stays where it was. Safe to call twice.
+    virtual void stop() = 0;
+};
+
+// A running capture. The audio thread writes into a lock-free single-producer/single-consumer
+// ring; the consumer (the device's worker or the UI thread) drains it with read().
+class CaptureStream {
+  public:
+    virtual ~CaptureStream() = default;
+    // Moves up to out.size() bytes (whole frames only) of captured audio into `out`, in the
+    // format asked of startCapture. Returns the byte count moved.
+    virtual std::size_t read(std::span<std::byte> out) = 0;
+    // Input overruns seen so far (from the backend's status flags or a full ring).
+    virtual std::uint64_t overruns() const = 0;
+    // Stops the capture; audio captured before stop() can still be read. Safe to call twice.
+    virtual void stop() = 0;
+};
+
+// The sound output and input the wave-audio device uses: PortAudio for real, a clock-driven
+// null backend in tests and when QUORBEL_AUDIO=null.
+class AudioBackend {
+  public:
+    virtual ~AudioBackend() = default;
+    // Starts playing `frames` (whole frames in `format`). Returns null and sets `error` to a
+    // printable text when it cannot (e.g. "no audio output device").
+    virtual std::unique_ptr<PlaybackStream> startPlayback(const StreamFormat& format,
+                                                          std::span<const std::byte> frames,
+                                                          std::string& error) = 0;
+    // Starts capturing in `format`. Returns null and sets `error` when it cannot (e.g. "no
+    // audio input device").
+    virtual std::unique_ptr<CaptureStream> startCapture(const StreamFormat& format,
+                                                        std::string& error) = 0;
+};
+
+}  // namespace quorbel

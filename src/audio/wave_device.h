@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/notify_sink.h"
+
+namespace quorbel {
+
+class AudioBackend;
+
+using DeviceId = std::uint32_t;
+
+// Result codes of device commands. 0 is success; every nonzero code has a printable text
+// (WaveDevices::errorText). The values callers depend on are kept stable.
+inline constexpr unsigned kDeviceOk = 0;
+inline constexpr unsigned kDeviceErrAlreadyOpen = 265;  // that element is already open
+
+enum class RecordMode { Insert, Overwrite };
+
+// The wave-audio device: a table of open devices keyed by a 32-bit id, each holding one sound
+// (format record + PCM bytes) in memory, a position and a mode. Commands mirror what the
+// editor relies on; lengths and positions are milliseconds. Public methods are called on the
+// UI thread; completion notices go through the NotifySink given to play/record.
+class WaveDevices {
+  public:
+    explicit WaveDevices(AudioBackend& backend);
+    ~WaveDevices();
+    WaveDevices(const WaveDevices&) = delete;
+    WaveDevices& operator=(const WaveDevices&) = delete;
+
+    // Opens `element` (a file path, or "" for a new empty sound). 0 and a new id at position
+    // 0, or an error code; kDeviceErrAlreadyOpen when that element is already open.
+    unsigned open(const std::string& element, DeviceId& id);
+    // Closes `id`; a running play or recording is aborted (notice 4). Harmless when closed.
+    unsigned close(DeviceId id);
+    unsigned setTimeFormatMilliseconds(DeviceId id);
+    unsigned length(DeviceId id, std::uint32_t& ms);
+    unsigned position(DeviceId id, std::uint32_t& ms);
+    // Plays from the current position to the end; returns at once. The end posts notice 1 to
+    // `notify`; a stop, seek or close posts 4; a new play or record posts 2 for the old one.
+    unsigned play(DeviceId id, NotifySink* notify);
+    unsigned stop(DeviceId id);
+    unsigned seekToStart(DeviceId id);
+    unsigned seekToEnd(DeviceId id);
+    unsigned seekTo(DeviceId id, std::uint32_t ms);
+    // Records from the default input at the current position until stopped; returns at once.
+    unsigned record(DeviceId id, RecordMode mode, NotifySink* notify);
+    // Writes the whole sound as a PCM RIFF WAVE file (fmt then data); a recording in progress
+    // is ended and included.
+    unsigned save(DeviceId id, const std::string& path);
+    // A printable text for any nonzero code.
+    std::string errorText(unsigned code) const;
+
+    // Moves running plays and recordings on: detects the end of a play, drains captured audio
+    // into the sound, and posts notices. The worker thread calls it; tests with a manual clock
+    // call it directly.
+    void service();
+    // Starts or stops the worker thread that calls service() every few milliseconds.
+    void startWorker();
+    void stopWorker();
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace quorbel

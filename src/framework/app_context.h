@@ -1,0 +1,19 @@
+#pragma once
+
+namespace quorbel {
+
+class WaveDevices;
+class MessageBoxPort;
+class FileDialogPort;
+class FrameWindow;
+
+// The process-wide services documents and views use, handed to them at construction.
+// `messageBoxes` shows boxes without an owner window (the document's device errors).
+struct AppContext {
+    WaveDevices* devices = nullptr;
+    MessageBoxPort* messageBoxes = nullptr;
+    FileDialogPort* fileDialogs = nullptr;
+    FrameWindow* mainFrame = nullptr;
+};
+
+}  // namespace quorbel
