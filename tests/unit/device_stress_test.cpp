@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <deque>
+#include <memory>
 #include <random>
 #include <thread>
 
@@ -131,6 +132,26 @@ TEST(DeviceStress, SteadyClockWithTheWorkerThread) {
         for (unsigned code : sink.codes()) successes += code == kNotifySuccessful;
     }
     EXPECT_GT(successes, 0u);  // the worker did end plays by itself
+}
+
+TEST(DeviceStress, NoNoticeReachesASinkAfterItsDeviceIsClosed) {
+    FakeTempDir dir;
+    const std::string path = dir.file("short.wav");
+    writeBytes(path, simpleWave(1, 8000, 8, counting(8)));  // 1 ms
+    SteadyClock clock;
+    NullAudioBackend backend(clock);
+    WaveDevices devices(backend);
+    devices.startWorker();
+    for (int round = 0; round < 300; ++round) {
+        auto sink = std::make_unique<FakeNotifySink>();
+        DeviceId id = 0;
+        ASSERT_EQ(devices.open(path, id), kDeviceOk);
+        ASSERT_EQ(devices.play(id, sink.get()), kDeviceOk);
+        std::this_thread::sleep_for(std::chrono::microseconds((round % 4) * 400));
+        devices.close(id);
+        EXPECT_EQ(sink->count(), 1u);
+        sink.reset();  // the view and its sink go away right after the close
+    }
 }
 
 TEST(DeviceStress, DestroyingTheDevicesWhileBusyIsSafe) {
