@@ -4,22 +4,17 @@
 // and the bytes of the `data` chunk, plus the values derived from them.
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
+
+#include "wavefile/wave_format.h"
 
 namespace quorbel {
 
-struct DisplayFormat {
-    std::uint16_t formatTag = 0;
-    std::uint16_t channels = 0;
-    std::uint32_t samplesPerSec = 0;
-    std::uint32_t avgBytesPerSec = 0;
-    std::uint16_t blockAlign = 0;
-};
-
 struct DisplayData {
-    DisplayFormat format;
-    std::vector<std::uint8_t> bytes;  // the data chunk as stored
+    WaveFormat format;
+    std::unique_ptr<std::uint8_t[]> bytes;  // the data chunk as stored
+    std::uint32_t size = 0;
 };
 
 enum class DisplayReadStatus {
@@ -36,11 +31,8 @@ struct DisplayReadResult {
 
 // Reads `path` for display. Files whose writer never finished the header (RIFF or data size
 // 0, 0x7FFFF000 or 0xFFFFFFFF) or whose data is cut short are read with the whole frames
-// actually present.
+// actually present; a data chunk that is really empty gives an empty sound.
 DisplayReadResult ReadDisplayData(const std::string& path);
-
-// nBlockAlign x 8 / nChannels, truncating; 0 channels give 0.
-int BitsPerSampleOf(const DisplayFormat& format);
 
 // Slider maximum: data bytes, halved (rounding down) for samples of 16 bits and more.
 std::uint32_t SampleCountOf(std::uint32_t dataBytes, int bitsPerSample);

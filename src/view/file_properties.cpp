@@ -2,7 +2,7 @@
 
 #include "audio/quorbel_doc.h"
 #include "view/quorbel_view.h"
-#include "view/working_files.h"
+#include "wavefile/temp_files.h"
 
 namespace quorbel {
 
@@ -23,7 +23,7 @@ std::string FormatPropertiesReport(const PropertiesFields& f, const std::string&
 void CQuorbelView::OnFileProperties() {
     const PropertiesFields fields{m_nBitsPerSample,  m_bPCM,       m_nChannels, m_nSamplesPerSec,
                                   m_nAvgBytesPerSec, m_nBlockAlign};
-    m_window.messageBox(FormatPropertiesReport(fields, TemporaryDirectory()), "File Properties",
+    m_window.messageBox(FormatPropertiesReport(fields, TempDirectory()), "File Properties",
                         BoxIcon::Information);
 }
 

@@ -147,6 +147,8 @@ class CQuorbelView : public CommandTarget {
     // Reads `path` into a DisplayData, showing the box for a refused or unreadable file.
     bool readForDisplay(const std::string& path, DisplayData& out);
     void storeFormat(const DisplayData& data);
+    // Takes the bytes read as the wave data buffer and repaints both traces.
+    void adoptWaveData(DisplayData& data);
     // Opens the device on `path` and stores the id in the view and its document. Shows the
     // device's error in a box and returns false when it cannot.
     bool reopenDevice(const std::string& path);

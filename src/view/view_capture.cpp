@@ -43,14 +43,23 @@ bool CQuorbelView::readForDisplay(const std::string& path, DisplayData& out) {
 }
 
 void CQuorbelView::storeFormat(const DisplayData& data) {
-    const DisplayFormat& f = data.format;
+    // The 16-bit fields widen without sign.
+    const WaveFormat& f = data.format;
     m_bPCM = 1;
-    m_nChannels = f.channels;
-    m_nSamplesPerSec = f.samplesPerSec;
-    m_nAvgBytesPerSec = f.avgBytesPerSec;
-    m_nBlockAlign = f.blockAlign;
-    m_nBitsPerSample = BitsPerSampleOf(f);
-    m_nSampleCount = SampleCountOf(static_cast<std::uint32_t>(data.bytes.size()), m_nBitsPerSample);
+    m_nChannels = f.nChannels;
+    m_nSamplesPerSec = f.nSamplesPerSec;
+    m_nAvgBytesPerSec = f.nAvgBytesPerSec;
+    m_nBlockAlign = f.nBlockAlign;
+    m_nBitsPerSample = f.BitsPerSample();
+    m_nSampleCount = SampleCountOf(data.size, m_nBitsPerSample);
+}
+
+void CQuorbelView::adoptWaveData(DisplayData& data) {
+    m_pWaveData = std::move(data.bytes);
+    m_dwWaveDataLen = data.size;
+    if (!m_pWaveData) m_pWaveData = std::make_unique<std::uint8_t[]>(0);
+    InvalidateSliderWave();
+    InvalidateScope();
 }
 
 bool CQuorbelView::reopenDevice(const std::string& path) {
@@ -72,8 +81,8 @@ bool CQuorbelView::CaptureDisplayData() {
     DisplayData data;
     if (!readForDisplay(m_document.m_strFileName, data)) return false;
     storeFormat(data);
-    const auto dataBytes = static_cast<std::uint32_t>(data.bytes.size());
-    ReplaceWaveData(data.bytes.data(), dataBytes);
+    const std::uint32_t dataBytes = data.size;
+    adoptWaveData(data);
 
     if (reopenDevice(m_document.m_strFileName)) devices().setTimeFormatMilliseconds(m_wDeviceID);
     CreatePositionSlider(SliderValue(m_nSampleCount), SliderValue(SliderPageOf(dataBytes)));
@@ -87,8 +96,8 @@ bool CQuorbelView::ReloadAfterEdit(const std::string& fileName) {
     DisplayData data;
     if (!readForDisplay(fileName, data)) return false;
     storeFormat(data);
-    const auto dataBytes = static_cast<std::uint32_t>(data.bytes.size());
-    ReplaceWaveData(data.bytes.data(), dataBytes);
+    const std::uint32_t dataBytes = data.size;
+    adoptWaveData(data);
 
     const bool opened = reopenDevice(fileName);
     m_document.m_strFileName = fileName;

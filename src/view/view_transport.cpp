@@ -13,7 +13,7 @@
 #include "framework/frame_window.h"
 #include "view/position_math.h"
 #include "view/quorbel_view.h"
-#include "view/working_files.h"
+#include "wavefile/temp_files.h"
 
 namespace quorbel {
 
@@ -127,13 +127,13 @@ void CQuorbelView::OnRecord() {
 }
 
 void CQuorbelView::SaveRecording() {
-    std::string fileName;
-    std::string error;
-    if (!CreateWorkingFile("newfile", fileName, error)) {
+    Expected<std::string> working = NewTempFileName("newfile");
+    if (!working) {
         // Without a working file the recording stays in the device, where Save can reach it.
-        m_window.messageBox(error, "Error", BoxIcon::Error);
+        m_window.messageBox(working.error());
         return;
     }
+    const std::string fileName = *working;
     if (const unsigned saved = devices().save(m_wDeviceID, fileName); saved != kDeviceOk) {
         // Closing the device now would lose the recording: keep it open instead.
         m_window.messageBox(devices().errorText(saved), "Error", BoxIcon::Error);
