@@ -156,7 +156,7 @@ int RiffFile::FindRiff(ChunkInfo& riff, FourCC formType) {
         FourCC id = 0;
         std::uint32_t size = 0;
         if (!ReadHeader(id, size)) return kChunkNotFound;
-        if (id == kRiffId && size >= 4) {
+        if (id == kRiffId) {
             std::array<unsigned char, 4> form{};
             if (Read(form.data(), 4) != 4) return kChunkNotFound;
             if (LoadLe32(form.data()) == formType) {
