@@ -49,8 +49,8 @@ TEST(ViewTransport, PlayStartsTheTimerAndStopEndsIt) {
     EXPECT_NEAR(ms, 250, 10);
     EXPECT_EQ(rig.window.sliderPos(), static_cast<int>(ms * 22));
     EXPECT_EQ(v.m_nPosition, static_cast<int>(ms * 22));
-    EXPECT_EQ(rig.frame.statusText(), "Total playing time: 1.00 s  / Current file position: " +
-                                          FormatSeconds(ms) + " s ");
+    EXPECT_EQ(rig.frame.statusText(),
+              "Total playing time: 1.00 s  / Current file position: " + FormatSeconds(ms) + " s ");
 
     ASSERT_TRUE(rig.click(ID_BUTTON_STOP));
     EXPECT_EQ(rig.window.buttonStates(), "10111");
