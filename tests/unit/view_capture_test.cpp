@@ -12,11 +12,11 @@ namespace {
 
 using testing::Mono8Second;
 using testing::ViewRig;
-using testing::WavSpec;
+using testing::WavContent;
 using testing::Words;
 
-WavSpec Stereo16(std::size_t dataBytes) {
-    WavSpec s;
+WavContent Stereo16(std::size_t dataBytes) {
+    WavContent s;
     s.channels = 2;
     s.bits = 16;
     s.rate = 44100;
@@ -92,7 +92,7 @@ TEST(ViewCapture, ByteAndWordCountsOfSmallAndOddChunks) {
     {
         SCOPED_TRACE("8-bit, 7 bytes");
         ViewRig rig;
-        WavSpec s;
+        WavContent s;
         s.data.assign(7, 128);
         CQuorbelView& v = rig.open(s);
         EXPECT_EQ(v.m_nSampleCount, 7u);
@@ -103,7 +103,7 @@ TEST(ViewCapture, ByteAndWordCountsOfSmallAndOddChunks) {
     {
         SCOPED_TRACE("16-bit mono, 1001 bytes");
         ViewRig rig;
-        WavSpec s;
+        WavContent s;
         s.bits = 16;
         s.data.assign(1001, 1);
         s.trailingChunk = {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'};
@@ -114,7 +114,7 @@ TEST(ViewCapture, ByteAndWordCountsOfSmallAndOddChunks) {
     {
         SCOPED_TRACE("block align 3, 2 channels");
         ViewRig rig;
-        WavSpec s;
+        WavContent s;
         s.channels = 2;
         s.bits = 12;
         s.blockAlign = 3;
@@ -126,7 +126,7 @@ TEST(ViewCapture, ByteAndWordCountsOfSmallAndOddChunks) {
     {
         SCOPED_TRACE("24-bit stereo");
         ViewRig rig;
-        WavSpec s;
+        WavContent s;
         s.channels = 2;
         s.bits = 24;
         s.data.assign(600, 0);
@@ -138,7 +138,7 @@ TEST(ViewCapture, ByteAndWordCountsOfSmallAndOddChunks) {
 
 TEST(ViewCapture, SixteenBitFormatFieldsWidenWithoutSign) {
     ViewRig rig;
-    WavSpec s;
+    WavContent s;
     s.channels = 1;
     s.blockAlign = 0x9000;
     s.avgBytes = 0xF0000000u;
@@ -167,7 +167,7 @@ TEST(ViewCapture, NonPcmAndChannelLessFormatsAreRefused) {
     {
         SCOPED_TRACE("IEEE float");
         ViewRig rig;
-        WavSpec s;
+        WavContent s;
         s.formatTag = 3;
         s.bits = 32;
         s.data.assign(64, 0);
@@ -177,7 +177,7 @@ TEST(ViewCapture, NonPcmAndChannelLessFormatsAreRefused) {
     {
         SCOPED_TRACE("no channels");
         ViewRig rig;
-        WavSpec s;
+        WavContent s;
         s.channels = 0;
         s.blockAlign = 1;
         s.data.assign(64, 0);
@@ -192,9 +192,9 @@ TEST(ViewCapture, UnreadableFilesSayWhyAndLeaveNoHalfFilledView) {
         const char* name;
         std::vector<std::uint8_t> bytes;
     };
-    WavSpec noDataSpec;
-    noDataSpec.data.assign(10, 128);
-    std::vector<std::uint8_t> noData = testing::WavBytes(noDataSpec);
+    WavContent noDataWav;
+    noDataWav.data.assign(10, 128);
+    std::vector<std::uint8_t> noData = testing::WavBytes(noDataWav);
     noData.resize(noData.size() - 18);  // cut off the data chunk, header and all
     noData[4] = static_cast<std::uint8_t>(noData.size() - 8);
     const std::vector<Case> cases{
@@ -239,7 +239,7 @@ TEST(ViewCapture, FilesOfUnfinishedWritersOpenWithTheWholeFramesPresent) {
         SCOPED_TRACE(::testing::Message()
                      << c.riffSize.value_or(1) << " " << c.dataSize.value_or(1));
         ViewRig rig;
-        WavSpec s = Stereo16(0);
+        WavContent s = Stereo16(0);
         s.data = frames;
         s.riffSize = c.riffSize;
         s.dataSize = c.dataSize.value_or(4000);
@@ -259,12 +259,12 @@ TEST(ViewCapture, FilesOfUnfinishedWritersOpenWithTheWholeFramesPresent) {
 TEST(ViewCapture, ARefusedReloadKeepsTheSoundItHad) {
     ViewRig rig;
     CQuorbelView& v = rig.open(Mono8Second());
-    WavSpec floatSpec;
-    floatSpec.formatTag = 3;
-    floatSpec.channels = 2;
-    floatSpec.bits = 32;
-    floatSpec.data.assign(800, 0);
-    const std::string other = rig.folder.write("float.wav", floatSpec);
+    WavContent floatWav;
+    floatWav.formatTag = 3;
+    floatWav.channels = 2;
+    floatWav.bits = 32;
+    floatWav.data.assign(800, 0);
+    const std::string other = rig.folder.write("float.wav", floatWav);
     EXPECT_FALSE(v.ReloadAfterEdit(other));
     ASSERT_EQ(rig.window.boxes.size(), 1u);
     EXPECT_EQ(rig.window.boxes[0].text, "Error this is not PCM format");
@@ -280,7 +280,7 @@ TEST(ViewCapture, ReloadChangesTheRangeButNotThePosition) {
     ViewRig rig;
     CQuorbelView& v = rig.open(Mono8Second());
     rig.window.userMovesSlider(v, 1000, 4);
-    WavSpec shorter = Mono8Second();
+    WavContent shorter = Mono8Second();
     shorter.data.resize(11025);
     const std::string other = rig.folder.write("half.wav", shorter);
     ASSERT_TRUE(v.ReloadAfterEdit(other));

@@ -8,17 +8,17 @@ namespace {
 
 using Op = RecordingCanvas::Op;
 using testing::ViewRig;
-using testing::WavSpec;
+using testing::WavContent;
 using testing::Words;
 
-WavSpec Mono8(std::vector<std::uint8_t> data) {
-    WavSpec s;
+WavContent Mono8(std::vector<std::uint8_t> data) {
+    WavContent s;
     s.data = std::move(data);
     return s;
 }
 
-WavSpec Format(int channels, int bits, std::vector<std::uint8_t> data) {
-    WavSpec s;
+WavContent Format(int channels, int bits, std::vector<std::uint8_t> data) {
+    WavContent s;
     s.channels = static_cast<std::uint16_t>(channels);
     s.bits = static_cast<std::uint16_t>(bits);
     s.data = std::move(data);
@@ -275,7 +275,7 @@ TEST(ViewDrawing, ANewDocumentShowsOnlyTheBackground) {
 TEST(ViewDrawing, TwelveBitShowsFramesOnlyAndMoreThanTwoChannelsNoScope) {
     {
         ViewRig rig;
-        WavSpec s = Format(2, 12, std::vector<std::uint8_t>(30, 7));
+        WavContent s = Format(2, 12, std::vector<std::uint8_t>(30, 7));
         s.blockAlign = 3;
         CQuorbelView& v = rig.openUnplayable(s);
         RecordingCanvas canvas;

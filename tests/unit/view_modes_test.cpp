@@ -14,7 +14,7 @@ namespace {
 
 using testing::Mono8Second;
 using testing::ViewRig;
-using testing::WavSpec;
+using testing::WavContent;
 using Invalidation = FakeViewWindow::Invalidation;
 
 CommandState Query(CQuorbelView& v, int id) {
@@ -146,7 +146,7 @@ const std::string kReportHead =
 TEST(ViewProperties, ReportsTheFormatAsLoaded) {
     {
         ViewRig rig;
-        WavSpec s;
+        WavContent s;
         s.channels = 2;
         s.bits = 16;
         s.rate = 44100;
@@ -169,7 +169,7 @@ TEST(ViewProperties, ReportsTheFormatAsLoaded) {
     }
     {
         ViewRig rig;
-        WavSpec s;
+        WavContent s;
         s.rate = 11025;
         s.bits = 12;  // the chunk's own bits field is not what the report shows
         s.blockAlign = 1;

@@ -31,16 +31,16 @@ struct ViewRig {
     std::unique_ptr<CQuorbelView> view;
     TempFolder folder;
 
-    // Opens `spec` written as a file, and shows the view on it.
-    CQuorbelView& open(const WavSpec& spec, const std::string& name = "sound.wav") {
-        const std::string path = folder.write(name, spec);
+    // Opens `wav` written as a file, and shows the view on it.
+    CQuorbelView& open(const WavContent& wav, const std::string& name = "sound.wav") {
+        const std::string path = folder.write(name, wav);
         EXPECT_TRUE(doc.OnOpenDocument(path)) << path;
         return show();
     }
     // A view on a document whose file the device does not open (formats it cannot play): the
     // view still reads the file itself.
-    CQuorbelView& openUnplayable(const WavSpec& spec, const std::string& name = "sound.wav") {
-        doc.m_strFileName = folder.write(name, spec);
+    CQuorbelView& openUnplayable(const WavContent& wav, const std::string& name = "sound.wav") {
+        doc.m_strFileName = folder.write(name, wav);
         return show();
     }
     CQuorbelView& openNew() {
@@ -62,8 +62,8 @@ struct ViewRig {
 };
 
 // A 1000 ms, 22050 Hz, 8-bit mono sound of rising bytes.
-inline WavSpec Mono8Second() {
-    WavSpec s;
+inline WavContent Mono8Second() {
+    WavContent s;
     s.data.resize(22050);
     for (std::size_t i = 0; i < s.data.size(); ++i) s.data[i] = static_cast<std::uint8_t>(i);
     return s;

@@ -14,7 +14,7 @@
 
 namespace quorbel::testing {
 
-struct WavSpec {
+struct WavContent {
     std::uint16_t formatTag = 1;
     std::uint16_t channels = 1;
     std::uint32_t rate = 22050;
@@ -31,7 +31,7 @@ inline void PutLe(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-inline std::vector<std::uint8_t> WavBytes(const WavSpec& s) {
+inline std::vector<std::uint8_t> WavBytes(const WavContent& s) {
     const std::uint16_t align =
         s.blockAlign.value_or(static_cast<std::uint16_t>(s.channels * s.bits / 8));
     std::vector<std::uint8_t> out;
@@ -83,8 +83,8 @@ class TempFolder {
                    static_cast<std::streamsize>(bytes.size()));
         return p;
     }
-    std::string write(const std::string& name, const WavSpec& spec) const {
-        return write(name, WavBytes(spec));
+    std::string write(const std::string& name, const WavContent& wav) const {
+        return write(name, WavBytes(wav));
     }
     const std::filesystem::path& path() const { return path_; }
 

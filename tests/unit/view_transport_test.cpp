@@ -13,7 +13,7 @@ namespace {
 
 using testing::Mono8Second;
 using testing::ViewRig;
-using testing::WavSpec;
+using testing::WavContent;
 
 // Buttons read "play stop to-start to-end record", 1 = enabled.
 
@@ -327,10 +327,10 @@ TEST(ViewTransport, OverwriteRecordingReplacesTheSoundFromThePosition) {
 TEST(ViewTransport, FewerSamplesThanMillisecondsConvertProportionally) {
     // 50 bytes at 100 Hz: 500 ms but only 50 slider units, so u = 0.
     ViewRig rig;
-    WavSpec spec;
-    spec.rate = 100;
-    spec.data.assign(50, 128);
-    CQuorbelView& v = rig.open(spec);
+    WavContent wav;
+    wav.rate = 100;
+    wav.data.assign(50, 128);
+    CQuorbelView& v = rig.open(wav);
     ASSERT_EQ(v.m_dwLength, 500u);
     rig.click(ID_BUTTON_TOEND);
     EXPECT_EQ(rig.window.sliderPos(), 50);
