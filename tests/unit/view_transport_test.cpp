@@ -268,6 +268,25 @@ TEST(ViewTransport, RecordingIntoANewDocumentCreatesTheSliderAndANewWorkingFile)
     EXPECT_EQ(rig.window.sliderMax(), 88200);
 }
 
+TEST(ViewTransport, ARecordingThatCannotGetAWorkingFileStaysInTheDevice) {
+    ViewRig rig;
+    TempDirScope tmp(rig.folder.path() / "missing");
+    CQuorbelView& v = rig.openNew();
+    rig.click(ID_BUTTON_RECORD);
+    rig.run(200);
+    rig.click(ID_BUTTON_STOP);
+    ASSERT_EQ(rig.window.boxes.size(), 1u);
+    EXPECT_EQ(rig.window.boxes[0].caption, "Error");
+    EXPECT_EQ(rig.window.boxes[0].icon, BoxIcon::Error);
+    EXPECT_NE(rig.window.boxes[0].text.find("missing"), std::string::npos);
+    // The device was not closed: the recorded sound is still there for File Save.
+    std::uint32_t ms = 0;
+    EXPECT_EQ(rig.devices.length(v.m_wDeviceID, ms), 0u);
+    EXPECT_EQ(ms, 200u);
+    EXPECT_EQ(v.m_nState, STATE_STOPPED);
+    EXPECT_TRUE(rig.doc.IsModified());
+}
+
 TEST(ViewTransport, AnEmptyRecordingGivesAnEmptySoundWithDefinedPositions) {
     ViewRig rig;
     TempDirScope tmp(rig.folder.path());
