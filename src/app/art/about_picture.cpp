@@ -111,7 +111,8 @@ void paintSound(QPainter& p) {
     for (double x = x0; x <= kAboutWidth + 2; x += 1.0) {
         const double u = (x - x0) / (kAboutWidth - x0);
         const double envelope = std::sin(std::numbers::pi * std::min(1.0, u * 1.15)) * 26 + 2;
-        const double y = 146 - envelope * (0.75 * std::sin(u * 24.0) + 0.25 * std::sin(u * 61.0));
+        const double y =
+            146 - envelope * (0.75 * std::sin(u * 24.0) + 0.25 * std::sin(u * 41.0 + 1.0));
         if (x == x0) {
             wave.moveTo(x, y);
         } else {

@@ -74,13 +74,13 @@ QPainterPath symbolPath(ButtonSymbol symbol) {
             const double dir = symbol == ButtonSymbol::ToEnd ? 1.0 : -1.0;
             QPainterPath lines;
             for (int k = -1; k <= 1; ++k) {
-                const double x = c.x() + k * 6.0;
-                lines.moveTo(x - dir * 3.0, c.y() - 5.5);
-                lines.lineTo(x + dir * 3.0, c.y());
-                lines.lineTo(x - dir * 3.0, c.y() + 5.5);
+                const double x = c.x() + k * 6.5;
+                lines.moveTo(x - dir * 2.5, c.y() - 5.0);
+                lines.lineTo(x + dir * 2.5, c.y());
+                lines.lineTo(x - dir * 2.5, c.y() + 5.0);
             }
             QPainterPathStroker stroker;
-            stroker.setWidth(2.4);
+            stroker.setWidth(2.2);
             stroker.setCapStyle(Qt::RoundCap);
             stroker.setJoinStyle(Qt::MiterJoin);
             path = stroker.createStroke(lines).simplified();
