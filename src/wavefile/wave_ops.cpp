@@ -40,6 +40,11 @@ WaveError CheckTransfer(ParseReporting reporting, std::int64_t result, std::int6
     return std::nullopt;
 }
 
+// A transfer that cannot move all its bytes (checked before trying), in the caller's style.
+UserMessage ShortTransfer(ParseReporting reporting, const char* directText) {
+    return reporting == ParseReporting::MmioStyle ? TitleBox(kIoErrorBox) : TitleBox(directText);
+}
+
 void StoreLe32(std::uint8_t* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
@@ -85,10 +90,7 @@ Expected<ParsedWave> ParseWave(const std::string& path, const ParseOptions& opti
     }
     wave.riffSize = wave.riff.size;
     const std::int64_t fileSize = file.Size();
-    if (fileSize < 0) {
-        return reporting == ParseReporting::MmioStyle ? TitleBox(kIoErrorBox)
-                                                      : TitleBox("File cannot be opened");
-    }
+    if (fileSize < 0) return ShortTransfer(reporting, "File cannot be opened");
 
     // The chunk search stays inside the form. A lenient parse does not trust the declared
     // form size (streaming writers leave 0 or a placeholder there) and searches the whole file.
@@ -106,7 +108,7 @@ Expected<ParsedWave> ParseWave(const std::string& path, const ParseOptions& opti
     // short read; nothing is allocated for a size the file cannot back.
     const char* fmtReadText = "Failed to read fmt chunk ";
     if (wave.fmt.size < kWaveFormatRecordSize || wave.fmt.End() > fileSize) {
-        return *CheckTransfer(reporting, 0, 1, fmtReadText);
+        return ShortTransfer(reporting, fmtReadText);
     }
     wave.formatBytes.resize(wave.fmt.size);
     if (auto error = CheckTransfer(reporting, file.Read(wave.formatBytes.data(), wave.fmt.size),
@@ -116,6 +118,7 @@ Expected<ParsedWave> ParseWave(const std::string& path, const ParseOptions& opti
     wave.format = *DecodeWaveFormat(wave.formatBytes);
     if (wave.format.wFormatTag != kWaveFormatPcm) return TitleBox("Error this is not PCM format");
 
+    // Leaving fmt only seeks; if even that fails the data chunk cannot be reached.
     const char* noDataText = "Error: can not find data sub chunk";
     if (auto error = CheckChunkStep(reporting, file.Ascend(wave.fmt), noDataText)) return *error;
     if (auto error =
@@ -132,8 +135,7 @@ Expected<ParsedWave> ParseWave(const std::string& path, const ParseOptions& opti
     }
     if (wave.dataSize == 0) return TitleBox("Error: data chunk contains no data");
     if (wave.dataSize > present) {
-        return *CheckTransfer(reporting, present, wave.dataSize,
-                              "Error: failed to read data chunk");
+        return ShortTransfer(reporting, "Error: failed to read data chunk");
     }
 
     if (options.readData) {
@@ -145,7 +147,7 @@ Expected<ParsedWave> ParseWave(const std::string& path, const ParseOptions& opti
 WaveError ReadWaveData(ParsedWave& wave) {
     const char* readText = "Error: failed to read data chunk";
     if (!wave.file || wave.file->Seek(wave.data.dataOffset, SEEK_SET) < 0) {
-        return CheckTransfer(wave.reporting, kRiffIoError, wave.dataSize, readText);
+        return ShortTransfer(wave.reporting, readText);
     }
     try {
         wave.dataBytes = std::make_unique_for_overwrite<std::uint8_t[]>(wave.dataSize);
@@ -238,7 +240,7 @@ WaveError WriteRiffSizeField(ParsedWave& wave, std::uint32_t newRiffSize) {
 
 WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> content) {
     if (content.size() > kMaxChunkSize) {
-        return CheckTransfer(wave.reporting, kRiffIoError, 1, "Error: failed to write data chunk");
+        return ShortTransfer(wave.reporting, "Error: failed to write data chunk");
     }
     const auto newSize = static_cast<std::uint32_t>(content.size());
     const std::int64_t oldSize = wave.dataSize;
@@ -267,7 +269,7 @@ WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> conte
 
 WaveError RewriteWaveData(ParsedWave& wave, std::span<const std::uint8_t> content) {
     if (content.size() != wave.dataSize) {
-        return CheckTransfer(wave.reporting, kRiffIoError, 1, "Error: failed to write data chunk");
+        return ShortTransfer(wave.reporting, "Error: failed to write data chunk");
     }
     return WriteWaveData(wave, content);
 }
