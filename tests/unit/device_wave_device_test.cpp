@@ -289,6 +289,18 @@ TEST_F(DeviceTest, SavedFileOpensWithTheSameBytesAndFmt) {
     EXPECT_EQ(backend.lastPlaybackFormat(), (StreamFormat{48000, 2, SampleType::S24}));
 }
 
+TEST_F(DeviceTest, SaveDuringPlayLeavesThePlayRunning) {
+    const DeviceId id = openSound(counting(100));
+    devices.play(id, &sink);
+    clock.advanceMillis(30);
+    EXPECT_EQ(soundOf(id), counting(100));
+    EXPECT_TRUE(sink.codes().empty());
+    EXPECT_EQ(positionMs(id), 30u);
+    clock.advanceMillis(70);
+    devices.service();
+    EXPECT_EQ(sink.codes(), Codes{kNotifySuccessful});
+}
+
 TEST_F(DeviceTest, SavingOverTheOpenFileWorks) {
     const DeviceId id = openSound(counting(4));
     devices.seekToEnd(id);
