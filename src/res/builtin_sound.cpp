@@ -20,6 +20,7 @@ constexpr int kBars = 12;
 constexpr double kTail = 2.0;
 constexpr std::size_t kFrames = static_cast<std::size_t>((kBars * kBar + kTail) * kRate);
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr std::size_t kSineTableSize = 4096;
 
 struct Chord {
     int root;                  // MIDI note of the bass
@@ -66,6 +67,26 @@ constexpr std::array<Note, 31> kMelody{{
     {34, 2, 84, 0.25}, {35, 1, 88, 0.2},
 }};
 
+const std::array<double, kSineTableSize + 1>& sineTable() {
+    static const auto table = [] {
+        std::array<double, kSineTableSize + 1> t{};
+        for (std::size_t i = 0; i <= kSineTableSize; ++i) {
+            t[i] = std::sin(kTwoPi * static_cast<double>(i) / kSineTableSize);
+        }
+        return t;
+    }();
+    return table;
+}
+
+// A sine of a phase given in cycles. A table with linear interpolation is far quicker than
+// std::sin and its error (below 1e-6) is lost in 8-bit output.
+double wave(double cycles) {
+    const double pos = (cycles - std::floor(cycles)) * kSineTableSize;
+    const auto i = std::min(static_cast<std::size_t>(pos), kSineTableSize - 1);
+    const auto& t = sineTable();
+    return t[i] + (t[i + 1] - t[i]) * (pos - static_cast<double>(i));
+}
+
 double frequency(int midi) {
     return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
 }
@@ -93,10 +114,9 @@ void addMelodyNote(std::span<double> out, const Note& n) {
     double phase = 0.0;
     for (std::size_t i = first; i < last; ++i) {
         const double t = static_cast<double>(i - first) / kRate;
-        const double vibrato = 1.0 + 0.004 * std::min(1.0, t / 0.6) * std::sin(kTwoPi * 5.2 * t);
-        phase += kTwoPi * f * vibrato / kRate;
-        const double tone =
-            std::sin(phase) + 0.18 * std::sin(2.0 * phase) + 0.05 * std::sin(3.0 * phase);
+        const double vibrato = 1.0 + 0.004 * std::min(1.0, t / 0.6) * wave(5.2 * t);
+        phase += f * vibrato / kRate;
+        const double tone = wave(phase) + 0.18 * wave(2.0 * phase) + 0.05 * wave(3.0 * phase);
         out[i] += 0.30 * n.gain * envelope(t, 0.06, length, release) * tone;
     }
 }
@@ -111,8 +131,7 @@ void addPadChord(std::span<double> out, const Chord& c, int bar) {
         for (std::size_t i = first; i < last; ++i) {
             const double t = static_cast<double>(i - first) / kRate;
             const double e = envelope(t, 0.45, kBar - 0.1, 0.3);
-            const double s = std::sin(kTwoPi * f * t) + 0.5 * std::sin(kTwoPi * f * 1.003 * t) +
-                             0.5 * std::sin(kTwoPi * f * 0.997 * t);
+            const double s = wave(f * t) + 0.5 * wave(f * 1.003 * t) + 0.5 * wave(f * 0.997 * t);
             out[i] += 0.045 * e * s;
         }
     }
@@ -120,6 +139,8 @@ void addPadChord(std::span<double> out, const Chord& c, int bar) {
 
 // A plucked, bell-like arpeggio: root, fifth, octave, tenth, octave, fifth in eighth notes.
 void addArpeggio(std::span<double> out, const Chord& c, int bar) {
+    const double bodyDecay = std::exp(-1.0 / (0.35 * kRate));
+    const double shimmerDecay = std::exp(-1.0 / (0.08 * kRate));
     const std::array<int, 6> steps{c.root + 24,     c.tones[2],      c.tones[0] + 12,
                                    c.tones[1] + 12, c.tones[0] + 12, c.tones[2]};
     for (std::size_t k = 0; k < steps.size(); ++k) {
@@ -127,14 +148,16 @@ void addArpeggio(std::span<double> out, const Chord& c, int bar) {
         const double f = frequency(steps[k]);
         const std::size_t first = frameAt(start);
         const std::size_t last = frameAt(start + 1.6);
+        // Exponential decays kept as running products: one multiply a sample instead of exp.
+        double body = 1.0;
+        double shimmer = 1.0;
         for (std::size_t i = first; i < last; ++i) {
             const double t = static_cast<double>(i - first) / kRate;
             const double attack = std::min(1.0, t / 0.004);
-            const double body = std::exp(-t / 0.35);
-            const double shimmer = std::exp(-t / 0.08);
-            const double s =
-                std::sin(kTwoPi * f * t) + 0.35 * shimmer * std::sin(kTwoPi * f * 3.0 * t);
+            const double s = wave(f * t) + 0.35 * shimmer * wave(f * 3.0 * t);
             out[i] += 0.07 * attack * body * s;
+            body *= bodyDecay;
+            shimmer *= shimmerDecay;
         }
     }
 }
@@ -142,15 +165,18 @@ void addArpeggio(std::span<double> out, const Chord& c, int bar) {
 // A round bass on the first beat of each bar, with a softer repeat on the third.
 void addBass(std::span<double> out, const Chord& c, int bar) {
     const double f = frequency(c.root + 12);
+    const double decayPerFrame = std::exp(-1.0 / (0.55 * kRate));
     for (int beat : {0, 2}) {
         const double start = bar * kBar + beat * kBeat;
         const double gain = beat == 0 ? 0.22 : 0.12;
         const std::size_t first = frameAt(start);
         const std::size_t last = frameAt(start + 1.8);
+        double decay = 1.0;
         for (std::size_t i = first; i < last; ++i) {
             const double t = static_cast<double>(i - first) / kRate;
-            const double e = std::min(1.0, t / 0.015) * std::exp(-t / 0.55);
-            out[i] += gain * e * (std::sin(kTwoPi * f * t) + 0.2 * std::sin(kTwoPi * 2.0 * f * t));
+            const double e = std::min(1.0, t / 0.015) * decay;
+            out[i] += gain * e * (wave(f * t) + 0.2 * wave(2.0 * f * t));
+            decay *= decayPerFrame;
         }
     }
 }
