@@ -84,7 +84,9 @@ TEST_F(PortAudioRoundTrip, SixteenBitStereoKeepsItsChannelsApart) {
 
 TEST_F(PortAudioRoundTrip, ConvertedStreamsPlayAndRecordTheSame) {
     // Runs both directions in float on the device, as when it refuses the sound's own type.
-    PortAudioBackend floatBackend({.deviceSampleType = SampleType::F32});
+    PortAudioOptions options;
+    options.deviceSampleType = SampleType::F32;
+    PortAudioBackend floatBackend(options);
     const StreamFormat format{22050, 1, SampleType::U8};
     const RoundTrip r =
         playAndRecord(floatBackend, {{format, makeTone(format, 1.0, {441}, kAmplitude)}});
@@ -133,6 +135,29 @@ TEST_F(PortAudioRoundTrip, EmptySoundFinishesAtOnce) {
     EXPECT_EQ(play->framesPlayed(), 0u);
     play->stop();
     play->stop();
+}
+
+}  // namespace
+}  // namespace quorbel::test
+
+namespace quorbel::test {
+namespace {
+
+TEST_F(PortAudioRoundTrip, CaptureLeftUndrainedCountsItsDropsAndKeepsWhatItHeld) {
+    PortAudioOptions options;
+    options.captureRingSeconds = 0.05;
+    PortAudioBackend smallRing(options);
+    std::string error;
+    auto capture = smallRing.startCapture(kCaptureFormat, error);
+    ASSERT_NE(capture, nullptr) << error;
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    capture->stop();
+    EXPECT_GT(capture->overruns(), 0u);
+    // After stop() the ring still gives what it held: 50 ms, in whole frames.
+    std::vector<std::byte> out(kCaptureFormat.bytesPerFrame() * 44100);
+    const std::size_t got = capture->read(out);
+    EXPECT_EQ(got, 2205 * kCaptureFormat.bytesPerFrame());
+    EXPECT_EQ(capture->read(out), 0u);
 }
 
 }  // namespace
