@@ -9,10 +9,13 @@ namespace quorbel {
 
 std::unique_ptr<AudioBackend> createAudioBackend(Clock& clock, std::string& error) {
 #if QUORBEL_HAVE_PORTAUDIO
-    if (!nullAudioRequested()) return createPortAudioBackend(error);
-#else
-    (void)error;
+    if (!nullAudioRequested()) {
+        if (auto backend = makePortAudioBackend()) return backend;
+        error = "the sound system could not be started";
+        return nullptr;
+    }
 #endif
+    (void)error;
     return std::make_unique<NullAudioBackend>(clock);
 }
 

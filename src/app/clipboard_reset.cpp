@@ -5,10 +5,7 @@
 namespace quorbel {
 
 void resetClipboardBuffer() {
-    g_pClipData = nullptr;
-    g_dwClipLen = 0;
-    g_nClipChannels = 0;
-    g_nClipBits = 0;
+    EmptyClipData();
 }
 
 }  // namespace quorbel

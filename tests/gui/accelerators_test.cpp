@@ -1,5 +1,6 @@
 #include <QSignalSpy>
 
+#include "audio/quorbel_doc.h"
 #include "framework/command_ids.h"
 #include "shell_fixture.h"
 
@@ -74,14 +75,18 @@ TEST_F(AcceleratorTest, DisabledCommandDoesNotRunFromItsKey) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(AcceleratorTest, EnabledCommandRunsFromItsSecondaryKey) {
-    const std::string path = writeTestWave(dir, "copy.wav");
+TEST_F(AcceleratorTest, EnabledCommandRunsFromItsKey) {
+    const std::string path = writeTestWave(dir, "saved.wav");
     ASSERT_TRUE(start({QString::fromStdString(path)}));
     activateMainWindow();
-    const auto seen = press(Qt::Key_Insert, Qt::ControlModifier);
+    documents().front()->document().SetModifiedFlag();
+    const auto seen = press(Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].first, ID_EDIT_COPY);
+    EXPECT_EQ(seen[0].first, ID_FILE_SAVE);
     EXPECT_TRUE(seen[0].second);
+    // The document has a name: saved in place, without a dialog.
+    EXPECT_TRUE(fileDialogs.requests.empty());
+    EXPECT_FALSE(documents().front()->document().IsModified());
 }
 
 }  // namespace
