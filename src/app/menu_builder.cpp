@@ -30,7 +30,8 @@ void refreshMenu(QMenu* menu, CommandDispatcher& dispatcher) {
     }
 }
 
-void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, CommandDispatcher& dispatcher) {
+void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, CommandDispatcher& dispatcher,
+              QObject* postTo) {
     for (const MenuItem& item : items) {
         switch (item.kind) {
             case MenuItem::Kind::Separator:
@@ -39,7 +40,7 @@ void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, CommandDispatcher
             case MenuItem::Kind::Popup: {
                 QMenu* sub = menu->addMenu(label(item));
                 sub->setEnabled(!item.grayed);
-                fillMenu(sub, item.items, dispatcher);
+                fillMenu(sub, item.items, dispatcher, postTo);
                 break;
             }
             case MenuItem::Kind::Command: {
@@ -50,8 +51,15 @@ void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, CommandDispatcher
                 action->setStatusTip(
                     QString::fromUtf8(commandStatusPrompt(id).data(),
                                       static_cast<qsizetype>(commandStatusPrompt(id).size())));
-                QObject::connect(action, &QAction::triggered,
-                                 [&dispatcher, id] { dispatcher.dispatchCommand(id); });
+                if (postTo != nullptr) {
+                    QObject::connect(
+                        action, &QAction::triggered, postTo,
+                        [&dispatcher, id] { dispatcher.dispatchCommand(id); },
+                        Qt::QueuedConnection);
+                } else {
+                    QObject::connect(action, &QAction::triggered,
+                                     [&dispatcher, id] { dispatcher.dispatchCommand(id); });
+                }
                 break;
             }
         }

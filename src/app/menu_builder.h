@@ -6,6 +6,7 @@
 
 class QMenu;
 class QMenuBar;
+class QObject;
 
 namespace quorbel {
 
@@ -13,8 +14,11 @@ class CommandDispatcher;
 
 // Fills `menu` with the entries of a menu resource. Every command item sends its id to
 // `dispatcher` and shows its prompt as a status tip; every (sub)menu refreshes its items'
-// enabled state and check mark from the dispatcher just before it opens.
-void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, CommandDispatcher& dispatcher);
+// enabled state and check mark from the dispatcher just before it opens. With `postTo`, a
+// chosen command is posted to that object's event queue and runs after the menu has closed
+// (and not at all if the object is gone by then); without it, it runs at once.
+void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, CommandDispatcher& dispatcher,
+              QObject* postTo = nullptr);
 
 // Replaces the menu bar's menus with the top-level entries of a menu resource. Grayed
 // top-level menus are disabled and cannot be opened.

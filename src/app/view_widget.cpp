@@ -231,7 +231,9 @@ void ViewWidget::trackPopupMenu(int menuId, Point screenPos) {
     const std::vector<MenuItem>& items = menuResource(menuId);
     if (items.empty() || items.front().kind != MenuItem::Kind::Popup) return;
     QMenu menu(dispatcher_.menuOwner());
-    fillMenu(&menu, items.front().items, dispatcher_);
+    // The chosen command is posted, as a menu command is: it runs once the pop-up is gone
+    // and the mouse message that opened it has been handled.
+    fillMenu(&menu, items.front().items, dispatcher_, this);
     menu.exec(QPoint(screenPos.x, screenPos.y));
 }
 

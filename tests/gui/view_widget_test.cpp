@@ -106,6 +106,27 @@ TEST_F(ViewWidgetTest, RightClickShowsTheContextMenuOfThatPlace) {
     EXPECT_TRUE(waveChecked);
 }
 
+TEST_F(ViewWidgetTest, ChosenContextCommandRunsAfterThePopupCloses) {
+    ViewWidget& view = openFile(22050);
+    bool ranWhileOpen = true;
+    QTimer::singleShot(0, [&] {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (popup == nullptr) return;
+        QAction* skins = findAction(popup, "Skins");
+        QAction* night = skins && skins->menu() ? findAction(skins->menu(), "NightShade") : nullptr;
+        if (night != nullptr) {
+            night->trigger();
+            ranWhileOpen = app->queryCommand(ID_SKIN_NIGHTSHADE).checked.value_or(false);
+        }
+        popup->close();
+    });
+    // Outside the strip and the vectorscope: the skins menu.
+    QTest::mouseClick(&view, Qt::RightButton, Qt::NoModifier, QPoint(5, 470));
+    EXPECT_FALSE(ranWhileOpen);
+    QApplication::processEvents();
+    EXPECT_EQ(app->queryCommand(ID_SKIN_NIGHTSHADE).checked, std::optional<bool>(true));
+}
+
 TEST_F(ViewWidgetTest, MenuCommandsReachTheActiveView) {
     openFile(22050);
     EXPECT_EQ(app->queryCommand(ID_SKIN_EMBOSSED).checked, std::optional<bool>(true));
