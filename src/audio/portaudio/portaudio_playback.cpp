@@ -1,0 +1,98 @@
+#include "audio/portaudio/portaudio_playback.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "audio/portaudio/portaudio_library.h"
+
+namespace quorbel {
+
+PortAudioPlayback::PortAudioPlayback(std::shared_ptr<PortAudioLibrary> library,
+                                     std::span<const std::byte> frames,
+                                     std::vector<std::byte> converted, bool useConverted,
+                                     std::size_t bytesPerFrame, std::byte silence)
+    : library_(std::move(library)),
+      converted_(std::move(converted)),
+      frames_(useConverted ? std::span<const std::byte>(converted_) : frames),
+      bytesPerFrame_(bytesPerFrame),
+      totalFrames_(frames_.size() / bytesPerFrame),
+      silence_(silence) {}
+
+PortAudioPlayback::~PortAudioPlayback() {
+    stop();
+}
+
+bool PortAudioPlayback::start(const PaStreamParameters& output, double sampleRate,
+                              unsigned long framesPerBuffer, std::string& error) {
+    std::lock_guard lock(controlMutex_);
+    PaError err = Pa_OpenStream(&stream_, nullptr, &output, sampleRate, framesPerBuffer, paNoFlag,
+                                &PortAudioPlayback::onAudio, this);
+    if (err == paNoError)
+        err = Pa_SetStreamFinishedCallback(stream_, &PortAudioPlayback::onFinished);
+    if (err == paNoError) {
+        const PaStreamInfo* info = Pa_GetStreamInfo(stream_);
+        const double latency = info ? info->outputLatency : 0.0;
+        leadInLeft_ = static_cast<std::uint64_t>(kLeadInSeconds * sampleRate);
+        tailLeft_ = static_cast<std::uint64_t>(latency * sampleRate) + framesPerBuffer;
+        err = Pa_StartStream(stream_);
+    }
+    if (err == paNoError) return true;
+    error = std::string("cannot play on the audio output: ") + Pa_GetErrorText(err);
+    if (stream_) Pa_CloseStream(stream_);
+    stream_ = nullptr;
+    return false;
+}
+
+int PortAudioPlayback::onAudio(const void*, void* output, unsigned long frameCount,
+                               const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags status,
+                               void* user) {
+    auto& self = *static_cast<PortAudioPlayback*>(user);
+    if (status & paOutputUnderflow) self.underruns_.fetch_add(1, std::memory_order_relaxed);
+
+    auto* out = static_cast<std::byte*>(output);
+    const std::size_t bpf = self.bytesPerFrame_;
+    const int silence = std::to_integer<int>(self.silence_);
+    std::uint64_t done = std::min<std::uint64_t>(frameCount, self.leadInLeft_);
+    std::memset(out, silence, done * bpf);
+    self.leadInLeft_ -= done;
+
+    const std::uint64_t at = self.cursor_.load(std::memory_order_relaxed);
+    const std::uint64_t n = std::min<std::uint64_t>(frameCount - done, self.totalFrames_ - at);
+    if (n > 0) std::memcpy(out + done * bpf, self.frames_.data() + at * bpf, n * bpf);
+    done += n;
+    std::memset(out + done * bpf, silence, (frameCount - done) * bpf);
+    self.cursor_.store(at + n, std::memory_order_release);
+    if (at + n < self.totalFrames_) return paContinue;
+
+    // Past the end: silence until the last frame has gone through the output's queue.
+    self.tailLeft_ -= std::min<std::uint64_t>(self.tailLeft_, frameCount - done);
+    return self.tailLeft_ == 0 ? paComplete : paContinue;
+}
+
+void PortAudioPlayback::onFinished(void* user) {
+    static_cast<PortAudioPlayback*>(user)->drained_.store(true, std::memory_order_release);
+}
+
+std::uint64_t PortAudioPlayback::framesPlayed() const {
+    return cursor_.load(std::memory_order_acquire);
+}
+
+bool PortAudioPlayback::finished() const {
+    return drained_.load(std::memory_order_acquire) &&
+           cursor_.load(std::memory_order_acquire) == totalFrames_;
+}
+
+std::uint64_t PortAudioPlayback::underruns() const {
+    return underruns_.load(std::memory_order_relaxed);
+}
+
+void PortAudioPlayback::stop() {
+    std::lock_guard lock(controlMutex_);
+    if (!stream_) return;
+    // Abort drops what is queued, so the sound ends at once; the cursor stays where it was.
+    Pa_AbortStream(stream_);
+    Pa_CloseStream(stream_);
+    stream_ = nullptr;
+}
+
+}  // namespace quorbel

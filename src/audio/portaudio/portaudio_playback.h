@@ -1,0 +1,68 @@
+#pragma once
+
+#include <portaudio.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "audio/audio_backend.h"
+
+namespace quorbel {
+
+class PortAudioLibrary;
+
+// One running output stream. The callback copies frames from a span that does not change while
+// the stream runs and moves an atomic cursor; past the end it writes silence and completes.
+class PortAudioPlayback final : public PlaybackStream {
+  public:
+    // Plays `frames` (whole frames of `bytesPerFrame`), or `converted` instead when the output
+    // needed another sample type. `silence` is the byte value of a silent sample.
+    PortAudioPlayback(std::shared_ptr<PortAudioLibrary> library, std::span<const std::byte> frames,
+                      std::vector<std::byte> converted, bool useConverted,
+                      std::size_t bytesPerFrame, std::byte silence);
+    ~PortAudioPlayback() override;
+
+    // Opens and starts the stream. False with `error` set when PortAudio refuses.
+    bool start(const PaStreamParameters& output, double sampleRate, unsigned long framesPerBuffer,
+               std::string& error);
+
+    std::uint64_t framesPlayed() const override;
+    bool finished() const override;
+    std::uint64_t underruns() const override;
+    void stop() override;
+
+  private:
+    static int onAudio(const void* input, void* output, unsigned long frameCount,
+                       const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags status,
+                       void* self);
+    static void onFinished(void* self);
+
+    std::shared_ptr<PortAudioLibrary> library_;
+    std::vector<std::byte> converted_;
+    std::span<const std::byte> frames_;
+    std::size_t bytesPerFrame_;
+    std::uint64_t totalFrames_;
+    std::byte silence_;
+
+    // Silence played before and after the sound, counted down by the audio thread only. Some
+    // outputs (ALSA through a sound server) drop the first milliseconds of a new stream and
+    // discard what is still queued when the stream ends, so the sound itself is padded.
+    static constexpr double kLeadInSeconds = 0.02;
+    std::uint64_t leadInLeft_ = 0;
+    std::uint64_t tailLeft_ = 0;
+
+    std::atomic<std::uint64_t> cursor_{0};
+    std::atomic<std::uint64_t> underruns_{0};
+    std::atomic<bool> drained_{false};
+
+    std::mutex controlMutex_;  // serialises stop() callers; never taken by the audio thread
+    PaStream* stream_ = nullptr;
+};
+
+}  // namespace quorbel
