@@ -37,6 +37,11 @@ std::string canonicalPath(const std::string& path) {
     return (canonical.isEmpty() ? info.absoluteFilePath() : canonical).toStdString();
 }
 
+// A save reopens the document's device under a new id; its view must follow.
+void adoptSavedDevice(CChildFrame& frame) {
+    if (ViewWidget* widget = frame.viewWidget()) widget->view().AdoptDocumentDevice();
+}
+
 }  // namespace
 
 CQuorbelApp::CQuorbelApp() = default;
@@ -156,7 +161,9 @@ CChildFrame* CQuorbelApp::OpenDocumentFile(const std::string& path) {
 bool CQuorbelApp::SaveDocument(CChildFrame& frame) {
     const std::string path = frame.document().GetPathName();
     if (path.empty()) return SaveDocumentAs(frame);
-    return frame.document().OnSaveDocument(path);
+    const bool saved = frame.document().OnSaveDocument(path);
+    adoptSavedDevice(frame);
+    return saved;
 }
 
 bool CQuorbelApp::SaveDocumentAs(CChildFrame& frame) {
@@ -170,7 +177,9 @@ bool CQuorbelApp::SaveDocumentAs(CChildFrame& frame) {
     if (!chosen || chosen->empty()) return false;
     std::string path = *chosen;
     if (QFileInfo(QString::fromStdString(path)).suffix().isEmpty()) path += extension;
-    if (!document.OnSaveDocument(path)) return false;
+    const bool saved = document.OnSaveDocument(path);
+    adoptSavedDevice(frame);
+    if (!saved) return false;
     document.SetPathName(canonicalPath(path));
     document.SetTitle(fileNameOf(path));
     document.SetModifiedFlag(false);

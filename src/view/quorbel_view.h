@@ -73,6 +73,10 @@ class CQuorbelView : public CommandTarget {
     bool ReloadAfterEdit(const std::string& fileName);
     void ReplaceWaveData(const std::uint8_t* bytes, std::uint32_t length);
     void CreatePositionSlider(int maximum, int page);
+    // After the document saved its sound and reopened its device under a new id: plays,
+    // seeks and notices go to that id from now on, at the place the slider shows, and a
+    // play the reopen cut off goes on from there.
+    void AdoptDocumentDevice();
 
     // Transport.
     void OnPlay();

@@ -144,6 +144,21 @@ void CQuorbelView::SaveRecording() {
     if (ReloadAfterEdit(fileName)) m_strCurrentFile = m_strPreviousFile = fileName;
 }
 
+void CQuorbelView::AdoptDocumentDevice() {
+    if (m_wDeviceID == m_document.m_wDeviceID) return;
+    // The old device is closed; its abort notice carries the old id and will be ignored.
+    m_wDeviceID = m_document.m_wDeviceID;
+    if (m_wDeviceID == 0) return;  // the reopen failed and the document has said why
+    // A recording the save ended is in the reopened sound: Stop still shows it.
+    if (m_nState == STATE_RECORDING) return;
+    SeekToSlider();
+    if (m_nState == STATE_PLAYING && ShowMciError(devices().play(m_wDeviceID, &m_window))) {
+        StopPositionTimer();
+        m_nState = STATE_STOPPED;
+        setButtons(1, 0, 1, 1, 1);
+    }
+}
+
 void CQuorbelView::OnTimer(unsigned) {
     SliderFromDevice();
     ShowStatusText();
