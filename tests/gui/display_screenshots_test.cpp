@@ -32,7 +32,7 @@ int stripTracePixels(const QImage& picture, QRgb pen) {
 class DisplayScreenshotTest : public ShellTest, public ::testing::WithParamInterface<int> {
   protected:
     ViewWidget& playSine(int channels) {
-        const PcmSound sound = sineSound(channels, 16, 22050, 22050 * 5, 441, 0.8);
+        const PcmSound sound = sineSound(channels, 16, 22050, 22050 * 5, 437, 0.8);
         const std::string path = writeWave(dir, "shot.wav", sound);
         EXPECT_TRUE(start({QString::fromStdString(path)}));
         ViewWidget& view = *documents().front()->viewWidget();

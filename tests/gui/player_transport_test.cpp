@@ -1,7 +1,9 @@
 // The editor view as a player, through the real shell: the picture buttons, the position
 // timer moving the slider and the status line, and the slider dragged with the mouse.
+#include <QLabel>
 #include <QRegularExpression>
 #include <QSlider>
+#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QWindow>
@@ -194,6 +196,30 @@ TEST_F(PlayerTransportTest, DraggingWhilePlayingAbortsThePlay) {
     EXPECT_EQ(player.m_nPosition, dropped);
     const int expectedMs = static_cast<int>(std::int64_t{dropped} * 3000 / slider.maximum());
     EXPECT_NEAR(statusPositionMs(frame().statusText()), expectedMs, 20);
+}
+
+}  // namespace
+}  // namespace quorbel::test
+
+namespace quorbel::test {
+namespace {
+
+TEST_F(PlayerTransportTest, StatusLineShowsTheWholeTimeDisplay) {
+    openSound(1.0);
+    // The longest line a sound of several minutes gives.
+    const std::string longest = "Total playing time: 599.99 s  / Current file position: 599.99 s ";
+    frame().setStatusText(longest);
+    QApplication::processEvents();
+    const QLabel* pane = nullptr;
+    for (const QLabel* label : frame().statusBar()->findChildren<QLabel*>())
+        if (label->text().toStdString() == longest) pane = label;
+    ASSERT_NE(pane, nullptr);
+    EXPECT_LE(pane->fontMetrics().horizontalAdvance(pane->text()), pane->contentsRect().width())
+        << "the time display is cut off";
+    EXPECT_GE(pane->font().pointSizeF(), 6.0) << "too small to read";
+    // A short text goes back to the bar's own font.
+    frame().setStatusText("Ready");
+    EXPECT_EQ(pane->font(), frame().statusBar()->font());
 }
 
 }  // namespace
