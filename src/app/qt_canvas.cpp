@@ -19,6 +19,11 @@ QtCanvas::QtCanvas(QImage& image) : painter_(&image) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
 }
 
+QtCanvas::QtCanvas(QImage& image, const QRect& clip) : QtCanvas(image) {
+    clip_ = clip;
+    painter_.setClipRect(clip);
+}
+
 bool QtCanvas::drawBitmap(int id, Point at) {
     const QImage& bitmap = cachedBitmap(id);
     if (bitmap.isNull()) return false;
@@ -54,8 +59,10 @@ void QtCanvas::line(QPoint from, QPoint to, const QColor& color) {
         painter_.drawLine(from, to);
         return;
     }
+    if (!clip_.isNull() && !clip_.intersects(QRect(from, to).normalized())) return;
     // Bresenham from `from` up to, but not including, `to`.
-    QPolygon points;
+    QPolygon& points = points_;
+    points.clear();
     int x = from.x();
     int y = from.y();
     const int dx = std::abs(to.x() - x);

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPoint>
+#include <QPolygon>
+#include <QRect>
 
 #include "framework/canvas.h"
 
@@ -14,6 +16,9 @@ namespace quorbel {
 class QtCanvas final : public Canvas {
   public:
     explicit QtCanvas(QImage& image);
+    // Draws only inside `clip`: lines wholly outside it are skipped before they are traced,
+    // so a repaint of the slider strip does not pay for the vectorscope.
+    QtCanvas(QImage& image, const QRect& clip);
 
     bool drawBitmap(int id, Point at) override;
     Size bitmapSize(int id) const override;
@@ -29,6 +34,8 @@ class QtCanvas final : public Canvas {
     QColor penColor_{Qt::black};
     int penWidth_ = 1;
     QPoint current_;
+    QRect clip_;       // null: everything
+    QPolygon points_;  // one line's pixels, kept to reuse its memory
 };
 
 }  // namespace quorbel

@@ -2,6 +2,7 @@
 
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QSlider>
 #include <QTimerEvent>
@@ -241,13 +242,17 @@ void ViewWidget::postDeviceNotify(unsigned code, std::uint32_t deviceId) {
     relay_->post(code, deviceId);
 }
 
-void ViewWidget::paintEvent(QPaintEvent*) {
+void ViewWidget::paintEvent(QPaintEvent* event) {
+    // Only the dirty part is drawn again: the position timer repaints the strip a hundred
+    // times a second, and tracing the whole vectorscope each time would keep a core busy.
+    // The rest of picture_ still holds what the last paint drew there.
+    const QRect dirty = event->rect();
     {
-        QtCanvas canvas(picture_);
+        QtCanvas canvas(picture_, dirty);
         view_->OnDraw(canvas);
     }
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), picture_);
+    painter.drawImage(dirty, picture_, dirty);
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {

@@ -1,8 +1,11 @@
 // The view's picture through the real shell: a grab of the view widget shows the trace in
 // the slider strip and in the vectorscope, in the skin's pen colour, and nowhere else.
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QSlider>
 
+#include "app/qt_canvas.h"
 #include "app/view_widget.h"
 #include "framework/command_ids.h"
 #include "player_waves.h"
@@ -142,6 +145,75 @@ TEST_F(DisplayTraceTest, StripFollowsThePosition) {
         for (int y = 47; y <= 102; ++y)
             if (y != kStripBaseline && atEnd.pixel(x, y) == kGreen) ++offBaseline;
     EXPECT_EQ(offBaseline, 0);
+}
+
+// What the screen shows of the view, as the last paints left it (a grab paints afresh).
+QImage onScreen(ViewWidget& view) {
+    QWidget* window = view.window();
+    const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(window->winId());
+    const QPoint at = view.mapTo(window, QPoint(0, 0));
+    return screen.toImage()
+        .copy(QRect(at * screen.devicePixelRatio(), view.size()))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+TEST_F(DisplayTraceTest, PartialRepaintsLeaveTheSamePictureAsAFullOne) {
+    ViewWidget& view = openLoudSine();
+    QApplication::processEvents();
+    // Strip-only repaints as the position timer causes them, then a skin change (whole view)
+    // and more strip repaints.
+    for (int position : {49, 3000, 12345}) {
+        view.slider()->setSliderPosition(position);
+        view.slider()->triggerAction(QAbstractSlider::SliderMove);
+        QApplication::processEvents();
+    }
+    ASSERT_TRUE(app->dispatchCommand(ID_SKIN_GREY));
+    QApplication::processEvents();
+    view.slider()->setSliderPosition(777);
+    view.slider()->triggerAction(QAbstractSlider::SliderMove);
+    QApplication::processEvents();
+    const QImage shown = onScreen(view);
+    if (shown.isNull() || shown.size() != view.size())
+        GTEST_SKIP() << "this platform cannot grab its windows";
+    // The whole picture drawn afresh on a canvas of its own.
+    QImage fresh(view.size(), QImage::Format_RGB32);
+    {
+        QtCanvas canvas(fresh);
+        view.view().OnDraw(canvas);
+    }
+    std::vector<QRect> children;
+    for (const QWidget* child : view.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isVisible()) children.push_back(child->geometry());
+    int differing = 0;
+    for (int y = 0; y < fresh.height(); ++y) {
+        for (int x = 0; x < fresh.width(); ++x) {
+            bool onChild = false;
+            for (const QRect& r : children) onChild = onChild || r.contains(x, y);
+            if (!onChild && fresh.pixel(x, y) != shown.pixel(x, y)) ++differing;
+        }
+    }
+    EXPECT_EQ(differing, 0) << "a partial repaint left stale pixels";
+}
+
+TEST(QtCanvasClipTest, LinesOutsideTheClipAreLeftOutAndCrossingOnesCut) {
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    {
+        QtCanvas canvas(image, QRect(10, 10, 10, 10));
+        canvas.selectPen({0, 255, 0}, 1);
+        canvas.moveTo({0, 0});
+        canvas.lineTo({5, 39});  // wholly outside
+        canvas.moveTo({0, 15});
+        canvas.lineTo({39, 15});  // crosses the clip
+    }
+    int inside = 0;
+    int outside = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            if (image.pixel(x, y) == qRgb(0, 255, 0))
+                ++(QRect(10, 10, 10, 10).contains(x, y) ? inside : outside);
+    EXPECT_EQ(inside, 10);
+    EXPECT_EQ(outside, 0);
 }
 
 }  // namespace
