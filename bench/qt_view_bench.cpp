@@ -1,0 +1,169 @@
+// The editor view in the real Qt shell (offscreen, null audio) on a long sound:
+//   (a) one whole paint of the view widget (OnDraw on the Qt canvas plus the blit),
+//   (b) one position-timer tick while playing (device query, slider, strip, status line)
+//       with every repaint it causes,
+//   (c) the process's CPU use over 10 s of play with the real event loop.
+//
+//   cmake --preset release && cmake --build build/release --target qt_view_bench
+//   build/release/bench/qt_view_bench [minutes] [rate]   (default 10 min, 44100 Hz stereo)
+
+#include <sys/resource.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+#include <vector>
+
+#include "app/child_frame.h"
+#include "app/quorbel_app.h"
+#include "app/view_widget.h"
+#include "framework/command_ids.h"
+#include "view/quorbel_view.h"
+
+namespace {
+
+using namespace quorbel;
+using WallClock = std::chrono::steady_clock;
+
+void put(QFile& file, std::uint32_t value, int bytes) {
+    char out[4];
+    for (int i = 0; i < bytes; ++i) out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    file.write(out, bytes);
+}
+
+// A 16-bit stereo sine of `minutes` at `rate`; returns false when it cannot be written.
+bool writeLongSound(const QString& path, double minutes, std::uint32_t rate) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    const auto frames = static_cast<std::uint32_t>(minutes * 60 * rate);
+    const std::uint32_t dataBytes = frames * 4;
+    file.write("RIFF");
+    put(file, 36 + dataBytes, 4);
+    file.write("WAVEfmt ");
+    put(file, 16, 4);
+    put(file, 1, 2);
+    put(file, 2, 2);
+    put(file, rate, 4);
+    put(file, rate * 4, 4);
+    put(file, 4, 2);
+    put(file, 16, 2);
+    file.write("data");
+    put(file, dataBytes, 4);
+    std::vector<std::int16_t> block(2 * 65536);
+    for (std::uint32_t first = 0; first < frames; first += 65536) {
+        const std::uint32_t n = std::min<std::uint32_t>(65536, frames - first);
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const double t = static_cast<double>(first + i) / rate;
+            const auto s =
+                static_cast<std::int16_t>(20000 * std::sin(2 * std::numbers::pi * 440 * t));
+            block[2 * i] = s;
+            block[2 * i + 1] = static_cast<std::int16_t>(-s);
+        }
+        const auto bytes = static_cast<qint64>(n * 4);
+        if (file.write(reinterpret_cast<const char*>(block.data()), bytes) != bytes) return false;
+    }
+    return true;
+}
+
+struct Figures {
+    double median = 0;
+    double worst = 0;
+};
+
+Figures summarise(std::vector<double> us) {
+    std::sort(us.begin(), us.end());
+    return {us[us.size() / 2], us.back()};
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double microsecondsSince(WallClock::time_point t0) {
+    return std::chrono::duration<double, std::micro>(WallClock::now() - t0).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("QUORBEL_AUDIO", "null", 1);
+    const double minutes = argc > 1 ? std::atof(argv[1]) : 10.0;
+    const auto rate = static_cast<std::uint32_t>(argc > 2 ? std::atoi(argv[2]) : 44100);
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("long.wav");
+    if (!dir.isValid() || !writeLongSound(path, minutes, rate)) {
+        std::fprintf(stderr, "cannot write the test sound in %s\n", qPrintable(QDir::tempPath()));
+        return 1;
+    }
+    CQuorbelApp app;
+    if (!app.InitInstance({path}) || app.documentFrames().empty()) {
+        std::fprintf(stderr, "the program did not open the sound\n");
+        return 1;
+    }
+    QApplication::processEvents();
+    ViewWidget& widget = *app.documentFrames().front()->viewWidget();
+    CQuorbelView& view = widget.view();
+    std::printf("sound: %.1f min of 16-bit stereo at %u Hz (%u ms)\n", minutes, rate,
+                view.m_dwLength);
+
+    // (a) Whole paints, the strip at positions spread over the sound.
+    constexpr int kPaints = 400;
+    std::vector<double> paints;
+    for (int i = 0; i < kPaints; ++i) {
+        view.m_nPosition =
+            static_cast<int>(static_cast<std::int64_t>(widget.sliderMax()) * i / kPaints);
+        const auto t0 = WallClock::now();
+        widget.repaint();
+        paints.push_back(microsecondsSince(t0));
+    }
+    view.m_nPosition = 0;
+    const Figures paint = summarise(paints);
+    std::printf("(a) whole view paint: median %.1f us, worst %.1f us over %d paints\n",
+                paint.median, paint.worst, kPaints);
+
+    // (b) Timer ticks while playing, each with the repaints it queued (strip, slider, status).
+    static_cast<QAbstractButton*>(widget.buttonWidget(ID_BUTTON_PLAY))->click();
+    QApplication::processEvents();
+    constexpr int kTicks = 400;
+    std::vector<double> ticks;
+    for (int i = 0; i < kTicks; ++i) {
+        const auto t0 = WallClock::now();
+        view.OnTimer(kPositionTimerId);
+        QCoreApplication::sendPostedEvents();
+        ticks.push_back(microsecondsSince(t0));
+        QElapsedTimer pause;
+        pause.start();
+        while (pause.elapsed() < 2) QApplication::processEvents();
+    }
+    const Figures tick = summarise(ticks);
+    std::printf("(b) timer tick with its repaints: median %.1f us, worst %.1f us over %d ticks\n",
+                tick.median, tick.worst, kTicks);
+
+    // (c) Ten seconds of play with the real event loop and the 10 ms timer.
+    const double cpu0 = cpuSeconds();
+    const auto wall0 = WallClock::now();
+    QTimer::singleShot(10000, &application, &QCoreApplication::quit);
+    QApplication::exec();
+    const double wall = microsecondsSince(wall0) / 1e6;
+    const double cpu = cpuSeconds() - cpu0;
+    std::printf("(c) playing %.1f s: %.1f%% of one core (%.2f s CPU), still playing: %s\n", wall,
+                100 * cpu / wall, cpu, view.m_nState == STATE_PLAYING ? "yes" : "no");
+    return view.m_nState == STATE_PLAYING ? 0 : 1;
+}
