@@ -1,0 +1,162 @@
+// Plays real WAVE files through the wave device on the PortAudio backend, the way the editor
+// plays a document, and records them back from the sound server's monitor: each of 8 and
+// 16 bits, mono and stereo must sound at its own speed and pitch on the right channels.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "audio/portaudio/portaudio_backend.h"
+#include "audio/wave_device.h"
+#include "framework/notify_sink.h"
+#include "round_trip.h"
+#include "tone.h"
+
+namespace quorbel::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr double kAmplitude = 0.5;
+constexpr double kCaptureRate = 44100;
+
+struct FileCase {
+    const char* name;
+    StreamFormat format;
+    std::vector<double> hz;  // per channel of the file
+};
+
+class EndNotice final : public NotifySink {
+  public:
+    void postDeviceNotify(unsigned code, std::uint32_t) override { last = code; }
+    std::atomic<unsigned> last{0};
+};
+
+void put(std::ofstream& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+std::string writeWaveFile(const std::string& path, const StreamFormat& f,
+                          const std::vector<std::byte>& data) {
+    std::ofstream out(path, std::ios::binary);
+    const auto blockAlign = static_cast<std::uint32_t>(f.channels * f.bytesPerSample());
+    const auto size = static_cast<std::uint32_t>(data.size());
+    out.write("RIFF", 4);
+    put(out, 36 + size + (size & 1), 4);
+    out.write("WAVEfmt ", 8);
+    put(out, 16, 4);
+    put(out, 1, 2);
+    put(out, f.channels, 2);
+    put(out, f.sampleRate, 4);
+    put(out, f.sampleRate * blockAlign, 4);
+    put(out, blockAlign, 2);
+    put(out, static_cast<std::uint32_t>(8 * f.bytesPerSample()), 2);
+    out.write("data", 4);
+    put(out, size, 4);
+    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(size));
+    if (size & 1) out.put(0);
+    return out ? path : "";
+}
+
+void drain(CaptureStream& capture, std::vector<std::int16_t>& into) {
+    std::int16_t buffer[4096];
+    for (;;) {
+        const std::size_t n = capture.read(std::as_writable_bytes(std::span(buffer)));
+        into.insert(into.end(), buffer, buffer + n / sizeof(std::int16_t));
+        if (n < sizeof buffer) return;
+    }
+}
+
+class PlayerFormats : public ::testing::TestWithParam<FileCase> {
+  protected:
+    void SetUp() override {
+        const std::string why = realAudioUnavailable(backend_);
+        if (!why.empty()) GTEST_SKIP() << why;
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("quorbel-player-formats-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+    }
+
+    PortAudioBackend backend_;
+    std::filesystem::path folder_;
+};
+
+TEST_P(PlayerFormats, FilePlaysAtItsSpeedAndPitch) {
+    const FileCase& c = GetParam();
+    const std::string path = writeWaveFile((folder_ / (std::string(c.name) + ".wav")).string(),
+                                           c.format, makeTone(c.format, 1.0, c.hz, kAmplitude));
+    ASSERT_FALSE(path.empty());
+
+    WaveDevices devices(backend_);
+    devices.startWorker();
+    DeviceId id = 0;
+    ASSERT_EQ(devices.open(path, id), kDeviceOk) << devices.errorText(devices.open(path, id));
+    std::uint32_t lengthMs = 0;
+    devices.setTimeFormatMilliseconds(id);
+    ASSERT_EQ(devices.length(id, lengthMs), kDeviceOk);
+    EXPECT_EQ(lengthMs, 1000u);
+
+    std::string error;
+    auto capture = backend_.startCapture(kCaptureFormat, error);
+    ASSERT_NE(capture, nullptr) << error;
+    std::vector<std::int16_t> recorded;
+    // Let the capture flow before the sound starts, so its beginning cannot be missed.
+    const auto warmUp = Clock::now() + std::chrono::seconds(3);
+    while (recorded.size() < 2 * 4410 && Clock::now() < warmUp) {
+        drain(*capture, recorded);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EndNotice notice;
+    ASSERT_EQ(devices.play(id, &notice), kDeviceOk);
+    const auto giveUp = Clock::now() + std::chrono::seconds(6);
+    while (notice.last == 0 && Clock::now() < giveUp) {
+        drain(*capture, recorded);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(notice.last.load(), kNotifySuccessful) << "the play did not report its end";
+    const auto tail = Clock::now() + std::chrono::milliseconds(400);
+    while (Clock::now() < tail) {
+        drain(*capture, recorded);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    capture->stop();
+    drain(*capture, recorded);
+    devices.close(id);
+    devices.stopWorker();
+
+    for (int channel = 0; channel < 2; ++channel) {
+        // A mono file sounds on both channels; a stereo one keeps its channels apart.
+        const double hz = c.hz[c.hz.size() == 1 ? 0 : static_cast<std::size_t>(channel)];
+        SCOPED_TRACE(channel == 0 ? "left" : "right");
+        const ToneReport t =
+            analyseTone(channelOf(recorded, 2, channel), kCaptureRate, hz, kAmplitude);
+        ASSERT_TRUE(t.found) << "nothing arrived";
+        EXPECT_NEAR(t.seconds, 1.0, 0.005) << "played at the wrong speed or incomplete";
+        EXPECT_NEAR(t.hz, hz, hz * 0.002) << "played at the wrong pitch";
+        EXPECT_GT(t.purity, 0.97);
+        EXPECT_NEAR(t.rms, kAmplitude / std::sqrt(2.0), 0.05);
+        EXPECT_EQ(t.longestGapMs, 0) << "audio dropped inside the sound";
+        std::printf("[ figures  ] %s %s: %.4f s, %.2f Hz (expected %.0f), purity %.4f\n", c.name,
+                    channel == 0 ? "left" : "right", t.seconds, t.hz, hz, t.purity);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EightAndSixteenBitMonoAndStereo, PlayerFormats,
+    ::testing::Values(FileCase{"u8_mono_11025", {11025, 1, SampleType::U8}, {441}},
+                      FileCase{"u8_stereo_22050", {22050, 2, SampleType::U8}, {441, 735}},
+                      FileCase{"s16_mono_22050", {22050, 1, SampleType::S16}, {441}},
+                      FileCase{"s16_stereo_44100", {44100, 2, SampleType::S16}, {440, 660}}),
+    [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace quorbel::test
