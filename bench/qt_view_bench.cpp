@@ -5,7 +5,8 @@
 //   (c) the process's CPU use over 10 s of play with the real event loop.
 //
 //   cmake --preset release && cmake --build build/release --target qt_view_bench
-//   build/release/bench/qt_view_bench [minutes] [rate]   (default 10 min, 44100 Hz stereo)
+//   build/release/bench/qt_view_bench [minutes] [rate] [cpu]
+//   (default 10 min, 44100 Hz stereo; "cpu" runs only (c), e.g. under a profiler)
 
 #include <sys/resource.h>
 
@@ -22,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "app/child_frame.h"
@@ -103,6 +105,7 @@ int main(int argc, char** argv) {
     setenv("QUORBEL_AUDIO", "null", 1);
     const double minutes = argc > 1 ? std::atof(argv[1]) : 10.0;
     const auto rate = static_cast<std::uint32_t>(argc > 2 ? std::atoi(argv[2]) : 44100);
+    const bool cpuOnly = argc > 3 && std::string(argv[3]) == "cpu";
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -123,38 +126,43 @@ int main(int argc, char** argv) {
     std::printf("sound: %.1f min of 16-bit stereo at %u Hz (%u ms)\n", minutes, rate,
                 view.m_dwLength);
 
-    // (a) Whole paints, the strip at positions spread over the sound.
-    constexpr int kPaints = 400;
-    std::vector<double> paints;
-    for (int i = 0; i < kPaints; ++i) {
-        view.m_nPosition =
-            static_cast<int>(static_cast<std::int64_t>(widget.sliderMax()) * i / kPaints);
-        const auto t0 = WallClock::now();
-        widget.repaint();
-        paints.push_back(microsecondsSince(t0));
-    }
-    view.m_nPosition = 0;
-    const Figures paint = summarise(paints);
-    std::printf("(a) whole view paint: median %.1f us, worst %.1f us over %d paints\n",
-                paint.median, paint.worst, kPaints);
+    if (cpuOnly) {
+        static_cast<QAbstractButton*>(widget.buttonWidget(ID_BUTTON_PLAY))->click();
+    } else {
+        // (a) Whole paints, the strip at positions spread over the sound.
+        constexpr int kPaints = 400;
+        std::vector<double> paints;
+        for (int i = 0; i < kPaints; ++i) {
+            view.m_nPosition =
+                static_cast<int>(static_cast<std::int64_t>(widget.sliderMax()) * i / kPaints);
+            const auto t0 = WallClock::now();
+            widget.repaint();
+            paints.push_back(microsecondsSince(t0));
+        }
+        view.m_nPosition = 0;
+        const Figures paint = summarise(paints);
+        std::printf("(a) whole view paint: median %.1f us, worst %.1f us over %d paints\n",
+                    paint.median, paint.worst, kPaints);
 
-    // (b) Timer ticks while playing, each with the repaints it queued (strip, slider, status).
-    static_cast<QAbstractButton*>(widget.buttonWidget(ID_BUTTON_PLAY))->click();
-    QApplication::processEvents();
-    constexpr int kTicks = 400;
-    std::vector<double> ticks;
-    for (int i = 0; i < kTicks; ++i) {
-        const auto t0 = WallClock::now();
-        view.OnTimer(kPositionTimerId);
-        QCoreApplication::sendPostedEvents();
-        ticks.push_back(microsecondsSince(t0));
-        QElapsedTimer pause;
-        pause.start();
-        while (pause.elapsed() < 2) QApplication::processEvents();
+        // (b) Timer ticks while playing, each with the repaints it queued (strip, slider, status).
+        static_cast<QAbstractButton*>(widget.buttonWidget(ID_BUTTON_PLAY))->click();
+        QApplication::processEvents();
+        constexpr int kTicks = 400;
+        std::vector<double> ticks;
+        for (int i = 0; i < kTicks; ++i) {
+            const auto t0 = WallClock::now();
+            view.OnTimer(kPositionTimerId);
+            QCoreApplication::sendPostedEvents();
+            ticks.push_back(microsecondsSince(t0));
+            QElapsedTimer pause;
+            pause.start();
+            while (pause.elapsed() < 2) QApplication::processEvents();
+        }
+        const Figures tick = summarise(ticks);
+        std::printf(
+            "(b) timer tick with its repaints: median %.1f us, worst %.1f us over %d ticks\n",
+            tick.median, tick.worst, kTicks);
     }
-    const Figures tick = summarise(ticks);
-    std::printf("(b) timer tick with its repaints: median %.1f us, worst %.1f us over %d ticks\n",
-                tick.median, tick.worst, kTicks);
 
     // (c) Ten seconds of play with the real event loop and the 10 ms timer.
     const double cpu0 = cpuSeconds();
