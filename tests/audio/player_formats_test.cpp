@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <ostream>
 #include <thread>
 
 #include "audio/portaudio/portaudio_backend.h"
@@ -33,6 +34,11 @@ struct FileCase {
     StreamFormat format;
     std::vector<double> hz;  // per channel of the file
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const FileCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class EndNotice final : public NotifySink {
   public:
