@@ -54,8 +54,14 @@ class PortAudioPlayback final : public PlaybackStream {
     // outputs (ALSA through a sound server) drop the first milliseconds of a new stream and
     // discard what is still queued when the stream ends, so the sound itself is padded.
     static constexpr double kLeadInSeconds = 0.02;
+    static constexpr double kEndMarginSeconds = 0.05;
+    static constexpr double kTailCapSeconds = 2.0;
+    double sampleRate_ = 0;
     std::uint64_t leadInLeft_ = 0;
-    std::uint64_t tailLeft_ = 0;
+    std::uint64_t tailLeft_ = 0;     // at least the stream's nominal latency
+    std::uint64_t tailCapLeft_ = 0;  // at most this, whatever the output reports
+    bool endTimeKnown_ = false;
+    double soundEndsAt_ = 0;  // stream time at which the last frame reaches the output
 
     std::atomic<std::uint64_t> cursor_{0};
     std::atomic<std::uint64_t> underruns_{0};
