@@ -26,6 +26,9 @@ class CQuorbelDoc : public CDocument {
     std::string m_strFileName;
 
   private:
+    // Shows the device's text for `code` in an "Error" box without an owner window.
+    void ShowDeviceError(unsigned code);
+
     AppContext& m_context;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,7 +16,20 @@ using DeviceId = std::uint32_t;
 // Result codes of device commands. 0 is success; every nonzero code has a printable text
 // (WaveDevices::errorText). The values callers depend on are kept stable.
 inline constexpr unsigned kDeviceOk = 0;
-inline constexpr unsigned kDeviceErrAlreadyOpen = 265;  // that element is already open
+inline constexpr unsigned kDeviceErrAlreadyOpen = 265;   // that element is already open
+inline constexpr unsigned kDeviceErrInvalidId = 300;     // no device with that id is open
+inline constexpr unsigned kDeviceErrFileNotFound = 301;  // the file does not exist
+inline constexpr unsigned kDeviceErrCannotRead = 302;    // the file cannot be read
+inline constexpr unsigned kDeviceErrNotWave = 303;       // not a RIFF WAVE file
+inline constexpr unsigned kDeviceErrNoFmt = 304;         // no fmt chunk
+inline constexpr unsigned kDeviceErrBadFmt = 305;        // a damaged or inconsistent fmt chunk
+inline constexpr unsigned kDeviceErrNoData = 306;        // no data chunk
+inline constexpr unsigned kDeviceErrUnsupported = 307;   // a format the device cannot play
+inline constexpr unsigned kDeviceErrOutOfMemory = 308;   // the sound does not fit in memory
+inline constexpr unsigned kDeviceErrCannotWrite = 309;   // a save could not write its file
+inline constexpr unsigned kDeviceErrTooLarge = 310;      // more than a WAVE file can hold
+inline constexpr unsigned kDeviceErrNoOutput = 311;      // no audio output device
+inline constexpr unsigned kDeviceErrNoInput = 312;       // no audio input device
 
 enum class RecordMode { Insert, Overwrite };
 
@@ -50,8 +64,11 @@ class WaveDevices {
     // Writes the whole sound as a PCM RIFF WAVE file (fmt then data); a recording in progress
     // is ended and included.
     unsigned save(DeviceId id, const std::string& path);
-    // A printable text for any nonzero code.
+    // A printable text for any nonzero code. For a code the device has just returned, the text
+    // says what exactly went wrong (which file, which format, which system error).
     std::string errorText(unsigned code) const;
+    // How many devices are open.
+    std::size_t openCount() const;
 
     // Moves running plays and recordings on: detects the end of a play, drains captured audio
     // into the sound, and posts notices. The worker thread calls it; tests with a manual clock

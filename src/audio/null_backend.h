@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "audio/audio_backend.h"
+#include "audio/clock.h"
+
+namespace quorbel {
+
+struct NullBackendState;
+
+// The environment variable that chooses the audio backend, and the value that selects the
+// null backend (tests, CI, machines without sound).
+inline constexpr const char* kAudioBackendVariable = "QUORBEL_AUDIO";
+inline constexpr const char* kNullAudioValue = "null";
+
+// True when QUORBEL_AUDIO=null is set.
+bool nullAudioRequested();
+
+// A backend without sound hardware that keeps time with a clock: a playback has played
+// (elapsed time × rate) frames and finishes when all are played; a capture produces frames at
+// the clock's rate, taken from what a test fed it and silence after that. The clock must
+// outlive the backend and every stream it started.
+class NullAudioBackend final : public AudioBackend {
+  public:
+    explicit NullAudioBackend(const Clock& clock);
+    ~NullAudioBackend() override;
+    NullAudioBackend(const NullAudioBackend&) = delete;
+    NullAudioBackend& operator=(const NullAudioBackend&) = delete;
+
+    std::unique_ptr<PlaybackStream> startPlayback(const StreamFormat& format,
+                                                  std::span<const std::byte> frames,
+                                                  std::string& error) override;
+    std::unique_ptr<CaptureStream> startCapture(const StreamFormat& format,
+                                                std::string& error) override;
+
+    // Queues bytes (in the format of the capture that will read them) that captures deliver
+    // before falling back to silence.
+    void feedCapture(std::span<const std::byte> bytes);
+    // Bytes fed and not yet captured.
+    std::size_t pendingCaptureBytes() const;
+    // Pretends that there is no output or no input device: starting one then fails.
+    void setOutputAvailable(bool available);
+    void setInputAvailable(bool available);
+
+    std::optional<StreamFormat> lastPlaybackFormat() const;
+    std::optional<StreamFormat> lastCaptureFormat() const;
+    std::size_t playbacksStarted() const;
+    std::size_t capturesStarted() const;
+
+  private:
+    const Clock& clock_;
+    std::shared_ptr<NullBackendState> shared_;
+};
+
+}  // namespace quorbel

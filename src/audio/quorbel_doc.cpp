@@ -1,0 +1,99 @@
+#include "audio/quorbel_doc.h"
+
+#include <fstream>
+
+#include "audio/wave_device.h"
+#include "framework/file_dialog_port.h"
+#include "framework/message.h"
+#include "framework/message_box_port.h"
+
+namespace quorbel {
+namespace {
+
+constexpr const char* kWaveFilter = "Wave files (*.wav)|*.wav |";
+
+}  // namespace
+
+CQuorbelDoc::CQuorbelDoc(AppContext& context) : m_context(context) {}
+
+CQuorbelDoc::~CQuorbelDoc() {
+    // The view has usually closed the same device already; a second close does nothing.
+    if (m_context.devices != nullptr && m_wDeviceID != 0) m_context.devices->close(m_wDeviceID);
+}
+
+void CQuorbelDoc::ShowDeviceError(unsigned code) {
+    if (m_context.messageBoxes == nullptr) return;
+    const std::string text = m_context.devices->errorText(code);
+    m_context.messageBoxes->show(UserMessage{text, MessageStyle::Error});
+}
+
+bool CQuorbelDoc::OnNewDocument() {
+    if (!CDocument::OnNewDocument()) return false;
+    m_strFileName.clear();
+
+    DeviceId id = 0;
+    const unsigned result = m_context.devices->open("", id);
+    if (result == kDeviceOk) {
+        m_wDeviceID = id;
+        m_context.devices->setTimeFormatMilliseconds(m_wDeviceID);
+        return true;
+    }
+    if (result == kDeviceErrAlreadyOpen) {
+        // A new, still empty sound exists: a second New opens a file instead.
+        const auto path = m_context.fileDialogs != nullptr
+                              ? m_context.fileDialogs->openFile(kWaveFilter)
+                              : std::nullopt;
+        if (!path) return false;
+        // A file the device refuses has already been reported; no empty window is left behind.
+        if (!OnOpenDocument(*path)) return false;
+        m_context.devices->setTimeFormatMilliseconds(m_wDeviceID);
+        return true;
+    }
+    ShowDeviceError(result);
+    return false;
+}
+
+bool CQuorbelDoc::OnOpenDocument(const std::string& path) {
+    // The framework's file step: prove that the file can be opened for reading.
+    if (!std::ifstream(path, std::ios::binary)) {
+        if (m_context.messageBoxes != nullptr) {
+            m_context.messageBoxes->show(
+                UserMessage{"Cannot open file " + path + ".", MessageStyle::Title});
+        }
+        return false;
+    }
+    SetModifiedFlag(false);
+    m_strFileName = path;
+
+    DeviceId id = 0;
+    const unsigned result = m_context.devices->open(path, id);
+    if (result != kDeviceOk) {
+        ShowDeviceError(result);
+        return false;
+    }
+    m_wDeviceID = id;
+    return true;
+}
+
+bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
+    const unsigned result = m_context.devices->save(m_wDeviceID, path);
+    if (result != kDeviceOk) {
+        ShowDeviceError(result);
+        return false;
+    }
+    m_context.devices->close(m_wDeviceID);
+    DeviceId id = 0;
+    const unsigned reopened = m_context.devices->open(path, id);
+    if (reopened == kDeviceOk) {
+        m_wDeviceID = id;
+    } else {
+        // The file is saved, but the document no longer has a sound to play: say why.
+        m_wDeviceID = 0;
+        ShowDeviceError(reopened);
+    }
+    m_context.devices->setTimeFormatMilliseconds(m_wDeviceID);
+    SetModifiedFlag(false);
+    return true;
+}
+
+}  // namespace quorbel

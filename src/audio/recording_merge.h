@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+#include "audio/byte_buffer.h"
+#include "audio/wave_device.h"
+
+namespace quorbel {
+
+// Puts a finished recording into a sound's bytes at byte offset `at` (at most data.size()):
+// Insert moves the rest back; Overwrite replaces from there and extends the sound past its end
+// as far as the recording reaches.
+void mergeRecording(ByteBuffer& data, std::size_t at, std::span<const std::byte> recorded,
+                    RecordMode mode);
+
+}  // namespace quorbel

@@ -1,0 +1,534 @@
+#include "audio/wave_device.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <vector>
+
+#include "audio/audio_backend.h"
+#include "audio/byte_buffer.h"
+#include "audio/recording_merge.h"
+#include "audio/sound_file_reader.h"
+#include "audio/sound_file_writer.h"
+#include "audio/wave_format.h"
+
+namespace quorbel {
+namespace {
+
+// New sounds record in CD quality.
+constexpr StreamFormat kNewSoundFormat{44100, 2, SampleType::S16};
+// How much captured audio one read moves out of the backend at most.
+constexpr std::size_t kDrainStep = 64 * 1024;
+constexpr auto kWorkerPeriod = std::chrono::milliseconds(5);
+
+enum class Mode { Stopped, Playing, Recording };
+
+struct Device {
+    DeviceId id = 0;
+    std::string element;  // "" for a new sound, else the file's canonical path
+    std::vector<std::byte> fmt;
+    StreamFormat format;
+    ByteBuffer data;             // whole frames; does not change while a playback reads it
+    std::uint64_t position = 0;  // frames
+    Mode mode = Mode::Stopped;
+    NotifySink* notify = nullptr;
+
+    std::unique_ptr<PlaybackStream> playback;
+    std::uint64_t playStart = 0;
+
+    std::unique_ptr<CaptureStream> capture;
+    RecordMode recordMode = RecordMode::Insert;
+    std::uint64_t recordStart = 0;
+    ByteBuffer recorded;  // captured so far; merged into `data` when the recording ends
+
+    std::size_t frameBytes() const { return format.bytesPerFrame(); }
+    std::uint64_t frames() const { return data.size() / frameBytes(); }
+    std::uint64_t recordedFrames() const { return recorded.size() / frameBytes(); }
+};
+
+struct Notice {
+    NotifySink* sink;
+    unsigned code;
+    DeviceId id;
+};
+using Notices = std::vector<Notice>;
+
+// Notices are posted after the device lock is released, so a sink may call back in.
+void post(const Notices& notices) {
+    for (const Notice& n : notices) {
+        if (n.sink != nullptr) n.sink->postDeviceNotify(n.code, n.id);
+    }
+}
+
+std::uint32_t framesToMs(std::uint64_t frames, std::uint32_t rate) {
+    const std::uint64_t ms = frames * 1000u / rate;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(ms, UINT32_MAX));
+}
+
+// The first frame at or after `ms`, so that reading the position back gives `ms` again.
+std::uint64_t msToFrames(std::uint32_t ms, std::uint32_t rate) {
+    return (static_cast<std::uint64_t>(ms) * rate + 999u) / 1000u;
+}
+
+std::string elementKey(const std::string& element) {
+    if (element.empty()) return element;
+    std::error_code ec;
+    const auto canonical = std::filesystem::weakly_canonical(element, ec);
+    return ec ? element : canonical.string();
+}
+
+unsigned codeFor(SoundError kind) {
+    switch (kind) {
+        case SoundError::None:
+            return kDeviceOk;
+        case SoundError::NotFound:
+            return kDeviceErrFileNotFound;
+        case SoundError::CannotRead:
+            return kDeviceErrCannotRead;
+        case SoundError::NotWave:
+            return kDeviceErrNotWave;
+        case SoundError::NoFmt:
+            return kDeviceErrNoFmt;
+        case SoundError::BadFmt:
+            return kDeviceErrBadFmt;
+        case SoundError::NoData:
+            return kDeviceErrNoData;
+        case SoundError::Unsupported:
+            return kDeviceErrUnsupported;
+        case SoundError::OutOfMemory:
+            return kDeviceErrOutOfMemory;
+        case SoundError::CannotWrite:
+            return kDeviceErrCannotWrite;
+        case SoundError::TooLarge:
+            return kDeviceErrTooLarge;
+    }
+    return kDeviceErrCannotRead;
+}
+
+const char* genericText(unsigned code) {
+    switch (code) {
+        case kDeviceOk:
+            return "The command completed successfully.";
+        case kDeviceErrAlreadyOpen:
+            return "That sound is already open.";
+        case kDeviceErrInvalidId:
+            return "The device is not open.";
+        case kDeviceErrFileNotFound:
+            return "The file does not exist.";
+        case kDeviceErrCannotRead:
+            return "The file cannot be read.";
+        case kDeviceErrNotWave:
+            return "The file is not a RIFF WAVE file.";
+        case kDeviceErrNoFmt:
+            return "The file has no fmt chunk.";
+        case kDeviceErrBadFmt:
+            return "The file's fmt chunk is damaged.";
+        case kDeviceErrNoData:
+            return "The file has no data chunk.";
+        case kDeviceErrUnsupported:
+            return "Unsupported format: the sound cannot be played.";
+        case kDeviceErrOutOfMemory:
+            return "Not enough memory for the sound.";
+        case kDeviceErrCannotWrite:
+            return "The file cannot be written.";
+        case kDeviceErrTooLarge:
+            return "The sound is too large for a WAVE file (at most 4 GiB).";
+        case kDeviceErrNoOutput:
+            return "no audio output device";
+        case kDeviceErrNoInput:
+            return "no audio input device";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+struct WaveDevices::Impl {
+    explicit Impl(AudioBackend& b) : backend(b) {}
+
+    AudioBackend& backend;
+    mutable std::mutex mutex;
+    std::map<DeviceId, std::unique_ptr<Device>> devices;
+    DeviceId lastId = 0;
+    std::map<unsigned, std::string> details;  // the latest detailed text of each code
+
+    std::mutex workerMutex;
+    std::condition_variable workerWake;
+    bool workerQuit = false;
+    std::thread worker;
+
+    unsigned fail(unsigned code, std::string text) {
+        details[code] = std::move(text);
+        return code;
+    }
+
+    Device* find(DeviceId id) {
+        const auto it = devices.find(id);
+        return it == devices.end() ? nullptr : it->second.get();
+    }
+
+    // Ids are never reused, so a late second close of an old id cannot hit a newer device.
+    DeviceId newId() {
+        do {
+            ++lastId;
+        } while (lastId == 0 || devices.count(lastId) != 0);
+        return lastId;
+    }
+
+    // Moves everything captured so far into the device's recording buffer.
+    static void drainCapture(Device& d) {
+        for (;;) {
+            const std::size_t old = d.recorded.size();
+            d.recorded.resize(old + kDrainStep);
+            const std::size_t got =
+                d.capture->read(std::span<std::byte>(d.recorded.data() + old, kDrainStep));
+            d.recorded.resize(old + got);
+            if (got < kDrainStep) return;
+        }
+    }
+
+    // Ends a recording and puts what was captured into the sound; false when memory ran out
+    // (the recording is then lost, the sound stays as it was).
+    static bool finishRecording(Device& d) {
+        bool ok = true;
+        d.capture->stop();
+        try {
+            drainCapture(d);
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+        d.recorded.resize(d.recorded.size() - d.recorded.size() % d.frameBytes());
+        try {
+            const std::uint64_t start = std::min(d.recordStart, d.frames());
+            mergeRecording(d.data, static_cast<std::size_t>(start * d.frameBytes()), d.recorded,
+                           d.recordMode);
+            d.position = start + d.recordedFrames();
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+        d.capture.reset();
+        d.recorded = ByteBuffer();
+        return ok;
+    }
+
+    // Ends a running play or recording; its notice carries `code` (a play that had already
+    // reached its end counts as successful).
+    static void endActivity(Device& d, unsigned code, Notices& notices) {
+        if (d.mode == Mode::Playing) {
+            if (d.playback->finished()) code = kNotifySuccessful;
+            const std::uint64_t played = d.playback->framesPlayed();
+            d.playback->stop();
+            d.position = std::min(d.playStart + played, d.frames());
+            d.playback.reset();
+        } else if (d.mode == Mode::Recording) {
+            if (!finishRecording(d)) code = kNotifyFailure;
+        } else {
+            return;
+        }
+        notices.push_back({d.notify, code, d.id});
+        d.mode = Mode::Stopped;
+        d.notify = nullptr;
+    }
+
+    static std::uint64_t currentPosition(Device& d) {
+        switch (d.mode) {
+            case Mode::Playing:
+                return std::min(d.playStart + d.playback->framesPlayed(), d.frames());
+            case Mode::Recording:
+                drainCapture(d);
+                return d.recordStart + d.recordedFrames();
+            default:
+                return d.position;
+        }
+    }
+
+    static std::uint64_t currentLength(Device& d) {
+        if (d.mode != Mode::Recording) return d.frames();
+        drainCapture(d);
+        if (d.recordMode == RecordMode::Insert) return d.frames() + d.recordedFrames();
+        return std::max(d.frames(), d.recordStart + d.recordedFrames());
+    }
+
+    void stopAll() {
+        std::lock_guard lock(mutex);
+        for (auto& [id, d] : devices) {
+            if (d->playback) d->playback->stop();
+            if (d->capture) d->capture->stop();
+        }
+        devices.clear();
+    }
+};
+
+WaveDevices::WaveDevices(AudioBackend& backend) : impl_(std::make_unique<Impl>(backend)) {}
+
+WaveDevices::~WaveDevices() {
+    stopWorker();
+    impl_->stopAll();
+}
+
+unsigned WaveDevices::open(const std::string& element, DeviceId& id) {
+    const std::string key = elementKey(element);
+    auto device = std::make_unique<Device>();
+    device->element = key;
+    if (element.empty()) {
+        device->format = kNewSoundFormat;
+        device->fmt = makePcmFormatRecord(kNewSoundFormat);
+    } else {
+        {
+            // Refuse early, before reading a large file for nothing.
+            std::lock_guard lock(impl_->mutex);
+            for (const auto& [other, d] : impl_->devices) {
+                if (d->element == key) {
+                    return impl_->fail(kDeviceErrAlreadyOpen,
+                                       "The file " + element + " is already open.");
+                }
+            }
+        }
+        // The file is read without holding the lock, so running plays and recordings of other
+        // devices keep being serviced meanwhile.
+        LoadedSound sound;
+        if (SoundProblem p = readSoundFile(element, sound)) {
+            std::lock_guard lock(impl_->mutex);
+            return impl_->fail(codeFor(p.kind), std::move(p.text));
+        }
+        device->fmt = std::move(sound.fmt);
+        device->format = sound.format;
+        device->data = std::move(sound.data);
+    }
+
+    std::lock_guard lock(impl_->mutex);
+    for (const auto& [other, d] : impl_->devices) {
+        if (d->element == key) {
+            return impl_->fail(kDeviceErrAlreadyOpen,
+                               element.empty()
+                                   ? "A new sound is already open: save or close it first."
+                                   : "The file " + element + " is already open.");
+        }
+    }
+    device->id = impl_->newId();
+    id = device->id;
+    impl_->devices.emplace(id, std::move(device));
+    return kDeviceOk;
+}
+
+unsigned WaveDevices::close(DeviceId id) {
+    Notices notices;
+    {
+        std::lock_guard lock(impl_->mutex);
+        const auto it = impl_->devices.find(id);
+        if (it == impl_->devices.end()) return kDeviceErrInvalidId;
+        Impl::endActivity(*it->second, kNotifyAborted, notices);
+        impl_->devices.erase(it);
+    }
+    post(notices);
+    return kDeviceOk;
+}
+
+unsigned WaveDevices::setTimeFormatMilliseconds(DeviceId id) {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->find(id) ? kDeviceOk : kDeviceErrInvalidId;
+}
+
+unsigned WaveDevices::length(DeviceId id, std::uint32_t& ms) {
+    std::lock_guard lock(impl_->mutex);
+    Device* d = impl_->find(id);
+    if (d == nullptr) return kDeviceErrInvalidId;
+    try {
+        ms = framesToMs(Impl::currentLength(*d), d->format.sampleRate);
+    } catch (const std::bad_alloc&) {
+        return kDeviceErrOutOfMemory;
+    }
+    return kDeviceOk;
+}
+
+unsigned WaveDevices::position(DeviceId id, std::uint32_t& ms) {
+    std::lock_guard lock(impl_->mutex);
+    Device* d = impl_->find(id);
+    if (d == nullptr) return kDeviceErrInvalidId;
+    try {
+        ms = framesToMs(Impl::currentPosition(*d), d->format.sampleRate);
+    } catch (const std::bad_alloc&) {
+        return kDeviceErrOutOfMemory;
+    }
+    return kDeviceOk;
+}
+
+unsigned WaveDevices::play(DeviceId id, NotifySink* notify) {
+    Notices notices;
+    unsigned result = kDeviceOk;
+    {
+        std::lock_guard lock(impl_->mutex);
+        Device* d = impl_->find(id);
+        if (d == nullptr) return kDeviceErrInvalidId;
+        Impl::endActivity(*d, kNotifySuperseded, notices);
+        if (d->position >= d->frames()) {
+            // Nothing left to play: the play is over at once.
+            d->position = d->frames();
+            notices.push_back({notify, kNotifySuccessful, id});
+        } else {
+            const std::size_t from = static_cast<std::size_t>(d->position * d->frameBytes());
+            std::string error;
+            auto stream = impl_->backend.startPlayback(
+                d->format, std::span<const std::byte>(d->data.data() + from, d->data.size() - from),
+                error);
+            if (!stream) {
+                result = impl_->fail(kDeviceErrNoOutput,
+                                     error.empty() ? genericText(kDeviceErrNoOutput) : error);
+            } else {
+                d->playback = std::move(stream);
+                d->playStart = d->position;
+                d->mode = Mode::Playing;
+                d->notify = notify;
+            }
+        }
+    }
+    post(notices);
+    return result;
+}
+
+unsigned WaveDevices::stop(DeviceId id) {
+    Notices notices;
+    {
+        std::lock_guard lock(impl_->mutex);
+        Device* d = impl_->find(id);
+        if (d == nullptr) return kDeviceErrInvalidId;
+        Impl::endActivity(*d, kNotifyAborted, notices);
+    }
+    post(notices);
+    return kDeviceOk;
+}
+
+unsigned WaveDevices::seekToStart(DeviceId id) {
+    return seekTo(id, 0);
+}
+
+unsigned WaveDevices::seekToEnd(DeviceId id) {
+    return seekTo(id, UINT32_MAX);
+}
+
+unsigned WaveDevices::seekTo(DeviceId id, std::uint32_t ms) {
+    Notices notices;
+    {
+        std::lock_guard lock(impl_->mutex);
+        Device* d = impl_->find(id);
+        if (d == nullptr) return kDeviceErrInvalidId;
+        Impl::endActivity(*d, kNotifyAborted, notices);
+        d->position = std::min(msToFrames(ms, d->format.sampleRate), d->frames());
+    }
+    post(notices);
+    return kDeviceOk;
+}
+
+unsigned WaveDevices::record(DeviceId id, RecordMode mode, NotifySink* notify) {
+    Notices notices;
+    unsigned result = kDeviceOk;
+    {
+        std::lock_guard lock(impl_->mutex);
+        Device* d = impl_->find(id);
+        if (d == nullptr) return kDeviceErrInvalidId;
+        Impl::endActivity(*d, kNotifySuperseded, notices);
+        std::string error;
+        auto stream = impl_->backend.startCapture(d->format, error);
+        if (!stream) {
+            result = impl_->fail(kDeviceErrNoInput,
+                                 error.empty() ? genericText(kDeviceErrNoInput) : error);
+        } else {
+            d->capture = std::move(stream);
+            d->recordMode = mode;
+            d->recordStart = std::min(d->position, d->frames());
+            d->recorded = ByteBuffer();
+            d->mode = Mode::Recording;
+            d->notify = notify;
+        }
+    }
+    post(notices);
+    return result;
+}
+
+unsigned WaveDevices::save(DeviceId id, const std::string& path) {
+    Notices notices;
+    Device* d = nullptr;
+    {
+        std::lock_guard lock(impl_->mutex);
+        d = impl_->find(id);
+        if (d == nullptr) return kDeviceErrInvalidId;
+        if (d->mode == Mode::Recording) Impl::endActivity(*d, kNotifyAborted, notices);
+    }
+    post(notices);
+    // Only commands, which all run on the caller's thread, change a sound's bytes; the worker
+    // only ends plays and drains captures. So the bytes can be written without the lock, and a
+    // long write does not hold up other devices.
+    SoundProblem problem = writeSoundFile(path, d->fmt, d->data);
+    std::lock_guard lock(impl_->mutex);
+    return problem ? impl_->fail(codeFor(problem.kind), std::move(problem.text)) : kDeviceOk;
+}
+
+std::string WaveDevices::errorText(unsigned code) const {
+    std::lock_guard lock(impl_->mutex);
+    const auto it = impl_->details.find(code);
+    if (it != impl_->details.end()) return it->second;
+    if (const char* text = genericText(code)) return text;
+    return "Unknown device error (code " + std::to_string(code) + ").";
+}
+
+std::size_t WaveDevices::openCount() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->devices.size();
+}
+
+void WaveDevices::service() {
+    Notices notices;
+    {
+        std::lock_guard lock(impl_->mutex);
+        for (auto& [id, d] : impl_->devices) {
+            if (d->mode == Mode::Playing && d->playback->finished()) {
+                d->playback.reset();
+                d->position = d->frames();
+                d->mode = Mode::Stopped;
+                notices.push_back({d->notify, kNotifySuccessful, id});
+                d->notify = nullptr;
+            } else if (d->mode == Mode::Recording) {
+                try {
+                    Impl::drainCapture(*d);
+                } catch (const std::bad_alloc&) {
+                    Impl::endActivity(*d, kNotifyFailure, notices);
+                }
+            }
+        }
+    }
+    post(notices);
+}
+
+void WaveDevices::startWorker() {
+    std::lock_guard lock(impl_->workerMutex);
+    if (impl_->worker.joinable()) return;
+    impl_->workerQuit = false;
+    impl_->worker = std::thread([this] {
+        std::unique_lock lock(impl_->workerMutex);
+        while (!impl_->workerQuit) {
+            lock.unlock();
+            service();
+            lock.lock();
+            impl_->workerWake.wait_for(lock, kWorkerPeriod, [this] { return impl_->workerQuit; });
+        }
+    });
+}
+
+void WaveDevices::stopWorker() {
+    std::thread worker;
+    {
+        std::lock_guard lock(impl_->workerMutex);
+        impl_->workerQuit = true;
+        worker = std::move(impl_->worker);
+    }
+    impl_->workerWake.notify_all();
+    if (worker.joinable()) worker.join();
+}
+
+}  // namespace quorbel

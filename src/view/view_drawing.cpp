@@ -1,0 +1,91 @@
+// Painting the whole view: the skin's background, the slider strip's trace from the current
+// position, the vectorscope's trace of the whole sound, and the selection frame with its
+// handles.
+
+#include <span>
+
+#include "audio/quorbel_doc.h"
+#include "view/quorbel_view.h"
+#include "view/wave_trace.h"
+
+namespace quorbel {
+
+void CQuorbelView::OnDraw(Canvas& canvas) {
+    if (const int background = BackgroundBitmapId(m_nSkin, m_nChannels); background != 0)
+        canvas.drawBitmap(background, {0, 0});
+    if (m_document.m_strFileName.empty()) return;
+    DrawSliderWave(canvas);
+    DrawScopeWave(canvas);
+    DrawFrames(canvas);
+}
+
+void CQuorbelView::DrawSliderWave(Canvas& canvas) {
+    if (!m_pWaveData || m_nSliderWaveMode == 2) return;
+    const bool byteSamples = m_nBitsPerSample <= 8;
+    if (!byteSamples && m_nBitsPerSample < 16) return;
+
+    canvas.selectPen(TracePenColor(m_nSkin), 1);
+    const int halfHeight = m_window.clientRect().height() / 2;
+    const int divisor = StripMagnifyDivisor(m_nMagnify);
+    const std::span<const std::uint8_t> data(m_pWaveData.get(), m_dwWaveDataLen);
+    const bool clustered = m_nSliderWaveMode == 1;
+
+    canvas.moveTo({kStripFirstX, kStripBaseline});
+    if (!clustered) canvas.moveTo({kStripFirstX, kStripBaseline});
+    for (int x = kStripFirstX; x <= kStripLastX; ++x) {
+        const std::int64_t k = std::int64_t{m_nPosition} + (x - kStripFirstX);
+        const std::optional<int> t = StripOffset(data, m_nBitsPerSample, k, halfHeight, divisor);
+        if (!t) {
+            canvas.lineTo({x, kStripBaseline});
+            continue;
+        }
+        canvas.lineTo({x, kStripBaseline + *t});
+        if (clustered) canvas.lineTo({x, kStripBaseline - *t});
+    }
+}
+
+void CQuorbelView::DrawScopeWave(Canvas& canvas) {
+    if (!m_pWaveData || m_nScopeWaveMode == 2) return;
+    if (!ScopeDrawsFormat(m_nBitsPerSample, m_nChannels)) return;
+
+    canvas.selectPen(TracePenColor(m_nSkin), 1);
+    const std::span<const std::uint8_t> data(m_pWaveData.get(), m_dwWaveDataLen);
+    const bool clustered = m_nScopeWaveMode == 1;
+    const std::uint64_t count = m_nSampleCount;
+    const std::uint64_t step = ScopeStep(m_nSampleCount);
+
+    // One trace over elements first, first + step, ... around `baseline`; a step whose
+    // element lies past the buffer's end is left out.
+    auto trace = [&](int baseline, std::uint64_t first) {
+        int x = kScopeFirstX;
+        for (std::uint64_t i = 0; i < count; i += step, ++x) {
+            const std::optional<int> t =
+                ScopeOffset(data, m_nBitsPerSample, m_nChannels, i + first);
+            if (!t) continue;
+            canvas.lineTo({x, baseline + *t});
+            if (clustered) canvas.lineTo({x, baseline - *t});
+        }
+    };
+
+    canvas.moveTo({kScopeFirstX, kScopeBaselineMono});
+    if (m_nChannels == 1) {
+        trace(kScopeBaselineMono, 0);
+        return;
+    }
+    canvas.moveTo({kScopeFirstX, kScopeBaselineLeft});
+    trace(kScopeBaselineLeft, 0);
+    canvas.moveTo({kScopeFirstX, kScopeBaselineRight});
+    trace(kScopeBaselineRight, 1);
+}
+
+void CQuorbelView::DrawFrames(Canvas& canvas) {
+    if (!m_pWaveData) return;
+    const Rect& s = m_rcStartHandle;
+    const Rect& e = m_rcEndHandle;
+    canvas.drawEdge({s.right, kScopeRect.top, e.left, kScopeRect.bottom}, EdgeStyle::Etched);
+    // Each handle shows the 5 x 5 corner of its hit square that touches the frame.
+    canvas.drawEdge({s.left + 10, s.top + 10, s.right, s.bottom}, EdgeStyle::Bump);
+    canvas.drawEdge({e.left, e.top, e.right - 10, e.bottom - 10}, EdgeStyle::Bump);
+}
+
+}  // namespace quorbel

@@ -1,0 +1,77 @@
+// Display modes, magnification, skins and the recording mode, and the context menu a right
+// click opens.
+
+#include "framework/command_ids.h"
+#include "view/context_menu.h"
+#include "view/quorbel_view.h"
+
+namespace quorbel {
+
+// A choice that is already set changes nothing and repaints nothing.
+void CQuorbelView::setMode(int& field, int value, void (CQuorbelView::*repaint)()) {
+    if (field == value) return;
+    field = value;
+    (this->*repaint)();
+}
+
+void CQuorbelView::repaintStripErased() {
+    m_window.invalidateRect(m_rcSliderWave, true);
+}
+void CQuorbelView::repaintAllErased() {
+    m_window.invalidateAll(true);
+}
+
+void CQuorbelView::OnSliderWave() {
+    setMode(m_nSliderWaveMode, 0, &CQuorbelView::InvalidateSliderWave);
+}
+void CQuorbelView::OnSliderClustered() {
+    setMode(m_nSliderWaveMode, 1, &CQuorbelView::InvalidateSliderWave);
+}
+// InvalidateSliderWave does nothing in None mode: erase the strip's old trace directly.
+void CQuorbelView::OnSliderNone() {
+    setMode(m_nSliderWaveMode, 2, &CQuorbelView::repaintStripErased);
+}
+void CQuorbelView::OnMagnify100() {
+    setMode(m_nMagnify, 0, &CQuorbelView::InvalidateSliderWave);
+}
+void CQuorbelView::OnMagnify200() {
+    setMode(m_nMagnify, 1, &CQuorbelView::InvalidateSliderWave);
+}
+void CQuorbelView::OnMagnify300() {
+    setMode(m_nMagnify, 2, &CQuorbelView::InvalidateSliderWave);
+}
+void CQuorbelView::OnScopeWave() {
+    setMode(m_nScopeWaveMode, 0, &CQuorbelView::InvalidateScope);
+}
+void CQuorbelView::OnScopeClustered() {
+    setMode(m_nScopeWaveMode, 1, &CQuorbelView::InvalidateScope);
+}
+void CQuorbelView::OnScopeNone() {
+    setMode(m_nScopeWaveMode, 2, &CQuorbelView::InvalidateScope);
+}
+void CQuorbelView::OnSkinNormal() {
+    setMode(m_nSkin, 0, &CQuorbelView::repaintAllErased);
+}
+void CQuorbelView::OnSkinEmbossed() {
+    setMode(m_nSkin, 1, &CQuorbelView::repaintAllErased);
+}
+void CQuorbelView::OnSkinGrey() {
+    setMode(m_nSkin, 2, &CQuorbelView::repaintAllErased);
+}
+void CQuorbelView::OnSkinNightShade() {
+    setMode(m_nSkin, 3, &CQuorbelView::repaintAllErased);
+}
+void CQuorbelView::OnRecordInsert() {
+    setMode(m_nRecordMode, 0, &CQuorbelView::noRepaint);
+}
+void CQuorbelView::OnRecordOverwrite() {
+    setMode(m_nRecordMode, 1, &CQuorbelView::noRepaint);
+}
+
+void CQuorbelView::OnRButtonDown(unsigned, Point point) {
+    const int menu = ContextMenuFor(point, m_rcSliderWave, m_rcScope);
+    const Rect window = m_window.windowRect();
+    m_window.trackPopupMenu(menu, {window.left + point.x, window.top + point.y});
+}
+
+}  // namespace quorbel

@@ -1,0 +1,181 @@
+// Play, stop, go to start or end, record; the position slider, the 10 ms position timer,
+// the status line, and the device's completion notices.
+//
+// Positions: the device counts milliseconds, the slider counts samples. The factor is u =
+// slider maximum / length in ms (whole units). A sound with fewer samples than milliseconds,
+// or of length 0, has u = 0: its positions are then converted proportionally in 64-bit
+// arithmetic (slider = ms x maximum / length, ms = slider x length / maximum), and a length
+// or maximum of 0 gives position 0, so nothing ever divides by zero (see position_math.h).
+
+#include "audio/quorbel_doc.h"
+#include "audio/wave_device.h"
+#include "framework/command_ids.h"
+#include "framework/frame_window.h"
+#include "view/position_math.h"
+#include "view/quorbel_view.h"
+#include "wavefile/temp_files.h"
+
+namespace quorbel {
+
+namespace {
+
+std::uint32_t Unsigned(int v) {
+    return v < 0 ? 0u : static_cast<std::uint32_t>(v);
+}
+
+}  // namespace
+
+// 1 enables, 0 disables, -1 leaves a button as it is.
+void CQuorbelView::setButtons(int play, int stop, int toStart, int toEnd, int record) {
+    const std::pair<int, int> buttons[] = {{ID_BUTTON_PLAY, play},
+                                           {ID_BUTTON_STOP, stop},
+                                           {ID_BUTTON_TOSTART, toStart},
+                                           {ID_BUTTON_TOEND, toEnd},
+                                           {ID_BUTTON_RECORD, record}};
+    for (const auto& [id, on] : buttons) {
+        if (on >= 0) m_window.enableButton(id, on == 1);
+    }
+}
+
+bool CQuorbelView::ShowMciError(unsigned result) {
+    if (result == kDeviceOk) return false;
+    m_window.messageBox(devices().errorText(result), kAppTitle, BoxIcon::Error);
+    return true;
+}
+
+void CQuorbelView::StopPositionTimer() {
+    if (m_nTimerID == 0) return;
+    m_window.killTimer(m_nTimerID);
+    m_nTimerID = 0;
+}
+
+void CQuorbelView::SliderFromDevice() {
+    std::uint32_t ms = 0;
+    devices().position(m_wDeviceID, ms);
+    const std::uint32_t maximum = Unsigned(m_window.sliderMax());
+    const auto slider = static_cast<int>(SliderFromMs(ms, maximum, m_dwLength));
+    if (m_window.hasSlider()) m_window.setSliderPos(slider, true);
+    m_nPosition = slider;
+    InvalidateSliderWave();
+}
+
+void CQuorbelView::SeekToSlider() {
+    const std::uint32_t slider = Unsigned(m_window.sliderPos());
+    const std::uint32_t maximum = Unsigned(m_window.sliderMax());
+    devices().seekTo(m_wDeviceID, MsFromSlider(slider, maximum, m_dwLength));
+}
+
+std::string CQuorbelView::FormatStatusText() const {
+    const std::uint32_t slider = Unsigned(m_window.sliderPos());
+    const std::uint32_t maximum = Unsigned(m_window.sliderMax());
+    return quorbel::FormatStatusText(m_dwLength, MsFromSlider(slider, maximum, m_dwLength));
+}
+
+void CQuorbelView::ShowStatusText() {
+    if (m_context.mainFrame != nullptr) m_context.mainFrame->setStatusText(FormatStatusText());
+}
+
+void CQuorbelView::OnPlay() {
+    if (ShowMciError(devices().play(m_wDeviceID, &m_window))) return;
+    setButtons(0, 1, 1, 1, 0);
+    m_nState = STATE_PLAYING;
+    m_nTimerID = m_window.setTimer(kPositionTimerId, kPositionTimerPeriodMs);
+}
+
+void CQuorbelView::OnStop() {
+    StopPositionTimer();
+    if (m_nState == STATE_RECORDING) {
+        if (!m_document.m_strFileName.empty()) OnToStart();
+        SaveRecording();
+        setButtons(1, 0, 0, 1, 1);
+    } else {
+        setButtons(1, 0, 1, 1, 1);
+    }
+    devices().stop(m_wDeviceID);
+    m_nState = STATE_STOPPED;
+}
+
+void CQuorbelView::OnToStart() {
+    StopPositionTimer();
+    devices().seekToStart(m_wDeviceID);
+    SliderFromDevice();
+    ShowStatusText();
+    m_nState = STATE_AT_START;
+    setButtons(1, -1, 0, 1, -1);
+}
+
+void CQuorbelView::OnToEnd() {
+    StopPositionTimer();
+    devices().seekToEnd(m_wDeviceID);
+    SliderFromDevice();
+    ShowStatusText();
+    if (m_nState == STATE_PLAYING || m_nState == STATE_STOPPED || m_nState == STATE_AT_START) {
+        m_nState = STATE_AT_END;
+        setButtons(0, 0, 1, 0, 1);
+    }
+}
+
+void CQuorbelView::OnRecord() {
+    const RecordMode mode = m_nRecordMode == 0 ? RecordMode::Insert : RecordMode::Overwrite;
+    if (ShowMciError(devices().record(m_wDeviceID, mode, &m_window))) return;
+    StopPositionTimer();
+    if (m_context.mainFrame != nullptr)
+        m_context.mainFrame->setStatusText("Recording from audio source...");
+    setButtons(0, 1, 0, 0, 0);
+    m_nState = STATE_RECORDING;
+    m_document.SetModifiedFlag();
+}
+
+void CQuorbelView::SaveRecording() {
+    Expected<std::string> working = NewTempFileName("newfile");
+    if (!working) {
+        // Without a working file the recording stays in the device, where Save can reach it.
+        m_window.messageBox(working.error());
+        return;
+    }
+    const std::string fileName = *working;
+    if (const unsigned saved = devices().save(m_wDeviceID, fileName); saved != kDeviceOk) {
+        // Closing the device now would lose the recording: keep it open instead.
+        m_window.messageBox(devices().errorText(saved), "Error", BoxIcon::Error);
+        return;
+    }
+    CloseDevice();
+    reopenDevice(fileName);
+    if (ReloadAfterEdit(fileName)) m_strCurrentFile = m_strPreviousFile = fileName;
+}
+
+void CQuorbelView::OnTimer(unsigned) {
+    SliderFromDevice();
+    ShowStatusText();
+}
+
+void CQuorbelView::OnHScroll(int, int) {
+    StopPositionTimer();
+    m_nPosition = m_window.sliderPos();
+    SeekToSlider();
+    ShowStatusText();
+    InvalidateSliderWave();
+}
+
+void CQuorbelView::WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    if (message == kMsgDeviceNotify)
+        onDeviceNotify(static_cast<unsigned>(wParam), static_cast<std::uint32_t>(lParam));
+}
+
+void CQuorbelView::onDeviceNotify(unsigned code, std::uint32_t deviceId) {
+    // A notice from a device this view has since closed (an edit or a reload came between)
+    // says nothing about the device it plays now.
+    if (deviceId != m_wDeviceID) return;
+    if (code == kNotifySuccessful && (m_nState == STATE_PLAYING || m_nState == STATE_AT_START)) {
+        StopPositionTimer();
+        m_nState = STATE_STOPPED;
+        setButtons(1, 0, 0, 1, 1);
+        OnToStart();
+    } else if (code == kNotifyAborted && m_nState == STATE_PLAYING) {
+        m_nState = STATE_STOPPED;
+        setButtons(1, 0, 1, 1, 1);
+        SliderFromDevice();
+    }
+}
+
+}  // namespace quorbel

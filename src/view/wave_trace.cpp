@@ -1,0 +1,102 @@
+#include "view/wave_trace.h"
+
+#include "view/view_layout.h"
+
+namespace quorbel {
+
+namespace {
+
+bool IsByteFormat(int bits) {
+    return bits <= 8;
+}
+bool IsWordFormat(int bits) {
+    return bits >= 16;
+}
+
+int ByteSample(std::span<const std::uint8_t> data, std::uint64_t k) {
+    return data[k];
+}
+
+int WordSample(std::span<const std::uint8_t> data, std::uint64_t k) {
+    const auto lo = static_cast<std::uint16_t>(data[2 * k]);
+    const auto hi = static_cast<std::uint16_t>(data[2 * k + 1]);
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+}
+
+}  // namespace
+
+int BackgroundBitmapId(int skin, int channels) {
+    const bool stereo = channels == 2;
+    switch (skin) {
+        case 0:
+            return stereo ? 166 : 167;
+        case 1:
+            return stereo ? 168 : 169;
+        case 2:
+            return stereo ? 171 : 173;
+        case 3:
+            return stereo ? 170 : 172;
+        default:
+            return 0;
+    }
+}
+
+Color TracePenColor(int skin) {
+    return skin == 2 ? Color{255, 255, 0} : Color{0, 255, 0};
+}
+
+int StripMagnifyDivisor(int magnify) {
+    switch (magnify) {
+        case 1:
+            return 20;
+        case 2:
+            return 28;
+        default:
+            return 10;
+    }
+}
+
+std::uint64_t ElementCount(std::span<const std::uint8_t> data, int bitsPerSample) {
+    if (IsByteFormat(bitsPerSample)) return data.size();
+    if (IsWordFormat(bitsPerSample)) return data.size() / 2;
+    return 0;
+}
+
+std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSample,
+                               std::int64_t k, int halfHeight, int divisor) {
+    const auto count = static_cast<std::int64_t>(ElementCount(data, bitsPerSample));
+    // The buffer's last element is never drawn: a column has a sample only before it.
+    if (k < 0 || k >= count - 1) return std::nullopt;
+    const auto index = static_cast<std::uint64_t>(k);
+    if (IsByteFormat(bitsPerSample)) {
+        int t = ByteSample(data, index) - 128;
+        if (halfHeight >= 1) t %= halfHeight;
+        return t % divisor;
+    }
+    int t = WordSample(data, index) % divisor;
+    if (halfHeight >= 1) t %= halfHeight;
+    return t;
+}
+
+std::uint32_t ScopeStep(std::uint32_t sampleCount) {
+    const std::uint32_t step = sampleCount / kScopeColumns;
+    return step == 0 ? 1 : step;
+}
+
+bool ScopeDrawsFormat(int bitsPerSample, int channels) {
+    return (IsByteFormat(bitsPerSample) || IsWordFormat(bitsPerSample)) &&
+           (channels == 1 || channels == 2);
+}
+
+std::optional<int> ScopeOffset(std::span<const std::uint8_t> data, int bitsPerSample, int channels,
+                               std::uint64_t k) {
+    if (k >= ElementCount(data, bitsPerSample)) return std::nullopt;
+    if (IsByteFormat(bitsPerSample)) {
+        const int s = ByteSample(data, k) - 128;
+        return channels == 2 ? s / 2 : s;
+    }
+    const int s = WordSample(data, k);
+    return channels == 2 ? s / 500 : s / 250;
+}
+
+}  // namespace quorbel

@@ -1,0 +1,46 @@
+#pragma once
+
+// The arithmetic of the view's two waveform traces, over the raw bytes of a data chunk:
+// which background and pen a skin uses, how far from its baseline a sample is drawn in the
+// slider strip and in the vectorscope, and which samples the vectorscope steps through.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "framework/canvas.h"
+
+namespace quorbel {
+
+// Background picture of a skin: two-channel and other variants; 0 for an unknown skin.
+int BackgroundBitmapId(int skin, int channels);
+
+// Trace pen: yellow on the Grey skin (2), green on every other.
+Color TracePenColor(int skin);
+
+// Strip magnification divisor for m_nMagnify 0, 1, 2 (100%, 200%, 300%).
+int StripMagnifyDivisor(int magnify);
+
+// Offset from the strip's baseline of element k, or none when the column has no sample (k
+// at or past the buffer's last element). `halfHeight` is half the view's client height; a
+// value below 1 leaves that step out. 8-bit: ((s - 128) rem H) rem M; 16-bit: (s rem M) rem
+// H. Bits 9 to 15 have no samples.
+std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSample,
+                               std::int64_t k, int halfHeight, int divisor);
+
+// Vectorscope step: samples per column, N / 367, at least 1.
+std::uint32_t ScopeStep(std::uint32_t sampleCount);
+
+// True for the four formats the vectorscope draws: 8-bit or 16-bit, one or two channels.
+bool ScopeDrawsFormat(int bitsPerSample, int channels);
+
+// Offset from its baseline of element k in the vectorscope, or none past the buffer's end.
+// One channel: 8-bit s - 128, 16-bit s / 250. Two channels: 8-bit (s - 128) / 2, 16-bit
+// s / 500.
+std::optional<int> ScopeOffset(std::span<const std::uint8_t> data, int bitsPerSample, int channels,
+                               std::uint64_t k);
+
+// Number of elements (bytes or 16-bit words) of the buffer for a sample width.
+std::uint64_t ElementCount(std::span<const std::uint8_t> data, int bitsPerSample);
+
+}  // namespace quorbel

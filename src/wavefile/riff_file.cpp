@@ -1,0 +1,240 @@
+#include "wavefile/riff_file.h"
+
+#include <array>
+#include <climits>
+
+namespace quorbel {
+namespace {
+
+// Large enough that header reads and small writes rarely reach the kernel; bulk transfers
+// bypass it (the C library reads straight into the caller's buffer).
+constexpr std::size_t kBufferSize = 1 << 16;
+
+const char* ModeString(RiffOpenMode mode) {
+    switch (mode) {
+        case RiffOpenMode::Read:
+            return "rb";
+        case RiffOpenMode::ReadWrite:
+            return "r+b";
+        case RiffOpenMode::CreateWrite:
+            return "wb";
+    }
+    return "rb";
+}
+
+std::uint32_t LoadLe32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+void StoreLe32(unsigned char* p, std::uint32_t v) {
+    p[0] = static_cast<unsigned char>(v);
+    p[1] = static_cast<unsigned char>(v >> 8);
+    p[2] = static_cast<unsigned char>(v >> 16);
+    p[3] = static_cast<unsigned char>(v >> 24);
+}
+
+// Offsets are stored in 32-bit descriptor fields, as RIFF itself limits files to 4 GiB.
+constexpr std::int64_t kMaxRiffOffset = 0xFFFFFFFFLL;
+
+}  // namespace
+
+std::unique_ptr<RiffFile> RiffFile::Open(const std::string& path, RiffOpenMode mode) {
+    std::FILE* file = std::fopen(path.c_str(), ModeString(mode));
+    if (file == nullptr) return nullptr;
+    return std::unique_ptr<RiffFile>(new RiffFile(file, mode));
+}
+
+RiffFile::RiffFile(std::FILE* file, RiffOpenMode mode)
+    : file_(file), mode_(mode), buffer_(new char[kBufferSize]) {
+    std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
+}
+
+RiffFile::~RiffFile() {
+    Close();
+}
+
+int RiffFile::Close() {
+    if (file_ == nullptr) return kRiffIoError;
+    const int flushed = std::fflush(file_);
+    const int closed = std::fclose(file_);
+    file_ = nullptr;
+    return (flushed == 0 && closed == 0) ? 0 : kRiffIoError;
+}
+
+int RiffFile::Flush() {
+    if (file_ == nullptr) return kRiffIoError;
+    return std::fflush(file_) == 0 ? 0 : kRiffIoError;
+}
+
+// The C library needs a positioning call between a write and a following read (and back).
+bool RiffFile::PrepareFor(LastOp op) {
+    if (file_ == nullptr) return false;
+    if (lastOp_ != LastOp::None && lastOp_ != op) {
+        if (std::fseek(file_, static_cast<long>(position_), SEEK_SET) != 0) return false;
+    }
+    lastOp_ = op;
+    return true;
+}
+
+std::int64_t RiffFile::Read(void* buffer, std::int64_t count) {
+    if (count < 0 || mode_ == RiffOpenMode::CreateWrite || !PrepareFor(LastOp::Read)) {
+        return kRiffIoError;
+    }
+    if (count == 0) return 0;
+    const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(count), file_);
+    position_ += static_cast<std::int64_t>(got);
+    if (got == 0 && std::ferror(file_)) {
+        std::clearerr(file_);
+        return kRiffIoError;
+    }
+    std::clearerr(file_);  // an end-of-file mark must not stick to later reads after a seek
+    return static_cast<std::int64_t>(got);
+}
+
+std::int64_t RiffFile::Write(const void* buffer, std::int64_t count) {
+    if (count < 0 || mode_ == RiffOpenMode::Read || !PrepareFor(LastOp::Write)) {
+        return kRiffIoError;
+    }
+    if (count == 0) return 0;
+    const std::size_t put = std::fwrite(buffer, 1, static_cast<std::size_t>(count), file_);
+    position_ += static_cast<std::int64_t>(put);
+    if (put == 0) {
+        std::clearerr(file_);
+        return kRiffIoError;
+    }
+    return static_cast<std::int64_t>(put);
+}
+
+std::int64_t RiffFile::Seek(std::int64_t offset, int origin) {
+    if (file_ == nullptr) return kRiffIoError;
+    std::int64_t target = 0;
+    switch (origin) {
+        case SEEK_SET:
+            target = offset;
+            break;
+        case SEEK_CUR:
+            target = position_ + offset;
+            break;
+        case SEEK_END: {
+            const std::int64_t size = Size();
+            if (size < 0) return kRiffIoError;
+            target = size + offset;
+            break;
+        }
+        default:
+            return kRiffIoError;
+    }
+    if (target < 0 || target > LONG_MAX) return kRiffIoError;
+    if (std::fseek(file_, static_cast<long>(target), SEEK_SET) != 0) return kRiffIoError;
+    position_ = target;
+    lastOp_ = LastOp::None;
+    return position_;
+}
+
+std::int64_t RiffFile::Size() {
+    if (file_ == nullptr) return kRiffIoError;
+    if (std::fseek(file_, 0, SEEK_END) != 0) return kRiffIoError;
+    const long end = std::ftell(file_);
+    if (std::fseek(file_, static_cast<long>(position_), SEEK_SET) != 0) return kRiffIoError;
+    lastOp_ = LastOp::None;
+    return end < 0 ? kRiffIoError : end;
+}
+
+bool RiffFile::ReadHeader(FourCC& id, std::uint32_t& size) {
+    std::array<unsigned char, 8> header{};
+    if (Read(header.data(), 8) != 8) return false;
+    id = LoadLe32(header.data());
+    size = LoadLe32(header.data() + 4);
+    return true;
+}
+
+int RiffFile::FindRiff(ChunkInfo& riff, FourCC formType) {
+    if (file_ == nullptr) return kRiffIoError;
+    for (;;) {
+        const std::int64_t start = position_;
+        FourCC id = 0;
+        std::uint32_t size = 0;
+        if (!ReadHeader(id, size)) return kChunkNotFound;
+        if (id == kRiffId) {
+            std::array<unsigned char, 4> form{};
+            if (Read(form.data(), 4) != 4) return kChunkNotFound;
+            if (LoadLe32(form.data()) == formType) {
+                riff.id = kRiffId;
+                riff.size = size;
+                riff.formType = formType;
+                riff.dataOffset = static_cast<std::uint32_t>(start + 8);
+                riff.flags = 0;
+                return 0;
+            }
+        }
+        const std::int64_t next = start + 8 + size + (size & 1);
+        if (next > kMaxRiffOffset) return kChunkNotFound;
+        if (Seek(next, SEEK_SET) < 0) return kRiffIoError;
+    }
+}
+
+int RiffFile::FindChunk(ChunkInfo& chunk, FourCC id, const ChunkInfo& parent) {
+    if (file_ == nullptr) return kRiffIoError;
+    const std::int64_t parentEnd = parent.End();
+    for (;;) {
+        const std::int64_t start = position_;
+        if (start + 8 > parentEnd) return kChunkNotFound;
+        FourCC foundId = 0;
+        std::uint32_t size = 0;
+        if (!ReadHeader(foundId, size)) return kChunkNotFound;
+        if (foundId == id) {
+            chunk.id = id;
+            chunk.size = size;
+            chunk.formType = 0;
+            chunk.dataOffset = static_cast<std::uint32_t>(start + 8);
+            chunk.flags = 0;
+            return 0;
+        }
+        const std::int64_t next = start + 8 + size + (size & 1);
+        if (next >= parentEnd) return kChunkNotFound;
+        if (Seek(next, SEEK_SET) < 0) return kRiffIoError;
+    }
+}
+
+int RiffFile::Ascend(ChunkInfo& chunk) {
+    if (file_ == nullptr) return kRiffIoError;
+    if ((chunk.flags & kChunkCreated) != 0) {
+        const std::int64_t written = position_ - chunk.dataOffset;
+        if (written < 0 || written > kMaxRiffOffset) return kRiffIoError;
+        if (static_cast<std::uint32_t>(written) != chunk.size) {
+            std::array<unsigned char, 4> sizeField{};
+            StoreLe32(sizeField.data(), static_cast<std::uint32_t>(written));
+            if (Seek(std::int64_t{chunk.dataOffset} - 4, SEEK_SET) < 0) return kRiffIoError;
+            if (Write(sizeField.data(), 4) != 4) return kRiffIoError;
+            chunk.size = static_cast<std::uint32_t>(written);
+        }
+        if (Seek(chunk.End(), SEEK_SET) < 0) return kRiffIoError;
+        if ((chunk.size & 1) != 0) {
+            const unsigned char pad = 0;
+            if (Write(&pad, 1) != 1) return kRiffIoError;
+        }
+        chunk.flags &= ~kChunkCreated;
+        return 0;
+    }
+    return Seek(chunk.End() + (chunk.size & 1), SEEK_SET) < 0 ? kRiffIoError : 0;
+}
+
+int RiffFile::CreateChunk(ChunkInfo& chunk, bool riff) {
+    if (file_ == nullptr) return kRiffIoError;
+    std::array<unsigned char, 12> header{};
+    const FourCC id = riff ? kRiffId : chunk.id;
+    StoreLe32(header.data(), id);
+    StoreLe32(header.data() + 4, chunk.size);
+    StoreLe32(header.data() + 8, chunk.formType);
+    const std::int64_t start = position_;
+    if (start + 8 > kMaxRiffOffset) return kRiffIoError;
+    const std::int64_t length = riff ? 12 : 8;
+    if (Write(header.data(), length) != length) return kRiffIoError;
+    chunk.id = id;
+    chunk.dataOffset = static_cast<std::uint32_t>(start + 8);
+    chunk.flags = kChunkCreated;
+    return 0;
+}
+
+}  // namespace quorbel

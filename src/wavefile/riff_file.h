@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace quorbel {
+
+// Result of a chunk search that reached the end of its parent (or of the file) without a match.
+inline constexpr int kChunkNotFound = 265;
+// Result of any step that failed on an I/O error.
+inline constexpr int kRiffIoError = -1;
+
+// Four-character code as stored in a file: the first character is the lowest byte.
+using FourCC = std::uint32_t;
+
+constexpr FourCC MakeFourCC(const char (&code)[5]) {
+    return static_cast<FourCC>(static_cast<unsigned char>(code[0])) |
+           static_cast<FourCC>(static_cast<unsigned char>(code[1])) << 8 |
+           static_cast<FourCC>(static_cast<unsigned char>(code[2])) << 16 |
+           static_cast<FourCC>(static_cast<unsigned char>(code[3])) << 24;
+}
+
+inline constexpr FourCC kRiffId = MakeFourCC("RIFF");
+inline constexpr FourCC kWaveId = MakeFourCC("WAVE");
+inline constexpr FourCC kFmtId = MakeFourCC("fmt ");
+inline constexpr FourCC kDataId = MakeFourCC("data");
+
+// Set on a descriptor by CreateChunk: the chunk was written by us, so Ascend fixes its size.
+inline constexpr std::uint32_t kChunkCreated = 0x10;
+
+// Describes one chunk. A successful find fills it; a create reads id, size and form type.
+struct ChunkInfo {
+    FourCC id = 0;
+    std::uint32_t size = 0;        // declared size of the content (the form type counts for RIFF)
+    FourCC formType = 0;           // RIFF chunks only
+    std::uint32_t dataOffset = 0;  // file offset of the content (just after the size field)
+    std::uint32_t flags = 0;
+
+    // File offset just past the declared content (before any pad byte).
+    std::int64_t End() const { return std::int64_t{dataOffset} + size; }
+};
+
+enum class RiffOpenMode {
+    Read,         // existing file, read only
+    ReadWrite,    // existing file, bytes replaced in place, writes past the end extend it
+    CreateWrite,  // created or truncated, write only
+};
+
+// A buffered RIFF chunk reader/writer over one file. Counts and positions are bytes; every
+// operation returns -1 on an I/O error. Closing (or destroying) flushes.
+class RiffFile {
+  public:
+    // Null when the file cannot be opened in that mode.
+    static std::unique_ptr<RiffFile> Open(const std::string& path, RiffOpenMode mode);
+
+    ~RiffFile();
+    RiffFile(const RiffFile&) = delete;
+    RiffFile& operator=(const RiffFile&) = delete;
+
+    // Searches forward from the current position for a RIFF chunk of the given form type.
+    // 0 on success with the position at the first subchunk; kChunkNotFound; or -1.
+    int FindRiff(ChunkInfo& riff, FourCC formType);
+
+    // Searches forward from the current position for the chunk `id`, never past the end of
+    // `parent`. 0 on success with the position at the chunk's content; kChunkNotFound; or -1.
+    int FindChunk(ChunkInfo& chunk, FourCC id, const ChunkInfo& parent);
+
+    // Moves past the chunk and its pad byte. For a created chunk whose written length differs
+    // from its declared size, the size field is corrected first. 0 or -1.
+    int Ascend(ChunkInfo& chunk);
+
+    // Writes the chunk header at the current position: 8 bytes, or 12 with the form type when
+    // `riff` is set (id "RIFF"). Fills dataOffset and marks the chunk created. 0 or -1.
+    int CreateChunk(ChunkInfo& chunk, bool riff);
+
+    // Bytes read (fewer at the end of the file, 0 there), or -1.
+    std::int64_t Read(void* buffer, std::int64_t count);
+    // Bytes written, or -1.
+    std::int64_t Write(const void* buffer, std::int64_t count);
+    // `origin` is SEEK_SET, SEEK_CUR or SEEK_END. The new position, or -1.
+    std::int64_t Seek(std::int64_t offset, int origin);
+
+    std::int64_t Position() const { return position_; }
+    // Current length of the file in bytes (pending writes included), or -1.
+    std::int64_t Size();
+
+    // Pushes buffered writes to the file. 0 or -1.
+    int Flush();
+
+    // Flushes and closes. 0, or -1 when the flush failed. Later calls fail with -1.
+    int Close();
+
+  private:
+    enum class LastOp { None, Read, Write };
+
+    RiffFile(std::FILE* file, RiffOpenMode mode);
+    bool PrepareFor(LastOp op);
+    bool ReadHeader(FourCC& id, std::uint32_t& size);
+
+    std::FILE* file_;
+    RiffOpenMode mode_;
+    std::int64_t position_ = 0;
+    LastOp lastOp_ = LastOp::None;
+    std::unique_ptr<char[]> buffer_;
+};
+
+}  // namespace quorbel

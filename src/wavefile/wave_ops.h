@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "framework/message.h"
+#include "wavefile/expected.h"
+#include "wavefile/riff_file.h"
+#include "wavefile/wave_format.h"
+
+namespace quorbel {
+
+// How a parse or patch step reports a failure.
+enum class ParseReporting {
+    Direct,     // a message of its own per step (Cut, Copy, reverse, filters)
+    MmioStyle,  // chunk steps, reads and writes through ReportMmioError (Paste, octave shift)
+};
+
+struct ParseOptions {
+    RiffOpenMode mode = RiffOpenMode::Read;
+    ParseReporting reporting = ParseReporting::Direct;
+    // When false, parsing stops with the file positioned at the data content and nothing read,
+    // so that a patch can follow its own step order (WriteDataSizeField, then ReadWaveData).
+    bool readData = true;
+    // Takes the RIFF form and the data chunk as far as the file really goes instead of refusing
+    // a size that runs past its end; the data size becomes the whole frames present. For opening
+    // a user's file that a streaming writer left with unknown or stale sizes.
+    bool lenient = false;
+};
+
+// An open, parsed WAVE file. Positioned after the data content when the data was read, else at
+// its start. Closing the file (or dropping the object) flushes it.
+struct ParsedWave {
+    std::string path;
+    std::unique_ptr<RiffFile> file;
+    ParseReporting reporting = ParseReporting::Direct;
+    ChunkInfo riff;
+    ChunkInfo fmt;
+    ChunkInfo data;                         // data.size is the declared size
+    std::vector<std::uint8_t> formatBytes;  // the whole `fmt ` chunk, as in the file
+    WaveFormat format;
+    std::uint32_t riffSize = 0;  // as declared by the file
+    std::uint32_t dataSize = 0;  // declared size, or (lenient) the whole frames present
+    std::unique_ptr<std::uint8_t[]> dataBytes;  // dataSize bytes once read, else null
+
+    std::span<const std::uint8_t> Data() const {
+        return dataBytes ? std::span<const std::uint8_t>(dataBytes.get(), dataSize)
+                         : std::span<const std::uint8_t>();
+    }
+};
+
+// A. Opens and parses a WAVE file: RIFF form, `fmt ` (PCM only), `data` after it.
+Expected<ParsedWave> ParseWave(const std::string& path, const ParseOptions& options = {});
+
+// A step 9: reads the data content (dataSize bytes) in one read into wave.dataBytes.
+WaveError ReadWaveData(ParsedWave& wave);
+
+// B. Creates `path` holding `fmtBytes` verbatim as its `fmt ` chunk and `data` as its data
+// chunk, with `riffSize` written as the RIFF size. Failures use MessageStyle::Error.
+WaveError CreateWaveFile(const std::string& path, std::span<const std::uint8_t> fmtBytes,
+                         std::span<const std::uint8_t> data, std::uint32_t riffSize);
+
+// The RIFF size of a file holding exactly a `fmt ` chunk of fmtSize bytes and a data chunk of
+// dataSize bytes, as CreateWaveFile lays it out.
+std::uint32_t WaveRiffSizeFor(std::uint32_t fmtSize, std::uint32_t dataSize);
+
+// C. Patch in place, for a file parsed with RiffOpenMode::ReadWrite. The steps in order:
+// C1: writes the data chunk's size field.
+WaveError WriteDataSizeField(ParsedWave& wave, std::uint32_t newDataSize);
+// C2/C3 and D: writes `content` from the start of the data content (growing the file).
+WaveError WriteWaveData(ParsedWave& wave, std::span<const std::uint8_t> content);
+// C4: leaves the data chunk and writes the RIFF size field.
+WaveError WriteRiffSizeField(ParsedWave& wave, std::uint32_t newRiffSize);
+
+// C as one call: data size := content size, old data read (unless already read), content
+// written, RIFF size := old + bytes added. A file that shrinks is cut to its new end.
+WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> content);
+
+// D. Rewrites the data content in place with the same number of bytes; sizes stay.
+WaveError RewriteWaveData(ParsedWave& wave, std::span<const std::uint8_t> content);
+
+// Checks a chunk step's raw result (find, leave): 265 and -1 give their boxes.
+WaveError ReportMmioError(std::int64_t result);
+// Checks a read or write that should move `expected` bytes: -1 or fewer bytes give the -1 box.
+WaveError ReportMmioError(std::int64_t result, std::int64_t expected);
+
+}  // namespace quorbel

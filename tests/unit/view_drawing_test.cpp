@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include "fakes/recording_canvas.h"
+#include "unit/view_test_rig.h"
+
+namespace quorbel {
+namespace {
+
+using Op = RecordingCanvas::Op;
+using testing::ViewRig;
+using testing::WavContent;
+using testing::Words;
+
+WavContent Mono8(std::vector<std::uint8_t> data) {
+    WavContent s;
+    s.data = std::move(data);
+    return s;
+}
+
+WavContent Format(int channels, int bits, std::vector<std::uint8_t> data) {
+    WavContent s;
+    s.channels = static_cast<std::uint16_t>(channels);
+    s.bits = static_cast<std::uint16_t>(bits);
+    s.data = std::move(data);
+    return s;
+}
+
+std::vector<Point> StripPoints(CQuorbelView& v) {
+    RecordingCanvas canvas;
+    v.DrawSliderWave(canvas);
+    return canvas.linePoints();
+}
+
+std::vector<Point> ScopePoints(CQuorbelView& v) {
+    RecordingCanvas canvas;
+    v.DrawScopeWave(canvas);
+    return canvas.linePoints();
+}
+
+TEST(ViewDrawing, StripDrawsEightBitSamplesWithinTheMagnifiedBand) {
+    ViewRig rig;
+    std::vector<std::uint8_t> data(100, 128);
+    data[0] = 255;
+    data[1] = 0;
+    CQuorbelView& v = rig.open(Mono8(data));
+
+    RecordingCanvas canvas;
+    v.DrawSliderWave(canvas);
+    ASSERT_GE(canvas.calls.size(), 3u);
+    EXPECT_EQ(canvas.calls[0].op, Op::Pen);
+    EXPECT_EQ(canvas.calls[0].color, (Color{0, 255, 0}));
+    EXPECT_EQ(canvas.calls[0].id, 1);
+    EXPECT_EQ(canvas.calls[1].op, Op::MoveTo);
+    EXPECT_EQ(canvas.calls[1].p, (Point{58, 74}));
+    const std::vector<Point> points = canvas.linePoints();
+    ASSERT_EQ(points.size(), 265u);
+    EXPECT_EQ(points[0], (Point{58, 81}));
+    EXPECT_EQ(points[1], (Point{59, 66}));
+    EXPECT_EQ(points[2], (Point{60, 74}));
+    EXPECT_EQ(points.back(), (Point{322, 74}));
+
+    v.OnMagnify300();
+    const std::vector<Point> triple = StripPoints(v);
+    EXPECT_EQ(triple[0], (Point{58, 89}));
+    EXPECT_EQ(triple[1], (Point{59, 58}));
+    v.OnMagnify200();
+    EXPECT_EQ(StripPoints(v)[0], (Point{58, 74 + 7}));  // 127 rem 20
+}
+
+TEST(ViewDrawing, StripDrawsSixteenBitSamplesByTheirRemainder) {
+    const int expected1000[] = {0, 0, 20};
+    for (int magnify = 0; magnify < 3; ++magnify) {
+        SCOPED_TRACE(magnify);
+        ViewRig rig;
+        CQuorbelView& v = rig.open(Format(1, 16, Words({-32768, 1000, 0, 0})));
+        v.m_nMagnify = magnify;
+        const std::vector<Point> points = StripPoints(v);
+        EXPECT_EQ(points[0], (Point{58, 74 - 8}));
+        EXPECT_EQ(points[1], (Point{59, 74 + expected1000[magnify]}));
+    }
+}
+
+TEST(ViewDrawing, StripColumnsAtOrPastTheLastSampleLieOnTheBaseline) {
+    ViewRig rig;
+    CQuorbelView& v = rig.open(Mono8(std::vector<std::uint8_t>(100, 255)));
+    std::vector<Point> points = StripPoints(v);
+    EXPECT_EQ(points[98], (Point{58 + 98, 81}));
+    EXPECT_EQ(points[99], (Point{58 + 99, 74})) << "the buffer's last element is not drawn";
+
+    v.m_nPosition = 5000;
+    points = StripPoints(v);
+    ASSERT_EQ(points.size(), 265u);
+    for (const Point& p : points) EXPECT_EQ(p.y, 74);
+}
+
+TEST(ViewDrawing, ClusteredStripDrawsAStrokeAcrossTheBaseline) {
+    ViewRig rig;
+    std::vector<std::uint8_t> data(4, 128);
+    data[0] = 255;
+    CQuorbelView& v = rig.open(Mono8(data));
+    v.OnSliderClustered();
+    RecordingCanvas canvas;
+    v.DrawSliderWave(canvas);
+    EXPECT_EQ(canvas.only(Op::MoveTo).size(), 1u);
+    const std::vector<Point> points = canvas.linePoints();
+    EXPECT_EQ(points[0], (Point{58, 81}));
+    EXPECT_EQ(points[1], (Point{58, 67}));
+    EXPECT_EQ(points[2], (Point{59, 74}));
+    EXPECT_EQ(points[3], (Point{59, 74}));
+    // Columns 60 and on have no sample: one point each.
+    EXPECT_EQ(points.size(), 2u * 3 + (265 - 3));
+}
+
+TEST(ViewDrawing, AVeryLowWindowStillDrawsTheStrip) {
+    ViewRig rig;
+    CQuorbelView& v = rig.open(Mono8({255, 255, 128}));
+    rig.window.client = {0, 0, 388, 10};  // H = 5: 127 rem 5 = 2
+    EXPECT_EQ(StripPoints(v)[0], (Point{58, 76}));
+    rig.window.client = {0, 0, 388, 1};  // H = 0: that step is left out
+    EXPECT_EQ(StripPoints(v)[0], (Point{58, 81}));
+}
+
+TEST(ViewDrawing, ScopeOffsetsForTheFourFormats) {
+    {
+        SCOPED_TRACE("8-bit mono");
+        ViewRig rig;
+        CQuorbelView& v = rig.open(Mono8({255, 0, 128}));
+        const std::vector<Point> points = ScopePoints(v);
+        const std::vector<Point> expected{{10, 310 + 127}, {11, 310 - 128}, {12, 310}};
+        EXPECT_EQ(points, expected);
+    }
+    {
+        SCOPED_TRACE("16-bit mono");
+        ViewRig rig;
+        CQuorbelView& v = rig.open(Format(1, 16, Words({32767, -32768, 249})));
+        const std::vector<Point> expected{{10, 310 + 131}, {11, 310 - 131}, {12, 310}};
+        EXPECT_EQ(ScopePoints(v), expected);
+    }
+    {
+        SCOPED_TRACE("16-bit stereo");
+        ViewRig rig;
+        CQuorbelView& v = rig.open(Format(2, 16, Words({32767, -32768, -499, 500})));
+        RecordingCanvas canvas;
+        v.DrawScopeWave(canvas);
+        const std::vector<RecordingCanvas::Call> moves = canvas.only(Op::MoveTo);
+        ASSERT_EQ(moves.size(), 3u);
+        EXPECT_EQ(moves[0].p, (Point{10, 310}));
+        EXPECT_EQ(moves[1].p, (Point{10, 245}));
+        EXPECT_EQ(moves[2].p, (Point{10, 375}));
+        // Upper trace: elements 0..3; lower: elements 1..3 (element 4 is past the end).
+        const std::vector<Point> expected{{10, 245 + 65}, {11, 245 - 65}, {12, 245},
+                                          {13, 245 + 1},  {10, 375 - 65}, {11, 375},
+                                          {12, 375 + 1}};
+        EXPECT_EQ(canvas.linePoints(), expected);
+    }
+    {
+        SCOPED_TRACE("8-bit stereo");
+        ViewRig rig;
+        CQuorbelView& v = rig.open(Format(2, 8, {255, 0, 129, 127}));
+        const std::vector<Point> expected{{10, 245 + 63}, {11, 245 - 64}, {12, 245}, {13, 245},
+                                          {10, 375 - 64}, {11, 375},      {12, 375}};
+        EXPECT_EQ(ScopePoints(v), expected);
+    }
+}
+
+TEST(ViewDrawing, StereoScopeWithStepThreeAlternatesChannelsInEachTrace) {
+    ViewRig rig;
+    std::vector<std::uint8_t> data(3 * 367 + 1);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(128 + i % 50);
+    CQuorbelView& v = rig.open(Format(2, 8, data));
+    ASSERT_EQ(v.m_nSampleCount, 1102u);
+    const std::vector<Point> points = ScopePoints(v);
+    // 1102 / 367 = 3: steps 0, 3, ..., 1101 are 368 columns in each trace.
+    ASSERT_EQ(points.size(), 368u + 367u) << "the lower trace's last step lies past the end";
+    EXPECT_EQ(points[0], (Point{10, 245 + 0}));
+    EXPECT_EQ(points[1], (Point{11, 245 + 3 / 2}));
+    EXPECT_EQ(points[2], (Point{12, 245 + 6 / 2}));
+    EXPECT_EQ(points[368], (Point{10, 375 + 1 / 2}));
+    EXPECT_EQ(points[369], (Point{11, 375 + 4 / 2}));
+    EXPECT_EQ(points[370], (Point{12, 375 + 7 / 2}));
+}
+
+TEST(ViewDrawing, ScopeColumnCounts) {
+    struct Case {
+        std::size_t samples;
+        std::size_t columns;
+        int lastX;
+    };
+    // Fewer than 367 samples: one column each. 734: exactly 367. 834 = 2 x 367 + 100:
+    // 367 + 100 / 2 columns, past the vectorscope's right edge.
+    for (const Case c :
+         {Case{100, 100, 109}, Case{500, 500, 509}, Case{734, 367, 376}, Case{834, 417, 426}}) {
+        SCOPED_TRACE(c.samples);
+        ViewRig rig;
+        CQuorbelView& v = rig.open(Mono8(std::vector<std::uint8_t>(c.samples, 140)));
+        const std::vector<Point> points = ScopePoints(v);
+        ASSERT_EQ(points.size(), c.columns);
+        EXPECT_EQ(points.back(), (Point{c.lastX, 310 + 12}));
+    }
+}
+
+TEST(ViewDrawing, ClusteredScopeDrawsBothSidesOfTheBaseline) {
+    ViewRig rig;
+    CQuorbelView& v = rig.open(Mono8({138, 118}));
+    v.OnScopeClustered();
+    const std::vector<Point> expected{{10, 320}, {10, 300}, {11, 300}, {11, 320}};
+    EXPECT_EQ(ScopePoints(v), expected);
+}
+
+TEST(ViewDrawing, FramesAndHandlesAtTheirInitialPlaces) {
+    ViewRig rig;
+    CQuorbelView& v = rig.open(Mono8({1, 2, 3}));
+    RecordingCanvas canvas;
+    v.DrawFrames(canvas);
+    const std::vector<RecordingCanvas::Call> edges = canvas.only(Op::Edge);
+    ASSERT_EQ(edges.size(), 3u);
+    EXPECT_EQ(edges[0].rect, (Rect{10, 180, 377, 440}));
+    EXPECT_EQ(edges[0].edge, EdgeStyle::Etched);
+    EXPECT_EQ(edges[1].rect, (Rect{5, 175, 10, 180}));
+    EXPECT_EQ(edges[1].edge, EdgeStyle::Bump);
+    EXPECT_EQ(edges[2].rect, (Rect{377, 440, 382, 445}));
+    EXPECT_EQ(edges[2].edge, EdgeStyle::Bump);
+
+    v.m_rcStartHandle = {95, 165, 110, 180};
+    v.m_rcEndHandle = {200, 440, 215, 455};
+    RecordingCanvas moved;
+    v.DrawFrames(moved);
+    EXPECT_EQ(moved.only(Op::Edge)[0].rect, (Rect{110, 180, 200, 440}));
+}
+
+TEST(ViewDrawing, BackgroundAndPenFollowSkinAndChannels) {
+    struct Case {
+        int skin;
+        int mono, stereo;
+        Color pen;
+    };
+    const Color green{0, 255, 0}, yellow{255, 255, 0};
+    for (const Case c : {Case{0, 167, 166, green}, Case{1, 169, 168, green},
+                         Case{2, 173, 171, yellow}, Case{3, 172, 170, green}}) {
+        SCOPED_TRACE(c.skin);
+        for (int channels : {1, 2}) {
+            ViewRig rig;
+            CQuorbelView& v = rig.open(Format(channels, 8, std::vector<std::uint8_t>(8, 100)));
+            v.m_nSkin = c.skin;
+            RecordingCanvas canvas;
+            v.OnDraw(canvas);
+            ASSERT_FALSE(canvas.calls.empty());
+            EXPECT_EQ(canvas.calls[0].op, Op::Bitmap);
+            EXPECT_EQ(canvas.calls[0].id, channels == 2 ? c.stereo : c.mono);
+            EXPECT_EQ(canvas.calls[0].p, (Point{0, 0}));
+            const std::vector<RecordingCanvas::Call> pens = canvas.only(Op::Pen);
+            ASSERT_EQ(pens.size(), 2u) << "one pen per trace";
+            for (const auto& pen : pens) EXPECT_EQ(pen.color, c.pen);
+        }
+    }
+    ViewRig rig;
+    CQuorbelView& v = rig.open(Mono8({1, 2}));
+    v.m_nSkin = 4;
+    RecordingCanvas canvas;
+    v.OnDraw(canvas);
+    EXPECT_TRUE(canvas.only(Op::Bitmap).empty());
+    EXPECT_FALSE(canvas.linePoints().empty());
+}
+
+TEST(ViewDrawing, ANewDocumentShowsOnlyTheBackground) {
+    ViewRig rig;
+    CQuorbelView& v = rig.openNew();
+    RecordingCanvas canvas;
+    v.OnDraw(canvas);
+    ASSERT_EQ(canvas.calls.size(), 1u);
+    EXPECT_EQ(canvas.calls[0].op, Op::Bitmap);
+    EXPECT_EQ(canvas.calls[0].id, 169) << "no channels: the one-channel Embossed picture";
+}
+
+TEST(ViewDrawing, TwelveBitShowsFramesOnlyAndMoreThanTwoChannelsNoScope) {
+    {
+        ViewRig rig;
+        WavContent s = Format(2, 12, std::vector<std::uint8_t>(30, 7));
+        s.blockAlign = 3;
+        CQuorbelView& v = rig.openUnplayable(s);
+        RecordingCanvas canvas;
+        v.OnDraw(canvas);
+        EXPECT_TRUE(canvas.linePoints().empty());
+        EXPECT_EQ(canvas.only(Op::Edge).size(), 3u);
+    }
+    {
+        ViewRig rig;
+        CQuorbelView& v = rig.openUnplayable(Format(3, 8, std::vector<std::uint8_t>(30, 7)));
+        EXPECT_EQ(StripPoints(v).size(), 265u);
+        EXPECT_TRUE(ScopePoints(v).empty());
+        RecordingCanvas canvas;
+        v.OnDraw(canvas);
+        EXPECT_EQ(canvas.only(Op::Edge).size(), 3u);
+    }
+}
+
+TEST(ViewDrawing, NoneModesDrawNoTrace) {
+    ViewRig rig;
+    CQuorbelView& v = rig.open(Mono8({1, 2, 3}));
+    v.OnSliderNone();
+    v.OnScopeNone();
+    RecordingCanvas canvas;
+    v.OnDraw(canvas);
+    EXPECT_TRUE(canvas.linePoints().empty());
+    EXPECT_TRUE(canvas.only(Op::Pen).empty());
+    EXPECT_EQ(canvas.only(Op::Edge).size(), 3u);
+}
+
+}  // namespace
+}  // namespace quorbel

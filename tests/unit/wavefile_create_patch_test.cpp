@@ -1,0 +1,185 @@
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "wav_fixture_builder.h"
+#include "wavefile/wave_ops.h"
+
+namespace quorbel {
+namespace {
+
+using namespace wavtest;
+
+constexpr const char* kIoBox =
+    "Possible Error causes\n1.Failed to read fmt chunk\n2.Error writing to file\n3.Failed to read "
+    "data chunk\n4.Failed to write data block";
+
+class CreatePatchTest : public WaveFileTest {
+  protected:
+    ParsedWave ParseForPatch(const std::string& path, bool readData) {
+        ParseOptions options;
+        options.mode = RiffOpenMode::ReadWrite;
+        options.reporting = ParseReporting::MmioStyle;
+        options.readData = readData;
+        auto parsed = ParseWave(path, options);
+        EXPECT_TRUE(parsed) << (parsed ? "" : parsed.error().text);
+        return std::move(*parsed);
+    }
+};
+
+TEST_F(CreatePatchTest, CreateCarriesAnExtendedFormatVerbatimAndWritesTheGivenSizes) {
+    // A cut of 100 bytes out of a source with an 18-byte format record.
+    const Bytes source = SimpleWave(Ramp(1000), 1, 8, 2);
+    auto parsed = ParseWave(WriteFile("src.wav", source));
+    ASSERT_TRUE(parsed);
+    const Bytes kept(parsed->Data().begin() + 100, parsed->Data().end());
+    const std::string out = PathOf("out.wav");
+    ASSERT_EQ(CreateWaveFile(out, parsed->formatBytes, kept, parsed->riffSize - 100), std::nullopt);
+
+    const Bytes written = ReadFile(out);
+    EXPECT_EQ(written, SimpleWave(kept, 1, 8, 2));
+    EXPECT_EQ(ReadLe32(written, 4), parsed->riffSize - 100);
+    EXPECT_EQ(ReadLe32(written, 16), 18u);
+    auto again = ParseWave(out);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->formatBytes, parsed->formatBytes);
+    EXPECT_EQ(again->dataSize, 900u);
+    EXPECT_EQ(again->riffSize, WaveRiffSizeFor(18, 900));
+}
+
+TEST_F(CreatePatchTest, CreatePadsAnOddFormatRecordSoTheDataChunkIsFound) {
+    const Bytes fmt = FmtBody(2, 44100, 16, 3);  // 19 bytes
+    const std::string out = PathOf("odd.wav");
+    ASSERT_EQ(CreateWaveFile(out, fmt, Ramp(64), WaveRiffSizeFor(19, 64)), std::nullopt);
+    EXPECT_EQ(ReadFile(out), BuildRiff({{"fmt ", fmt}, {"data", Ramp(64)}}));
+    auto parsed = ParseWave(out);
+    ASSERT_TRUE(parsed) << parsed.error().text;
+    EXPECT_EQ(parsed->formatBytes, fmt);
+}
+
+// Caps the size of files this process writes, so that writes past `bytes` fail (EFBIG).
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    bool active() const { return active_; }
+
+  private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+    bool active_ = false;
+};
+
+TEST_F(CreatePatchTest, CreateFailureTextsCarryTheErrorStyle) {
+    const Bytes fmt = FmtBody(1, 8000, 8);
+    auto missing = CreateWaveFile(PathOf("no/dir/x.wav"), fmt, Ramp(10), 46);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(*missing, (UserMessage{"Cannot create temporary file!", MessageStyle::Error}));
+    EXPECT_EQ(missing->caption(), "Error");
+    EXPECT_EQ(missing->icon(), BoxIcon::Error);
+
+    // Where a full disk stops the writer decides which step fails. Small writes are buffered,
+    // so they fail when the buffer is pushed out: on leaving fmt, or on closing.
+    struct Case {
+        rlim_t limit;
+        std::size_t fmtSize;
+        std::size_t dataSize;
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        {20, 16, 10, "Cannot ascend out of FMT chunk"},
+        {100, 1 << 20, 10, "Cannot write wave structure"},
+        {50, 16, 1000, "Cannot write waveaudio data"},     // fails on the closing flush
+        {50, 16, 1 << 20, "Cannot write waveaudio data"},  // fails in the write itself
+    };
+    for (const Case& c : cases) {
+        const Bytes format = c.fmtSize == 16 ? fmt : Ramp(c.fmtSize);
+        WaveError error;
+        {
+            FileSizeLimit limit(c.limit);
+            if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
+            error = CreateWaveFile(PathOf("full.wav"), format, Ramp(c.dataSize), 46);
+        }
+        ASSERT_TRUE(error) << c.text;
+        EXPECT_EQ(*error, (UserMessage{c.text, MessageStyle::Error}));
+    }
+}
+
+TEST_F(CreatePatchTest, PatchInStepOrderGrowsDataAndRiffSizes) {
+    const Bytes source = SimpleWave(Ramp(1000));
+    const std::string path = WriteFile("p.wav", source);
+    ParsedWave wave = ParseForPatch(path, false);
+    EXPECT_EQ(wave.file->Position(), wave.data.dataOffset);
+
+    const std::uint32_t oldRiff = wave.riffSize;
+    ASSERT_EQ(WriteDataSizeField(wave, 1300), std::nullopt);
+    ASSERT_EQ(ReadWaveData(wave), std::nullopt);
+    Bytes content(wave.Data().begin(), wave.Data().end());
+    content.insert(content.begin() + 500, 300, 0x55);
+    ASSERT_EQ(WriteWaveData(wave, content), std::nullopt);
+    ASSERT_EQ(WriteRiffSizeField(wave, oldRiff + 300), std::nullopt);
+    ASSERT_EQ(wave.file->Close(), 0);
+
+    const Bytes patched = ReadFile(path);
+    EXPECT_EQ(patched, SimpleWave(content));
+    EXPECT_EQ(ReadLe32(patched, 4), oldRiff + 300);
+    EXPECT_EQ(ReadLe32(patched, 40), 1300u);
+}
+
+TEST_F(CreatePatchTest, PatchInOneCallGrowsAndShrinksTheFile) {
+    const std::string path = WriteFile("q.wav", SimpleWave(Ramp(1000)));
+    {
+        ParsedWave wave = ParseForPatch(path, true);
+        ASSERT_EQ(PatchWaveInPlace(wave, Ramp(1600)), std::nullopt);
+    }
+    EXPECT_EQ(ReadFile(path), SimpleWave(Ramp(1600)));
+    {
+        // Halving leaves no stale samples behind the new end.
+        ParsedWave wave = ParseForPatch(path, false);
+        ASSERT_EQ(PatchWaveInPlace(wave, Ramp(800)), std::nullopt);
+    }
+    EXPECT_EQ(ReadFile(path), SimpleWave(Ramp(800)));
+}
+
+TEST_F(CreatePatchTest, RewriteKeepsSizesAndRefusesAnotherLength) {
+    const std::string path = WriteFile("r.wav", SimpleWave(Ramp(64)));
+    ParseOptions options;
+    options.mode = RiffOpenMode::ReadWrite;
+    auto wave = ParseWave(path, options);
+    ASSERT_TRUE(wave);
+    Bytes reversed(wave->Data().rbegin(), wave->Data().rend());
+    EXPECT_EQ(RewriteWaveData(*wave, Ramp(63))->text, "Error: failed to write data chunk");
+    ASSERT_EQ(RewriteWaveData(*wave, reversed), std::nullopt);
+    wave->file->Close();
+    EXPECT_EQ(ReadFile(path), SimpleWave(reversed));
+}
+
+TEST_F(CreatePatchTest, WritesThatMoveNoBytesFailInBothStyles) {
+    // Opened read-only, every write fails.
+    const std::string path = WriteFile("ro.wav", SimpleWave(Ramp(64)));
+    auto direct = ParseWave(path);
+    ASSERT_TRUE(direct);
+    EXPECT_EQ(RewriteWaveData(*direct, Ramp(64))->text, "Error: failed to write data chunk");
+    EXPECT_EQ(WriteRiffSizeField(*direct, 1)->text, "Error: cannot write new RIFF size");
+
+    ParseOptions mmio;
+    mmio.reporting = ParseReporting::MmioStyle;
+    auto wave = ParseWave(path, mmio);
+    ASSERT_TRUE(wave);
+    EXPECT_EQ(WriteDataSizeField(*wave, 10)->text, kIoBox);
+    EXPECT_EQ(PatchWaveInPlace(*wave, Ramp(10))->text, kIoBox);
+    EXPECT_EQ(ReadFile(path), SimpleWave(Ramp(64)));
+}
+
+}  // namespace
+}  // namespace quorbel
