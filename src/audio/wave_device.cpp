@@ -58,7 +58,8 @@ struct Notice {
 };
 using Notices = std::vector<Notice>;
 
-// Notices are posted after the device lock is released, so a sink may call back in.
+// Commands post their notices after the device lock is released, so a sink may call back in;
+// the worker posts under the lock (see service()).
 void post(const Notices& notices) {
     for (const Notice& n : notices) {
         if (n.sink != nullptr) n.sink->postDeviceNotify(n.code, n.id);
@@ -484,21 +485,21 @@ std::size_t WaveDevices::openCount() const {
 
 void WaveDevices::service() {
     Notices notices;
-    {
-        std::lock_guard lock(impl_->mutex);
-        for (auto& [id, d] : impl_->devices) {
-            if (d->mode == Mode::Playing && d->playback->finished()) {
-                d->playback.reset();
-                d->position = d->frames();
-                d->mode = Mode::Stopped;
-                notices.push_back({d->notify, kNotifySuccessful, id});
-                d->notify = nullptr;
-            } else if (d->mode == Mode::Recording) {
-                try {
-                    Impl::drainCapture(*d);
-                } catch (const std::bad_alloc&) {
-                    Impl::endActivity(*d, kNotifyFailure, notices);
-                }
+    // The worker posts while it still holds the lock: once close() (or a new play or record)
+    // has returned on the UI thread, no late notice can reach a sink its owner has destroyed.
+    std::lock_guard lock(impl_->mutex);
+    for (auto& [id, d] : impl_->devices) {
+        if (d->mode == Mode::Playing && d->playback->finished()) {
+            d->playback.reset();
+            d->position = d->frames();
+            d->mode = Mode::Stopped;
+            notices.push_back({d->notify, kNotifySuccessful, id});
+            d->notify = nullptr;
+        } else if (d->mode == Mode::Recording) {
+            try {
+                Impl::drainCapture(*d);
+            } catch (const std::bad_alloc&) {
+                Impl::endActivity(*d, kNotifyFailure, notices);
             }
         }
     }

@@ -72,7 +72,8 @@ class WaveDevices {
 
     // Moves running plays and recordings on: detects the end of a play, drains captured audio
     // into the sound, and posts notices. The worker thread calls it; tests with a manual clock
-    // call it directly.
+    // call it directly. It posts while holding the device lock, so a sink's postDeviceNotify
+    // must only queue the notice and never call back into the device.
     void service();
     // Starts or stops the worker thread that calls service() every few milliseconds.
     void startWorker();

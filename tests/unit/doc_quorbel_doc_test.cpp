@@ -1,0 +1,179 @@
+// The wave document's New, Open, Save and destruction over the null device.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "audio/null_backend.h"
+#include "audio/quorbel_doc.h"
+#include "audio/wave_device.h"
+#include "device_wav_builder.h"
+#include "fakes/fake_file_dialogs.h"
+#include "fakes/fake_message_boxes.h"
+#include "fakes/fake_notify_sink.h"
+#include "fakes/fake_temp_dir.h"
+#include "framework/app_context.h"
+
+namespace quorbel {
+namespace {
+
+using namespace quorbel::testing;
+
+class DocTest : public ::testing::Test {
+  protected:
+    DocTest() {
+        context.devices = &devices;
+        context.messageBoxes = &boxes;
+        context.fileDialogs = &dialogs;
+        writeBytes(goodFile, simpleWave(1, 1000, 8, counting(50)));
+        writeBytes(badFile, riffWave({chunk("fmt ", fmtBody(0x55, 2, 44100, 0)),
+                                      chunk("data", counting(8))}));
+    }
+    std::unique_ptr<CQuorbelDoc> newDoc() { return std::make_unique<CQuorbelDoc>(context); }
+    bool isOpen(DeviceId id) {
+        std::uint32_t ms = 0;
+        return devices.length(id, ms) == kDeviceOk;
+    }
+
+    ManualClock clock;
+    NullAudioBackend backend{clock};
+    WaveDevices devices{backend};
+    FakeMessageBoxes boxes;
+    FakeFileDialogs dialogs;
+    AppContext context;
+    FakeTempDir dir;
+    std::string goodFile = dir.file("good.wav");
+    std::string badFile = dir.file("mp3.wav");
+};
+
+TEST_F(DocTest, NewOpensAnEmptySound) {
+    auto doc = newDoc();
+    EXPECT_EQ(doc->m_wDeviceID, 0u);
+    ASSERT_TRUE(doc->OnNewDocument());
+    EXPECT_EQ(doc->m_strFileName, "");
+    EXPECT_NE(doc->m_wDeviceID, 0u);
+    std::uint32_t ms = 1;
+    EXPECT_EQ(devices.length(doc->m_wDeviceID, ms), kDeviceOk);
+    EXPECT_EQ(ms, 0u);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(dialogs.openFilters.empty());
+}
+
+TEST_F(DocTest, ASecondNewAsksForAFileInstead) {
+    auto first = newDoc();
+    ASSERT_TRUE(first->OnNewDocument());
+
+    // Cancel: no document.
+    auto second = newDoc();
+    dialogs.openAnswers.push_back(std::nullopt);
+    EXPECT_FALSE(second->OnNewDocument());
+    EXPECT_EQ(dialogs.openFilters, std::vector<std::string>{"Wave files (*.wav)|*.wav |"});
+    EXPECT_EQ(second->m_wDeviceID, 0u);
+    EXPECT_EQ(devices.openCount(), 1u);
+
+    // OK: the chosen file is opened, the document keeps no path name.
+    auto third = newDoc();
+    dialogs.openAnswers.push_back(goodFile);
+    ASSERT_TRUE(third->OnNewDocument());
+    EXPECT_EQ(third->m_strFileName, goodFile);
+    EXPECT_TRUE(third->GetPathName().empty());
+    EXPECT_TRUE(isOpen(third->m_wDeviceID));
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // OK on a file the device refuses: one box, and no document.
+    auto fourth = newDoc();
+    dialogs.openAnswers.push_back(badFile);
+    EXPECT_FALSE(fourth->OnNewDocument());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].caption, "Error");
+    EXPECT_EQ(devices.openCount(), 2u);
+}
+
+TEST_F(DocTest, OpenLoadsTheFileAndClearsTheModifiedFlag) {
+    auto doc = newDoc();
+    doc->SetModifiedFlag(true);
+    ASSERT_TRUE(doc->OnOpenDocument(goodFile));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(doc->m_strFileName, goodFile);
+    std::uint32_t ms = 0;
+    ASSERT_EQ(devices.length(doc->m_wDeviceID, ms), kDeviceOk);
+    EXPECT_EQ(ms, 50u);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(DocTest, OpenReportsRefusedAndUnreadableFiles) {
+    auto doc = newDoc();
+    EXPECT_FALSE(doc->OnOpenDocument(badFile));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              "Unsupported format: compressed audio (format tag 0x0055) cannot be played.");
+    EXPECT_EQ(boxes.shown[0].caption, "Error");
+    EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Error);
+
+    const std::string missing = dir.file("missing.wav");
+    EXPECT_FALSE(doc->OnOpenDocument(missing));
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text, "Cannot open file " + missing + ".");
+    EXPECT_EQ(boxes.shown[1].caption, "Quorbel");
+    EXPECT_EQ(boxes.shown[1].icon, BoxIcon::None);
+    EXPECT_EQ(doc->m_wDeviceID, 0u);
+    EXPECT_EQ(devices.openCount(), 0u);
+}
+
+TEST_F(DocTest, SaveWritesTheRecordingAndReopensOnTheSavedFile) {
+    auto doc = newDoc();
+    ASSERT_TRUE(doc->OnNewDocument());
+    const DeviceId before = doc->m_wDeviceID;
+    FakeNotifySink sink;
+    backend.feedCapture(counting(8));
+    ASSERT_EQ(devices.record(before, RecordMode::Insert, &sink), kDeviceOk);
+    clock.advanceMicros(50);  // 2 frames at 44100 Hz
+    doc->SetModifiedFlag(true);
+
+    const std::string target = dir.file("take.wav");
+    ASSERT_TRUE(doc->OnSaveDocument(target));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(doc->m_strFileName, "");  // Save does not change it
+    EXPECT_FALSE(isOpen(before));
+    EXPECT_NE(doc->m_wDeviceID, before);
+    EXPECT_TRUE(isOpen(doc->m_wDeviceID));
+    EXPECT_EQ(devices.openCount(), 1u);
+    EXPECT_EQ(readBytes(target), simpleWave(2, 44100, 16, counting(8)));
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // The saved file is now the open element: a save over it again works too.
+    ASSERT_TRUE(doc->OnSaveDocument(target));
+    EXPECT_TRUE(isOpen(doc->m_wDeviceID));
+}
+
+TEST_F(DocTest, AFailedSaveChangesNothing) {
+    auto doc = newDoc();
+    ASSERT_TRUE(doc->OnOpenDocument(goodFile));
+    doc->SetModifiedFlag(true);
+    const DeviceId id = doc->m_wDeviceID;
+    const std::string target = dir.file("gone/out.wav");
+    EXPECT_FALSE(doc->OnSaveDocument(target));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              "Cannot write the file " + target + ": No such file or directory");
+    EXPECT_EQ(boxes.shown[0].caption, "Error");
+    EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Error);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(doc->m_wDeviceID, id);
+    EXPECT_TRUE(isOpen(id));
+}
+
+TEST_F(DocTest, DestructionClosesOnlyItsOwnDevice) {
+    auto a = newDoc();
+    ASSERT_TRUE(a->OnOpenDocument(goodFile));
+    devices.close(a->m_wDeviceID);  // the view closes it first
+    auto b = newDoc();
+    ASSERT_TRUE(b->OnNewDocument());
+    a.reset();  // a second close of a's old id must not touch b's device
+    EXPECT_TRUE(isOpen(b->m_wDeviceID));
+    b.reset();
+    EXPECT_EQ(devices.openCount(), 0u);
+}
+
+}  // namespace
+}  // namespace quorbel
