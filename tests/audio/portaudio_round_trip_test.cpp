@@ -76,6 +76,7 @@ TEST_F(PortAudioRoundTrip, SixteenBitStereoKeepsItsChannelsApart) {
         playAndRecord(backend_, {{format, makeTone(format, 1.0, {440, 660}, kAmplitude)}});
     ASSERT_EQ(r.error, "");
     EXPECT_TRUE(r.allFinished);
+    EXPECT_EQ(r.framesHeardAtEnd, 44100u);
     const auto left = channelOf(r.samples, 2, 0);
     expectCleanTone(left, 440, 1.0, "16-bit stereo, left");
     expectCleanTone(channelOf(r.samples, 2, 1), 660, 1.0, "16-bit stereo, right");
@@ -150,8 +151,14 @@ TEST_F(PortAudioRoundTrip, StopEndsTheSoundPromptly) {
     // Played 300 ms plus at most what was queued in the output when stop() came.
     EXPECT_GT(t.seconds, 0.2);
     EXPECT_LT(t.seconds, 0.8) << "the sound went on after stop()";
-    std::printf("[ figures  ] stop() took %.1f ms; %.3f s of the tone sounded\n", r.stopCallMs,
-                t.seconds);
+    // The heard position at the stop is what the recording holds; the played one runs ahead by
+    // the output's queue.
+    const double heard = static_cast<double>(r.framesHeardAtStop) / kRate;
+    EXPECT_NEAR(heard, t.seconds, 0.03);
+    std::printf(
+        "[ figures  ] stop() took %.1f ms; %.3f s of the tone sounded; position heard %.3f s, "
+        "handed out %.3f s\n",
+        r.stopCallMs, t.seconds, heard, static_cast<double>(r.framesPlayedAtStop) / kRate);
 }
 
 TEST_F(PortAudioRoundTrip, EmptySoundFinishesAtOnce) {

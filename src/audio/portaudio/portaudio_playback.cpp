@@ -61,6 +61,12 @@ int PortAudioPlayback::onAudio(const void*, void* output, unsigned long frameCou
 
     const std::uint64_t at = self.cursor_.load(std::memory_order_relaxed);
     const std::uint64_t n = std::min<std::uint64_t>(frameCount - done, self.totalFrames_ - at);
+    if (n > 0 && time->outputBufferDacTime > 0) {
+        const double rate = self.sampleRate_;
+        self.soundStartsAt_.store(time->outputBufferDacTime +
+                                      (static_cast<double>(done) - static_cast<double>(at)) / rate,
+                                  std::memory_order_relaxed);
+    }
     if (n > 0) std::memcpy(out + done * bpf, self.frames_.data() + at * bpf, n * bpf);
     done += n;
     std::memset(out + done * bpf, silence, (frameCount - done) * bpf);
@@ -92,6 +98,22 @@ std::uint64_t PortAudioPlayback::framesPlayed() const {
     return cursor_.load(std::memory_order_acquire);
 }
 
+std::uint64_t PortAudioPlayback::framesHeard() const {
+    std::lock_guard lock(controlMutex_);
+    if (stopped_) return heardAtStop_;
+    return heardNow();
+}
+
+std::uint64_t PortAudioPlayback::heardNow() const {
+    const std::uint64_t played = cursor_.load(std::memory_order_acquire);
+    if (!stream_ || drained_.load(std::memory_order_acquire)) return played;
+    const double startsAt = soundStartsAt_.load(std::memory_order_relaxed);
+    if (startsAt < 0) return played;  // the output reports no times
+    const double heard = (Pa_GetStreamTime(stream_) - startsAt) * sampleRate_;
+    if (heard <= 0) return 0;
+    return std::min(played, static_cast<std::uint64_t>(heard));
+}
+
 bool PortAudioPlayback::finished() const {
     return drained_.load(std::memory_order_acquire) &&
            cursor_.load(std::memory_order_acquire) == totalFrames_;
@@ -104,6 +126,8 @@ std::uint64_t PortAudioPlayback::underruns() const {
 void PortAudioPlayback::stop() {
     std::lock_guard lock(controlMutex_);
     if (!stream_) return;
+    heardAtStop_ = heardNow();
+    stopped_ = true;
     // Abort drops what is queued, so the sound ends at once; the cursor stays where it was.
     Pa_AbortStream(stream_);
     Pa_CloseStream(stream_);

@@ -33,6 +33,7 @@ class PortAudioPlayback final : public PlaybackStream {
                std::string& error);
 
     std::uint64_t framesPlayed() const override;
+    std::uint64_t framesHeard() const override;
     bool finished() const override;
     std::uint64_t underruns() const override;
     void stop() override;
@@ -64,11 +65,18 @@ class PortAudioPlayback final : public PlaybackStream {
     double soundEndsAt_ = 0;  // stream time at which the last frame reaches the output
 
     std::atomic<std::uint64_t> cursor_{0};
+    // Stream time at which the sound's first frame reaches the listener, as the output last
+    // reported it; negative until known.
+    std::atomic<double> soundStartsAt_{-1.0};
     std::atomic<std::uint64_t> underruns_{0};
     std::atomic<bool> drained_{false};
 
-    std::mutex controlMutex_;  // serialises stop() callers; never taken by the audio thread
+    mutable std::mutex controlMutex_;  // serialises stop() callers; never taken by the audio thread
     PaStream* stream_ = nullptr;
+    std::uint64_t heardAtStop_ = 0;
+    bool stopped_ = false;
+
+    std::uint64_t heardNow() const;  // needs controlMutex_ held and a stream
 };
 
 }  // namespace quorbel
