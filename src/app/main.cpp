@@ -1,6 +1,40 @@
+#include <QApplication>
+#include <QStringList>
 #include <cstdio>
+#include <cstring>
 
-int main() {
-    std::puts("Quorbel: the application shell is not built yet.");
-    return 0;
+#include "app/quorbel_app.h"
+
+namespace {
+
+const char* const kUsage =
+    "Usage: quorbel [FILE.wav]\n"
+    "Records, plays and edits PCM wave files (8 or 16 bits, mono or stereo).\n"
+    "With FILE, opens that file; without, starts with a new empty sound.\n"
+    "\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version and exit\n"
+    "\n"
+    "QUORBEL_AUDIO=null runs without a sound card (silent playback, silent recording).\n";
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("Quorbel %s\n", QUORBEL_VERSION);
+            return 0;
+        }
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorbel"));
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    quorbel::CQuorbelApp app;
+    if (!app.InitInstance(arguments)) return 1;
+    return QApplication::exec();
 }

@@ -1,11 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <cstdlib>
+#include <string>
 
-// The GUI tests run the real widgets; without a display they use Qt's offscreen platform.
+// Runs the GUI tests on Qt's offscreen platform unless a platform was chosen, with the null
+// audio backend, and with a private runtime folder so that Qt does not complain about it.
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("QUORBEL_AUDIO", "null", 1);
+    if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+        const std::string dir = QDir::tempPath().toStdString() + "/quorbel-gui-runtime";
+        QDir().mkpath(QString::fromStdString(dir));
+        QFile::setPermissions(QString::fromStdString(dir),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    }
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,11 @@
+#include "app/clipboard_reset.h"
+
+#include "wavefile/clipboard.h"
+
+namespace quorbel {
+
+void resetClipboardBuffer() {
+    EmptyClipData();
+}
+
+}  // namespace quorbel

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <string>
+
+#include "framework/command_target.h"
+#include "framework/frame_window.h"
+
+class QLabel;
+class QMdiArea;
+
+namespace quorbel {
+
+class CommandDispatcher;
+class LockKeyWatcher;
+
+// The main window: a fixed-size frame around the document area, with the menu bar, the
+// accelerators and the status bar (message pane and the CAP, NUM and SCRL indicators).
+class CMainFrame final : public QMainWindow, public FrameWindow, public CommandTarget {
+    Q_OBJECT
+  public:
+    struct Callbacks {
+        std::function<void(const std::string& path)> openFile;  // a file dropped on the window
+        std::function<bool()> closeAllDocuments;  // save prompts; false when the user cancels
+    };
+
+    CMainFrame(CommandDispatcher& dispatcher, Callbacks callbacks);
+    ~CMainFrame() override;
+
+    QMdiArea* mdiArea() const { return mdiArea_; }
+    // Shows menu resource `id` (128 without a document, 129 with one) in the menu bar.
+    void setMenuResource(int id);
+    int menuResourceId() const { return menuId_; }
+    // "Quorbel", or "Quorbel - <title>" while a document is active.
+    void updateTitle(const std::string& documentTitle);
+    QLabel* messagePane() const { return messagePane_; }
+    QLabel* indicator(int index) const { return indicators_[index]; }
+    // Fixes the window to the size that shows a maximised 388 x 480 view exactly.
+    void fitToView();
+
+    // FrameWindow
+    void setStatusText(const std::string& text) override;
+    std::string statusText() const override;
+    void beginWaitCursor() override;
+    void endWaitCursor() override;
+
+    // CommandTarget
+    bool OnUpdateCommand(int id, CommandState& state) override;
+    bool OnCommand(int id) override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void createStatusBar();
+    void createAccelerators();
+    void refreshIndicators();
+
+    CommandDispatcher& dispatcher_;
+    Callbacks callbacks_;
+    QMdiArea* mdiArea_ = nullptr;
+    QLabel* messagePane_ = nullptr;
+    QLabel* indicators_[3] = {nullptr, nullptr, nullptr};
+    LockKeyWatcher* lockKeys_ = nullptr;
+    int menuId_ = 0;
+    int waitCursors_ = 0;
+};
+
+}  // namespace quorbel

@@ -1,0 +1,105 @@
+#include "app/qt_canvas.h"
+
+#include <QPolygon>
+#include <cstdlib>
+
+#include "app/bitmap_cache.h"
+
+namespace quorbel {
+
+namespace {
+
+// The system's 3-D colours: button face highlight and shadow.
+const QColor kHighlight(255, 255, 255);
+const QColor kShadow(128, 128, 128);
+
+}  // namespace
+
+QtCanvas::QtCanvas(QImage& image) : painter_(&image) {
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+}
+
+bool QtCanvas::drawBitmap(int id, Point at) {
+    const QImage& bitmap = cachedBitmap(id);
+    if (bitmap.isNull()) return false;
+    painter_.drawImage(QPoint(at.x, at.y), bitmap);
+    return true;
+}
+
+Size QtCanvas::bitmapSize(int id) const {
+    const QImage& bitmap = cachedBitmap(id);
+    return {bitmap.width(), bitmap.height()};
+}
+
+void QtCanvas::selectPen(Color color, int width) {
+    penColor_ = QColor(color.r, color.g, color.b);
+    penWidth_ = width < 1 ? 1 : width;
+}
+
+void QtCanvas::moveTo(Point p) {
+    current_ = QPoint(p.x, p.y);
+}
+
+void QtCanvas::lineTo(Point p) {
+    const QPoint to(p.x, p.y);
+    line(current_, to, penColor_);
+    current_ = to;
+}
+
+void QtCanvas::line(QPoint from, QPoint to, const QColor& color) {
+    if (penWidth_ > 1) {
+        QPen pen(color, penWidth_);
+        pen.setCapStyle(Qt::FlatCap);
+        painter_.setPen(pen);
+        painter_.drawLine(from, to);
+        return;
+    }
+    // Bresenham from `from` up to, but not including, `to`.
+    QPolygon points;
+    int x = from.x();
+    int y = from.y();
+    const int dx = std::abs(to.x() - x);
+    const int dy = -std::abs(to.y() - y);
+    const int sx = x < to.x() ? 1 : -1;
+    const int sy = y < to.y() ? 1 : -1;
+    int err = dx + dy;
+    while (x != to.x() || y != to.y()) {
+        points << QPoint(x, y);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+    if (points.isEmpty()) return;
+    painter_.setPen(QPen(color, 1));
+    painter_.drawPoints(points);
+}
+
+void QtCanvas::drawEdge(const Rect& r, EdgeStyle style) {
+    if (r.width() < 2 || r.height() < 2) return;
+    // Two one-pixel borders: the outer one and, one pixel inside it, the inner one. Each
+    // border draws its top and left sides in one colour and its bottom and right in another.
+    const bool outerSunken = style == EdgeStyle::Etched;
+    auto border = [this](int left, int top, int right, int bottom, const QColor& topLeft,
+                         const QColor& bottomRight) {
+        painter_.setPen(QPen(topLeft, 1));
+        painter_.drawLine(left, top, right - 1, top);
+        painter_.drawLine(left, top, left, bottom - 1);
+        painter_.setPen(QPen(bottomRight, 1));
+        painter_.drawLine(left, bottom, right, bottom);
+        painter_.drawLine(right, top, right, bottom);
+    };
+    const int right = r.right - 1;
+    const int bottom = r.bottom - 1;
+    border(r.left, r.top, right, bottom, outerSunken ? kShadow : kHighlight,
+           outerSunken ? kHighlight : kShadow);
+    border(r.left + 1, r.top + 1, right - 1, bottom - 1, outerSunken ? kHighlight : kShadow,
+           outerSunken ? kShadow : kHighlight);
+}
+
+}  // namespace quorbel

@@ -1,0 +1,298 @@
+#include "app/quorbel_app.h"
+
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QTimer>
+
+#include "app/about_dialog.h"
+#include "app/audio_backend_factory.h"
+#include "app/builtin_sound_player.h"
+#include "app/child_frame.h"
+#include "app/clipboard_reset.h"
+#include "app/file_dialogs.h"
+#include "app/main_frame.h"
+#include "app/message_boxes.h"
+#include "app/view_widget.h"
+#include "audio/clock.h"
+#include "audio/null_backend.h"
+#include "audio/quorbel_doc.h"
+#include "audio/wave_device.h"
+#include "framework/command_ids.h"
+#include "framework/message.h"
+#include "res/menus.h"
+#include "res/strings.h"
+#include "view/quorbel_view.h"
+
+namespace quorbel {
+
+namespace {
+
+std::string fileNameOf(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+}
+
+std::string canonicalPath(const std::string& path) {
+    const QFileInfo info(QString::fromStdString(path));
+    const QString canonical = info.canonicalFilePath();
+    return (canonical.isEmpty() ? info.absoluteFilePath() : canonical).toStdString();
+}
+
+}  // namespace
+
+CQuorbelApp::CQuorbelApp() = default;
+
+CQuorbelApp::~CQuorbelApp() {
+    // Views and documents close their devices before the device table and backend go.
+    mainFrame_.reset();
+    sound_.reset();
+    if (devices_ != nullptr) devices_->stopWorker();
+}
+
+bool CQuorbelApp::InitInstance(const QStringList& arguments) {
+    // Sound: the null backend keeps time with the steady clock when it is chosen.
+    clock_ = std::make_unique<SteadyClock>();
+    std::string error;
+    backend_ = createAudioBackend(*clock_, error);
+    if (backend_ == nullptr) {
+        showMessageBox(
+            nullptr,
+            "No sound device could be opened (" + error + "). Playing and recording stay silent.",
+            kAppTitle, BoxIcon::Warning);
+        backend_ = std::make_unique<NullAudioBackend>(*clock_);
+    }
+    devices_ = std::make_unique<WaveDevices>(*backend_);
+    devices_->startWorker();
+    sound_ = std::make_unique<BuiltinSoundPlayer>(*backend_);
+
+    // The main frame with its status bar, menus and accelerators; it accepts dropped files.
+    mainFrame_ = std::make_unique<CMainFrame>(
+        *this, CMainFrame::Callbacks{[this](const std::string& path) { OpenDocumentFile(path); },
+                                     [this] { return CloseAllDocuments(); }});
+    mainFrame_->setAcceptDrops(true);
+    connect(mainFrame_->mdiArea(), &QMdiArea::subWindowActivated, this,
+            &CQuorbelApp::onActiveFrameChanged);
+
+    // Device errors of documents have no owner window; file dialogs belong to the main frame.
+    messageBoxes_ = std::make_unique<QtMessageBoxes>();
+    fileDialogs_ = std::make_unique<QtFileDialogs>([this] { return mainFrame_.get(); });
+    context_ =
+        AppContext{devices_.get(), messageBoxes_.get(), fileDialogs_.get(), mainFrame_.get()};
+
+    // The command line: a file argument opens that file, no argument makes a new document.
+    CChildFrame* first = nullptr;
+    if (!arguments.isEmpty()) {
+        first = OpenDocumentFile(arguments.front().toStdString());
+    } else {
+        first = OnFileNew();
+    }
+    if (first == nullptr) return false;
+
+    mainFrame_->show();
+    mainFrame_->fitToView();
+    onActiveFrameChanged();
+
+    resetClipboardBuffer();
+    return true;
+}
+
+std::vector<CChildFrame*> CQuorbelApp::documentFrames() const {
+    std::vector<CChildFrame*> frames;
+    if (mainFrame_ == nullptr) return frames;
+    for (QMdiSubWindow* window : mainFrame_->mdiArea()->subWindowList()) {
+        auto* frame = qobject_cast<CChildFrame*>(window);
+        if (frame != nullptr && frame->isOpen()) frames.push_back(frame);
+    }
+    return frames;
+}
+
+CChildFrame* CQuorbelApp::activeFrame() const {
+    if (mainFrame_ == nullptr) return nullptr;
+    auto* frame = qobject_cast<CChildFrame*>(mainFrame_->mdiArea()->currentSubWindow());
+    if (frame != nullptr && frame->isOpen()) return frame;
+    return nullptr;
+}
+
+CChildFrame* CQuorbelApp::createFrame(std::unique_ptr<CQuorbelDoc> document) {
+    auto* frame =
+        new CChildFrame(std::move(document), [this](CChildFrame& f) { return SaveModified(f); });
+    auto* widget = new ViewWidget(frame->document(), context_, *this);
+    frame->setViewWidget(widget);
+    mainFrame_->mdiArea()->addSubWindow(frame);
+    connect(frame, &QObject::destroyed, this,
+            [this] { QTimer::singleShot(0, this, &CQuorbelApp::onActiveFrameChanged); });
+    widget->view().OnInitialUpdate();
+    frame->ActivateFrame();
+    widget->setFocus();
+    onActiveFrameChanged();
+    return frame;
+}
+
+CChildFrame* CQuorbelApp::OnFileNew() {
+    auto document = std::make_unique<CQuorbelDoc>(context_);
+    document->SetTitle(waveDocTemplate().docName + std::to_string(untitledCount_ + 1));
+    if (!document->OnNewDocument()) return nullptr;
+    ++untitledCount_;
+    return createFrame(std::move(document));
+}
+
+CChildFrame* CQuorbelApp::OpenDocumentFile(const std::string& path) {
+    const std::string canonical = canonicalPath(path);
+    for (CChildFrame* frame : documentFrames()) {
+        const std::string& open = frame->document().GetPathName();
+        if (!open.empty() && canonicalPath(open) == canonical) {
+            frame->ActivateFrame();
+            onActiveFrameChanged();
+            return frame;
+        }
+    }
+    auto document = std::make_unique<CQuorbelDoc>(context_);
+    document->SetTitle(fileNameOf(path));
+    if (!document->OnOpenDocument(path)) return nullptr;
+    document->SetPathName(canonical);
+    document->SetModifiedFlag(false);
+    return createFrame(std::move(document));
+}
+
+bool CQuorbelApp::SaveDocument(CChildFrame& frame) {
+    const std::string path = frame.document().GetPathName();
+    if (path.empty()) return SaveDocumentAs(frame);
+    return frame.document().OnSaveDocument(path);
+}
+
+bool CQuorbelApp::SaveDocumentAs(CChildFrame& frame) {
+    CQuorbelDoc& document = frame.document();
+    std::string suggested =
+        document.GetPathName().empty() ? document.GetTitle() : fileNameOf(document.GetPathName());
+    const std::string& extension = waveDocTemplate().filterExt;
+    if (QFileInfo(QString::fromStdString(suggested)).suffix().isEmpty()) suggested += extension;
+    std::optional<std::string> chosen =
+        fileDialogs_->saveFile(waveDocTemplate().fileDialogFilter(), suggested);
+    if (!chosen || chosen->empty()) return false;
+    std::string path = *chosen;
+    if (QFileInfo(QString::fromStdString(path)).suffix().isEmpty()) path += extension;
+    if (!document.OnSaveDocument(path)) return false;
+    document.SetPathName(canonicalPath(path));
+    document.SetTitle(fileNameOf(path));
+    document.SetModifiedFlag(false);
+    onActiveFrameChanged();
+    return true;
+}
+
+bool CQuorbelApp::SaveModified(CChildFrame& frame) {
+    CQuorbelDoc& document = frame.document();
+    if (!document.IsModified()) return true;
+    const std::string name =
+        document.GetPathName().empty() ? document.GetTitle() : document.GetPathName();
+    switch (showMessageBox(mainFrame_.get(), "Save changes to " + name + "?", kAppTitle,
+                           BoxIcon::Warning, BoxButtons::YesNoCancel)) {
+        case BoxAnswer::Yes:
+            return SaveDocument(frame);
+        case BoxAnswer::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CQuorbelApp::CloseAllDocuments() {
+    const std::vector<CChildFrame*> frames = documentFrames();
+    for (CChildFrame* frame : frames) {
+        if (!SaveModified(*frame)) return false;
+    }
+    for (CChildFrame* frame : frames) frame->closeWithoutPrompt();
+    onActiveFrameChanged();
+    return true;
+}
+
+void CQuorbelApp::onActiveFrameChanged() {
+    if (mainFrame_ == nullptr) return;
+    CChildFrame* frame = activeFrame();
+    mainFrame_->setMenuResource(frame != nullptr ? IDR_WAVETYPE : IDR_MAINFRAME);
+    mainFrame_->updateTitle(frame != nullptr ? frame->document().GetTitle() : std::string());
+}
+
+std::vector<CommandTarget*> CQuorbelApp::route() const {
+    std::vector<CommandTarget*> targets;
+    if (CChildFrame* frame = activeFrame(); frame != nullptr && frame->viewWidget() != nullptr) {
+        targets.push_back(&frame->viewWidget()->view());
+    }
+    targets.push_back(mainFrame_.get());
+    targets.push_back(const_cast<CQuorbelApp*>(this));
+    return targets;
+}
+
+CommandState CQuorbelApp::queryCommand(int id) {
+    const std::vector<CommandTarget*> targets = route();
+    return quorbel::queryCommand(targets, id);
+}
+
+bool CQuorbelApp::dispatchCommand(int id) {
+    const std::vector<CommandTarget*> targets = route();
+    const bool ran = routeCommand(targets, id);
+    emit commandDispatched(id, ran);
+    return ran;
+}
+
+QWidget* CQuorbelApp::menuOwner() {
+    return mainFrame_.get();
+}
+
+bool CQuorbelApp::OnUpdateCommand(int id, CommandState& state) {
+    switch (id) {
+        case ID_FILE_NEW:
+        case ID_FILE_OPEN:
+        case ID_APP_ABOUT:
+        case ID_APP_EXIT:
+            return true;
+        case ID_FILE_CLOSE:
+        case ID_FILE_SAVE:
+        case ID_FILE_SAVE_AS:
+            state.Enable(activeFrame() != nullptr);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CQuorbelApp::OnCommand(int id) {
+    switch (id) {
+        case ID_FILE_NEW:
+            OnFileNew();
+            return true;
+        case ID_FILE_OPEN: {
+            if (std::optional<std::string> path =
+                    fileDialogs_->openFile(waveDocTemplate().fileDialogFilter())) {
+                OpenDocumentFile(*path);
+            }
+            return true;
+        }
+        case ID_FILE_CLOSE:
+            if (CChildFrame* frame = activeFrame()) frame->close();
+            return true;
+        case ID_FILE_SAVE:
+            if (CChildFrame* frame = activeFrame()) SaveDocument(*frame);
+            return true;
+        case ID_FILE_SAVE_AS:
+            if (CChildFrame* frame = activeFrame()) SaveDocumentAs(*frame);
+            return true;
+        case ID_APP_ABOUT:
+            OnAppAbout();
+            return true;
+        case ID_APP_EXIT:
+            OnAppExit();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CQuorbelApp::OnAppAbout() {
+    CAboutDialog dialog(*sound_, mainFrame_.get());
+    dialog.exec();
+}
+
+void CQuorbelApp::OnAppExit() {
+    mainFrame_->close();
+}
+
+}  // namespace quorbel

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_dispatcher.h"
+#include "framework/app_context.h"
+#include "framework/command_target.h"
+
+namespace quorbel {
+
+class AudioBackend;
+class BuiltinSoundPlayer;
+class CChildFrame;
+class CMainFrame;
+class Clock;
+class QtFileDialogs;
+class QtMessageBoxes;
+class WaveDevices;
+
+// The application: the audio device, the one document template (CQuorbelDoc in a
+// CChildFrame with a CQuorbelView), the main frame, and the File and Help commands.
+class CQuorbelApp final : public QObject, public CommandTarget, public CommandDispatcher {
+    Q_OBJECT
+  public:
+    CQuorbelApp();
+    ~CQuorbelApp() override;
+
+    // Starts the program with the command line's arguments (the program name excluded): no
+    // argument creates one new document, a file argument opens that file. False when the
+    // program cannot start (the main window or the command line failed).
+    bool InitInstance(const QStringList& arguments);
+
+    CMainFrame* mainFrame() const { return mainFrame_.get(); }
+    std::vector<CChildFrame*> documentFrames() const;
+    CChildFrame* activeFrame() const;
+    AppContext& context() { return context_; }
+    BuiltinSoundPlayer& sound() { return *sound_; }
+
+    // File New: a new document titled Wave1, Wave2, ... Null when none was created.
+    CChildFrame* OnFileNew();
+    // Opens `path` as a document, or activates its window when it is already open.
+    CChildFrame* OpenDocumentFile(const std::string& path);
+    // Save and Save As of one document; false when it was not saved.
+    bool SaveDocument(CChildFrame& frame);
+    bool SaveDocumentAs(CChildFrame& frame);
+    // Asks whether to save a modified document (Yes / No / Cancel); false on Cancel or when
+    // the save failed.
+    bool SaveModified(CChildFrame& frame);
+    // Closes every document after the save prompts; false when the user cancelled one.
+    bool CloseAllDocuments();
+
+    // CommandTarget (the application's own commands)
+    bool OnUpdateCommand(int id, CommandState& state) override;
+    bool OnCommand(int id) override;
+
+    // CommandDispatcher (the whole route)
+    CommandState queryCommand(int id) override;
+    bool dispatchCommand(int id) override;
+    QWidget* menuOwner() override;
+
+  signals:
+    // Every command sent through the route, and whether a handler ran.
+    void commandDispatched(int id, bool ran);
+
+  private:
+    std::vector<CommandTarget*> route() const;
+    CChildFrame* createFrame(std::unique_ptr<class CQuorbelDoc> document);
+    void onActiveFrameChanged();
+    void OnAppAbout();
+    void OnAppExit();
+
+    std::unique_ptr<Clock> clock_;
+    std::unique_ptr<AudioBackend> backend_;
+    std::unique_ptr<WaveDevices> devices_;
+    std::unique_ptr<QtMessageBoxes> messageBoxes_;
+    std::unique_ptr<QtFileDialogs> fileDialogs_;
+    std::unique_ptr<BuiltinSoundPlayer> sound_;
+    std::unique_ptr<CMainFrame> mainFrame_;
+    AppContext context_;
+    int untitledCount_ = 0;
+};
+
+}  // namespace quorbel

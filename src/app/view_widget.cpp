@@ -1,0 +1,269 @@
+#include "app/view_widget.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSlider>
+#include <QTimerEvent>
+
+#include "app/command_dispatcher.h"
+#include "app/menu_builder.h"
+#include "app/message_boxes.h"
+#include "app/notify_relay.h"
+#include "app/picture_button.h"
+#include "app/qt_canvas.h"
+#include "framework/command_ids.h"
+#include "framework/window_messages.h"
+#include "res/menus.h"
+#include "view/quorbel_view.h"
+
+namespace quorbel {
+
+namespace {
+
+QRect qtRect(const Rect& r) {
+    return QRect(r.left, r.top, r.width(), r.height());
+}
+
+unsigned keyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    unsigned flags = 0;
+    if (buttons & Qt::LeftButton) flags |= MK_LBUTTON;
+    if (buttons & Qt::RightButton) flags |= MK_RBUTTON;
+    if (modifiers & Qt::ShiftModifier) flags |= MK_SHIFT;
+    if (modifiers & Qt::ControlModifier) flags |= MK_CONTROL;
+    return flags;
+}
+
+Point viewPoint(const QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    return {p.x(), p.y()};
+}
+
+}  // namespace
+
+ViewWidget::ViewWidget(CQuorbelDoc& document, AppContext& context, CommandDispatcher& dispatcher,
+                       QWidget* parent)
+    : QWidget(parent),
+      dispatcher_(dispatcher),
+      relay_(std::make_shared<NotifyRelay>(this,
+                                           [this](unsigned code, std::uint32_t id) {
+                                               view_->WindowProc(kMsgDeviceNotify, code,
+                                                                 static_cast<std::intptr_t>(id));
+                                           })),
+      picture_(kWidth, kHeight, QImage::Format_RGB32) {
+    picture_.fill(Qt::black);
+    setFixedSize(kWidth, kHeight);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    view_ = std::make_unique<CQuorbelView>(document, *this, context);
+}
+
+ViewWidget::~ViewWidget() {
+    // Notices posted from now on are dropped; the view's destructor closes its device.
+    relay_->detach();
+    for (const auto& [viewId, qtId] : timers_) QObject::killTimer(qtId);
+    timers_.clear();
+    view_.reset();
+}
+
+QWidget* ViewWidget::buttonWidget(int id) const {
+    auto it = buttons_.find(id);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+void ViewWidget::invalidateRect(const Rect& r, bool) {
+    update(qtRect(r));
+}
+void ViewWidget::invalidateAll(bool) {
+    update();
+}
+
+Rect ViewWidget::clientRect() const {
+    return {0, 0, width(), height()};
+}
+
+Rect ViewWidget::windowRect() const {
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    return {origin.x(), origin.y(), origin.x() + width(), origin.y() + height()};
+}
+
+unsigned ViewWidget::setTimer(unsigned id, unsigned periodMs) {
+    if (id == 0) return 0;
+    killTimer(id);
+    const int qtId = startTimer(static_cast<int>(periodMs), Qt::PreciseTimer);
+    if (qtId == 0) return 0;
+    timers_[id] = qtId;
+    return id;
+}
+
+void ViewWidget::killTimer(unsigned id) {
+    auto it = timers_.find(id);
+    if (it == timers_.end()) return;
+    QObject::killTimer(it->second);
+    timers_.erase(it);
+}
+
+void ViewWidget::timerEvent(QTimerEvent* event) {
+    for (const auto& [viewId, qtId] : timers_) {
+        if (qtId == event->timerId()) {
+            view_->OnTimer(viewId);
+            return;
+        }
+    }
+    QWidget::timerEvent(event);
+}
+
+void ViewWidget::createPictureButton(int id, const Rect& r, int bitmapNormal, int bitmapPressed,
+                                     int bitmapDisabled) {
+    if (buttons_.count(id) != 0) return;
+    auto* button = new PictureButton(bitmapNormal, bitmapPressed, bitmapDisabled, this);
+    button->setGeometry(qtRect(r));
+    button->show();
+    buttons_[id] = button;
+    connect(button, &QAbstractButton::clicked, this, [this, id] {
+        // Straight to this view: the click belongs to it whichever window is active.
+        CommandTarget* target = view_.get();
+        routeCommand(std::span<CommandTarget* const>(&target, 1), id);
+    });
+}
+
+void ViewWidget::enableButton(int id, bool enabled) {
+    if (QWidget* button = buttonWidget(id)) button->setEnabled(enabled);
+}
+
+bool ViewWidget::isButtonEnabled(int id) const {
+    const QWidget* button = buttonWidget(id);
+    return button != nullptr && button->isEnabled();
+}
+
+void ViewWidget::createSlider(int, const Rect& r) {
+    if (slider_ != nullptr) {
+        slider_->setGeometry(qtRect(r));
+        return;
+    }
+    slider_ = new QSlider(Qt::Horizontal, this);
+    slider_->setTickPosition(QSlider::NoTicks);
+    slider_->setGeometry(qtRect(r));
+    slider_->setFocusPolicy(Qt::StrongFocus);
+    connect(slider_, &QAbstractSlider::actionTriggered, this, &ViewWidget::onSliderAction);
+    connect(slider_, &QAbstractSlider::sliderReleased, this, [this] {
+        view_->OnHScroll(SB_THUMBPOSITION, slider_->sliderPosition());
+        view_->OnHScroll(SB_ENDSCROLL, 0);
+    });
+    slider_->show();
+}
+
+void ViewWidget::onSliderAction(int action) {
+    // Qt has already moved sliderPosition() by the action, so sliderPos() reads the new place,
+    // as a trackbar's position does when it notifies.
+    int code = SB_ENDSCROLL;
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepAdd:
+            code = SB_LINERIGHT;
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            code = SB_LINELEFT;
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            code = SB_PAGERIGHT;
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            code = SB_PAGELEFT;
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            code = SB_LEFT;
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            code = SB_RIGHT;
+            break;
+        case QAbstractSlider::SliderMove:
+            code = SB_THUMBTRACK;
+            break;
+        default:
+            return;
+    }
+    view_->OnHScroll(code, slider_->sliderPosition());
+}
+
+void ViewWidget::setSliderRange(int minimum, int maximum, bool) {
+    if (slider_ == nullptr) return;
+    const QSignalBlocker block(slider_);
+    slider_->setRange(minimum, maximum);
+}
+
+int ViewWidget::sliderMin() const {
+    return slider_ ? slider_->minimum() : 0;
+}
+int ViewWidget::sliderMax() const {
+    return slider_ ? slider_->maximum() : 0;
+}
+int ViewWidget::sliderPos() const {
+    return slider_ ? slider_->sliderPosition() : 0;
+}
+
+void ViewWidget::setSliderPos(int pos, bool) {
+    if (slider_ == nullptr) return;
+    // Programmatic moves never reach OnHScroll; while the user holds the thumb they are
+    // ignored, like a trackbar that is being dragged.
+    if (slider_->isSliderDown()) return;
+    const QSignalBlocker block(slider_);
+    slider_->setValue(pos);
+}
+
+void ViewWidget::setSliderTicFreq(int) {
+    // The slider shows no ticks.
+}
+
+void ViewWidget::setSliderPageSize(int size) {
+    if (slider_ != nullptr) slider_->setPageStep(size);
+}
+
+void ViewWidget::setSliderLineSize(int size) {
+    if (slider_ != nullptr) slider_->setSingleStep(size);
+}
+
+BoxAnswer ViewWidget::messageBox(const std::string& text, const std::string& caption, BoxIcon icon,
+                                 BoxButtons buttons) {
+    return showMessageBox(this, text, caption, icon, buttons);
+}
+
+void ViewWidget::trackPopupMenu(int menuId, Point screenPos) {
+    const std::vector<MenuItem>& items = menuResource(menuId);
+    if (items.empty() || items.front().kind != MenuItem::Kind::Popup) return;
+    QMenu menu(dispatcher_.menuOwner());
+    // The chosen command is posted, as a menu command is: it runs once the pop-up is gone
+    // and the mouse message that opened it has been handled.
+    fillMenu(&menu, items.front().items, dispatcher_, this);
+    menu.exec(QPoint(screenPos.x, screenPos.y));
+}
+
+void ViewWidget::postDeviceNotify(unsigned code, std::uint32_t deviceId) {
+    relay_->post(code, deviceId);
+}
+
+void ViewWidget::paintEvent(QPaintEvent*) {
+    {
+        QtCanvas canvas(picture_);
+        view_->OnDraw(canvas);
+    }
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), picture_);
+}
+
+void ViewWidget::mousePressEvent(QMouseEvent* event) {
+    const unsigned flags = keyFlags(event->buttons(), event->modifiers());
+    if (event->button() == Qt::LeftButton) view_->OnLButtonDown(flags, viewPoint(event));
+    if (event->button() == Qt::RightButton) view_->OnRButtonDown(flags, viewPoint(event));
+}
+
+void ViewWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        view_->OnLButtonUp(keyFlags(event->buttons(), event->modifiers()), viewPoint(event));
+    }
+}
+
+void ViewWidget::mouseMoveEvent(QMouseEvent* event) {
+    view_->OnMouseMove(keyFlags(event->buttons(), event->modifiers()), viewPoint(event));
+}
+
+}  // namespace quorbel

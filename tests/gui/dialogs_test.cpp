@@ -1,0 +1,122 @@
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/about_dialog.h"
+#include "app/builtin_sound_player.h"
+#include "app/how_to_use_dialog.h"
+#include "audio/clock.h"
+#include "audio/null_backend.h"
+#include "framework/command_ids.h"
+#include "shell_fixture.h"
+
+namespace quorbel::test {
+namespace {
+
+class DialogTest : public ShellTest,
+                   public ::testing::WithParamInterface<bool> {  // with a document?
+  protected:
+    void startWithOrWithoutDocument() {
+        ASSERT_TRUE(start());
+        if (!GetParam()) {
+            documents().front()->close();
+            QApplication::processEvents();
+            ASSERT_TRUE(documents().empty());
+        }
+    }
+};
+
+QPushButton* buttonWithText(QWidget* dialog, const QString& text) {
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text() == text) return button;
+    }
+    return nullptr;
+}
+
+TEST_P(DialogTest, AboutBoxPlaysTheSoundAndShowsInformation) {
+    startWithOrWithoutDocument();
+    QString className;
+    int shownBoxes = 0;
+    int plays = 0;
+    const bool opened = withModalDialog([&] { app->dispatchCommand(ID_APP_ABOUT); },
+                                        [&](QWidget* dialog) {
+                                            className = dialog->metaObject()->className();
+                                            QPushButton* clickMe =
+                                                buttonWithText(dialog, "Click M&e");
+                                            if (clickMe == nullptr) return;
+                                            clickMe->click();
+                                            clickMe->click();
+                                            shownBoxes = static_cast<int>(boxes.shown.size());
+                                            plays = app->sound().playsStarted();
+                                        });
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(className, "quorbel::CAboutDialog");
+    ASSERT_EQ(shownBoxes, 2);
+    EXPECT_EQ(boxes.shown[0].caption, "Really interesting information");
+    EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Information);
+    EXPECT_NE(boxes.shown[0].owner, nullptr);
+    // Each press started the sound again from its beginning.
+    EXPECT_EQ(plays, 2);
+}
+
+TEST_P(DialogTest, HowToUseOpensAndGotItClosesIt) {
+    startWithOrWithoutDocument();
+    QString className;
+    QString title;
+    bool closedByButton = false;
+    const bool opened =
+        withModalDialog([&] { app->dispatchCommand(ID_HELP_HOWTOUSE); },
+                        [&](QWidget* dialog) {
+                            className = dialog->metaObject()->className();
+                            title = dialog->windowTitle();
+                            if (QPushButton* gotIt = buttonWithText(dialog, "Got it!")) {
+                                gotIt->click();
+                                closedByButton = !dialog->isVisible();
+                            }
+                        });
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(className, "quorbel::HowToUseDialog");
+    EXPECT_EQ(title, "How to use");
+    EXPECT_TRUE(closedByButton);
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutDocument, DialogTest, ::testing::Bool());
+
+TEST(DialogLayout, HowToUseControlsFollowTheTemplate) {
+    HowToUseDialog dialog;
+    const QList<QGroupBox*> groups = dialog.findChildren<QGroupBox*>();
+    ASSERT_EQ(groups.size(), 2);
+    QStringList titles;
+    for (QGroupBox* g : groups) titles << g->title();
+    EXPECT_TRUE(titles.contains("About Cut, Copying and Pasting"));
+    EXPECT_TRUE(titles.contains("Skins and Effects"));
+    QStringList texts;
+    for (QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
+    EXPECT_TRUE(
+        texts.contains("* Skins are loaded from the program itself (for now)\n* Effects "
+                       "are applied to the entire wave file"));
+    // Every control lies inside the dialog.
+    for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_TRUE(dialog.rect().contains(child->geometry())) << child->objectName().toStdString();
+    }
+}
+
+TEST(DialogLayout, AboutButtonLiesOnTopOfThePicture) {
+    ManualClock clock;
+    NullAudioBackend backend(clock);
+    BuiltinSoundPlayer player(backend);
+    CAboutDialog dialog(player);
+    QPushButton* clickMe = buttonWithText(&dialog, "Click M&e");
+    ASSERT_NE(clickMe, nullptr);
+    QLabel* picture = nullptr;
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (!label->pixmap().isNull()) picture = label;
+    }
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->pixmap().size(), QSize(280, 228));
+    EXPECT_TRUE(picture->geometry().contains(clickMe->geometry()));
+    EXPECT_EQ(dialog.childAt(clickMe->geometry().center()), clickMe);
+}
+
+}  // namespace
+}  // namespace quorbel::test

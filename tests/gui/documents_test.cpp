@@ -1,0 +1,170 @@
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+#include "audio/quorbel_doc.h"
+#include "framework/command_ids.h"
+#include "shell_fixture.h"
+
+namespace quorbel::test {
+namespace {
+
+using DocumentTest = ShellTest;
+
+TEST_F(DocumentTest, SecondNewAsksForAFileAndCancelLeavesNoWindow) {
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_NEW));
+    ASSERT_EQ(fileDialogs.requests.size(), 1u);
+    EXPECT_FALSE(fileDialogs.requests[0].save);
+    EXPECT_EQ(documents().size(), 1u);
+    // Cancelling took no number: after Wave1 is closed the next new sound is Wave2.
+    documents().front()->close();
+    QApplication::processEvents();
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_NEW));
+    ASSERT_EQ(documents().size(), 1u);
+    EXPECT_EQ(documents().front()->document().GetTitle(), "Wave2");
+}
+
+TEST_F(DocumentTest, SecondNewOpensTheChosenFileUnderTheNewTitle) {
+    ASSERT_TRUE(start());
+    const std::string path = writeTestWave(dir, "chosen.wav");
+    fileDialogs.answers.push_back(path);
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_NEW));
+    ASSERT_EQ(documents().size(), 2u);
+    CQuorbelDoc& doc = app->activeFrame()->document();
+    EXPECT_EQ(doc.GetTitle(), "Wave2");
+    EXPECT_EQ(doc.m_strFileName, path);
+    EXPECT_EQ(doc.GetPathName(), "");
+    EXPECT_EQ(frame().windowTitle(), "Quorbel - Wave2");
+}
+
+TEST_F(DocumentTest, OpenUsesTheTemplateFilterAndReusesAnOpenFile) {
+    const std::string path = writeTestWave(dir, "once.wav");
+    ASSERT_TRUE(start());
+    fileDialogs.answers.push_back(path);
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_OPEN));
+    ASSERT_EQ(fileDialogs.requests.size(), 1u);
+    EXPECT_EQ(fileDialogs.requests[0].filter, "Wave Files (*.wav)|*.wav|");
+    ASSERT_EQ(documents().size(), 2u);
+    CChildFrame* opened = app->activeFrame();
+    EXPECT_EQ(opened->document().GetTitle(), "once.wav");
+    // Activate the other window, then open the same file again: its window comes back.
+    documents().front()->ActivateFrame();
+    ASSERT_NE(app->activeFrame(), opened);
+    EXPECT_EQ(app->OpenDocumentFile(path), opened);
+    EXPECT_EQ(documents().size(), 2u);
+    EXPECT_EQ(app->activeFrame(), opened);
+    EXPECT_EQ(frame().windowTitle(), "Quorbel - once.wav");
+}
+
+TEST_F(DocumentTest, CloseAsksToSaveAModifiedDocument) {
+    ASSERT_TRUE(start());
+    CChildFrame* child = documents().front();
+    child->document().SetModifiedFlag();
+
+    boxes.answers.push_back(BoxAnswer::Cancel);
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_CLOSE));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::YesNoCancel);
+    EXPECT_EQ(boxes.shown[0].caption, "Quorbel");
+    EXPECT_NE(boxes.shown[0].text.find("Wave1"), std::string::npos);
+    EXPECT_EQ(documents().size(), 1u);
+
+    // Yes on a document without a name asks for one; cancelling that keeps it open.
+    boxes.answers.push_back(BoxAnswer::Yes);
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_CLOSE));
+    ASSERT_EQ(fileDialogs.requests.size(), 1u);
+    EXPECT_TRUE(fileDialogs.requests[0].save);
+    EXPECT_EQ(documents().size(), 1u);
+    EXPECT_TRUE(child->document().IsModified());
+
+    boxes.answers.push_back(BoxAnswer::No);
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_CLOSE));
+    QApplication::processEvents();
+    EXPECT_TRUE(documents().empty());
+    EXPECT_EQ(fileDialogs.requests.size(), 1u);
+}
+
+TEST_F(DocumentTest, YesSavesUnderTheChosenNameBeforeClosing) {
+    ASSERT_TRUE(start());
+    documents().front()->document().SetModifiedFlag();
+    const QString target = dir.filePath("recorded.wav");
+    boxes.answers.push_back(BoxAnswer::Yes);
+    fileDialogs.answers.push_back(target.toStdString());
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_CLOSE));
+    QApplication::processEvents();
+    EXPECT_TRUE(QFileInfo::exists(target));
+    EXPECT_TRUE(documents().empty());
+    ASSERT_EQ(fileDialogs.requests.size(), 1u);
+    EXPECT_EQ(fileDialogs.requests[0].suggestedName, "Wave1.wav");
+}
+
+TEST_F(DocumentTest, SaveAsAddsTheExtensionAndRenamesTheDocument) {
+    const std::string path = writeTestWave(dir, "source.wav");
+    ASSERT_TRUE(start({QString::fromStdString(path)}));
+    CChildFrame* child = documents().front();
+    child->document().SetModifiedFlag();
+    fileDialogs.answers.push_back(dir.filePath("renamed").toStdString());
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_SAVE_AS));
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("renamed.wav")));
+    EXPECT_EQ(child->document().GetTitle(), "renamed.wav");
+    EXPECT_FALSE(child->document().IsModified());
+    EXPECT_EQ(frame().windowTitle(), "Quorbel - renamed.wav");
+}
+
+TEST_F(DocumentTest, FailedSaveKeepsTheDocumentOpenAndModified) {
+    ASSERT_TRUE(start());
+    CChildFrame* child = documents().front();
+    child->document().SetModifiedFlag();
+    boxes.answers.push_back(BoxAnswer::Yes);
+    fileDialogs.answers.push_back(dir.filePath("no/such/folder/x.wav").toStdString());
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_CLOSE));
+    QApplication::processEvents();
+    ASSERT_EQ(documents().size(), 1u);
+    EXPECT_TRUE(child->document().IsModified());
+    ASSERT_EQ(boxes.shown.size(), 2u);  // the prompt, then the device's error
+    EXPECT_EQ(boxes.shown[1].caption, "Error");
+}
+
+TEST_F(DocumentTest, ExitAsksForEveryModifiedDocumentAndCancelStops) {
+    ASSERT_TRUE(start());
+    fileDialogs.answers.push_back(writeTestWave(dir, "second.wav"));
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_OPEN));
+    ASSERT_EQ(documents().size(), 2u);
+    for (CChildFrame* child : documents()) child->document().SetModifiedFlag();
+
+    boxes.answers = {BoxAnswer::No, BoxAnswer::Cancel};
+    ASSERT_TRUE(app->dispatchCommand(ID_APP_EXIT));
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(documents().size(), 2u);
+    EXPECT_TRUE(frame().isVisible());
+
+    boxes.answers = {BoxAnswer::No, BoxAnswer::No};
+    ASSERT_TRUE(app->dispatchCommand(ID_APP_EXIT));
+    QApplication::processEvents();
+    EXPECT_TRUE(documents().empty());
+    EXPECT_FALSE(frame().isVisible());
+}
+
+TEST_F(DocumentTest, DroppedFilesOpenAsDocuments) {
+    ASSERT_TRUE(start());
+    const std::string path = writeTestWave(dir, "dropped.wav");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    const QPoint at(100, 100);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame(), &drop);
+    ASSERT_EQ(documents().size(), 2u);
+    EXPECT_EQ(app->activeFrame()->document().GetTitle(), "dropped.wav");
+    // Dropping it again only brings its window forward.
+    QDropEvent again(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame(), &again);
+    EXPECT_EQ(documents().size(), 2u);
+}
+
+}  // namespace
+}  // namespace quorbel::test

@@ -1,0 +1,55 @@
+#include <QDir>
+#include <QPixmap>
+#include <QSet>
+#include <cstdlib>
+
+#include "app/about_dialog.h"
+#include "app/how_to_use_dialog.h"
+#include "app/view_widget.h"
+#include "framework/command_ids.h"
+#include "shell_fixture.h"
+
+namespace quorbel::test {
+namespace {
+
+// Grabs the main window, the About box and the How-to-use dialog. The pictures are written
+// to QUORBEL_SCREENSHOT_DIR when it is set, for a person to look at.
+using ScreenshotTest = ShellTest;
+
+void save(const QPixmap& pixmap, const char* name) {
+    const char* folder = std::getenv("QUORBEL_SCREENSHOT_DIR");
+    if (folder == nullptr) return;
+    QDir().mkpath(folder);
+    pixmap.save(QDir(folder).filePath(name));
+}
+
+TEST_F(ScreenshotTest, WindowsRenderAtTheirSizes) {
+    const std::string path = writeTestWave(dir, "shot.wav", 22050);
+    ASSERT_TRUE(start({QString::fromStdString(path)}));
+    const QPixmap main = frame().grab();
+    EXPECT_EQ(main.size(), frame().size());
+    save(main, "main-window.png");
+    // The view's picture is on screen: the grab at the view's place is not blank.
+    ViewWidget* view = documents().front()->viewWidget();
+    const QImage viewPicture = view->grab().toImage();
+    EXPECT_EQ(viewPicture.size(), QSize(388, 480));
+    QSet<QRgb> colours;
+    for (int y = 0; y < 480; y += 8) {
+        for (int x = 0; x < 388; x += 8) colours.insert(viewPicture.pixel(x, y));
+    }
+    EXPECT_GT(colours.size(), 3);
+
+    QSize aboutSize;
+    ASSERT_TRUE(withModalDialog([&] { app->dispatchCommand(ID_APP_ABOUT); },
+                                [&](QWidget* dialog) {
+                                    aboutSize = dialog->size();
+                                    save(dialog->grab(), "about-box.png");
+                                }));
+    EXPECT_GT(aboutSize.width(), 280);
+    EXPECT_GT(aboutSize.height(), 228);
+    ASSERT_TRUE(withModalDialog([&] { app->dispatchCommand(ID_HELP_HOWTOUSE); },
+                                [&](QWidget* dialog) { save(dialog->grab(), "how-to-use.png"); }));
+}
+
+}  // namespace
+}  // namespace quorbel::test

@@ -1,0 +1,111 @@
+#include "shell_fixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <cstdint>
+
+namespace quorbel::test {
+
+namespace {
+
+void put16(QByteArray& out, std::uint16_t v) {
+    out.append(static_cast<char>(v & 0xFF));
+    out.append(static_cast<char>(v >> 8));
+}
+void put32(QByteArray& out, std::uint32_t v) {
+    put16(out, static_cast<std::uint16_t>(v & 0xFFFF));
+    put16(out, static_cast<std::uint16_t>(v >> 16));
+}
+
+}  // namespace
+
+std::string writeTestWave(const QTemporaryDir& dir, const std::string& name, int frames) {
+    const std::uint32_t dataBytes = static_cast<std::uint32_t>(frames) * 4;
+    QByteArray bytes("RIFF");
+    put32(bytes, 36 + dataBytes);
+    bytes.append("WAVEfmt ");
+    put32(bytes, 16);
+    put16(bytes, 1);
+    put16(bytes, 2);
+    put32(bytes, 22050);
+    put32(bytes, 22050 * 4);
+    put16(bytes, 4);
+    put16(bytes, 16);
+    bytes.append("data");
+    put32(bytes, dataBytes);
+    for (int i = 0; i < frames; ++i) {
+        const auto sample =
+            static_cast<std::uint16_t>(static_cast<std::int16_t>((i % 200) * 100 - 10000));
+        put16(bytes, sample);
+        put16(bytes, sample);
+    }
+    const QString path = dir.filePath(QString::fromStdString(name));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
+    return path.toStdString();
+}
+
+std::string writeJunkFile(const QTemporaryDir& dir, const std::string& name) {
+    const QString path = dir.filePath(QString::fromStdString(name));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write("this is not a wave file at all, just some text\n");
+    return path.toStdString();
+}
+
+bool withModalDialog(const std::function<void()>& open,
+                     const std::function<void(QWidget*)>& inspect) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) return;
+        seen = true;
+        inspect(modal);
+        if (QApplication::activeModalWidget() == modal) modal->close();
+    });
+    open();
+    return seen;
+}
+
+std::vector<std::string> actionLabels(const QWidget* menuOrBar) {
+    std::vector<std::string> labels;
+    for (const QAction* action : menuOrBar->actions()) {
+        labels.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+    }
+    return labels;
+}
+
+QAction* findAction(const QWidget* menuOrBar, const std::string& label) {
+    for (QAction* action : menuOrBar->actions()) {
+        if (action->text().toStdString() == label) return action;
+    }
+    return nullptr;
+}
+
+void ShellTest::SetUp() {
+    ASSERT_TRUE(dir.isValid());
+    setBoxScript(&boxes);
+    setFileDialogScript(&fileDialogs);
+    app = std::make_unique<CQuorbelApp>();
+}
+
+void ShellTest::TearDown() {
+    app.reset();
+    QApplication::processEvents();
+    setBoxScript(nullptr);
+    setFileDialogScript(nullptr);
+}
+
+bool ShellTest::start(const QStringList& arguments) {
+    const bool started = app->InitInstance(arguments);
+    QApplication::processEvents();
+    return started;
+}
+
+void ShellTest::activateMainWindow() {
+    frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+}
+
+}  // namespace quorbel::test
