@@ -128,6 +128,9 @@ bool ScriptRunner::start(CQuorbelApp& app) {
     }
     app_ = &app;
     next_ = 0;
+    // Lines act on the active document window. Activate the main window as a user's first
+    // click would: offscreen nothing else does, and an inactive area may report none.
+    app.mainFrame()->activateWindow();
     timer_.start(0);
     return true;
 }
