@@ -107,6 +107,7 @@ ScriptWords splitScriptWords(std::string_view text) {
 
 std::optional<unsigned> parseScriptKeyFlags(std::string_view text) {
     if (text == "none") return 0u;
+    if (text.empty()) return std::nullopt;
     unsigned flags = 0;
     while (!text.empty()) {
         const std::size_t plus = text.find('+');

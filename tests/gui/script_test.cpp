@@ -240,8 +240,9 @@ TEST_F(ScriptTest, EveryBoxKindIsPrintedAndAnswered) {
                                     {wave("a.wav")});
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     // error: a file the device refuses; none: a file that cannot be read at all.
-    EXPECT_EQ(run.starting("box: Error|")[0].substr(run.starting("box: Error|")[0].rfind('|')),
-              "|error");
+    const std::vector<std::string> errors = run.starting("box: Error|");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].substr(errors[0].rfind('|')), "|error");
     EXPECT_TRUE(run.has("box: Quorbel|Cannot open file " + path("no such file.wav") + ".|none"));
     // information, with its line breaks written as \n.
     const std::vector<std::string> info = run.starting("box: File Properties|");
@@ -370,6 +371,11 @@ TEST_F(ScriptTest, ABadLineIsReportedWithItsNumberAndStatusOne) {
     EXPECT_NE(runtime.errors.find("script line 2: there is no document window 3 (1 open)"),
               std::string::npos)
         << runtime.errors;
+    // The option is in the help text.
+    QProcess help;
+    help.start(QStringLiteral(QUORBEL_BINARY), {"--help"});
+    ASSERT_TRUE(help.waitForFinished(60000));
+    EXPECT_TRUE(help.readAllStandardOutput().contains("--script FILE"));
     // A missing script file.
     QProcess process;
     process.start(QStringLiteral(QUORBEL_BINARY), {"--script", dir.filePath("none.txt")});

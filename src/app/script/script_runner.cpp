@@ -153,6 +153,11 @@ void ScriptRunner::finish(int code) {
 
 void ScriptRunner::runNext() {
     if (finished_) return;
+    // Someone closed the main window (and answered its save prompts) while the script ran.
+    if (failure_.empty() && !app_->mainFrame()->isVisible()) {
+        finish(0);
+        return;
+    }
     // A box answered wrongly while the event loop ran (during a wait) ends the script there.
     if (failure_.empty() && next_ < program_.lines.size()) {
         const ScriptLine& line = program_.lines[next_++];
