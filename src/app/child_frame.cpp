@@ -67,8 +67,12 @@ void CChildFrame::changeEvent(QEvent* event) {
     // A document window only ever fills the main window's client area; any other state
     // (restored by its system menu or minimised) goes back to maximised.
     if (event->type() == QEvent::WindowStateChange && isVisible() && !isMaximized()) {
+        // Only the active window: the area restores the one it leaves when another is
+        // maximised, and maximising that one again would make it active once more.
         QTimer::singleShot(0, this, [this] {
-            if (!isMaximized()) showMaximized();
+            if (!isMaximized() && mdiArea() != nullptr && mdiArea()->activeSubWindow() == this) {
+                showMaximized();
+            }
         });
     }
 }

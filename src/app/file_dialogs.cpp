@@ -12,6 +12,7 @@ FileDialogScript* g_script = nullptr;
 std::optional<std::string> scripted(bool save, const std::string& filter,
                                     const std::string& suggested) {
     g_script->requests.push_back({save, filter, suggested});
+    if (g_script->answer) return g_script->answer(g_script->requests.back());
     if (g_script->answers.empty()) return std::nullopt;
     std::optional<std::string> answer = g_script->answers.front();
     g_script->answers.pop_front();

@@ -23,6 +23,8 @@ struct FileDialogScript {
     };
     std::deque<std::optional<std::string>> answers;
     std::vector<Request> requests;
+    // When set, answers every request instead of the queue (the automation script's answers).
+    std::function<std::optional<std::string>(const Request&)> answer;
 };
 
 void setFileDialogScript(FileDialogScript* script);

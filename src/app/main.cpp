@@ -2,8 +2,11 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "app/quorbel_app.h"
+#include "app/script/script_option.h"
+#include "app/script/script_runner.h"
 
 namespace {
 
@@ -12,6 +15,8 @@ const char* const kUsage =
     "Records, plays and edits PCM wave files (8 or 16 bits, mono or stereo).\n"
     "With FILE, opens that file; without, starts with a new empty sound.\n"
     "\n"
+    "  --script FILE  run the commands in FILE (- reads standard input), then exit;\n"
+    "                 the README describes the script language\n"
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n"
     "\n"
@@ -34,7 +39,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Quorbel"));
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
+    std::unique_ptr<quorbel::ScriptRunner> script;  // outlives the app: boxes never block
+    if (!quorbel::prepareScript(arguments, script)) return 1;
     quorbel::CQuorbelApp app;
     if (!app.InitInstance(arguments)) return 1;
+    if (script != nullptr && !script->start(app)) return 1;
     return QApplication::exec();
 }

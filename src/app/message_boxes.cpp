@@ -57,6 +57,7 @@ BoxAnswer showMessageBox(QWidget* owner, const std::string& text, const std::str
                          BoxIcon icon, BoxButtons buttons) {
     if (g_script != nullptr) {
         g_script->shown.push_back({text, caption, icon, buttons, owner});
+        if (g_script->answer) return g_script->answer(g_script->shown.back());
         if (g_script->answers.empty()) return safeAnswer(buttons);
         const BoxAnswer answer = g_script->answers.front();
         g_script->answers.pop_front();

@@ -25,6 +25,8 @@ struct ShownBox {
 struct BoxScript {
     std::deque<BoxAnswer> answers;
     std::vector<ShownBox> shown;
+    // When set, answers every box instead of the queue (the automation script's answers).
+    std::function<BoxAnswer(const ShownBox&)> answer;
 };
 
 // Installs `script` for every box the shell shows; nullptr restores real modal boxes.

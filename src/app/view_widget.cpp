@@ -40,7 +40,16 @@ Point viewPoint(const QMouseEvent* event) {
     return {p.x(), p.y()};
 }
 
+std::function<void(int)>& popupMenuRecorder() {
+    static std::function<void(int)> record;
+    return record;
+}
+
 }  // namespace
+
+void ViewWidget::setPopupMenuRecorder(std::function<void(int menuId)> record) {
+    popupMenuRecorder() = std::move(record);
+}
 
 ViewWidget::ViewWidget(CQuorbelDoc& document, AppContext& context, CommandDispatcher& dispatcher,
                        QWidget* parent)
@@ -235,6 +244,10 @@ void ViewWidget::trackPopupMenu(int menuId, Point screenPos) {
     // The chosen command is posted, as a menu command is: it runs once the pop-up is gone
     // and the mouse message that opened it has been handled.
     fillMenu(&menu, items.front().items, dispatcher_, this);
+    if (popupMenuRecorder()) {
+        popupMenuRecorder()(menuId);
+        return;
+    }
     menu.exec(QPoint(screenPos.x, screenPos.y));
 }
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -35,6 +36,9 @@ class ViewWidget final : public QWidget, public ViewWindow {
     QSize sizeHint() const override { return {kWidth, kHeight}; }
     QWidget* buttonWidget(int id) const;
     QSlider* slider() const { return slider_; }
+    // When set, context menus are built and handed to `record` (the menu resource id) instead
+    // of being shown modally, so that an automation script never blocks on one.
+    static void setPopupMenuRecorder(std::function<void(int menuId)> record);
 
     // ViewWindow
     void invalidateRect(const Rect& r, bool erase) override;

@@ -39,6 +39,9 @@ class PlaybackStream {
     virtual ~PlaybackStream() = default;
     // Frames handed to the output so far, counted from the first frame of the span.
     virtual std::uint64_t framesPlayed() const = 0;
+    // Frames that have reached the listener so far: framesPlayed() less what is still queued in
+    // the output. Follows the sound where the output's delay is known, else framesPlayed().
+    virtual std::uint64_t framesHeard() const { return framesPlayed(); }
     // True once every frame has been played out.
     virtual bool finished() const = 0;
     // Output underruns seen so far (from the backend's status flags).

@@ -223,7 +223,9 @@ struct WaveDevices::Impl {
     static void endActivity(Device& d, unsigned code, Notices& notices) {
         if (d.mode == Mode::Playing) {
             if (d.playback->finished()) code = kNotifySuccessful;
-            const std::uint64_t played = d.playback->framesPlayed();
+            // Stop where the listener is, not where the output buffer is: on a real device the
+            // two differ by the output latency (a quarter second through a sound server).
+            const std::uint64_t played = d.playback->framesHeard();
             d.playback->stop();
             d.position = std::min(d.playStart + played, d.frames());
             d.playback.reset();
@@ -240,7 +242,7 @@ struct WaveDevices::Impl {
     static std::uint64_t currentPosition(Device& d) {
         switch (d.mode) {
             case Mode::Playing:
-                return std::min(d.playStart + d.playback->framesPlayed(), d.frames());
+                return std::min(d.playStart + d.playback->framesHeard(), d.frames());
             case Mode::Recording:
                 drainCapture(d);
                 return d.recordStart + d.recordedFrames();

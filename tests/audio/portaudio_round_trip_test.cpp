@@ -76,10 +76,37 @@ TEST_F(PortAudioRoundTrip, SixteenBitStereoKeepsItsChannelsApart) {
         playAndRecord(backend_, {{format, makeTone(format, 1.0, {440, 660}, kAmplitude)}});
     ASSERT_EQ(r.error, "");
     EXPECT_TRUE(r.allFinished);
+    EXPECT_EQ(r.framesHeardAtEnd, 44100u);
     const auto left = channelOf(r.samples, 2, 0);
     expectCleanTone(left, 440, 1.0, "16-bit stereo, left");
     expectCleanTone(channelOf(r.samples, 2, 1), 660, 1.0, "16-bit stereo, right");
     reportLatency(r, left);
+}
+
+TEST_F(PortAudioRoundTrip, EveryFrameArrivesOnceInOrderBitForBit) {
+    // At the sink's own rate and type the server passes samples unchanged, so each frame can
+    // carry its own index: left = index % 30000 + 1, right = index / 30000 + 1 (never 0).
+    const StreamFormat format{44100, 2, SampleType::S16};
+    constexpr int kFrames = 44100;
+    std::vector<std::int16_t> coded(2 * kFrames);
+    for (int i = 0; i < kFrames; ++i) {
+        coded[2 * static_cast<std::size_t>(i)] = static_cast<std::int16_t>(i % 30000 + 1);
+        coded[2 * static_cast<std::size_t>(i) + 1] = static_cast<std::int16_t>(i / 30000 + 1);
+    }
+    const auto bytes = std::as_bytes(std::span(coded));
+    const RoundTrip r =
+        playAndRecord(backend_, {{format, std::vector<std::byte>(bytes.begin(), bytes.end())}});
+    ASSERT_EQ(r.error, "");
+
+    std::vector<int> indices;  // of every non-silent frame recorded
+    for (std::size_t f = 0; f + 1 < r.samples.size(); f += 2) {
+        if (r.samples[f] != 0 || r.samples[f + 1] != 0)
+            indices.push_back((r.samples[f + 1] - 1) * 30000 + r.samples[f] - 1);
+    }
+    ASSERT_EQ(indices.size(), static_cast<std::size_t>(kFrames));
+    int outOfPlace = 0;
+    for (int i = 0; i < kFrames; ++i) outOfPlace += indices[static_cast<std::size_t>(i)] != i;
+    EXPECT_EQ(outOfPlace, 0);
 }
 
 TEST_F(PortAudioRoundTrip, ConvertedStreamsPlayAndRecordTheSame) {
@@ -104,6 +131,9 @@ TEST_F(PortAudioRoundTrip, SeveralStreamsPlayAtOnce) {
     EXPECT_TRUE(r.allFinished);
     expectCleanTone(channelOf(r.samples, 2, 0), 440, 1.0, "first stream, left");
     expectCleanTone(channelOf(r.samples, 2, 1), 660, 1.0, "second stream, right");
+    std::printf("[ figures  ] two streams: underruns %llu, overruns %llu\n",
+                static_cast<unsigned long long>(r.underruns),
+                static_cast<unsigned long long>(r.overruns));
 }
 
 TEST_F(PortAudioRoundTrip, StopEndsTheSoundPromptly) {
@@ -121,8 +151,14 @@ TEST_F(PortAudioRoundTrip, StopEndsTheSoundPromptly) {
     // Played 300 ms plus at most what was queued in the output when stop() came.
     EXPECT_GT(t.seconds, 0.2);
     EXPECT_LT(t.seconds, 0.8) << "the sound went on after stop()";
-    std::printf("[ figures  ] stop() took %.1f ms; %.3f s of the tone sounded\n", r.stopCallMs,
-                t.seconds);
+    // The heard position at the stop is what the recording holds; the played one runs ahead by
+    // the output's queue.
+    const double heard = static_cast<double>(r.framesHeardAtStop) / kRate;
+    EXPECT_NEAR(heard, t.seconds, 0.03);
+    std::printf(
+        "[ figures  ] stop() took %.1f ms; %.3f s of the tone sounded; position heard %.3f s, "
+        "handed out %.3f s\n",
+        r.stopCallMs, t.seconds, heard, static_cast<double>(r.framesPlayedAtStop) / kRate);
 }
 
 TEST_F(PortAudioRoundTrip, EmptySoundFinishesAtOnce) {

@@ -76,11 +76,13 @@ RoundTrip playAndRecord(AudioBackend& backend, const std::vector<Sound>& sounds,
             for (auto& p : plays) p->stop();
             r.stopCallMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
             r.framesPlayedAtStop = plays.front()->framesPlayed();
+            r.framesHeardAtStop = plays.front()->framesHeard();
             break;
         }
         recordFor(*capture, r.samples, 5);
     }
     r.allFinished = allFinished();
+    if (!plays.empty()) r.framesHeardAtEnd = plays.front()->framesHeard();
     recordFor(*capture, r.samples, 400);
     if (stopAfterMs) r.framesPlayedLater = plays.front()->framesPlayed();
     capture->stop();

@@ -27,6 +27,8 @@ struct RoundTrip {
     bool allFinished = false;  // every playback reported finished()
     double stopCallMs = -1;    // how long stop() took, when asked to stop early
     std::uint64_t framesPlayedAtStop = 0;
+    std::uint64_t framesHeardAtStop = 0;
+    std::uint64_t framesHeardAtEnd = 0;  // of the first sound, once all finished
     std::uint64_t framesPlayedLater = 0;
 };
 

@@ -13,10 +13,10 @@ namespace quorbel {
 class PortAudioLibrary;
 
 struct PortAudioOptions {
-    // 1024-frame buffers and at least 100 ms of queued audio kept playback and capture free of
-    // drops on a loaded two-core machine, where 64 to 256 frames did not.
+    // On a loaded two-core machine, 64 to 256-frame buffers dropped audio and 100 ms of queued
+    // output still underran now and then; 1024-frame buffers with 200 ms queued stayed clean.
     unsigned long framesPerBuffer = 1024;
-    double minLatencySeconds = 0.1;
+    double minLatencySeconds = 0.2;
     // Seconds of capture the ring holds before the consumer must have drained it.
     double captureRingSeconds = 4.0;
     // When set, streams run in this sample type whatever the sound's own type, converting on

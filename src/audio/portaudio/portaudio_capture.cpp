@@ -26,7 +26,10 @@ bool PortAudioCapture::start(const PaStreamParameters& input, double sampleRate,
     std::lock_guard lock(controlMutex_);
     PaError err = Pa_OpenStream(&stream_, &input, nullptr, sampleRate, framesPerBuffer, paNoFlag,
                                 &PortAudioCapture::onAudio, this);
-    if (err == paNoError) err = Pa_StartStream(stream_);
+    if (err == paNoError) {
+        requestRealtimeCallbacks(stream_, input.device);
+        err = Pa_StartStream(stream_);
+    }
     if (err == paNoError) return true;
     error = std::string("cannot record from the audio input: ") + Pa_GetErrorText(err);
     if (stream_) Pa_CloseStream(stream_);

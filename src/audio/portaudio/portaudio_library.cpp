@@ -2,6 +2,7 @@
 
 #include <alsa/asoundlib.h>
 #include <dlfcn.h>
+#include <pa_linux_alsa.h>
 #include <portaudio.h>
 
 namespace quorbel {
@@ -36,6 +37,12 @@ PortAudioLibrary::PortAudioLibrary() {
 
 PortAudioLibrary::~PortAudioLibrary() {
     if (ok_) Pa_Terminate();
+}
+
+void requestRealtimeCallbacks(PaStream* stream, PaDeviceIndex device) {
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+    const PaHostApiInfo* api = info ? Pa_GetHostApiInfo(info->hostApi) : nullptr;
+    if (api && api->type == paALSA) PaAlsa_EnableRealtimeScheduling(stream, 1);
 }
 
 }  // namespace quorbel

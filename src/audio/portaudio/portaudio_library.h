@@ -1,5 +1,7 @@
 #pragma once
 
+#include <portaudio.h>
+
 #include <memory>
 #include <string>
 
@@ -22,5 +24,11 @@ class PortAudioLibrary {
     bool ok_ = false;
     std::string error_;
 };
+
+// Asks for the stream's callback thread to run with real-time priority where the host API
+// offers it (ALSA: FIFO scheduling, granted to root or with an rtprio limit, else ignored).
+// On a loaded machine an ordinary thread was starved long enough to leave gaps in the sound.
+// Call between opening and starting the stream.
+void requestRealtimeCallbacks(PaStream* stream, PaDeviceIndex device);
 
 }  // namespace quorbel

@@ -30,10 +30,13 @@ bool PortAudioPlayback::start(const PaStreamParameters& output, double sampleRat
     if (err == paNoError)
         err = Pa_SetStreamFinishedCallback(stream_, &PortAudioPlayback::onFinished);
     if (err == paNoError) {
+        requestRealtimeCallbacks(stream_, output.device);
         const PaStreamInfo* info = Pa_GetStreamInfo(stream_);
         const double latency = info ? info->outputLatency : 0.0;
         leadInLeft_ = static_cast<std::uint64_t>(kLeadInSeconds * sampleRate);
         tailLeft_ = static_cast<std::uint64_t>(latency * sampleRate) + framesPerBuffer;
+        tailCapLeft_ = tailLeft_ + static_cast<std::uint64_t>(kTailCapSeconds * sampleRate);
+        sampleRate_ = sampleRate;
         err = Pa_StartStream(stream_);
     }
     if (err == paNoError) return true;
@@ -44,7 +47,7 @@ bool PortAudioPlayback::start(const PaStreamParameters& output, double sampleRat
 }
 
 int PortAudioPlayback::onAudio(const void*, void* output, unsigned long frameCount,
-                               const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags status,
+                               const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags status,
                                void* user) {
     auto& self = *static_cast<PortAudioPlayback*>(user);
     if (status & paOutputUnderflow) self.underruns_.fetch_add(1, std::memory_order_relaxed);
@@ -58,15 +61,33 @@ int PortAudioPlayback::onAudio(const void*, void* output, unsigned long frameCou
 
     const std::uint64_t at = self.cursor_.load(std::memory_order_relaxed);
     const std::uint64_t n = std::min<std::uint64_t>(frameCount - done, self.totalFrames_ - at);
+    if (n > 0 && time->outputBufferDacTime > 0) {
+        const double rate = self.sampleRate_;
+        self.soundStartsAt_.store(time->outputBufferDacTime +
+                                      (static_cast<double>(done) - static_cast<double>(at)) / rate,
+                                  std::memory_order_relaxed);
+    }
     if (n > 0) std::memcpy(out + done * bpf, self.frames_.data() + at * bpf, n * bpf);
     done += n;
     std::memset(out + done * bpf, silence, (frameCount - done) * bpf);
     self.cursor_.store(at + n, std::memory_order_release);
     if (at + n < self.totalFrames_) return paContinue;
 
-    // Past the end: silence until the last frame has gone through the output's queue.
-    self.tailLeft_ -= std::min<std::uint64_t>(self.tailLeft_, frameCount - done);
-    return self.tailLeft_ == 0 ? paComplete : paContinue;
+    // Past the end: silence until the last frame has gone through every queue on its way out.
+    // The delay the output reports for each buffer covers a sound server's queue too, which
+    // the stream's nominal latency does not; the frame count bounds the wait should the output
+    // report no times.
+    if (!self.endTimeKnown_) {
+        self.soundEndsAt_ =
+            time->outputBufferDacTime + static_cast<double>(done) / self.sampleRate_;
+        self.endTimeKnown_ = true;
+    }
+    const std::uint64_t silent = frameCount - done;
+    self.tailLeft_ -= std::min(self.tailLeft_, silent);
+    self.tailCapLeft_ -= std::min(self.tailCapLeft_, silent);
+    const bool timesKnown = time->outputBufferDacTime > 0;
+    const bool heard = !timesKnown || time->currentTime >= self.soundEndsAt_ + kEndMarginSeconds;
+    return (self.tailLeft_ == 0 && heard) || self.tailCapLeft_ == 0 ? paComplete : paContinue;
 }
 
 void PortAudioPlayback::onFinished(void* user) {
@@ -75,6 +96,22 @@ void PortAudioPlayback::onFinished(void* user) {
 
 std::uint64_t PortAudioPlayback::framesPlayed() const {
     return cursor_.load(std::memory_order_acquire);
+}
+
+std::uint64_t PortAudioPlayback::framesHeard() const {
+    std::lock_guard lock(controlMutex_);
+    if (stopped_) return heardAtStop_;
+    return heardNow();
+}
+
+std::uint64_t PortAudioPlayback::heardNow() const {
+    const std::uint64_t played = cursor_.load(std::memory_order_acquire);
+    if (!stream_ || drained_.load(std::memory_order_acquire)) return played;
+    const double startsAt = soundStartsAt_.load(std::memory_order_relaxed);
+    if (startsAt < 0) return played;  // the output reports no times
+    const double heard = (Pa_GetStreamTime(stream_) - startsAt) * sampleRate_;
+    if (heard <= 0) return 0;
+    return std::min(played, static_cast<std::uint64_t>(heard));
 }
 
 bool PortAudioPlayback::finished() const {
@@ -89,6 +126,8 @@ std::uint64_t PortAudioPlayback::underruns() const {
 void PortAudioPlayback::stop() {
     std::lock_guard lock(controlMutex_);
     if (!stream_) return;
+    heardAtStop_ = heardNow();
+    stopped_ = true;
     // Abort drops what is queued, so the sound ends at once; the cursor stays where it was.
     Pa_AbortStream(stream_);
     Pa_CloseStream(stream_);

@@ -33,6 +33,7 @@ class PortAudioPlayback final : public PlaybackStream {
                std::string& error);
 
     std::uint64_t framesPlayed() const override;
+    std::uint64_t framesHeard() const override;
     bool finished() const override;
     std::uint64_t underruns() const override;
     void stop() override;
@@ -54,15 +55,28 @@ class PortAudioPlayback final : public PlaybackStream {
     // outputs (ALSA through a sound server) drop the first milliseconds of a new stream and
     // discard what is still queued when the stream ends, so the sound itself is padded.
     static constexpr double kLeadInSeconds = 0.02;
+    static constexpr double kEndMarginSeconds = 0.05;
+    static constexpr double kTailCapSeconds = 2.0;
+    double sampleRate_ = 0;
     std::uint64_t leadInLeft_ = 0;
-    std::uint64_t tailLeft_ = 0;
+    std::uint64_t tailLeft_ = 0;     // at least the stream's nominal latency
+    std::uint64_t tailCapLeft_ = 0;  // at most this, whatever the output reports
+    bool endTimeKnown_ = false;
+    double soundEndsAt_ = 0;  // stream time at which the last frame reaches the output
 
     std::atomic<std::uint64_t> cursor_{0};
+    // Stream time at which the sound's first frame reaches the listener, as the output last
+    // reported it; negative until known.
+    std::atomic<double> soundStartsAt_{-1.0};
     std::atomic<std::uint64_t> underruns_{0};
     std::atomic<bool> drained_{false};
 
-    std::mutex controlMutex_;  // serialises stop() callers; never taken by the audio thread
+    mutable std::mutex controlMutex_;  // serialises stop() callers; never taken by the audio thread
     PaStream* stream_ = nullptr;
+    std::uint64_t heardAtStop_ = 0;
+    bool stopped_ = false;
+
+    std::uint64_t heardNow() const;  // needs controlMutex_ held and a stream
 };
 
 }  // namespace quorbel

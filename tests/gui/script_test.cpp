@@ -1,0 +1,388 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "shell_fixture.h"
+
+namespace quorbel::test {
+namespace {
+
+struct ScriptRun {
+    int exitCode = -1;
+    std::vector<std::string> lines;  // standard output, line by line
+    std::string errors;              // standard error
+
+    bool has(const std::string& line) const {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    // The lines that start with `prefix`, in order.
+    std::vector<std::string> starting(const std::string& prefix) const {
+        std::vector<std::string> out;
+        for (const std::string& line : lines) {
+            if (line.rfind(prefix, 0) == 0) out.push_back(line);
+        }
+        return out;
+    }
+};
+
+// Runs the real program offscreen with the null audio backend on `script`, passed as a
+// file or on standard input, with `arguments` after it.
+ScriptRun runScript(const QTemporaryDir& dir, const std::string& script,
+                    const QStringList& arguments = {}, bool viaStdin = false) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QUORBEL_AUDIO", "null");
+    env.insert("TMPDIR", dir.path());
+    process.setProcessEnvironment(env);
+    QStringList args;
+    if (viaStdin) {
+        args << "--script"
+             << "-";
+    } else {
+        const QString path = dir.filePath("script.txt");
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) return {};
+        file.write(script.data(), static_cast<qint64>(script.size()));
+        file.close();
+        args << "--script" << path;
+    }
+    process.start(QStringLiteral(QUORBEL_BINARY), args + arguments);
+    if (viaStdin) {
+        process.write(script.data(), static_cast<qint64>(script.size()));
+        process.closeWriteChannel();
+    }
+    ScriptRun run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
+        run.lines.push_back(line.toStdString());
+    }
+    run.errors = QString::fromUtf8(process.readAllStandardError()).toStdString();
+    return run;
+}
+
+// The key=value pairs of a "state:" line.
+std::map<std::string, std::string> stateOf(const std::string& line) {
+    std::map<std::string, std::string> fields;
+    const QStringList words = QString::fromStdString(line).split(' ', Qt::SkipEmptyParts);
+    for (const QString& word : words.mid(1)) {
+        const qsizetype eq = word.indexOf('=');
+        if (eq > 0) fields[word.left(eq).toStdString()] = word.mid(eq + 1).toStdString();
+    }
+    return fields;
+}
+
+std::map<std::string, std::string> lastState(const ScriptRun& run) {
+    const std::vector<std::string> states = run.starting("state:");
+    return states.empty() ? std::map<std::string, std::string>{} : stateOf(states.back());
+}
+
+class ScriptTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString wave(const std::string& name, int frames = 2205) {
+        return QString::fromStdString(writeTestWave(dir, name, frames));
+    }
+    std::string path(const std::string& name) const {
+        return dir.filePath(QString::fromStdString(name)).toStdString();
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(ScriptTest, PlayRunsToTheEndAndLeavesTheViewAtTheStart) {
+    // One second of sound: playing is still under way after 100 ms.
+    const ScriptRun run = runScript(dir,
+                                    "print state\n"
+                                    "button 1\n"
+                                    "wait 100\n"
+                                    "print state\n"
+                                    "wait 2500\n"
+                                    "print state\n"
+                                    "print status\n"
+                                    "quit\n",
+                                    {wave("one-second.wav", 22050)});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const std::vector<std::string> states = run.starting("state:");
+    ASSERT_EQ(states.size(), 3u);
+    const auto before = stateOf(states[0]);
+    EXPECT_EQ(before.at("state"), "0");
+    EXPECT_EQ(before.at("length"), "1000");
+    EXPECT_EQ(before.at("samplecount"), "44100");
+    EXPECT_EQ(before.at("channels"), "2");
+    EXPECT_EQ(before.at("bits"), "16");
+    EXPECT_EQ(before.at("rate"), "22050");
+    EXPECT_EQ(before.at("avgbytes"), "88200");
+    EXPECT_EQ(before.at("blockalign"), "4");
+    EXPECT_EQ(before.at("datalen"), "88200");
+    EXPECT_EQ(before.at("modified"), "0");
+    EXPECT_EQ(before.at("slidermax"), "44100");
+    EXPECT_EQ(before.at("startx"), "10");
+    EXPECT_EQ(before.at("endx"), "377");
+    EXPECT_EQ(before.at("buttons"), "PstER");
+    const auto playing = stateOf(states[1]);
+    EXPECT_EQ(playing.at("state"), "2");
+    EXPECT_EQ(playing.at("buttons")[1], 'S');  // Stop is what a playing view offers
+    const auto ended = stateOf(states[2]);
+    EXPECT_EQ(ended.at("state"), "7");
+    EXPECT_EQ(ended.at("buttons"), "PstER");
+    EXPECT_EQ(ended.at("sliderpos"), "0");
+    ASSERT_EQ(run.starting("status:").size(), 1u);
+    EXPECT_NE(run.starting("status:")[0].find("1.00"), std::string::npos);
+}
+
+TEST_F(ScriptTest, SliderDragMovesThePositionLikeAUser) {
+    const ScriptRun run =
+        runScript(dir, "slider 2205\nprint state\nslider 999999\nprint state\n", {wave("a.wav")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const std::vector<std::string> states = run.starting("state:");
+    ASSERT_EQ(states.size(), 2u);
+    EXPECT_EQ(stateOf(states[0]).at("sliderpos"), "2205");
+    // A drag cannot leave the slider's range.
+    EXPECT_EQ(stateOf(states[1]).at("sliderpos"), "4410");
+}
+
+TEST_F(ScriptTest, RecordingIntoANewDocumentWithTheNullBackend) {
+    const ScriptRun run = runScript(dir,
+                                    "print state\n"
+                                    "button 1\n"
+                                    "button 5\n"
+                                    "wait 300\n"
+                                    "print state\n"
+                                    "button 2\n"
+                                    "wait 100\n"
+                                    "print state\n"
+                                    "print title\n"
+                                    "answer no\n"
+                                    "quit\n");
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(run.has("disabled: button 1"));
+    const std::vector<std::string> states = run.starting("state:");
+    ASSERT_EQ(states.size(), 3u);
+    EXPECT_EQ(stateOf(states[0]).at("buttons"), "psteR");
+    EXPECT_EQ(stateOf(states[0]).at("length"), "0");
+    const auto recording = stateOf(states[1]);
+    EXPECT_EQ(recording.at("state"), "5");
+    EXPECT_EQ(recording.at("buttons"), "pSter");
+    const auto recorded = stateOf(states[2]);
+    EXPECT_NE(recorded.at("state"), "5");
+    EXPECT_GE(std::stoi(recorded.at("length")), 250);
+    EXPECT_EQ(recorded.at("rate"), "44100");
+    EXPECT_EQ(recorded.at("channels"), "2");
+    EXPECT_EQ(recorded.at("bits"), "16");
+    EXPECT_EQ(std::stoul(recorded.at("datalen")), 2 * std::stoul(recorded.at("samplecount")));
+    EXPECT_EQ(recorded.at("modified"), "1");
+    EXPECT_EQ(recorded.at("buttons"), "PstER");
+    EXPECT_TRUE(run.has("title: Quorbel - Wave1"));
+    // Quitting asks about the recording; the queued No discards it.
+    EXPECT_TRUE(run.has("box: Quorbel|Save changes to Wave1?|warning"));
+}
+
+TEST_F(ScriptTest, EditAndEffectCommandsRunOnlyWhenEnabled) {
+    // Each command either runs or says it is disabled, exactly as its menu item shows it.
+    const std::vector<std::string> commands = {
+        "ID_EDIT_COPY",       "ID_EDIT_CUT",        "ID_EDIT_PASTE",
+        "ID_EDIT_UNDO",       "ID_FILTER_LOWPASS",  "ID_FILTER_HIGHPASS",
+        "ID_OCTAVE_INCREASE", "ID_OCTAVE_DECREASE", "ID_EFFECTS_REVERSE"};
+    std::string script = "lbutton 5 172\nmove 100 172\nmove 100 172 none\n";
+    for (const std::string& id : commands) {
+        script += "print enabled " + id + "\ncommand " + id + "\nanswer ok\n";
+    }
+    script += "print clip\nprint state\nanswer no\nquit\n";
+    const ScriptRun run = runScript(dir, script, {wave("a.wav")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    for (const std::string& id : commands) {
+        const bool enabled = run.has("enabled: " + id + " 1");
+        EXPECT_TRUE(enabled || run.has("enabled: " + id + " 0")) << id;
+        EXPECT_NE(enabled, run.has("disabled: " + id)) << id;
+    }
+    ASSERT_EQ(run.starting("clip:").size(), 1u);
+    // Until something was cut or copied the clipboard is empty.
+    if (!run.has("enabled: ID_EDIT_COPY 1") && !run.has("enabled: ID_EDIT_CUT 1")) {
+        EXPECT_TRUE(run.has("clip: 0 0 0"));
+    }
+    // A command number works as its name does.
+    const ScriptRun byNumber =
+        runScript(dir, "print enabled 32784\ncommand 32784\n", {wave("b.wav")});
+    EXPECT_TRUE(byNumber.has("enabled: 32784 1"));
+    ASSERT_EQ(byNumber.starting("box: File Properties|Audio Stream Information\\n").size(), 1u);
+}
+
+TEST_F(ScriptTest, EveryBoxKindIsPrintedAndAnswered) {
+    QFile junk(dir.filePath("junk.wav"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a wave file");
+    junk.close();
+    const ScriptRun run = runScript(dir,
+                                    "open " + path("junk.wav") +
+                                        "\n"
+                                        "open \"" +
+                                        path("no such file.wav") +
+                                        "\"\n"
+                                        "command ID_FILE_PROPERTIES\n"
+                                        "button 5\nwait 100\nbutton 2\n"
+                                        "answer cancel\n"
+                                        "close\n"
+                                        "print title\n"
+                                        "command ID_APP_ABOUT\n"
+                                        "quit\n",
+                                    {wave("a.wav")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    // error: a file the device refuses; none: a file that cannot be read at all.
+    const std::vector<std::string> errors = run.starting("box: Error|");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].substr(errors[0].rfind('|')), "|error");
+    EXPECT_TRUE(run.has("box: Quorbel|Cannot open file " + path("no such file.wav") + ".|none"));
+    // information, with its line breaks written as \n.
+    const std::vector<std::string> info = run.starting("box: File Properties|");
+    ASSERT_EQ(info.size(), 1u);
+    EXPECT_NE(info[0].find("\\nnChannels\t: 2\\n"), std::string::npos) << info[0];
+    EXPECT_EQ(info[0].substr(info[0].rfind('|')), "|information");
+    // The junk file's window was never made: a.wav's window holds the recording (the
+    // record button of an opened file inserts), and Cancel kept it open.
+    EXPECT_TRUE(run.has("box: Quorbel|Save changes to " + path("a.wav") + "?|warning"));
+    EXPECT_TRUE(run.has("title: Quorbel - a.wav"));
+    // A dialog that is not a box is closed from the queue too.
+    EXPECT_TRUE(run.has("dialog: AboutDialog"));
+    // quit's save prompt defaults to No: the file on disk is unchanged.
+    EXPECT_EQ(QFile(dir.filePath("a.wav")).size(), 44 + 2205 * 4);
+}
+
+TEST_F(ScriptTest, AnswersDriveTheSavePromptAndTheFileDialog) {
+    const std::string saved = path("saved.wav");
+    const std::string other = path("other.wav");
+    const ScriptRun run = runScript(dir,
+                                    "button 5\nwait 200\nbutton 2\nwait 50\n"
+                                    "print title\n"
+                                    "answer yes\n"
+                                    "answer cancel\n"
+                                    "close\n"
+                                    "print title\n"
+                                    "answer yes\n"
+                                    "answer " +
+                                        saved +
+                                        "\n"
+                                        "close\n"
+                                        "print title\n"
+                                        "print enabled ID_FILE_SAVE\n"
+                                        "save\n"
+                                        "open " +
+                                        saved +
+                                        "\n"
+                                        "print title\n"
+                                        "saveas " +
+                                        other +
+                                        "\n"
+                                        "print title\n"
+                                        "print state\n"
+                                        "quit\n",
+                                    {}, /*viaStdin=*/true);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    // Yes, then Cancel in the Save As dialog: nothing saved, the window stays.
+    const std::vector<std::string> dialogs = run.starting("dialog: ");
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[0], "dialog: Save As|Wave1.wav");
+    EXPECT_EQ(run.starting("title: ")[1], "title: Quorbel - Wave1");
+    // Yes and a path: saved and closed.
+    EXPECT_EQ(run.starting("title: ")[2], "title: Quorbel");
+    EXPECT_TRUE(run.has("enabled: ID_FILE_SAVE 0"));
+    EXPECT_TRUE(run.has("disabled: ID_FILE_SAVE"));
+    EXPECT_EQ(run.starting("title: ")[3], "title: Quorbel - saved.wav");
+    EXPECT_EQ(run.starting("title: ")[4], "title: Quorbel - other.wav");
+    EXPECT_EQ(run.starting("box: ").size(), 2u);
+    const auto state = lastState(run);
+    EXPECT_EQ(state.at("rate"), "44100");
+    EXPECT_GE(std::stoi(state.at("length")), 150);
+    EXPECT_EQ(QFile(QString::fromStdString(saved)).size(),
+              QFile(QString::fromStdString(other)).size());
+    EXPECT_GT(QFile(QString::fromStdString(saved)).size(), 44);
+}
+
+TEST_F(ScriptTest, AnAnswerThatDoesNotFitStopsTheScript) {
+    const ScriptRun run =
+        runScript(dir, "answer " + path("x.wav") + "\ncommand ID_FILE_PROPERTIES\nprint title\n",
+                  {wave("a.wav")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.starting("box: File Properties|").size(), 1u);
+    EXPECT_TRUE(run.starting("title:").empty());
+    EXPECT_NE(run.errors.find("script line 2: the answer \"" + path("x.wav") +
+                              "\" does not fit the message box"),
+              std::string::npos)
+        << run.errors;
+}
+
+TEST_F(ScriptTest, ContextMenusGrabAndWindows) {
+    const std::string picture = path("view.png");
+    const ScriptRun run = runScript(dir,
+                                    "rbutton 100 60\nmenu\n"
+                                    "rbutton 100 300\nmenu\n"
+                                    "rbutton 5 470\nmenu\n"
+                                    "menu\n"
+                                    "grab " +
+                                        picture +
+                                        "\n"
+                                        "new\n"
+                                        "print title\n"
+                                        "activate 1\n"
+                                        "print title\n"
+                                        "activate 2\n"
+                                        "print title\n"
+                                        "command ID_SKIN_GREY\n"
+                                        "print checked ID_SKIN_GREY\n"
+                                        "print state\n",
+                                    {wave("a.wav")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.starting("menu: "),
+              (std::vector<std::string>{"menu: 174", "menu: 175", "menu: 176", "menu: none"}));
+    const QImage image(QString::fromStdString(picture));
+    EXPECT_EQ(image.size(), QSize(388, 480));
+    EXPECT_EQ(run.starting("title: "),
+              (std::vector<std::string>{"title: Quorbel - Wave1", "title: Quorbel - a.wav",
+                                        "title: Quorbel - Wave1"}));
+    EXPECT_TRUE(run.has("checked: ID_SKIN_GREY 1"));
+    EXPECT_EQ(lastState(run).at("skin"), "2");
+    EXPECT_EQ(lastState(run).at("length"), "0");
+}
+
+TEST_F(ScriptTest, ABadLineIsReportedWithItsNumberAndStatusOne) {
+    // A line that cannot be read stops the script before anything runs.
+    const ScriptRun parse = runScript(dir, "print title\n\n# fine\nbutton 9\nquit\n");
+    EXPECT_EQ(parse.exitCode, 1);
+    EXPECT_TRUE(parse.lines.empty());
+    EXPECT_NE(parse.errors.find("script line 4: the button number must be a whole number from 1 "
+                                "to 5, not \"9\""),
+              std::string::npos)
+        << parse.errors;
+    // A line that cannot run stops the script there.
+    const ScriptRun runtime = runScript(dir, "print title\nactivate 3\nprint title\n");
+    EXPECT_EQ(runtime.exitCode, 1);
+    EXPECT_EQ(runtime.lines, (std::vector<std::string>{"title: Quorbel - Wave1"}));
+    EXPECT_NE(runtime.errors.find("script line 2: there is no document window 3 (1 open)"),
+              std::string::npos)
+        << runtime.errors;
+    // The option is in the help text.
+    QProcess help;
+    help.start(QStringLiteral(QUORBEL_BINARY), {"--help"});
+    ASSERT_TRUE(help.waitForFinished(60000));
+    EXPECT_TRUE(help.readAllStandardOutput().contains("--script FILE"));
+    // A missing script file.
+    QProcess process;
+    process.start(QStringLiteral(QUORBEL_BINARY), {"--script", dir.filePath("none.txt")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("cannot read the script"));
+}
+
+}  // namespace
+}  // namespace quorbel::test
