@@ -258,6 +258,20 @@ struct WaveDevices::Impl {
         return std::max(d.frames(), d.recordStart + d.recordedFrames());
     }
 
+    // Reads a frame count of device `id` (`framesOf` may drain a running recording, which can
+    // run out of memory) as milliseconds.
+    unsigned millisecondsOf(DeviceId id, std::uint64_t (*framesOf)(Device&), std::uint32_t& ms) {
+        std::lock_guard lock(mutex);
+        Device* d = find(id);
+        if (d == nullptr) return kDeviceErrInvalidId;
+        try {
+            ms = framesToMs(framesOf(*d), d->format.sampleRate);
+        } catch (const std::bad_alloc&) {
+            return kDeviceErrOutOfMemory;
+        }
+        return kDeviceOk;
+    }
+
     void stopAll() {
         std::lock_guard lock(mutex);
         for (auto& [id, d] : devices) {
@@ -339,27 +353,11 @@ unsigned WaveDevices::setTimeFormatMilliseconds(DeviceId id) {
 }
 
 unsigned WaveDevices::length(DeviceId id, std::uint32_t& ms) {
-    std::lock_guard lock(impl_->mutex);
-    Device* d = impl_->find(id);
-    if (d == nullptr) return kDeviceErrInvalidId;
-    try {
-        ms = framesToMs(Impl::currentLength(*d), d->format.sampleRate);
-    } catch (const std::bad_alloc&) {
-        return kDeviceErrOutOfMemory;
-    }
-    return kDeviceOk;
+    return impl_->millisecondsOf(id, &Impl::currentLength, ms);
 }
 
 unsigned WaveDevices::position(DeviceId id, std::uint32_t& ms) {
-    std::lock_guard lock(impl_->mutex);
-    Device* d = impl_->find(id);
-    if (d == nullptr) return kDeviceErrInvalidId;
-    try {
-        ms = framesToMs(Impl::currentPosition(*d), d->format.sampleRate);
-    } catch (const std::bad_alloc&) {
-        return kDeviceErrOutOfMemory;
-    }
-    return kDeviceOk;
+    return impl_->millisecondsOf(id, &Impl::currentPosition, ms);
 }
 
 unsigned WaveDevices::play(DeviceId id, NotifySink* notify) {

@@ -5,39 +5,16 @@
 #include <iterator>
 
 #include "audio/wave_format.h"
+#include "fakes/wav_builder.h"
 
 namespace quorbel::test {
 
-namespace {
-
-void put32(std::vector<std::byte>& out, std::uint32_t v) {
-    const std::size_t at = out.size();
-    out.resize(at + 4);
-    writeLe32(out.data() + at, v);
-}
-
-void putId(std::vector<std::byte>& out, const char* id) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::byte>(id[i]));
-}
-
-}  // namespace
+using namespace quorbel::testing;
 
 void writePcmWave(const std::string& path, const StreamFormat& format,
                   const std::vector<std::byte>& bytes) {
-    const std::vector<std::byte> fmt = makePcmFormatRecord(format);
-    std::vector<std::byte> file;
-    putId(file, "RIFF");
-    put32(file, static_cast<std::uint32_t>(4 + 8 + fmt.size() + 8 + bytes.size()));
-    putId(file, "WAVE");
-    putId(file, "fmt ");
-    put32(file, static_cast<std::uint32_t>(fmt.size()));
-    file.insert(file.end(), fmt.begin(), fmt.end());
-    putId(file, "data");
-    put32(file, static_cast<std::uint32_t>(bytes.size()));
-    file.insert(file.end(), bytes.begin(), bytes.end());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()),
-               static_cast<std::streamsize>(file.size()));
+    WriteBytes(path, BuildRiff({{"fmt ", FromStdBytes(makePcmFormatRecord(format))},
+                                {"data", FromStdBytes(bytes)}}));
 }
 
 bool readSavedWave(const std::string& path, SavedWave& out) {

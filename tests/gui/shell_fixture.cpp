@@ -5,44 +5,26 @@
 #include <QMenu>
 #include <cstdint>
 
+#include "fakes/wav_builder.h"
+
 namespace quorbel::test {
 
-namespace {
-
-void put16(QByteArray& out, std::uint16_t v) {
-    out.append(static_cast<char>(v & 0xFF));
-    out.append(static_cast<char>(v >> 8));
-}
-void put32(QByteArray& out, std::uint32_t v) {
-    put16(out, static_cast<std::uint16_t>(v & 0xFFFF));
-    put16(out, static_cast<std::uint16_t>(v >> 16));
-}
-
-}  // namespace
-
 std::string writeTestWave(const QTemporaryDir& dir, const std::string& name, int frames) {
-    const std::uint32_t dataBytes = static_cast<std::uint32_t>(frames) * 4;
-    QByteArray bytes("RIFF");
-    put32(bytes, 36 + dataBytes);
-    bytes.append("WAVEfmt ");
-    put32(bytes, 16);
-    put16(bytes, 1);
-    put16(bytes, 2);
-    put32(bytes, 22050);
-    put32(bytes, 22050 * 4);
-    put16(bytes, 4);
-    put16(bytes, 16);
-    bytes.append("data");
-    put32(bytes, dataBytes);
+    // A saw wave, the same on both channels.
+    testing::Bytes data;
     for (int i = 0; i < frames; ++i) {
         const auto sample =
             static_cast<std::uint16_t>(static_cast<std::int16_t>((i % 200) * 100 - 10000));
-        put16(bytes, sample);
-        put16(bytes, sample);
+        testing::AppendLe(data, sample, 2);
+        testing::AppendLe(data, sample, 2);
     }
+    const testing::Bytes bytes = testing::SimpleWave(data, 2, 16, 22050);
     const QString path = dir.filePath(QString::fromStdString(name));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
+    const auto size = static_cast<qint64>(bytes.size());
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(bytes.data()), size) != size)
+        return {};
     return path.toStdString();
 }
 

@@ -10,8 +10,8 @@
 #include "audio/sound_file_reader.h"
 #include "audio/sound_file_writer.h"
 #include "audio/wave_format.h"
-#include "device_wav_builder.h"
 #include "fakes/fake_temp_dir.h"
+#include "fakes/wav_builder.h"
 
 namespace quorbel {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 using namespace quorbel::testing;
 
 SoundProblem parse(const Bytes& fmt, StreamFormat& f) {
-    return parseWaveFormat(fmt, f);
+    return parseWaveFormat(AsStdBytes(fmt), f);
 }
 
 TEST(DeviceWaveFormat, DecodesEveryPlayableLayout) {
@@ -27,16 +27,16 @@ TEST(DeviceWaveFormat, DecodesEveryPlayableLayout) {
         Bytes fmt;
         StreamFormat expected;
     } cases[] = {
-        {fmtBody(1, 1, 8000, 8), {8000, 1, SampleType::U8}},
-        {fmtBody(1, 2, 44100, 16), {44100, 2, SampleType::S16}},
-        {fmtBody(1, 2, 48000, 24), {48000, 2, SampleType::S24}},
-        {fmtBody(1, 1, 96000, 32), {96000, 1, SampleType::S32}},
-        {fmtBody(3, 2, 44100, 32, bytesOf({0, 0})), {44100, 2, SampleType::F32}},
-        {extensibleFmt(1, 2, 44100, 16, 16), {44100, 2, SampleType::S16}},
-        {extensibleFmt(1, 1, 44100, 32, 24), {44100, 1, SampleType::S32}},
-        {extensibleFmt(3, 1, 22050, 32, 32), {22050, 1, SampleType::F32}},
+        {FmtBody(1, 8000, 8), {8000, 1, SampleType::U8}},
+        {FmtBody(2, 44100, 16), {44100, 2, SampleType::S16}},
+        {FmtBody(2, 48000, 24), {48000, 2, SampleType::S24}},
+        {FmtBody(1, 96000, 32), {96000, 1, SampleType::S32}},
+        {FmtBody(2, 44100, 32, Bytes{0, 0}, 3), {44100, 2, SampleType::F32}},
+        {ExtensibleFmt(1, 2, 44100, 16, 16), {44100, 2, SampleType::S16}},
+        {ExtensibleFmt(1, 1, 44100, 32, 24), {44100, 1, SampleType::S32}},
+        {ExtensibleFmt(3, 1, 22050, 32, 32), {22050, 1, SampleType::F32}},
         // 20 valid bits in a 3-byte container.
-        {fmtBody(1, 1, 44100, 20), {44100, 1, SampleType::S24}},
+        {FmtBody(1, 44100, 20), {44100, 1, SampleType::S24}},
     };
     for (const Case& c : cases) {
         StreamFormat f{};
@@ -46,35 +46,35 @@ TEST(DeviceWaveFormat, DecodesEveryPlayableLayout) {
 }
 
 TEST(DeviceWaveFormat, RefusesWhatCannotBePlayedWithATextSayingWhy) {
-    Bytes inconsistent = fmtBody(1, 2, 44100, 20);
-    inconsistent[12] = std::byte{4};  // block align 4 for 2 channels of 20 bits
-    Bytes unknownGuid = extensibleFmt(1, 2, 44100, 16, 16);
-    unknownGuid[30] = std::byte{0x77};
+    Bytes inconsistent = FmtBody(2, 44100, 20);
+    inconsistent[12] = 4;  // block align 4 for 2 channels of 20 bits
+    Bytes unknownGuid = ExtensibleFmt(1, 2, 44100, 16, 16);
+    unknownGuid[30] = 0x77;
     struct Case {
         Bytes fmt;
         SoundError kind;
         std::string text;
     } cases[] = {
-        {fmtBody(0x55, 2, 44100, 0), SoundError::Unsupported,
+        {FmtBody(2, 44100, 0, {}, 0x55), SoundError::Unsupported,
          "Unsupported format: compressed audio (format tag 0x0055) cannot be played."},
-        {extensibleFmt(2, 1, 44100, 16, 16), SoundError::Unsupported,
+        {ExtensibleFmt(2, 1, 44100, 16, 16), SoundError::Unsupported,
          "Unsupported format: compressed audio (format tag 0x0002) cannot be played."},
         {unknownGuid, SoundError::Unsupported,
          "Unsupported format: the WAVE_FORMAT_EXTENSIBLE sub-format is unknown."},
-        {fmtBody(1, 3, 44100, 16), SoundError::Unsupported,
+        {FmtBody(3, 44100, 16), SoundError::Unsupported,
          "Unsupported format: 3 channels (only mono and stereo can be played)."},
-        {fmtBody(1, 0, 44100, 16), SoundError::BadFmt, "The file's format has no channels."},
-        {fmtBody(1, 2, 0, 16), SoundError::BadFmt, "The file's sample rate is 0."},
-        {fmtBody(3, 1, 44100, 64), SoundError::Unsupported,
+        {FmtBody(0, 44100, 16), SoundError::BadFmt, "The file's format has no channels."},
+        {FmtBody(2, 0, 16), SoundError::BadFmt, "The file's sample rate is 0."},
+        {FmtBody(1, 44100, 64, {}, 3), SoundError::Unsupported,
          "Unsupported format: 64-bit floating-point samples cannot be played."},
-        {fmtBody(1, 1, 44100, 48), SoundError::Unsupported,
+        {FmtBody(1, 44100, 48), SoundError::Unsupported,
          "Unsupported format: 48-bit PCM samples cannot be played."},
         {inconsistent, SoundError::Unsupported,
          "Unsupported format: the fmt chunk says 20-bit samples but a block align of 4 for 2 "
          "channel(s)."},
         {Bytes(15), SoundError::BadFmt,
          "The file's fmt chunk is too short (15 bytes, at least 16 are needed)."},
-        {fmtBody(0xFFFE, 2, 44100, 16, bytesOf({22, 0, 16, 0})), SoundError::BadFmt,
+        {FmtBody(2, 44100, 16, Bytes{22, 0, 16, 0}, 0xFFFE), SoundError::BadFmt,
          "The file's fmt chunk is incomplete: its WAVE_FORMAT_EXTENSIBLE extension is missing "
          "or cut short."},
     };
@@ -87,86 +87,88 @@ TEST(DeviceWaveFormat, RefusesWhatCannotBePlayedWithATextSayingWhy) {
 }
 
 TEST(DeviceWaveFormat, NewSoundRecordIsPlainPcm) {
-    const Bytes rec = makePcmFormatRecord({44100, 2, SampleType::S16});
-    EXPECT_EQ(rec, fmtBody(1, 2, 44100, 16));
+    const Bytes rec = FromStdBytes(makePcmFormatRecord({44100, 2, SampleType::S16}));
+    EXPECT_EQ(rec, FmtBody(2, 44100, 16));
 }
 
 class DeviceSoundFileReader : public ::testing::Test {
   protected:
     SoundProblem load(const Bytes& file) {
         const std::string path = dir.file("in.wav");
-        writeBytes(path, file);
+        WriteBytes(path, file);
         sound = LoadedSound{};
         return readSoundFile(path, sound);
     }
-    Bytes data() const { return Bytes(sound.data.begin(), sound.data.end()); }
+    Bytes data() const { return FromStdBytes(sound.data); }
 
     FakeTempDir dir;
     LoadedSound sound;
 };
 
 TEST_F(DeviceSoundFileReader, FindsChunksInAnyOrderAndSkipsTheRest) {
-    const Bytes fmt = fmtBody(1, 2, 44100, 16);
-    const Bytes pcm = counting(16);
+    const Bytes fmt = FmtBody(2, 44100, 16);
+    const Bytes pcm = Counting(16);
     // data before fmt, LIST/fact/bext/JUNK and an unknown odd chunk around them.
-    ASSERT_FALSE(
-        load(riffWave({chunk("LIST", counting(12)), chunk("data", pcm), chunk("JUNK", counting(3)),
-                       chunk("bext", counting(7)), chunk("fact", counting(4)),
-                       chunk("zzzz", counting(5)), chunk("fmt ", fmt)})));
+    ASSERT_FALSE(load(BuildRiff({{"LIST", Counting(12)},
+                                 {"data", pcm},
+                                 {"JUNK", Counting(3)},
+                                 {"bext", Counting(7)},
+                                 {"fact", Counting(4)},
+                                 {"zzzz", Counting(5)},
+                                 {"fmt ", fmt}})));
     EXPECT_EQ(data(), pcm);
-    EXPECT_EQ(sound.fmt, fmt);
+    EXPECT_EQ(FromStdBytes(sound.fmt), fmt);
     EXPECT_EQ(sound.format, (StreamFormat{44100, 2, SampleType::S16}));
 }
 
 TEST_F(DeviceSoundFileReader, ToleratesOddChunksWithAndWithoutTheirPadByte) {
-    const Bytes fmt17 = fmtBody(1, 1, 8000, 8, bytesOf({0}));
-    ASSERT_FALSE(load(riffWave({chunk("fmt ", fmt17, true), chunk("data", counting(5))})));
-    EXPECT_EQ(data(), counting(5));
-    EXPECT_EQ(sound.fmt, fmt17);  // kept verbatim, odd size included
+    const Bytes fmt17 = FmtBody(1, 8000, 8, Bytes{0});
+    ASSERT_FALSE(load(BuildRiff({{"fmt ", fmt17}, {"data", Counting(5)}})));
+    EXPECT_EQ(data(), Counting(5));
+    EXPECT_EQ(FromStdBytes(sound.fmt), fmt17);  // kept verbatim, odd size included
 
-    ASSERT_FALSE(load(riffWave({chunk("fmt ", fmt17, false), chunk("data", counting(5))})));
-    EXPECT_EQ(data(), counting(5));
+    ASSERT_FALSE(load(BuildRiff({{"fmt ", fmt17, std::nullopt, false}, {"data", Counting(5)}})));
+    EXPECT_EQ(data(), Counting(5));
 }
 
 TEST_F(DeviceSoundFileReader, ClampsADataSizeBeyondTheFileToWholeFrames) {
-    const Bytes fmt = fmtBody(1, 2, 44100, 16);
+    const Bytes fmt = FmtBody(2, 44100, 16);
     // 0xFFFFFFFF (streaming writers) and a plain overstatement; 10 bytes present = 2 frames.
-    for (std::int64_t declared : {std::int64_t{0xFFFFFFFF}, std::int64_t{1000}}) {
-        ASSERT_FALSE(
-            load(riffWave({chunk("fmt ", fmt), chunk("data", counting(10), true, declared)})));
-        EXPECT_EQ(data(), counting(8));
+    for (std::uint32_t declared : {0xFFFFFFFFu, 1000u}) {
+        ASSERT_FALSE(load(BuildRiff({{"fmt ", fmt}, {"data", Counting(10), declared}})));
+        EXPECT_EQ(data(), Counting(8));
     }
 }
 
 TEST_F(DeviceSoundFileReader, IgnoresAWrongRiffSize) {
-    for (std::int64_t riffSize : {0, 4, 0x7FFFFFFF}) {
-        ASSERT_FALSE(load(riffWave(
-            {chunk("fmt ", fmtBody(1, 1, 8000, 8)), chunk("data", counting(6))}, riffSize)));
-        EXPECT_EQ(data(), counting(6));
+    for (std::uint32_t riffSize : {0u, 4u, 0x7FFFFFFFu}) {
+        ASSERT_FALSE(
+            load(BuildRiff({{"fmt ", FmtBody(1, 8000, 8)}, {"data", Counting(6)}}, riffSize)));
+        EXPECT_EQ(data(), Counting(6));
     }
 }
 
 TEST_F(DeviceSoundFileReader, RefusesDamagedFilesWithAText) {
-    const Bytes fmt = fmtBody(1, 1, 8000, 8);
-    Bytes rifx = simpleWave(1, 8000, 8, counting(4));
-    rifx[3] = std::byte{'X'};
+    const Bytes fmt = FmtBody(1, 8000, 8);
+    Bytes rifx = SimpleWave(Counting(4), 1, 8, 8000);
+    rifx[3] = 'X';
     struct Case {
         Bytes file;
         SoundError kind;
         std::string text;
     } cases[] = {
         {Bytes{}, SoundError::NotWave, "The file is not a RIFF WAVE file."},
-        {bytesOf({'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A'}), SoundError::NotWave,
+        {Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A'}, SoundError::NotWave,
          "The file is not a RIFF WAVE file."},
         {rifx, SoundError::NotWave, "The file is not a RIFF WAVE file."},
-        {riffWave({chunk("data", counting(4))}), SoundError::NoFmt, "The file has no fmt chunk."},
-        {riffWave({chunk("fmt ", fmt)}), SoundError::NoData, "The file has no data chunk."},
+        {BuildRiff({{"data", Counting(4)}}), SoundError::NoFmt, "The file has no fmt chunk."},
+        {BuildRiff({{"fmt ", fmt}}), SoundError::NoData, "The file has no data chunk."},
         // A data chunk whose header is cut off after its id.
-        {concat({riffWave({chunk("fmt ", fmt)}), bytesOf({'d', 'a', 't', 'a'})}),
-         SoundError::NoData, "The file has no data chunk."},
-        {riffWave({chunk("fmt ", fmt, true, 0x10000000), chunk("data", counting(4))}),
-         SoundError::BadFmt, "The file's fmt chunk is damaged (it claims 268435456 bytes)."},
-        {riffWave({chunk("fmt ", Bytes{}, true, 16)}), SoundError::BadFmt,
+        {Concat({BuildRiff({{"fmt ", fmt}}), Bytes{'d', 'a', 't', 'a'}}), SoundError::NoData,
+         "The file has no data chunk."},
+        {BuildRiff({{"fmt ", fmt, 0x10000000}, {"data", Counting(4)}}), SoundError::BadFmt,
+         "The file's fmt chunk is damaged (it claims 268435456 bytes)."},
+        {BuildRiff({{"fmt ", Bytes{}, 16}}), SoundError::BadFmt,
          "The file's fmt chunk is too short (0 bytes, at least 16 are needed)."},
     };
     for (const Case& c : cases) {
@@ -194,12 +196,12 @@ class DeviceSoundFileWriter : public ::testing::Test {
 };
 
 TEST_F(DeviceSoundFileWriter, WritesFmtThenDataWithPadBytes) {
-    const Bytes fmt17 = fmtBody(1, 1, 8000, 8, bytesOf({0}));
-    const Bytes pcm = counting(3);
+    const Bytes fmt17 = FmtBody(1, 8000, 8, Bytes{0});
+    const Bytes pcm = Counting(3);
     const std::string path = dir.file("out.wav");
-    ASSERT_FALSE(writeSoundFile(path, fmt17, pcm));
-    const Bytes expected = riffWave({chunk("fmt ", fmt17, true), chunk("data", pcm, true)});
-    EXPECT_EQ(readBytes(path), expected);
+    ASSERT_FALSE(writeSoundFile(path, AsStdBytes(fmt17), AsStdBytes(pcm)));
+    const Bytes expected = BuildRiff({{"fmt ", fmt17}, {"data", pcm}});
+    EXPECT_EQ(ReadBytes(path), expected);
     // Nothing but the target is left in the folder.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
@@ -208,8 +210,8 @@ TEST_F(DeviceSoundFileWriter, WritesFmtThenDataWithPadBytes) {
 
 TEST_F(DeviceSoundFileWriter, FailedWriteKeepsTheOldFile) {
     const std::string path = dir.file("keep.wav");
-    const Bytes old = simpleWave(1, 8000, 8, counting(10));
-    writeBytes(path, old);
+    const Bytes old = SimpleWave(Counting(10), 1, 8, 8000);
+    WriteBytes(path, old);
 
     // A file size limit makes the write fail halfway, as a full disk would.
     struct rlimit saved {};
@@ -218,13 +220,14 @@ TEST_F(DeviceSoundFileWriter, FailedWriteKeepsTheOldFile) {
     struct rlimit limited = saved;
     limited.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const SoundProblem p = writeSoundFile(path, fmtBody(1, 1, 8000, 8), counting(100000));
+    const SoundProblem p =
+        writeSoundFile(path, AsStdBytes(FmtBody(1, 8000, 8)), AsStdBytes(Counting(100000)));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, previous);
 
     EXPECT_EQ(p.kind, SoundError::CannotWrite);
     EXPECT_EQ(p.text, "Cannot write the file " + path + ": File too large");
-    EXPECT_EQ(readBytes(path), old);
+    EXPECT_EQ(ReadBytes(path), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               1);
@@ -232,7 +235,8 @@ TEST_F(DeviceSoundFileWriter, FailedWriteKeepsTheOldFile) {
 
 TEST_F(DeviceSoundFileWriter, ReportsAMissingFolder) {
     const std::string path = dir.file("no/such/folder/out.wav");
-    const SoundProblem p = writeSoundFile(path, fmtBody(1, 1, 8000, 8), counting(4));
+    const SoundProblem p =
+        writeSoundFile(path, AsStdBytes(FmtBody(1, 8000, 8)), AsStdBytes(Counting(4)));
     EXPECT_EQ(p.kind, SoundError::CannotWrite);
     EXPECT_EQ(p.text, "Cannot write the file " + path + ": No such file or directory");
 }
@@ -245,7 +249,7 @@ TEST_F(DeviceSoundFileWriter, RefusesDataThatDoesNotFitAWaveFile) {
     ASSERT_NE(big, MAP_FAILED);
     const std::string path = dir.file("big.wav");
     const SoundProblem p =
-        writeSoundFile(path, fmtBody(1, 2, 44100, 16),
+        writeSoundFile(path, AsStdBytes(FmtBody(2, 44100, 16)),
                        std::span<const std::byte>(static_cast<std::byte*>(big), size));
     ::munmap(big, size);
     EXPECT_EQ(p.kind, SoundError::TooLarge);

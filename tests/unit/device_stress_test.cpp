@@ -11,9 +11,9 @@
 
 #include "audio/null_backend.h"
 #include "audio/wave_device.h"
-#include "device_wav_builder.h"
 #include "fakes/fake_notify_sink.h"
 #include "fakes/fake_temp_dir.h"
+#include "fakes/wav_builder.h"
 
 namespace quorbel {
 namespace {
@@ -32,8 +32,8 @@ struct Harness {
         for (const auto& l : layouts) {
             const std::string path =
                 dir.file("s" + std::to_string(l.channels) + "_" + std::to_string(l.bits) + ".wav");
-            writeBytes(path, simpleWave(l.channels, 8000, l.bits,
-                                        counting(frames * l.channels * l.bits / 8)));
+            WriteBytes(path, SimpleWave(Counting(frames * l.channels * l.bits / 8), l.channels,
+                                        l.bits, 8000));
             ASSERT_EQ(devices.open(path, id), kDeviceOk);
             ids.push_back(id);
         }
@@ -137,7 +137,7 @@ TEST(DeviceStress, SteadyClockWithTheWorkerThread) {
 TEST(DeviceStress, NoNoticeReachesASinkAfterItsDeviceIsClosed) {
     FakeTempDir dir;
     const std::string path = dir.file("short.wav");
-    writeBytes(path, simpleWave(1, 8000, 8, counting(8)));  // 1 ms
+    WriteBytes(path, SimpleWave(Counting(8), 1, 8, 8000));  // 1 ms
     SteadyClock clock;
     NullAudioBackend backend(clock);
     WaveDevices devices(backend);

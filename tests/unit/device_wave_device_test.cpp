@@ -7,9 +7,9 @@
 
 #include "audio/null_backend.h"
 #include "audio/wave_device.h"
-#include "device_wav_builder.h"
 #include "fakes/fake_notify_sink.h"
 #include "fakes/fake_temp_dir.h"
+#include "fakes/wav_builder.h"
 
 namespace quorbel {
 namespace {
@@ -23,7 +23,7 @@ class DeviceTest : public ::testing::Test {
     DeviceId openSound(const Bytes& data, std::uint16_t channels = 1, std::uint16_t bits = 8,
                        std::uint32_t rate = 1000, const std::string& name = "sound.wav") {
         const std::string path = dir.file(name);
-        writeBytes(path, simpleWave(channels, rate, bits, data));
+        WriteBytes(path, SimpleWave(data, channels, bits, rate));
         DeviceId id = 0;
         const unsigned code = devices.open(path, id);
         EXPECT_EQ(code, kDeviceOk) << devices.errorText(code);
@@ -43,7 +43,7 @@ class DeviceTest : public ::testing::Test {
     Bytes soundOf(DeviceId id) {
         const std::string path = dir.file("probe.wav");
         EXPECT_EQ(devices.save(id, path), kDeviceOk);
-        return savedData(readBytes(path));
+        return SavedData(ReadBytes(path));
     }
 
     ManualClock clock;
@@ -54,7 +54,7 @@ class DeviceTest : public ::testing::Test {
 };
 
 TEST_F(DeviceTest, PlayRunsToTheEndAndPostsSuccess) {
-    const DeviceId id = openSound(counting(1000));
+    const DeviceId id = openSound(Counting(1000));
     EXPECT_EQ(lengthMs(id), 1000u);
     ASSERT_EQ(devices.seekTo(id, 200), kDeviceOk);
     ASSERT_EQ(devices.play(id, &sink), kDeviceOk);
@@ -74,7 +74,7 @@ TEST_F(DeviceTest, PlayRunsToTheEndAndPostsSuccess) {
 }
 
 TEST_F(DeviceTest, PlayAtTheEndIsOverAtOnce) {
-    const DeviceId id = openSound(counting(10));
+    const DeviceId id = openSound(Counting(10));
     devices.seekToEnd(id);
     ASSERT_EQ(devices.play(id, &sink), kDeviceOk);
     EXPECT_EQ(sink.codes(), Codes{kNotifySuccessful});
@@ -82,7 +82,7 @@ TEST_F(DeviceTest, PlayAtTheEndIsOverAtOnce) {
 }
 
 TEST_F(DeviceTest, StopSeekAndCloseAbortAPlay) {
-    const DeviceId id = openSound(counting(1000));
+    const DeviceId id = openSound(Counting(1000));
     devices.play(id, &sink);
     clock.advanceMillis(120);
     ASSERT_EQ(devices.stop(id), kDeviceOk);
@@ -109,7 +109,7 @@ TEST_F(DeviceTest, StopSeekAndCloseAbortAPlay) {
 }
 
 TEST_F(DeviceTest, ASecondPlaySupersedesTheFirst) {
-    const DeviceId id = openSound(counting(100));
+    const DeviceId id = openSound(Counting(100));
     FakeNotifySink first;
     devices.play(id, &first);
     clock.advanceMillis(40);
@@ -122,7 +122,7 @@ TEST_F(DeviceTest, ASecondPlaySupersedesTheFirst) {
 }
 
 TEST_F(DeviceTest, AStopAfterThePlayHasEndedStillCountsAsSuccess) {
-    const DeviceId id = openSound(counting(10));
+    const DeviceId id = openSound(Counting(10));
     devices.play(id, &sink);
     clock.advanceMillis(50);
     devices.stop(id);  // before the worker noticed the end
@@ -131,7 +131,7 @@ TEST_F(DeviceTest, AStopAfterThePlayHasEndedStillCountsAsSuccess) {
 }
 
 TEST_F(DeviceTest, PlayAndRecordWithoutHardwareAreRefused) {
-    const DeviceId id = openSound(counting(10));
+    const DeviceId id = openSound(Counting(10));
     backend.setOutputAvailable(false);
     backend.setInputAvailable(false);
     const unsigned play = devices.play(id, &sink);
@@ -141,7 +141,7 @@ TEST_F(DeviceTest, PlayAndRecordWithoutHardwareAreRefused) {
     EXPECT_EQ(rec, kDeviceErrNoInput);
     EXPECT_EQ(devices.errorText(rec), "no audio input device");
     EXPECT_TRUE(sink.codes().empty());
-    EXPECT_EQ(soundOf(id), counting(10));
+    EXPECT_EQ(soundOf(id), Counting(10));
 }
 
 struct RecordCase {
@@ -158,12 +158,12 @@ class DeviceRecordTest : public DeviceTest, public ::testing::WithParamInterface
 TEST_P(DeviceRecordTest, PutsExactlyTheCapturedFramesAtThePosition) {
     const RecordCase& c = GetParam();
     const std::size_t frameBytes = c.channels * c.bits / 8u;
-    const Bytes original = counting(10 * frameBytes, 1);
-    const Bytes captured = counting(4 * frameBytes, 0xA0);
+    const Bytes original = Counting(10 * frameBytes, 1);
+    const Bytes captured = Counting(4 * frameBytes, 0xA0);
     const DeviceId id = openSound(original, c.channels, c.bits);
     ASSERT_EQ(devices.seekTo(id, c.atFrame), kDeviceOk);
 
-    backend.feedCapture(captured);
+    backend.feedCapture(AsStdBytes(captured));
     ASSERT_EQ(devices.record(id, c.mode, &sink), kDeviceOk);
     EXPECT_EQ(backend.lastCaptureFormat(),
               (StreamFormat{1000, c.channels, c.bits == 8 ? SampleType::U8 : SampleType::S16}));
@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DeviceTest, LengthGrowsWhileRecording) {
-    const DeviceId id = openSound(counting(10));
+    const DeviceId id = openSound(Counting(10));
     devices.seekTo(id, 4);
     devices.record(id, RecordMode::Overwrite, &sink);
     clock.advanceMillis(3);
@@ -221,13 +221,13 @@ TEST_F(DeviceTest, NewSoundRecordsCdQualityAndSilenceAfterTheFeed) {
     ASSERT_EQ(devices.open("", id), kDeviceOk);
     EXPECT_EQ(lengthMs(id), 0u);
     EXPECT_EQ(positionMs(id), 0u);
-    backend.feedCapture(counting(4 * 441));
+    backend.feedCapture(AsStdBytes(Counting(4 * 441)));
     ASSERT_EQ(devices.record(id, RecordMode::Insert, &sink), kDeviceOk);
     EXPECT_EQ(backend.lastCaptureFormat(), (StreamFormat{44100, 2, SampleType::S16}));
     clock.advanceMillis(20);  // 882 frames: 441 fed, 441 of silence
     devices.stop(id);
-    Bytes expected = counting(4 * 441);
-    expected.resize(4 * 882, std::byte{0});
+    Bytes expected = Counting(4 * 441);
+    expected.resize(4 * 882, 0);
     EXPECT_EQ(soundOf(id), expected);
     EXPECT_EQ(lengthMs(id), 20u);
 }
@@ -237,11 +237,11 @@ TEST_F(DeviceTest, EightBitSilenceIsTheMidValue) {
     devices.record(id, RecordMode::Insert, &sink);
     clock.advanceMillis(3);
     devices.stop(id);
-    EXPECT_EQ(soundOf(id), Bytes(3, std::byte{0x80}));
+    EXPECT_EQ(soundOf(id), Bytes(3, 0x80));
 }
 
 TEST_F(DeviceTest, PlayOrRecordSupersedesARecording) {
-    const DeviceId id = openSound(counting(10));
+    const DeviceId id = openSound(Counting(10));
     FakeNotifySink recording;
     devices.record(id, RecordMode::Insert, &recording);
     clock.advanceMillis(5);
@@ -255,15 +255,15 @@ TEST_F(DeviceTest, PlayOrRecordSupersedesARecording) {
 }
 
 TEST_F(DeviceTest, SaveEndsARecordingAndIncludesIt) {
-    const DeviceId id = openSound(counting(6));
+    const DeviceId id = openSound(Counting(6));
     devices.seekTo(id, 3);
-    backend.feedCapture(counting(2, 0xF0));
+    backend.feedCapture(AsStdBytes(Counting(2, 0xF0)));
     devices.record(id, RecordMode::Insert, &sink);
     clock.advanceMillis(2);
     const std::string path = dir.file("saved.wav");
     ASSERT_EQ(devices.save(id, path), kDeviceOk);
     EXPECT_EQ(sink.codes(), Codes{kNotifyAborted});
-    EXPECT_EQ(readBytes(path), simpleWave(1, 1000, 8, bytesOf({1, 2, 3, 0xF0, 0xF1, 4, 5, 6})));
+    EXPECT_EQ(ReadBytes(path), SimpleWave(Bytes{1, 2, 3, 0xF0, 0xF1, 4, 5, 6}, 1, 8, 1000));
     EXPECT_EQ(positionMs(id), 5u);
     clock.advanceMillis(10);  // the recording does not go on
     EXPECT_EQ(lengthMs(id), 8u);
@@ -271,16 +271,15 @@ TEST_F(DeviceTest, SaveEndsARecordingAndIncludesIt) {
 
 TEST_F(DeviceTest, SavedFileOpensWithTheSameBytesAndFmt) {
     // An extensible fmt (40 bytes) and a 24-bit stereo sound survive a save unchanged.
-    const Bytes fmt = extensibleFmt(1, 2, 48000, 24, 24);
-    const Bytes pcm = counting(6 * 7);
+    const Bytes fmt = ExtensibleFmt(1, 2, 48000, 24, 24);
+    const Bytes pcm = Counting(6 * 7);
     const std::string path = dir.file("ext.wav");
-    writeBytes(path,
-               riffWave({chunk("fmt ", fmt), chunk("LIST", counting(9)), chunk("data", pcm)}));
+    WriteBytes(path, BuildRiff({{"fmt ", fmt}, {"LIST", Counting(9)}, {"data", pcm}}));
     DeviceId id = 0;
     ASSERT_EQ(devices.open(path, id), kDeviceOk);
     const std::string copy = dir.file("copy.wav");
     ASSERT_EQ(devices.save(id, copy), kDeviceOk);
-    EXPECT_EQ(readBytes(copy), riffWave({chunk("fmt ", fmt), chunk("data", pcm)}));
+    EXPECT_EQ(ReadBytes(copy), BuildRiff({{"fmt ", fmt}, {"data", pcm}}));
 
     DeviceId reopened = 0;
     ASSERT_EQ(devices.open(copy, reopened), kDeviceOk);
@@ -290,10 +289,10 @@ TEST_F(DeviceTest, SavedFileOpensWithTheSameBytesAndFmt) {
 }
 
 TEST_F(DeviceTest, SaveDuringPlayLeavesThePlayRunning) {
-    const DeviceId id = openSound(counting(100));
+    const DeviceId id = openSound(Counting(100));
     devices.play(id, &sink);
     clock.advanceMillis(30);
-    EXPECT_EQ(soundOf(id), counting(100));
+    EXPECT_EQ(soundOf(id), Counting(100));
     EXPECT_TRUE(sink.codes().empty());
     EXPECT_EQ(positionMs(id), 30u);
     clock.advanceMillis(70);
@@ -302,14 +301,14 @@ TEST_F(DeviceTest, SaveDuringPlayLeavesThePlayRunning) {
 }
 
 TEST_F(DeviceTest, SavingOverTheOpenFileWorks) {
-    const DeviceId id = openSound(counting(4));
+    const DeviceId id = openSound(Counting(4));
     devices.seekToEnd(id);
-    backend.feedCapture(counting(2, 9));
+    backend.feedCapture(AsStdBytes(Counting(2, 9)));
     devices.record(id, RecordMode::Insert, &sink);
     clock.advanceMillis(2);
     ASSERT_EQ(devices.save(id, dir.file("sound.wav")), kDeviceOk);
-    EXPECT_EQ(readBytes(dir.file("sound.wav")),
-              simpleWave(1, 1000, 8, concat({counting(4), counting(2, 9)})));
+    EXPECT_EQ(ReadBytes(dir.file("sound.wav")),
+              SimpleWave(Concat({Counting(4), Counting(2, 9)}), 1, 8, 1000));
 }
 
 TEST_F(DeviceTest, AnElementCanBeOpenOnlyOnce) {
@@ -320,7 +319,7 @@ TEST_F(DeviceTest, AnElementCanBeOpenOnlyOnce) {
     EXPECT_EQ(devices.errorText(kDeviceErrAlreadyOpen),
               "A new sound is already open: save or close it first.");
 
-    const DeviceId file = openSound(counting(4), 1, 8, 1000, "a.wav");
+    const DeviceId file = openSound(Counting(4), 1, 8, 1000, "a.wav");
     const std::string sameFile = dir.path().string() + "/./a.wav";
     EXPECT_EQ(devices.open(sameFile, again), kDeviceErrAlreadyOpen);
     EXPECT_EQ(devices.errorText(kDeviceErrAlreadyOpen),
@@ -337,10 +336,9 @@ TEST_F(DeviceTest, AnElementCanBeOpenOnlyOnce) {
 
 TEST_F(DeviceTest, RefusedFilesGiveTheirText) {
     const std::string notWave = dir.file("not.wav");
-    writeBytes(notWave, bytesOf({'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!'}));
+    WriteBytes(notWave, Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!'});
     const std::string mp3 = dir.file("mp3.wav");
-    writeBytes(mp3,
-               riffWave({chunk("fmt ", fmtBody(0x55, 2, 44100, 0)), chunk("data", counting(8))}));
+    WriteBytes(mp3, BuildRiff({{"fmt ", FmtBody(2, 44100, 0, {}, 0x55)}, {"data", Counting(8)}}));
     struct Case {
         std::string path;
         unsigned code;
@@ -369,7 +367,7 @@ TEST_F(DeviceTest, EveryCodeHasAText) {
 }
 
 TEST_F(DeviceTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
-    const DeviceId id = openSound(counting(4));
+    const DeviceId id = openSound(Counting(4));
     const std::string target = dir.file("missing-folder/out.wav");
     const unsigned code = devices.save(id, target);
     EXPECT_EQ(code, kDeviceErrCannotWrite);
@@ -381,11 +379,11 @@ TEST_F(DeviceTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
     std::filesystem::create_directory(blocked);
     EXPECT_EQ(devices.save(id, blocked), kDeviceErrCannotWrite);
     EXPECT_TRUE(std::filesystem::is_directory(blocked));
-    EXPECT_EQ(soundOf(id), counting(4));
+    EXPECT_EQ(soundOf(id), Counting(4));
 }
 
 TEST_F(DeviceTest, MillisecondsRoundTripAtOddRates) {
-    const DeviceId id = openSound(counting(22050), 1, 8, 22050);
+    const DeviceId id = openSound(Counting(22050), 1, 8, 22050);
     EXPECT_EQ(lengthMs(id), 1000u);
     for (std::uint32_t ms : {1u, 7u, 333u, 999u}) {
         devices.seekTo(id, ms);

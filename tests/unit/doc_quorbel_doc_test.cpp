@@ -7,11 +7,11 @@
 #include "audio/null_backend.h"
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
-#include "device_wav_builder.h"
 #include "fakes/fake_file_dialogs.h"
 #include "fakes/fake_message_boxes.h"
 #include "fakes/fake_notify_sink.h"
 #include "fakes/fake_temp_dir.h"
+#include "fakes/wav_builder.h"
 #include "framework/app_context.h"
 
 namespace quorbel {
@@ -25,9 +25,9 @@ class DocTest : public ::testing::Test {
         context.devices = &devices;
         context.messageBoxes = &boxes;
         context.fileDialogs = &dialogs;
-        writeBytes(goodFile, simpleWave(1, 1000, 8, counting(50)));
-        writeBytes(badFile, riffWave({chunk("fmt ", fmtBody(0x55, 2, 44100, 0)),
-                                      chunk("data", counting(8))}));
+        WriteBytes(goodFile, SimpleWave(Counting(50), 1, 8, 1000));
+        WriteBytes(badFile,
+                   BuildRiff({{"fmt ", FmtBody(2, 44100, 0, {}, 0x55)}, {"data", Counting(8)}}));
     }
     std::unique_ptr<CQuorbelDoc> newDoc() { return std::make_unique<CQuorbelDoc>(context); }
     bool isOpen(DeviceId id) {
@@ -125,7 +125,7 @@ TEST_F(DocTest, SaveWritesTheRecordingAndReopensOnTheSavedFile) {
     ASSERT_TRUE(doc->OnNewDocument());
     const DeviceId before = doc->m_wDeviceID;
     FakeNotifySink sink;
-    backend.feedCapture(counting(8));
+    backend.feedCapture(AsStdBytes(Counting(8)));
     ASSERT_EQ(devices.record(before, RecordMode::Insert, &sink), kDeviceOk);
     clock.advanceMicros(50);  // 2 frames at 44100 Hz
     doc->SetModifiedFlag(true);
@@ -138,7 +138,7 @@ TEST_F(DocTest, SaveWritesTheRecordingAndReopensOnTheSavedFile) {
     EXPECT_NE(doc->m_wDeviceID, before);
     EXPECT_TRUE(isOpen(doc->m_wDeviceID));
     EXPECT_EQ(devices.openCount(), 1u);
-    EXPECT_EQ(readBytes(target), simpleWave(2, 44100, 16, counting(8)));
+    EXPECT_EQ(ReadBytes(target), SimpleWave(Counting(8), 2, 16, 44100));
     EXPECT_TRUE(boxes.shown.empty());
 
     // The saved file is now the open element: a save over it again works too.

@@ -192,11 +192,8 @@ TEST(ViewCapture, UnreadableFilesSayWhyAndLeaveNoHalfFilledView) {
         const char* name;
         std::vector<std::uint8_t> bytes;
     };
-    WavContent noDataWav;
-    noDataWav.data.assign(10, 128);
-    std::vector<std::uint8_t> noData = testing::WavBytes(noDataWav);
-    noData.resize(noData.size() - 18);  // cut off the data chunk, header and all
-    noData[4] = static_cast<std::uint8_t>(noData.size() - 8);
+    const testing::Bytes noData =
+        testing::BuildRiff({{"fmt ", testing::FmtBody(testing::FmtFields{})}});
     const std::vector<Case> cases{
         {"empty file", {}},
         {"not RIFF", {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'A', 'I', 'F', 'F'}},

@@ -14,8 +14,8 @@
 #include "audio/wave_device.h"
 #include "fakes/fake_frame_window.h"
 #include "fakes/fake_view_window.h"
+#include "fakes/wav_builder.h"
 #include "framework/app_context.h"
-#include "unit/view_test_wav.h"
 #include "view/quorbel_view.h"
 
 namespace quorbel::testing {
@@ -29,7 +29,7 @@ struct ViewRig {
     CQuorbelDoc doc{context};
     FakeViewWindow window;
     std::unique_ptr<CQuorbelView> view;
-    TempFolder folder;
+    WavFolder folder;
 
     // Opens `wav` written as a file, and shows the view on it.
     CQuorbelView& open(const WavContent& wav, const std::string& name = "sound.wav") {

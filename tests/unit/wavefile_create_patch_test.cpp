@@ -3,19 +3,19 @@
 #include <csignal>
 #include <filesystem>
 
-#include "wav_fixture_builder.h"
+#include "fakes/wav_builder.h"
 #include "wavefile/wave_ops.h"
 
 namespace quorbel {
 namespace {
 
-using namespace wavtest;
+using namespace quorbel::testing;
 
 constexpr const char* kIoBox =
     "Possible Error causes\n1.Failed to read fmt chunk\n2.Error writing to file\n3.Failed to read "
     "data chunk\n4.Failed to write data block";
 
-class CreatePatchTest : public WaveFileTest {
+class CreatePatchTest : public WavFolderTest {
   protected:
     ParsedWave ParseForPatch(const std::string& path, bool readData) {
         ParseOptions options;
@@ -30,15 +30,16 @@ class CreatePatchTest : public WaveFileTest {
 
 TEST_F(CreatePatchTest, CreateCarriesAnExtendedFormatVerbatimAndWritesTheGivenSizes) {
     // A cut of 100 bytes out of a source with an 18-byte format record.
-    const Bytes source = SimpleWave(Ramp(1000), 1, 8, 2);
-    auto parsed = ParseWave(WriteFile("src.wav", source));
+    const Bytes fmt = FmtBody(1, 44100, 8, Counting(2, 0xA0));
+    const Bytes source = BuildRiff({{"fmt ", fmt}, {"data", Ramp(1000)}});
+    auto parsed = ParseWave(folder.write("src.wav", source));
     ASSERT_TRUE(parsed);
     const Bytes kept(parsed->Data().begin() + 100, parsed->Data().end());
-    const std::string out = PathOf("out.wav");
+    const std::string out = folder.file("out.wav");
     ASSERT_EQ(CreateWaveFile(out, parsed->formatBytes, kept, parsed->riffSize - 100), std::nullopt);
 
-    const Bytes written = ReadFile(out);
-    EXPECT_EQ(written, SimpleWave(kept, 1, 8, 2));
+    const Bytes written = ReadBytes(out);
+    EXPECT_EQ(written, BuildRiff({{"fmt ", fmt}, {"data", kept}}));
     EXPECT_EQ(ReadLe32(written, 4), parsed->riffSize - 100);
     EXPECT_EQ(ReadLe32(written, 16), 18u);
     auto again = ParseWave(out);
@@ -49,10 +50,10 @@ TEST_F(CreatePatchTest, CreateCarriesAnExtendedFormatVerbatimAndWritesTheGivenSi
 }
 
 TEST_F(CreatePatchTest, CreatePadsAnOddFormatRecordSoTheDataChunkIsFound) {
-    const Bytes fmt = FmtBody(2, 44100, 16, 3);  // 19 bytes
-    const std::string out = PathOf("odd.wav");
+    const Bytes fmt = FmtBody(2, 44100, 16, Counting(3, 0xA0));  // 19 bytes
+    const std::string out = folder.file("odd.wav");
     ASSERT_EQ(CreateWaveFile(out, fmt, Ramp(64), WaveRiffSizeFor(19, 64)), std::nullopt);
-    EXPECT_EQ(ReadFile(out), BuildRiff({{"fmt ", fmt}, {"data", Ramp(64)}}));
+    EXPECT_EQ(ReadBytes(out), BuildRiff({{"fmt ", fmt}, {"data", Ramp(64)}}));
     auto parsed = ParseWave(out);
     ASSERT_TRUE(parsed) << parsed.error().text;
     EXPECT_EQ(parsed->formatBytes, fmt);
@@ -82,7 +83,7 @@ class FileSizeLimit {
 
 TEST_F(CreatePatchTest, CreateFailureTextsCarryTheErrorStyle) {
     const Bytes fmt = FmtBody(1, 8000, 8);
-    auto missing = CreateWaveFile(PathOf("no/dir/x.wav"), fmt, Ramp(10), 46);
+    auto missing = CreateWaveFile(folder.file("no/dir/x.wav"), fmt, Ramp(10), 46);
     ASSERT_TRUE(missing);
     EXPECT_EQ(*missing, (UserMessage{"Cannot create temporary file!", MessageStyle::Error}));
     EXPECT_EQ(missing->caption(), "Error");
@@ -108,7 +109,7 @@ TEST_F(CreatePatchTest, CreateFailureTextsCarryTheErrorStyle) {
         {
             FileSizeLimit limit(c.limit);
             if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
-            error = CreateWaveFile(PathOf("full.wav"), format, Ramp(c.dataSize), 46);
+            error = CreateWaveFile(folder.file("full.wav"), format, Ramp(c.dataSize), 46);
         }
         ASSERT_TRUE(error) << c.text;
         EXPECT_EQ(*error, (UserMessage{c.text, MessageStyle::Error}));
@@ -117,7 +118,7 @@ TEST_F(CreatePatchTest, CreateFailureTextsCarryTheErrorStyle) {
 
 TEST_F(CreatePatchTest, PatchInStepOrderGrowsDataAndRiffSizes) {
     const Bytes source = SimpleWave(Ramp(1000));
-    const std::string path = WriteFile("p.wav", source);
+    const std::string path = folder.write("p.wav", source);
     ParsedWave wave = ParseForPatch(path, false);
     EXPECT_EQ(wave.file->Position(), wave.data.dataOffset);
 
@@ -130,29 +131,29 @@ TEST_F(CreatePatchTest, PatchInStepOrderGrowsDataAndRiffSizes) {
     ASSERT_EQ(WriteRiffSizeField(wave, oldRiff + 300), std::nullopt);
     ASSERT_EQ(wave.file->Close(), 0);
 
-    const Bytes patched = ReadFile(path);
+    const Bytes patched = ReadBytes(path);
     EXPECT_EQ(patched, SimpleWave(content));
     EXPECT_EQ(ReadLe32(patched, 4), oldRiff + 300);
     EXPECT_EQ(ReadLe32(patched, 40), 1300u);
 }
 
 TEST_F(CreatePatchTest, PatchInOneCallGrowsAndShrinksTheFile) {
-    const std::string path = WriteFile("q.wav", SimpleWave(Ramp(1000)));
+    const std::string path = folder.write("q.wav", SimpleWave(Ramp(1000)));
     {
         ParsedWave wave = ParseForPatch(path, true);
         ASSERT_EQ(PatchWaveInPlace(wave, Ramp(1600)), std::nullopt);
     }
-    EXPECT_EQ(ReadFile(path), SimpleWave(Ramp(1600)));
+    EXPECT_EQ(ReadBytes(path), SimpleWave(Ramp(1600)));
     {
         // Halving leaves no stale samples behind the new end.
         ParsedWave wave = ParseForPatch(path, false);
         ASSERT_EQ(PatchWaveInPlace(wave, Ramp(800)), std::nullopt);
     }
-    EXPECT_EQ(ReadFile(path), SimpleWave(Ramp(800)));
+    EXPECT_EQ(ReadBytes(path), SimpleWave(Ramp(800)));
 }
 
 TEST_F(CreatePatchTest, RewriteKeepsSizesAndRefusesAnotherLength) {
-    const std::string path = WriteFile("r.wav", SimpleWave(Ramp(64)));
+    const std::string path = folder.write("r.wav", SimpleWave(Ramp(64)));
     ParseOptions options;
     options.mode = RiffOpenMode::ReadWrite;
     auto wave = ParseWave(path, options);
@@ -161,12 +162,12 @@ TEST_F(CreatePatchTest, RewriteKeepsSizesAndRefusesAnotherLength) {
     EXPECT_EQ(RewriteWaveData(*wave, Ramp(63))->text, "Error: failed to write data chunk");
     ASSERT_EQ(RewriteWaveData(*wave, reversed), std::nullopt);
     wave->file->Close();
-    EXPECT_EQ(ReadFile(path), SimpleWave(reversed));
+    EXPECT_EQ(ReadBytes(path), SimpleWave(reversed));
 }
 
 TEST_F(CreatePatchTest, WritesThatMoveNoBytesFailInBothStyles) {
     // Opened read-only, every write fails.
-    const std::string path = WriteFile("ro.wav", SimpleWave(Ramp(64)));
+    const std::string path = folder.write("ro.wav", SimpleWave(Ramp(64)));
     auto direct = ParseWave(path);
     ASSERT_TRUE(direct);
     EXPECT_EQ(RewriteWaveData(*direct, Ramp(64))->text, "Error: failed to write data chunk");
@@ -178,7 +179,7 @@ TEST_F(CreatePatchTest, WritesThatMoveNoBytesFailInBothStyles) {
     ASSERT_TRUE(wave);
     EXPECT_EQ(WriteDataSizeField(*wave, 10)->text, kIoBox);
     EXPECT_EQ(PatchWaveInPlace(*wave, Ramp(10))->text, kIoBox);
-    EXPECT_EQ(ReadFile(path), SimpleWave(Ramp(64)));
+    EXPECT_EQ(ReadBytes(path), SimpleWave(Ramp(64)));
 }
 
 }  // namespace

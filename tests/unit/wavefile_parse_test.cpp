@@ -1,10 +1,10 @@
-#include "wav_fixture_builder.h"
+#include "fakes/wav_builder.h"
 #include "wavefile/wave_ops.h"
 
 namespace quorbel {
 namespace {
 
-using namespace wavtest;
+using namespace quorbel::testing;
 
 constexpr const char* kNotFoundBox =
     "Possible Error causes\n1.File is not WAVE type\n2.FMT chunk not found\n3.Data chunk not found";
@@ -12,11 +12,11 @@ constexpr const char* kIoBox =
     "Possible Error causes\n1.Failed to read fmt chunk\n2.Error writing to file\n3.Failed to read "
     "data chunk\n4.Failed to write data block";
 
-class ParseTest : public WaveFileTest {
+class ParseTest : public WavFolderTest {
   protected:
     // Parses in both reporting styles and returns the two messages ("" on success).
     std::pair<std::string, std::string> Messages(const Bytes& file, bool lenient = false) {
-        const std::string path = WriteFile("in.wav", file);
+        const std::string path = folder.write("in.wav", file);
         std::pair<std::string, std::string> texts;
         for (ParseReporting style : {ParseReporting::Direct, ParseReporting::MmioStyle}) {
             ParseOptions options;
@@ -38,7 +38,7 @@ class ParseTest : public WaveFileTest {
 TEST_F(ParseTest, ReadsFormatDataAndSizes) {
     const Bytes data = Ramp(1000);
     const Bytes file = SimpleWave(data, 2, 16);
-    auto parsed = ParseWave(WriteFile("ok.wav", file));
+    auto parsed = ParseWave(folder.write("ok.wav", file));
     ASSERT_TRUE(parsed) << parsed.error().text;
     EXPECT_EQ(parsed->riffSize, file.size() - 8);
     EXPECT_EQ(parsed->dataSize, 1000u);
@@ -56,19 +56,19 @@ TEST_F(ParseTest, ReadsFormatDataAndSizes) {
 TEST_F(ParseTest, BitsPerSampleComesFromBlockAlignNotTheBitsField) {
     Bytes fmt = FmtBody(1, 8000, 8);
     fmt[14] = 24;  // a wrong bits field is never read
-    auto parsed = ParseWave(WriteFile("b.wav", BuildRiff({{"fmt ", fmt}, {"data", Ramp(8)}})));
+    auto parsed = ParseWave(folder.write("b.wav", BuildRiff({{"fmt ", fmt}, {"data", Ramp(8)}})));
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->format.BitsPerSample(), 8);
 }
 
 TEST_F(ParseTest, FindsDataAfterOddAndListChunksAndKeepsExtendedFormat) {
-    const Bytes fmt = FmtBody(1, 22050, 8, 24);  // a 40-byte extended record
+    const Bytes fmt = FmtBody(1, 22050, 8, Counting(24, 0xA0));  // a 40-byte extended record
     const Bytes file = BuildRiff({{"fmt ", fmt},
                                   {"LIST", Ramp(11)},
                                   {"fact", Ramp(3)},
                                   {"data", Ramp(101)},
                                   {"smpl", Ramp(7)}});
-    auto parsed = ParseWave(WriteFile("list.wav", file));
+    auto parsed = ParseWave(folder.write("list.wav", file));
     ASSERT_TRUE(parsed) << parsed.error().text;
     EXPECT_EQ(parsed->formatBytes, fmt);
     EXPECT_EQ(parsed->dataSize, 101u);
@@ -79,7 +79,7 @@ TEST_F(ParseTest, OpenFailure) {
     for (ParseReporting style : {ParseReporting::Direct, ParseReporting::MmioStyle}) {
         ParseOptions options;
         options.reporting = style;
-        auto parsed = ParseWave(PathOf("absent.wav"), options);
+        auto parsed = ParseWave(folder.file("absent.wav"), options);
         ASSERT_FALSE(parsed);
         EXPECT_EQ(parsed.error(), (UserMessage{"File cannot be opened", MessageStyle::Title}));
     }
@@ -104,7 +104,7 @@ TEST_F(ParseTest, FailureTextsInBothReportingStyles) {
          "Failed to read fmt chunk ", kIoBox},
         {"fmt past end of file", BuildRiff({{"fmt ", fmt, 4000}}), "Failed to read fmt chunk ",
          kIoBox},
-        {"not PCM", BuildRiff({{"fmt ", FmtBody(2, 44100, 16, 0, 3)}, {"data", Ramp(8)}}),
+        {"not PCM", BuildRiff({{"fmt ", FmtBody(2, 44100, 16, {}, 3)}, {"data", Ramp(8)}}),
          "Error this is not PCM format", "Error this is not PCM format"},
         {"no data", BuildRiff({{"fmt ", fmt}, {"LIST", Ramp(4)}}),
          "Error: can not find data sub chunk", kNotFoundBox},
@@ -131,7 +131,7 @@ TEST_F(ParseTest, EmptyDataIsRefusedBeforeReadingEvenWithTrailingBytes) {
     Bytes file = BuildRiff({{"fmt ", FmtBody(1, 8000, 8)}, {"data", {}}});
     const Bytes junk = Ramp(64);
     file.insert(file.end(), junk.begin(), junk.end());
-    auto parsed = ParseWave(WriteFile("e.wav", file));
+    auto parsed = ParseWave(folder.write("e.wav", file));
     ASSERT_FALSE(parsed);
     EXPECT_EQ(parsed.error().text, "Error: data chunk contains no data");
 }
@@ -139,7 +139,7 @@ TEST_F(ParseTest, EmptyDataIsRefusedBeforeReadingEvenWithTrailingBytes) {
 TEST_F(ParseTest, ReadOf265BytesIsASuccessInMmioStyle) {
     ParseOptions options;
     options.reporting = ParseReporting::MmioStyle;
-    auto parsed = ParseWave(WriteFile("265.wav", SimpleWave(Ramp(265), 1, 8)), options);
+    auto parsed = ParseWave(folder.write("265.wav", SimpleWave(Ramp(265), 1, 8)), options);
     ASSERT_TRUE(parsed) << parsed.error().text;
     EXPECT_EQ(parsed->dataSize, 265u);
 }
@@ -158,7 +158,7 @@ TEST_F(ParseTest, ReportMmioErrorSeparatesChunkStepsFromTransfers) {
 TEST_F(ParseTest, WithoutDataReadStopsAtTheDataContent) {
     ParseOptions options;
     options.readData = false;
-    auto parsed = ParseWave(WriteFile("nd.wav", SimpleWave(Ramp(40))), options);
+    auto parsed = ParseWave(folder.write("nd.wav", SimpleWave(Ramp(40))), options);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->dataBytes, nullptr);
     EXPECT_EQ(parsed->file->Position(), parsed->data.dataOffset);
@@ -189,12 +189,12 @@ TEST_F(ParseTest, LenientParseTakesTheWholeFramesPresent) {
             BuildRiff({{"fmt ", fmt}, {"data", Ramp(c.present), c.dataSize}}, c.riffSize);
         ParseOptions lenient;
         lenient.lenient = true;
-        auto parsed = ParseWave(WriteFile("p.wav", file), lenient);
+        auto parsed = ParseWave(folder.write("p.wav", file), lenient);
         ASSERT_TRUE(parsed) << c.what << ": " << parsed.error().text;
         EXPECT_EQ(parsed->dataSize, c.expected) << c.what;
         EXPECT_EQ(Bytes(parsed->Data().begin(), parsed->Data().end()), Ramp(c.expected)) << c.what;
         if (c.expected != c.dataSize) {
-            EXPECT_FALSE(ParseWave(PathOf("p.wav"))) << c.what << " must fail when strict";
+            EXPECT_FALSE(ParseWave(folder.file("p.wav"))) << c.what << " must fail when strict";
         }
     }
 }
@@ -208,7 +208,7 @@ TEST_F(ParseTest, LenientParseStillRefusesLessThanOneFrame) {
         0);
     ParseOptions lenient;
     lenient.lenient = true;
-    auto parsed = ParseWave(WriteFile("f.wav", file), lenient);
+    auto parsed = ParseWave(folder.write("f.wav", file), lenient);
     ASSERT_FALSE(parsed);
     EXPECT_EQ(parsed.error().text, "Error: data chunk contains no data");
 }

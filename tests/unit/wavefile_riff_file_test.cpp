@@ -1,19 +1,19 @@
 #include <array>
 
-#include "wav_fixture_builder.h"
+#include "fakes/wav_builder.h"
 #include "wavefile/riff_file.h"
 
 namespace quorbel {
 namespace {
 
-using namespace wavtest;
+using namespace quorbel::testing;
 
-class RiffFileTest : public WaveFileTest {};
+class RiffFileTest : public WavFolderTest {};
 
 TEST_F(RiffFileTest, OpenFailsWithNullForMissingFileAndFolder) {
-    EXPECT_EQ(RiffFile::Open(PathOf("missing.wav"), RiffOpenMode::Read), nullptr);
-    EXPECT_EQ(RiffFile::Open(PathOf("missing.wav"), RiffOpenMode::ReadWrite), nullptr);
-    EXPECT_EQ(RiffFile::Open(PathOf("no/such/dir.wav"), RiffOpenMode::CreateWrite), nullptr);
+    EXPECT_EQ(RiffFile::Open(folder.file("missing.wav"), RiffOpenMode::Read), nullptr);
+    EXPECT_EQ(RiffFile::Open(folder.file("missing.wav"), RiffOpenMode::ReadWrite), nullptr);
+    EXPECT_EQ(RiffFile::Open(folder.file("no/such/dir.wav"), RiffOpenMode::CreateWrite), nullptr);
 }
 
 TEST_F(RiffFileTest, FindsFormThenChunksStepsOverPadBytesAndStopsAtFormEnd) {
@@ -21,7 +21,7 @@ TEST_F(RiffFileTest, FindsFormThenChunksStepsOverPadBytesAndStopsAtFormEnd) {
     Bytes file = BuildRiff({{"fmt ", FmtBody(1, 8000, 8)}, {"LIST", Ramp(5)}, {"data", Ramp(9)}});
     const Bytes outside = BuildRiff({{"junk", Ramp(4)}});
     file.insert(file.end(), outside.begin() + 12, outside.end());
-    auto riff = RiffFile::Open(WriteFile("a.wav", file), RiffOpenMode::Read);
+    auto riff = RiffFile::Open(folder.write("a.wav", file), RiffOpenMode::Read);
     ASSERT_NE(riff, nullptr);
 
     ChunkInfo form;
@@ -50,15 +50,15 @@ TEST_F(RiffFileTest, FindsFormThenChunksStepsOverPadBytesAndStopsAtFormEnd) {
 
 TEST_F(RiffFileTest, FindRiffRejectsOtherFormsAndShortFiles) {
     ChunkInfo form;
-    auto avi =
-        RiffFile::Open(WriteFile("a.avi", BuildRiff({}, std::nullopt, "AVI ")), RiffOpenMode::Read);
+    auto avi = RiffFile::Open(folder.write("a.avi", BuildRiff({}, std::nullopt, "AVI ")),
+                              RiffOpenMode::Read);
     EXPECT_EQ(avi->FindRiff(form, kWaveId), kChunkNotFound);
-    auto tiny = RiffFile::Open(WriteFile("t.wav", Bytes{'R', 'I', 'F'}), RiffOpenMode::Read);
+    auto tiny = RiffFile::Open(folder.write("t.wav", Bytes{'R', 'I', 'F'}), RiffOpenMode::Read);
     EXPECT_EQ(tiny->FindRiff(form, kWaveId), kChunkNotFound);
 }
 
 TEST_F(RiffFileTest, ReadReturnsCountsZeroAtEndAndMinusOneOnWrongMode) {
-    auto riff = RiffFile::Open(WriteFile("r.bin", Ramp(300)), RiffOpenMode::Read);
+    auto riff = RiffFile::Open(folder.write("r.bin", Ramp(300)), RiffOpenMode::Read);
     std::array<std::uint8_t, 400> buffer{};
     EXPECT_EQ(riff->Read(buffer.data(), 265), 265);
     EXPECT_EQ(buffer[264], Ramp(300)[264]);
@@ -72,7 +72,7 @@ TEST_F(RiffFileTest, ReadReturnsCountsZeroAtEndAndMinusOneOnWrongMode) {
 }
 
 TEST_F(RiffFileTest, ReadWriteReplacesInPlaceAndExtendsPastTheEnd) {
-    const std::string path = WriteFile("rw.bin", Ramp(10));
+    const std::string path = folder.write("rw.bin", Ramp(10));
     {
         auto riff = RiffFile::Open(path, RiffOpenMode::ReadWrite);
         std::array<std::uint8_t, 4> four{};
@@ -89,11 +89,11 @@ TEST_F(RiffFileTest, ReadWriteReplacesInPlaceAndExtendsPastTheEnd) {
     expected[4] = expected[5] = 0xEE;
     expected.resize(8);
     expected.insert(expected.end(), {1, 2, 3, 4});
-    EXPECT_EQ(ReadFile(path), expected);
+    EXPECT_EQ(ReadBytes(path), expected);
 }
 
 TEST_F(RiffFileTest, CreatedChunksGetHeadersAndAscendCorrectsSizeAndPads) {
-    const std::string path = PathOf("c.wav");
+    const std::string path = folder.file("c.wav");
     {
         auto riff = RiffFile::Open(path, RiffOpenMode::CreateWrite);
         ASSERT_NE(riff, nullptr);
@@ -116,12 +116,12 @@ TEST_F(RiffFileTest, CreatedChunksGetHeadersAndAscendCorrectsSizeAndPads) {
     }
     const Bytes expected{'R', 'I', 'F', 'F', 16, 0, 0, 0, 'W', 'A', 'V', 'E',
                          'a', 'b', 'c', 'd', 3,  0, 0, 0, 7,   8,   9,   0};
-    EXPECT_EQ(ReadFile(path), expected);
+    EXPECT_EQ(ReadBytes(path), expected);
 }
 
 TEST_F(RiffFileTest, ChunkWithHugeDeclaredSizeEndsTheSearch) {
     const Bytes file = BuildRiff({{"LIST", Ramp(4), 0xFFFFFFF0u}, {"data", Ramp(4)}}, 0xFFFFFFFFu);
-    auto riff = RiffFile::Open(WriteFile("h.wav", file), RiffOpenMode::Read);
+    auto riff = RiffFile::Open(folder.write("h.wav", file), RiffOpenMode::Read);
     ChunkInfo form;
     ChunkInfo data;
     ASSERT_EQ(riff->FindRiff(form, kWaveId), 0);

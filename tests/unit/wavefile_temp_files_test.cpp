@@ -3,13 +3,13 @@
 #include <set>
 #include <thread>
 
-#include "wav_fixture_builder.h"
+#include "fakes/wav_builder.h"
 #include "wavefile/temp_files.h"
 
 namespace quorbel {
 namespace {
 
-using namespace wavtest;
+using namespace quorbel::testing;
 
 // Sets TMPDIR for one test and puts back what was there.
 class ScopedTmpDir {
@@ -34,7 +34,7 @@ class ScopedTmpDir {
     std::optional<std::string> saved_;
 };
 
-class TempFilesTest : public WaveFileTest {};
+class TempFilesTest : public WavFolderTest {};
 
 TEST_F(TempFilesTest, DirectoryComesFromTmpdirWithATrailingSlash) {
     {
@@ -56,12 +56,12 @@ TEST_F(TempFilesTest, DirectoryComesFromTmpdirWithATrailingSlash) {
 }
 
 TEST_F(TempFilesTest, NamesUseThreeLettersOfThePrefixAndExistEmpty) {
-    ScopedTmpDir env(dir_.c_str());
+    ScopedTmpDir env(folder.path().c_str());
     for (const char* prefix : {"cutfile", "copyfile", "pastefile", "newfile"}) {
         auto name = NewTempFileName(prefix);
         ASSERT_TRUE(name) << name.error().text;
         const std::filesystem::path path(*name);
-        EXPECT_EQ(path.parent_path(), dir_);
+        EXPECT_EQ(path.parent_path(), folder.path());
         EXPECT_EQ(path.filename().string().substr(0, 3), std::string(prefix).substr(0, 3));
         EXPECT_TRUE(std::filesystem::is_regular_file(path));
         EXPECT_EQ(std::filesystem::file_size(path), 0u);
@@ -69,7 +69,7 @@ TEST_F(TempFilesTest, NamesUseThreeLettersOfThePrefixAndExistEmpty) {
 }
 
 TEST_F(TempFilesTest, NamesAreUniqueAcrossCallsAndThreads) {
-    const std::string dir = dir_.string() + "/";
+    const std::string dir = folder.path().string() + "/";
     constexpr int kPerThread = 500;
     std::vector<std::string> a;
     std::vector<std::string> b;
@@ -87,13 +87,13 @@ TEST_F(TempFilesTest, NamesAreUniqueAcrossCallsAndThreads) {
     all.insert(b.begin(), b.end());
     EXPECT_EQ(a.size() + b.size(), 2u * kPerThread);
     EXPECT_EQ(all.size(), 2u * kPerThread);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_),
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                             std::filesystem::directory_iterator()),
               2 * kPerThread);
 }
 
 TEST_F(TempFilesTest, UnusableDirectoryIsReportedWithItsName) {
-    const std::string missing = PathOf("gone") + "/";
+    const std::string missing = folder.file("gone") + "/";
     auto name = NewTempFileName(missing, "cutfile");
     ASSERT_FALSE(name);
     EXPECT_EQ(name.error().style, MessageStyle::Error);
@@ -101,7 +101,7 @@ TEST_F(TempFilesTest, UnusableDirectoryIsReportedWithItsName) {
     EXPECT_NE(name.error().text.find(missing), std::string::npos);
 
     // A regular file where the folder should be.
-    const std::string file = WriteFile("plain", Bytes{1});
+    const std::string file = folder.write("plain", Bytes{1});
     ScopedTmpDir env(file.c_str());
     auto viaEnv = NewTempFileName("newfile");
     ASSERT_FALSE(viaEnv);

@@ -90,6 +90,24 @@ std::optional<SampleType> chooseDeviceType(Direction direction, const PaStreamPa
     return std::nullopt;
 }
 
+// The device parameters and the sample type to run a stream in `direction` with, or nothing
+// with `error` set.
+std::optional<SampleType> prepareStream(const PortAudioLibrary& library,
+                                        const PortAudioOptions& options, Direction direction,
+                                        const StreamFormat& format, PaStreamParameters& params,
+                                        std::string& error) {
+    if (!library.ok()) {
+        error = library.error();
+        return std::nullopt;
+    }
+    if (!formatIsValid(format, error) ||
+        !defaultDeviceParams(direction, format, options.minLatencySeconds, params, error))
+        return std::nullopt;
+    const auto type = chooseDeviceType(direction, params, format, options.deviceSampleType, error);
+    if (type) params.sampleFormat = paFormatOf(*type);
+    return type;
+}
+
 }  // namespace
 
 PortAudioBackend::PortAudioBackend(PortAudioOptions options)
@@ -100,18 +118,9 @@ PortAudioBackend::~PortAudioBackend() = default;
 std::unique_ptr<PlaybackStream> PortAudioBackend::startPlayback(const StreamFormat& format,
                                                                 std::span<const std::byte> frames,
                                                                 std::string& error) {
-    if (!library_->ok()) {
-        error = library_->error();
-        return nullptr;
-    }
     PaStreamParameters params;
-    if (!formatIsValid(format, error) ||
-        !defaultDeviceParams(Direction::Output, format, options_.minLatencySeconds, params, error))
-        return nullptr;
-    const auto type =
-        chooseDeviceType(Direction::Output, params, format, options_.deviceSampleType, error);
+    const auto type = prepareStream(*library_, options_, Direction::Output, format, params, error);
     if (!type) return nullptr;
-    params.sampleFormat = paFormatOf(*type);
 
     // Only whole frames play.
     frames = frames.first(frames.size() / format.bytesPerFrame() * format.bytesPerFrame());
@@ -132,18 +141,9 @@ std::unique_ptr<PlaybackStream> PortAudioBackend::startPlayback(const StreamForm
 
 std::unique_ptr<CaptureStream> PortAudioBackend::startCapture(const StreamFormat& format,
                                                               std::string& error) {
-    if (!library_->ok()) {
-        error = library_->error();
-        return nullptr;
-    }
     PaStreamParameters params;
-    if (!formatIsValid(format, error) ||
-        !defaultDeviceParams(Direction::Input, format, options_.minLatencySeconds, params, error))
-        return nullptr;
-    const auto type =
-        chooseDeviceType(Direction::Input, params, format, options_.deviceSampleType, error);
+    const auto type = prepareStream(*library_, options_, Direction::Input, format, params, error);
     if (!type) return nullptr;
-    params.sampleFormat = paFormatOf(*type);
 
     const auto ringFrames =
         static_cast<std::size_t>(std::ceil(options_.captureRingSeconds * format.sampleRate));
