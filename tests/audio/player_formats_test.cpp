@@ -21,6 +21,7 @@
 #include "framework/notify_sink.h"
 #include "round_trip.h"
 #include "tone.h"
+#include "wave_file_io.h"
 
 namespace quorbel::test {
 namespace {
@@ -46,30 +47,11 @@ class EndNotice final : public NotifySink {
     std::atomic<unsigned> last{0};
 };
 
-void put(std::ofstream& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-std::string writeWaveFile(const std::string& path, const StreamFormat& f,
+// Writes the file and returns its path.
+std::string writeWaveFile(const std::string& path, const StreamFormat& format,
                           const std::vector<std::byte>& data) {
-    std::ofstream out(path, std::ios::binary);
-    const auto blockAlign = static_cast<std::uint32_t>(f.channels * f.bytesPerSample());
-    const auto size = static_cast<std::uint32_t>(data.size());
-    out.write("RIFF", 4);
-    put(out, 36 + size + (size & 1), 4);
-    out.write("WAVEfmt ", 8);
-    put(out, 16, 4);
-    put(out, 1, 2);
-    put(out, f.channels, 2);
-    put(out, f.sampleRate, 4);
-    put(out, f.sampleRate * blockAlign, 4);
-    put(out, blockAlign, 2);
-    put(out, static_cast<std::uint32_t>(8 * f.bytesPerSample()), 2);
-    out.write("data", 4);
-    put(out, size, 4);
-    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(size));
-    if (size & 1) out.put(0);
-    return out ? path : "";
+    writePcmWave(path, format, data);
+    return path;
 }
 
 void drain(CaptureStream& capture, std::vector<std::int16_t>& into) {

@@ -6,18 +6,12 @@
 #include <cmath>
 #include <numbers>
 
+#include "fakes/wav_builder.h"
+
 namespace quorbel::test {
 
 namespace {
 
-void put16(QByteArray& out, std::uint32_t v) {
-    out.append(static_cast<char>(v & 0xFF));
-    out.append(static_cast<char>((v >> 8) & 0xFF));
-}
-void put32(QByteArray& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
 std::uint32_t get16(const QByteArray& in, qsizetype at) {
     return static_cast<std::uint8_t>(in[at]) | (static_cast<std::uint8_t>(in[at + 1]) << 8);
 }
@@ -40,31 +34,23 @@ PcmSound sineSound(int channels, int bits, int rate, std::size_t frames, double 
 }
 
 std::string writeWave(const QTemporaryDir& dir, const std::string& name, const PcmSound& sound) {
-    const std::uint32_t blockAlign = static_cast<std::uint32_t>(sound.channels * sound.bits / 8);
-    const std::uint32_t dataBytes = static_cast<std::uint32_t>(sound.frames()) * blockAlign;
-    QByteArray bytes("RIFF");
-    put32(bytes, 36 + dataBytes + (dataBytes & 1));
-    bytes.append("WAVEfmt ");
-    put32(bytes, 16);
-    put16(bytes, 1);
-    put16(bytes, static_cast<std::uint32_t>(sound.channels));
-    put32(bytes, static_cast<std::uint32_t>(sound.rate));
-    put32(bytes, static_cast<std::uint32_t>(sound.rate) * blockAlign);
-    put16(bytes, blockAlign);
-    put16(bytes, static_cast<std::uint32_t>(sound.bits));
-    bytes.append("data");
-    put32(bytes, dataBytes);
+    testing::Bytes data;
     for (int s : sound.samples) {
         if (sound.bits == 8) {
-            bytes.append(static_cast<char>(s));
+            data.push_back(static_cast<std::uint8_t>(s));
         } else {
-            put16(bytes, static_cast<std::uint16_t>(static_cast<std::int16_t>(s)));
+            testing::AppendLe(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(s)), 2);
         }
     }
-    if (dataBytes & 1) bytes.append('\0');
+    const testing::Bytes bytes = testing::SimpleWave(
+        data, static_cast<std::uint16_t>(sound.channels), static_cast<std::uint16_t>(sound.bits),
+        static_cast<std::uint32_t>(sound.rate));
     const QString path = dir.filePath(QString::fromStdString(name));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
+    const auto size = static_cast<qint64>(bytes.size());
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(bytes.data()), size) != size)
+        return {};
     return path.toStdString();
 }
 
