@@ -62,7 +62,13 @@ constexpr int kCoordinateLimit = 100000;
 constexpr int kWaitLimitMs = 24 * 60 * 60 * 1000;
 
 std::string quote(std::string_view word) {
-    return "\"" + std::string(word) + "\"";
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) on "\"" + std::string(...).
+    std::string quoted;
+    quoted.reserve(word.size() + 2);
+    quoted += '"';
+    quoted.append(word);
+    quoted += '"';
+    return quoted;
 }
 
 }  // namespace
