@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "fakes/wav_builder.h"
+#include "shell_fixture.h"
 
 namespace quorbel::test {
 
@@ -45,13 +46,7 @@ std::string writeWave(const QTemporaryDir& dir, const std::string& name, const P
     const testing::Bytes bytes = testing::SimpleWave(
         data, static_cast<std::uint16_t>(sound.channels), static_cast<std::uint16_t>(sound.bits),
         static_cast<std::uint32_t>(sound.rate));
-    const QString path = dir.filePath(QString::fromStdString(name));
-    QFile file(path);
-    const auto size = static_cast<qint64>(bytes.size());
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(bytes.data()), size) != size)
-        return {};
-    return path.toStdString();
+    return writeFileBytes(dir, name, bytes);
 }
 
 std::optional<PcmSound> readWave(const std::string& path) {

@@ -18,7 +18,11 @@ std::string writeTestWave(const QTemporaryDir& dir, const std::string& name, int
         testing::AppendLe(data, sample, 2);
         testing::AppendLe(data, sample, 2);
     }
-    const testing::Bytes bytes = testing::SimpleWave(data, 2, 16, 22050);
+    return writeFileBytes(dir, name, testing::SimpleWave(data, 2, 16, 22050));
+}
+
+std::string writeFileBytes(const QTemporaryDir& dir, const std::string& name,
+                           const std::vector<std::uint8_t>& bytes) {
     const QString path = dir.filePath(QString::fromStdString(name));
     QFile file(path);
     const auto size = static_cast<qint64>(bytes.size());

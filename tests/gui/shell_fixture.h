@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +23,9 @@ namespace quorbel::test {
 
 // Writes a small valid PCM WAVE file: `frames` frames of a 16-bit stereo ramp at 22050 Hz.
 std::string writeTestWave(const QTemporaryDir& dir, const std::string& name, int frames = 2205);
+// Writes `bytes` (a whole file) into `dir`; returns its path, or "" when the write fails.
+std::string writeFileBytes(const QTemporaryDir& dir, const std::string& name,
+                           const std::vector<std::uint8_t>& bytes);
 // Writes bytes that are no wave file at all.
 std::string writeJunkFile(const QTemporaryDir& dir, const std::string& name);
 
