@@ -50,10 +50,45 @@ int createTempFile(const std::string& dir, std::string& name) {
     return -1;
 }
 
+// Writes the whole file (header, fmt, data, pad byte) at the start of `fd`.
+bool writeWave(int fd, std::span<const std::byte> fmt, std::span<const std::byte> data,
+               std::uint64_t riffSize) {
+    const std::size_t fmtPadded = fmt.size() + (fmt.size() & 1u);
+    std::vector<std::byte> header(12 + 8 + fmtPadded + 8, std::byte{0});
+    std::memcpy(header.data(), "RIFF", 4);
+    writeLe32(header.data() + 4, static_cast<std::uint32_t>(riffSize));
+    std::memcpy(header.data() + 8, "WAVEfmt ", 8);
+    writeLe32(header.data() + 16, static_cast<std::uint32_t>(fmt.size()));
+    if (!fmt.empty()) std::memcpy(header.data() + 20, fmt.data(), fmt.size());
+    std::byte* dataHeader = header.data() + 20 + fmtPadded;
+    std::memcpy(dataHeader, "data", 4);
+    writeLe32(dataHeader + 4, static_cast<std::uint32_t>(data.size()));
+
+    const std::byte pad{0};
+    return writeAll(fd, header.data(), header.size()) && writeAll(fd, data.data(), data.size()) &&
+           ((data.size() & 1u) == 0 || writeAll(fd, &pad, 1));
+}
+
+// A working file is the program's own scratch copy: written straight into the file that was
+// made for it, with no flush and no rename.
+SoundProblem writeScratchFile(const std::string& path, std::span<const std::byte> fmt,
+                              std::span<const std::byte> data, std::uint64_t riffSize) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    bool ok = fd >= 0 && writeWave(fd, fmt, data, riffSize);
+    int err = errno;
+    if (fd >= 0 && ::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok) return {};
+    return SoundProblem{SoundError::CannotWrite,
+                        "Cannot write the file " + path + ": " + std::strerror(err)};
+}
+
 }  // namespace
 
 SoundProblem writeSoundFile(const std::string& path, std::span<const std::byte> fmt,
-                            std::span<const std::byte> data) {
+                            std::span<const std::byte> data, SaveDurability durability) {
     const std::uint64_t fmtPadded = fmt.size() + (fmt.size() & 1u);
     const std::uint64_t dataPadded = data.size() + (data.size() & 1u);
     const std::uint64_t riffSize = 4 + 8 + fmtPadded + 8 + dataPadded;
@@ -67,6 +102,8 @@ SoundProblem writeSoundFile(const std::string& path, std::span<const std::byte> 
                             "Cannot write the file " + path + ": " + std::strerror(err)};
     };
 
+    if (durability == SaveDurability::Scratch) return writeScratchFile(path, fmt, data, riffSize);
+
     std::string temp;
     const int fd = createTempFile(folderOf(path), temp);
     if (fd < 0) return failure(errno);
@@ -76,20 +113,7 @@ SoundProblem writeSoundFile(const std::string& path, std::span<const std::byte> 
         (void)::fchmod(fd, old.st_mode & 07777);
     }
 
-    std::vector<std::byte> header(12 + 8 + fmtPadded + 8, std::byte{0});
-    std::memcpy(header.data(), "RIFF", 4);
-    writeLe32(header.data() + 4, static_cast<std::uint32_t>(riffSize));
-    std::memcpy(header.data() + 8, "WAVEfmt ", 8);
-    writeLe32(header.data() + 16, static_cast<std::uint32_t>(fmt.size()));
-    if (!fmt.empty()) std::memcpy(header.data() + 20, fmt.data(), fmt.size());
-    std::byte* dataHeader = header.data() + 20 + fmtPadded;
-    std::memcpy(dataHeader, "data", 4);
-    writeLe32(dataHeader + 4, static_cast<std::uint32_t>(data.size()));
-
-    const std::byte pad{0};
-    bool ok = writeAll(fd, header.data(), header.size()) &&
-              writeAll(fd, data.data(), data.size()) &&
-              ((data.size() & 1u) == 0 || writeAll(fd, &pad, 1)) && ::fsync(fd) == 0;
+    bool ok = writeWave(fd, fmt, data, riffSize) && ::fsync(fd) == 0;
     int err = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

@@ -452,7 +452,7 @@ unsigned WaveDevices::record(DeviceId id, RecordMode mode, NotifySink* notify) {
     return result;
 }
 
-unsigned WaveDevices::save(DeviceId id, const std::string& path) {
+unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability durability) {
     Notices notices;
     Device* d = nullptr;
     {
@@ -465,7 +465,7 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path) {
     // Only commands, which all run on the caller's thread, change a sound's bytes; the worker
     // only ends plays and drains captures. So the bytes can be written without the lock, and a
     // long write does not hold up other devices.
-    SoundProblem problem = writeSoundFile(path, d->fmt, d->data);
+    SoundProblem problem = writeSoundFile(path, d->fmt, d->data, durability);
     std::lock_guard lock(impl_->mutex);
     return problem ? impl_->fail(codeFor(problem.kind), std::move(problem.text)) : kDeviceOk;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "audio/sound_file_writer.h"
 #include "framework/notify_sink.h"
 
 namespace quorbel {
@@ -62,8 +63,9 @@ class WaveDevices {
     // Records from the default input at the current position until stopped; returns at once.
     unsigned record(DeviceId id, RecordMode mode, NotifySink* notify);
     // Writes the whole sound as a PCM RIFF WAVE file (fmt then data); a recording in progress
-    // is ended and included.
-    unsigned save(DeviceId id, const std::string& path);
+    // is ended and included. A scratch save writes a working file in place without flushing.
+    unsigned save(DeviceId id, const std::string& path,
+                  SaveDurability durability = SaveDurability::Durable);
     // A printable text for any nonzero code. For a code the device has just returned, the text
     // says what exactly went wrong (which file, which format, which system error).
     std::string errorText(unsigned code) const;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "edit/edit_cycle.h"
 #include "framework/app_context.h"
 #include "framework/canvas.h"
 #include "framework/command_target.h"
@@ -67,9 +68,10 @@ class CQuorbelView : public CommandTarget {
     void InvalidateSliderWave();
     void InvalidateScope();
 
-    // Re-reads format and samples from `fileName` (just written by an edit) and reopens the
-    // device on it. Returns false when the file was refused or unreadable (after its box);
-    // the buffer and format fields then stay as they were and the device stays closed.
+    // Closes the device, re-reads format and samples from `fileName` (just written by an
+    // edit) and opens the device on it, once. Returns false when the file was refused or
+    // unreadable or the device refused it (after its box); the buffer, format fields, length
+    // and slider then stay as they were and the device stays closed.
     bool ReloadAfterEdit(const std::string& fileName);
     void ReplaceWaveData(const std::uint8_t* bytes, std::uint32_t length);
     void CreatePositionSlider(int maximum, int page);
@@ -114,6 +116,22 @@ class CQuorbelView : public CommandTarget {
     void OnRecordOverwrite();
 
     void OnFileProperties();
+
+    // Selection handles.
+    std::uint32_t GetSelStartMs() const;
+    std::uint32_t GetSelEndMs() const;
+    bool CheckSelection(std::uint32_t startMs, std::uint32_t endMs);
+    bool MoveHandles(unsigned flags, Point point);
+
+    // Editing.
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditUndo();
+    // Runs one edit, effect or the save after a recording: the shared steps around `step`.
+    // True when the edit took effect; after a failure the view plays and saves the sound it
+    // had, the Undo target is as it was, and the status line says the edit failed.
+    bool RunEditCycle(EditKind kind, const EditStep& step);
 
     // --- The editor state shared by the transport, display, edit and effect code --------
     int m_nSliderWaveMode = 0;  // 0 Wave, 1 Clustered, 2 None

@@ -90,18 +90,18 @@ bool CQuorbelView::CaptureDisplayData() {
 }
 
 bool CQuorbelView::ReloadAfterEdit(const std::string& fileName) {
-    devices().length(m_wDeviceID, m_dwLength);
     CloseDevice();
 
     DisplayData data;
     if (!readForDisplay(fileName, data)) return false;
+    // The device is opened once, on the file just read; its length is the new sound's.
+    if (!reopenDevice(fileName)) return false;
+    devices().setTimeFormatMilliseconds(m_wDeviceID);
+    devices().length(m_wDeviceID, m_dwLength);
     storeFormat(data);
     const std::uint32_t dataBytes = data.size;
     adoptWaveData(data);
-
-    const bool opened = reopenDevice(fileName);
     m_document.m_strFileName = fileName;
-    if (opened) devices().setTimeFormatMilliseconds(m_wDeviceID);
 
     const int maximum = SliderValue(m_nSampleCount);
     const int page = SliderValue(SliderPageOf(dataBytes));

@@ -5,6 +5,7 @@
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
 #include "view/quorbel_view.h"
+#include "wavefile/clipboard.h"
 
 namespace quorbel {
 
@@ -79,11 +80,6 @@ void CQuorbelView::InvalidateScope() {
     m_window.invalidateRect(m_rcScope, false);
 }
 
-// The selection handles take these messages over in the editing code.
-void CQuorbelView::OnLButtonDown(unsigned, Point) {}
-void CQuorbelView::OnLButtonUp(unsigned, Point) {}
-void CQuorbelView::OnMouseMove(unsigned, Point) {}
-
 bool CQuorbelView::OnUpdateCommand(int id, CommandState& state) {
     const bool hasFile = !m_document.m_strFileName.empty();
     auto check = [&state](int field, int value) {
@@ -99,11 +95,17 @@ bool CQuorbelView::OnUpdateCommand(int id, CommandState& state) {
         case ID_BUTTON_RECORD:
             state.Enable(m_window.isButtonEnabled(id));
             return true;
-        // Edit commands and effects belong to this view but are not available yet.
         case ID_EDIT_CUT:
         case ID_EDIT_COPY:
+            state.Enable(m_pWaveData != nullptr);
+            return true;
         case ID_EDIT_PASTE:
+            state.Enable(g_pClipData != nullptr && !m_strCurrentFile.empty());
+            return true;
         case ID_EDIT_UNDO:
+            state.Enable(m_strCurrentFile != m_strPreviousFile);
+            return true;
+        // Effects belong to this view but are not available yet.
         case ID_FILTER_HIGHPASS:
         case ID_FILTER_LOWPASS:
         case ID_OCTAVE_INCREASE:
@@ -178,6 +180,18 @@ bool CQuorbelView::runCommand(int id) {
             return true;
         case ID_BUTTON_RECORD:
             OnRecord();
+            return true;
+        case ID_EDIT_CUT:
+            OnEditCut();
+            return true;
+        case ID_EDIT_COPY:
+            OnEditCopy();
+            return true;
+        case ID_EDIT_PASTE:
+            OnEditPaste();
+            return true;
+        case ID_EDIT_UNDO:
+            OnEditUndo();
             return true;
         case ID_SLIDER_WAVE:
             OnSliderWave();

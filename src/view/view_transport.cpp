@@ -13,7 +13,6 @@
 #include "framework/frame_window.h"
 #include "view/position_math.h"
 #include "view/quorbel_view.h"
-#include "wavefile/temp_files.h"
 
 namespace quorbel {
 
@@ -127,21 +126,9 @@ void CQuorbelView::OnRecord() {
 }
 
 void CQuorbelView::SaveRecording() {
-    Expected<std::string> working = NewTempFileName("newfile");
-    if (!working) {
-        // Without a working file the recording stays in the device, where Save can reach it.
-        m_window.messageBox(working.error());
-        return;
-    }
-    const std::string fileName = *working;
-    if (const unsigned saved = devices().save(m_wDeviceID, fileName); saved != kDeviceOk) {
-        // Closing the device now would lose the recording: keep it open instead.
-        m_window.messageBox(devices().errorText(saved), "Error", BoxIcon::Error);
-        return;
-    }
-    CloseDevice();
-    reopenDevice(fileName);
-    if (ReloadAfterEdit(fileName)) m_strCurrentFile = m_strPreviousFile = fileName;
+    // A failure keeps the recording in the device (the save did not happen) or in the working
+    // file the device is reopened on, where Save can reach it.
+    RunEditCycle(EditKind::SaveRecording, [](const std::string&) { return EditOutcome{}; });
 }
 
 void CQuorbelView::AdoptDocumentDevice() {

@@ -290,8 +290,8 @@ TEST(ViewCapture, ReloadChangesTheRangeButNotThePosition) {
     std::uint32_t ms = 0;
     EXPECT_EQ(rig.devices.length(v.m_wDeviceID, ms), 0u);
     EXPECT_EQ(ms, 500u);
-    // The length is the one the old device reported before it was closed.
-    EXPECT_EQ(v.m_dwLength, 1000u);
+    // The device is opened once, on the new file, and the length is the new sound's.
+    EXPECT_EQ(v.m_dwLength, 500u);
 }
 
 TEST(ViewCapture, ReplacingTheWaveDataRepaintsButKeepsCountAndSlider) {

@@ -104,11 +104,11 @@ TEST(ViewModes, OverwriteNeedsWaveDataAndInsertIsAlwaysThere) {
     EXPECT_EQ(insert.checked, std::optional<bool>(true));
 }
 
-TEST(ViewModes, EditAndEffectCommandsBelongToTheViewButAreNotAvailableYet) {
+TEST(ViewModes, EffectCommandsBelongToTheViewButAreNotAvailableYet) {
     ViewRig rig;
     CQuorbelView& v = rig.open(Mono8Second());
-    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_UNDO, ID_FILTER_HIGHPASS,
-                   ID_FILTER_LOWPASS, ID_OCTAVE_INCREASE, ID_OCTAVE_DECREASE, ID_EFFECTS_REVERSE}) {
+    for (int id : {ID_FILTER_HIGHPASS, ID_FILTER_LOWPASS, ID_OCTAVE_INCREASE, ID_OCTAVE_DECREASE,
+                   ID_EFFECTS_REVERSE}) {
         EXPECT_FALSE(Query(v, id).enabled) << id;
         EXPECT_FALSE(rig.click(id));
     }

@@ -1,0 +1,28 @@
+#pragma once
+
+// Conversions of clipboard sample blocks between the formats Paste joins: 8 and 16 bits,
+// mono and stereo. Each takes whole frames of its input; a trailing partial frame is dropped.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace quorbel {
+
+// True when a block of `fromBits`/`fromChannels` can be pasted into a sound of
+// `toBits`/`toChannels`: the same format, or one reached by converting 8 <-> 16 bits and
+// mono <-> stereo.
+bool CanPasteBetween(int fromBits, int fromChannels, int toBits, int toChannels);
+
+// 8-bit unsigned u -> 16-bit (u - 128) x 256.
+std::vector<std::uint8_t> WidenTo16Bits(std::span<const std::uint8_t> bytes8);
+// 16-bit signed s -> 8-bit (s + 32768) / 256.
+std::vector<std::uint8_t> NarrowTo8Bits(std::span<const std::uint8_t> bytes16);
+
+// Stereo to mono: each frame averaged with the next one (the last with itself), truncated
+// toward zero; 8-bit samples around their silence of 128.
+std::vector<std::uint8_t> StereoToMono(std::span<const std::uint8_t> stereo, int bits);
+// Mono to stereo: each sample written twice, left and right.
+std::vector<std::uint8_t> MonoToStereo(std::span<const std::uint8_t> mono, int bits);
+
+}  // namespace quorbel

@@ -1,0 +1,193 @@
+// The shared edit cycle and its table of variants. Every operation that changes the sound the
+// device holds goes through RunEditCycle, so the save, close, change, reopen and reload
+// sequence, the texts and the recovery from a failure are written once.
+
+#include "edit/edit_cycle.h"
+
+#include "audio/quorbel_doc.h"
+#include "audio/wave_device.h"
+#include "framework/frame_window.h"
+#include "view/quorbel_view.h"
+#include "wavefile/temp_files.h"
+
+namespace quorbel {
+
+const EditVariant& VariantOf(EditKind kind) {
+    // prefix, stop+wait, start text first, Undo target, adopts output, changes saved file,
+    // start text, end text, failure text
+    static const EditVariant kCut{"cutfile",
+                                  false,
+                                  false,
+                                  true,
+                                  true,
+                                  false,
+                                  "Cutting... Please wait...",
+                                  "Cut operation complete!",
+                                  "Cut operation failed."};
+    static const EditVariant kCopy{"copyfile",
+                                   true,
+                                   false,
+                                   false,
+                                   false,
+                                   false,
+                                   "Copying... Please wait...",
+                                   "Copy operation complete!",
+                                   "Copy operation failed."};
+    static const EditVariant kPaste{"pastefile",
+                                    true,
+                                    false,
+                                    true,
+                                    true,
+                                    true,
+                                    "Pasting... Please wait...",
+                                    "Paste operation complete!",
+                                    "Paste operation failed."};
+    static const EditVariant kUndo{nullptr,
+                                   true,
+                                   false,
+                                   false,
+                                   true,
+                                   false,
+                                   "Restoring previous status... Please wait...",
+                                   "Undo operation complete!",
+                                   "Undo operation failed."};
+    static const EditVariant kReverse{"newfile",
+                                      true,
+                                      true,
+                                      true,
+                                      true,
+                                      true,
+                                      "Reversing... Please wait...",
+                                      "Reverse operation complete!",
+                                      "Reverse operation failed."};
+    static const EditVariant kLowPass{"newfile",
+                                      true,
+                                      true,
+                                      true,
+                                      true,
+                                      true,
+                                      "Applying filter... Please wait...",
+                                      "Filter has been applied succesfully",
+                                      "Filter operation failed."};
+    static const EditVariant kHighPass = kLowPass;
+    static const EditVariant kOctaveUp{"pastefile",
+                                       true,
+                                       true,
+                                       true,
+                                       true,
+                                       true,
+                                       "Applying filter... Please wait...",
+                                       "Filter has been applied succesfully",
+                                       "Filter operation failed."};
+    static const EditVariant kOctaveDown = kOctaveUp;
+    static const EditVariant kSaveRecording{"newfile", false,   false,   false,  false,
+                                            false,     nullptr, nullptr, nullptr};
+    switch (kind) {
+        case EditKind::Cut:
+            return kCut;
+        case EditKind::Copy:
+            return kCopy;
+        case EditKind::Paste:
+            return kPaste;
+        case EditKind::Undo:
+            return kUndo;
+        case EditKind::Reverse:
+            return kReverse;
+        case EditKind::LowPass:
+            return kLowPass;
+        case EditKind::HighPass:
+            return kHighPass;
+        case EditKind::OctaveUp:
+            return kOctaveUp;
+        case EditKind::OctaveDown:
+            return kOctaveDown;
+        case EditKind::SaveRecording:
+            break;
+    }
+    return kSaveRecording;
+}
+
+bool CQuorbelView::RunEditCycle(EditKind kind, const EditStep& step) {
+    const EditVariant& v = VariantOf(kind);
+    FrameWindow* frame = m_context.mainFrame;
+    auto status = [frame](const char* text) {
+        if (text != nullptr && frame != nullptr) frame->setStatusText(text);
+    };
+
+    if (v.startTextFirst) status(v.startText);
+    if (v.stopAndWait) {
+        OnStop();
+        if (frame != nullptr) frame->beginWaitCursor();
+    }
+    if (!v.startTextFirst) status(v.startText);
+
+    const std::string previousBefore = m_strPreviousFile;
+    if (v.setsUndoTarget) m_strPreviousFile = m_strCurrentFile;
+
+    std::string saved;
+    bool deviceClosed = false;
+    // A failed edit changes nothing: the device holds the sound it had before, the Undo
+    // target is as it was, and the status line says so.
+    auto fail = [&](const std::optional<UserMessage>& box) {
+        if (box) m_window.messageBox(*box);
+        m_strPreviousFile = previousBefore;
+        if (deviceClosed) {
+            // The saved file holds the device's sound unless the step rewrote it.
+            const bool savedIntact = !saved.empty() && !v.changesSavedFile;
+            const std::string& back =
+                savedIntact || m_strCurrentFile.empty() ? saved : m_strCurrentFile;
+            if (!back.empty() && reopenDevice(back)) {
+                devices().setTimeFormatMilliseconds(m_wDeviceID);
+            }
+        }
+        status(v.failText);
+        if (v.stopAndWait && frame != nullptr) frame->endWaitCursor();
+        return false;
+    };
+
+    if (v.prefix != nullptr) {
+        Expected<std::string> name = NewTempFileName(v.prefix);
+        if (!name) return fail(name.error());
+        saved = *name;
+        const unsigned result = devices().save(m_wDeviceID, saved, SaveDurability::Scratch);
+        if (result != kDeviceOk) {
+            return fail(UserMessage{devices().errorText(result), MessageStyle::Error});
+        }
+    }
+    CloseDevice();
+    deviceClosed = true;
+
+    EditOutcome outcome = step(saved);
+    if (outcome.failure) return fail(outcome.failure);
+    const std::string output = outcome.output.empty() ? saved : outcome.output;
+
+    // One reopen of the device on the output; ReloadAfterEdit and reopenDevice show their
+    // own boxes.
+    switch (outcome.reload) {
+        case EditReload::Full:
+            if (!ReloadAfterEdit(output)) return fail(std::nullopt);
+            break;
+        case EditReload::SamplesOnly:
+        case EditReload::None:
+            if (!reopenDevice(output)) return fail(std::nullopt);
+            devices().setTimeFormatMilliseconds(m_wDeviceID);
+            if (outcome.reload == EditReload::SamplesOnly) {
+                ReplaceWaveData(outcome.samples.data(),
+                                static_cast<std::uint32_t>(outcome.samples.size()));
+            }
+            break;
+    }
+
+    if (kind == EditKind::SaveRecording) {
+        // A recording cannot be undone: both names move to the new file.
+        m_strCurrentFile = m_strPreviousFile = output;
+    } else if (v.adoptsOutput) {
+        m_document.SetModifiedFlag();
+        m_strCurrentFile = output;
+    }
+    status(v.endText);
+    if (v.stopAndWait && frame != nullptr) frame->endWaitCursor();
+    return true;
+}
+
+}  // namespace quorbel

@@ -1,0 +1,49 @@
+// Handle pixels to milliseconds to byte offsets, with the precisions the selection has always
+// used, and the whole-frame rounding that keeps samples and channels in place.
+
+#include "edit/selection_math.h"
+
+#include <cmath>
+#include <limits>
+
+namespace quorbel {
+namespace {
+
+// The nearest single-precision number to 1/367, widened.
+constexpr double kPixelFraction = static_cast<double>(0.0027247956f);
+
+std::uint32_t TruncatedU32(double v) {
+    if (!(v > 0.0)) return 0;
+    if (v >= static_cast<double>(std::numeric_limits<std::uint32_t>::max())) {
+        return std::numeric_limits<std::uint32_t>::max();
+    }
+    return static_cast<std::uint32_t>(v);
+}
+
+}  // namespace
+
+double MsPerScopePixel(std::uint32_t lengthMs) {
+    const double f = static_cast<double>(lengthMs) * kPixelFraction;
+    return f == 0.0 ? 1.0 : f;
+}
+
+std::uint32_t HandleMs(int pixels, std::uint32_t lengthMs) {
+    return TruncatedU32(static_cast<double>(pixels) * MsPerScopePixel(lengthMs));
+}
+
+std::uint32_t StartByteOf(std::uint32_t startMs, std::uint32_t avgBytesPerSec) {
+    return TruncatedU32(static_cast<double>(startMs) * 0.001 * static_cast<double>(avgBytesPerSec));
+}
+
+std::uint32_t EndByteOf(std::uint32_t endMs, std::uint32_t avgBytesPerSec) {
+    const auto a = static_cast<float>(avgBytesPerSec);
+    const auto e = static_cast<float>(static_cast<double>(endMs) * 0.001);
+    return TruncatedU32(static_cast<double>(a) * static_cast<double>(e));
+}
+
+std::uint32_t WholeFrames(std::uint32_t offset, int blockAlign) {
+    const auto frame = static_cast<std::uint32_t>(blockAlign > 0 ? blockAlign : 1);
+    return offset - offset % frame;
+}
+
+}  // namespace quorbel

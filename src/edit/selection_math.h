@@ -1,0 +1,28 @@
+#pragma once
+
+// The arithmetic behind the selection: handle pixels to milliseconds, milliseconds to byte
+// offsets in the data chunk, and the rounding of offsets down to whole frames.
+
+#include <cstdint>
+
+namespace quorbel {
+
+// Milliseconds one vectorscope pixel stands for: the length times the single-precision
+// number nearest to 1/367, in double precision; 1.0 for a sound of length 0.
+double MsPerScopePixel(std::uint32_t lengthMs);
+
+// Milliseconds of a handle whose edge lies `pixels` right of the vectorscope's left edge.
+std::uint32_t HandleMs(int pixels, std::uint32_t lengthMs);
+
+// The selection's start byte: startMs x 0.001 x avgBytesPerSec, truncated, all in double.
+std::uint32_t StartByteOf(std::uint32_t startMs, std::uint32_t avgBytesPerSec);
+
+// The selection's end byte: avgBytesPerSec and endMs x 0.001 each rounded to single
+// precision, their product in double, truncated.
+std::uint32_t EndByteOf(std::uint32_t endMs, std::uint32_t avgBytesPerSec);
+
+// `offset` rounded down to a multiple of `blockAlign` (a block align of 0 counts as 1), so
+// that no edit ever starts or ends inside a frame.
+std::uint32_t WholeFrames(std::uint32_t offset, int blockAlign);
+
+}  // namespace quorbel

@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "fakes/scoped_tmpdir.h"
+#include "framework/command_ids.h"
+#include "framework/window_messages.h"
+#include "unit/view_test_rig.h"
+#include "wavefile/clipboard.h"
+
+namespace quorbel {
+namespace {
+
+using testing::Bytes;
+using testing::ReadBytes;
+using testing::ReadLe32;
+using testing::SavedData;
+using testing::ViewRig;
+using testing::WavContent;
+
+struct Format {
+    std::uint16_t bits;
+    std::uint16_t channels;
+    std::uint32_t frame() const { return bits / 8u * channels; }
+};
+constexpr Format kFormats[] = {{8, 1}, {8, 2}, {16, 1}, {16, 2}};
+
+// A view with working files in a folder of its own and an empty clipboard.
+struct EditRig : ViewRig {
+    testing::WavFolder temp;
+    testing::ScopedTmpDir tmpdir{temp.path().string()};
+    EditRig() { EmptyClipData(); }
+    ~EditRig() { EmptyClipData(); }
+
+    // 1000 frames at 1000 Hz (1000 ms) whose bytes all differ from their neighbours.
+    CQuorbelView& openSecond(Format f, const std::string& name = "sound.wav") {
+        WavContent s;
+        s.bits = f.bits;
+        s.channels = f.channels;
+        s.rate = 1000;
+        s.data = testing::Ramp(1000 * f.frame());
+        return open(s, name);
+    }
+    // Start handle at 299 ms, end handle at 558 ms of a 1000 ms sound.
+    void select(CQuorbelView& v) {
+        v.OnLButtonDown(MK_LBUTTON, {0, 170});
+        v.OnMouseMove(MK_LBUTTON, {120, 300});
+        v.OnLButtonDown(MK_LBUTTON, {380, 445});
+        v.OnMouseMove(MK_LBUTTON, {200, 300});
+    }
+    Bytes clip() const {
+        const auto b = ClipBytes();
+        return {b.begin(), b.end()};
+    }
+    std::size_t workingFiles() const {
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(temp.path()),
+                          std::filesystem::directory_iterator{}));
+    }
+};
+
+Bytes Part(const Bytes& b, std::size_t from, std::size_t to) {
+    return {b.begin() + static_cast<std::ptrdiff_t>(from),
+            b.begin() + static_cast<std::ptrdiff_t>(to)};
+}
+
+TEST(EditCommands, CutTakesTheWholeFramesOfTheSelectionAndUndoBringsThemBack) {
+    for (const Format f : kFormats) {
+        SCOPED_TRACE(::testing::Message() << f.bits << "-bit x" << f.channels);
+        EditRig rig;
+        CQuorbelView& v = rig.openSecond(f);
+        const Bytes before = SavedData(ReadBytes(v.m_strCurrentFile));
+        const std::string opened = v.m_strCurrentFile;
+        rig.select(v);
+        ASSERT_TRUE(rig.click(ID_EDIT_CUT));
+        const std::uint32_t s = 299 * f.frame(), e = 558 * f.frame();
+        EXPECT_EQ(rig.clip(), Part(before, s, e));
+        EXPECT_EQ(g_nClipBits, f.bits);
+        EXPECT_EQ(g_nClipChannels, f.channels);
+
+        const Bytes file = ReadBytes(v.m_strCurrentFile);
+        Bytes expected = Part(before, 0, s);
+        const Bytes tail = Part(before, e, before.size());
+        expected.insert(expected.end(), tail.begin(), tail.end());
+        EXPECT_EQ(SavedData(file), expected);
+        EXPECT_EQ(ReadLe32(file, 4), file.size() - 8) << "RIFF size";
+        EXPECT_EQ(v.m_dwWaveDataLen, expected.size());
+        EXPECT_EQ(v.m_dwLength, 1000u - 259u);
+        EXPECT_EQ(rig.frame.statusText(), "Cut operation complete!");
+        EXPECT_EQ(rig.frame.waitBegun, 0) << "Cut shows no wait cursor";
+        EXPECT_TRUE(rig.doc.IsModified());
+        EXPECT_EQ(v.m_strPreviousFile, opened);
+
+        ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
+        EXPECT_EQ(v.m_strCurrentFile, opened);
+        EXPECT_EQ(Bytes(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen), before);
+        EXPECT_EQ(v.m_dwLength, 1000u);
+        EXPECT_EQ(rig.frame.statusText(), "Undo operation complete!");
+        EXPECT_FALSE(rig.click(ID_EDIT_UNDO)) << "one level of Undo";
+        EXPECT_EQ(rig.clip(), Part(before, s, e)) << "Undo keeps the clipboard";
+        EXPECT_EQ(rig.devices.openCount(), 1u);
+    }
+}
+
+TEST(EditCommands, CopyFillsTheClipboardAndLeavesSoundAndUndoAlone) {
+    for (const Format f : kFormats) {
+        SCOPED_TRACE(::testing::Message() << f.bits << "-bit x" << f.channels);
+        EditRig rig;
+        CQuorbelView& v = rig.openSecond(f);
+        const Bytes before = SavedData(ReadBytes(v.m_strCurrentFile));
+        // The initial handles reach past the end: the whole sound is copied.
+        ASSERT_TRUE(rig.click(ID_EDIT_COPY));
+        EXPECT_EQ(rig.clip(), before);
+        rig.select(v);
+        ASSERT_TRUE(rig.click(ID_EDIT_COPY));
+        EXPECT_EQ(rig.clip(), Part(before, 299 * f.frame(), 558 * f.frame()));
+        EXPECT_EQ(v.m_strCurrentFile, v.m_strPreviousFile);
+        EXPECT_FALSE(rig.doc.IsModified());
+        EXPECT_EQ(rig.frame.statusText(), "Copy operation complete!");
+        EXPECT_EQ(rig.frame.waitBegun, 2);
+        EXPECT_EQ(rig.frame.waitEnded, 2);
+        EXPECT_TRUE(rig.click(ID_BUTTON_PLAY)) << "the device holds the same sound";
+    }
+}
+
+TEST(EditCommands, PasteConvertsBetweenEveryPairOfFormats) {
+    for (const Format from : kFormats) {
+        for (const Format to : kFormats) {
+            SCOPED_TRACE(::testing::Message() << from.bits << "x" << from.channels << " -> "
+                                              << to.bits << "x" << to.channels);
+            EditRig rig;
+            CQuorbelView& source = rig.openSecond(from, "a.wav");
+            rig.select(source);
+            ASSERT_TRUE(rig.click(ID_EDIT_COPY));
+            const Bytes copied = rig.clip();
+
+            ViewRig target;
+            WavContent s;
+            s.bits = to.bits;
+            s.channels = to.channels;
+            s.rate = 1000;
+            s.data = testing::Ramp(100 * to.frame());
+            CQuorbelView& v = target.open(s);
+            const Bytes before = s.data;
+            v.OnLButtonDown(MK_LBUTTON, {0, 170});
+            v.OnMouseMove(MK_LBUTTON, {20, 300});  // 10 px of 100 ms: 2 ms, frame 2
+            ASSERT_TRUE(target.click(ID_EDIT_PASTE));
+
+            EXPECT_EQ(g_nClipBits, to.bits) << "the clipboard keeps the view's bits";
+            const std::uint32_t frames = 259;
+            const Bytes file = ReadBytes(v.m_strCurrentFile);
+            const Bytes data = SavedData(file);
+            ASSERT_EQ(data.size(), (100 + frames) * to.frame());
+            EXPECT_EQ(ReadLe32(file, 4), file.size() - 8);
+            const std::uint32_t at = 2 * to.frame();
+            EXPECT_EQ(Part(data, 0, at), Part(before, 0, at));
+            EXPECT_EQ(Part(data, at + frames * to.frame(), data.size()),
+                      Part(before, at, before.size()));
+            // Same format: the copied bytes as they were.
+            if (from.bits == to.bits && from.channels == to.channels) {
+                EXPECT_EQ(Part(data, at, at + frames * to.frame()), copied);
+            }
+            EXPECT_EQ(target.frame.statusText(), "Paste operation complete!");
+            EXPECT_TRUE(target.click(ID_EDIT_UNDO));
+            EXPECT_EQ(SavedData(ReadBytes(v.m_strCurrentFile)), before);
+        }
+    }
+}
+
+TEST(EditCommands, AvailabilityFollowsTheWaveDataTheClipboardAndTheTwoNames) {
+    EditRig rig;
+    CQuorbelView& fresh = rig.openNew();
+    auto enabled = [&](int id) {
+        CommandState state;
+        fresh.OnUpdateCommand(id, state);
+        return state.enabled;
+    };
+    ReplaceClipData(Bytes{1, 2}, 1, 8);
+    EXPECT_FALSE(enabled(ID_EDIT_CUT));
+    EXPECT_FALSE(enabled(ID_EDIT_COPY));
+    EXPECT_FALSE(enabled(ID_EDIT_PASTE)) << "a new document has no file to paste into";
+    EXPECT_FALSE(enabled(ID_EDIT_UNDO));
+    EXPECT_FALSE(rig.click(ID_EDIT_PASTE));
+}
+
+TEST(EditCommands, CutOfTheWholeSoundIsRefusedAndEmptiesTheClipboard) {
+    EditRig rig;
+    CQuorbelView& v = rig.openSecond({16, 2});
+    ReplaceClipData(Bytes{1, 2, 3, 4}, 2, 16);
+    ASSERT_TRUE(rig.click(ID_EDIT_CUT));
+    ASSERT_EQ(rig.window.boxes.size(), 1u);
+    EXPECT_EQ(rig.window.boxes[0].text, "You cannot cut the entire file!!");
+    EXPECT_EQ(rig.window.boxes[0].icon, BoxIcon::Error);
+    EXPECT_EQ(g_pClipData, nullptr);
+    EXPECT_EQ(rig.frame.statusText(), "Cut operation failed.");
+    EXPECT_EQ(v.m_dwWaveDataLen, 4000u);
+    EXPECT_FALSE(rig.click(ID_EDIT_UNDO));
+    EXPECT_FALSE(rig.click(ID_EDIT_PASTE));
+    EXPECT_TRUE(rig.click(ID_BUTTON_PLAY));
+}
+
+TEST(EditCommands, ASelectionPastTheEndOfTheSoundCutsNothingInFrontOfIt) {
+    EditRig rig;
+    CQuorbelView& v = rig.openSecond({16, 1});
+    const Bytes before = SavedData(ReadBytes(v.m_strCurrentFile));
+    v.OnLButtonDown(MK_LBUTTON, {0, 170});
+    v.OnMouseMove(MK_LBUTTON, {300, 300});  // start 790 ms, end past the end
+    ASSERT_TRUE(rig.click(ID_EDIT_CUT));
+    EXPECT_EQ(rig.clip(), Part(before, 790 * 2, before.size()));
+    EXPECT_EQ(SavedData(ReadBytes(v.m_strCurrentFile)), Part(before, 0, 790 * 2));
+}
+
+TEST(EditCommands, AFailedEditLeavesTheDocumentPlayableSavableAndUnchanged) {
+    EditRig rig;
+    CQuorbelView& v = rig.openSecond({16, 2});
+    rig.select(v);
+    ASSERT_TRUE(rig.click(ID_EDIT_CUT));
+    const std::string afterCut = v.m_strCurrentFile, beforeCut = v.m_strPreviousFile;
+    const Bytes sound(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen);
+    ReplaceClipData(Bytes{9, 9, 9, 9}, 2, 16);
+
+    // The working-file folder does not exist: no working file can be made.
+    auto gone = std::make_unique<testing::ScopedTmpDir>((rig.temp.path() / "gone").string());
+    for (const int id : {ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CUT}) {
+        rig.window.boxes.clear();
+        ASSERT_TRUE(rig.click(id)) << id;
+        ASSERT_EQ(rig.window.boxes.size(), 1u) << id;
+        EXPECT_NE(rig.window.boxes[0].text.find("gone"), std::string::npos);
+        EXPECT_EQ(v.m_strCurrentFile, afterCut);
+        EXPECT_EQ(v.m_strPreviousFile, beforeCut) << "Undo stays as it was";
+        EXPECT_EQ(Bytes(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen), sound);
+    }
+    EXPECT_EQ(rig.frame.texts.back(), "Cut operation failed.");
+    EXPECT_EQ(rig.frame.waitBegun, rig.frame.waitEnded);
+    EXPECT_EQ(rig.clip(), (Bytes{9, 9, 9, 9}));
+    gone.reset();
+
+    // The file Undo would go back to has vanished: the reopen fails, nothing changes.
+    std::filesystem::remove(beforeCut);
+    rig.window.boxes.clear();
+    ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
+    EXPECT_FALSE(rig.window.boxes.empty());
+    EXPECT_EQ(rig.frame.statusText(), "Undo operation failed.");
+    EXPECT_EQ(v.m_strCurrentFile, afterCut);
+    EXPECT_EQ(v.m_strPreviousFile, beforeCut);
+    EXPECT_TRUE(rig.click(ID_BUTTON_PLAY));
+    const std::string saved = rig.folder.file("saved.wav");
+    EXPECT_TRUE(rig.doc.OnSaveDocument(saved));
+    EXPECT_EQ(SavedData(ReadBytes(saved)), sound);
+}
+
+TEST(EditCommands, PasteOfAFormatWithoutAConversionIsRefusedBeforeAnythingChanges) {
+    EditRig rig;
+    CQuorbelView& v = rig.openSecond({16, 2});
+    ReplaceClipData(Bytes{1, 2, 3, 4, 5, 6}, 2, 24);
+    ASSERT_TRUE(rig.click(ID_EDIT_PASTE));
+    ASSERT_EQ(rig.window.boxes.size(), 1u);
+    EXPECT_NE(rig.window.boxes[0].text.find("24-bit stereo"), std::string::npos);
+    EXPECT_EQ(rig.frame.statusText(), rig.window.boxes[0].text);
+    EXPECT_EQ(g_nClipBits, 24);
+    EXPECT_EQ(v.m_strCurrentFile, v.m_strPreviousFile);
+    EXPECT_EQ(rig.workingFiles(), 0u);
+}
+
+TEST(EditCommands, TwoEditsThenUndoGoBackToTheFirstEdit) {
+    EditRig rig;
+    CQuorbelView& v = rig.openSecond({8, 1});
+    rig.select(v);
+    ASSERT_TRUE(rig.click(ID_EDIT_CUT));
+    const std::string first = v.m_strCurrentFile;
+    const std::uint32_t afterFirst = v.m_dwWaveDataLen;
+    ASSERT_TRUE(rig.click(ID_EDIT_PASTE));
+    EXPECT_EQ(v.m_dwWaveDataLen, afterFirst + 259);
+    ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
+    EXPECT_EQ(v.m_strCurrentFile, first);
+    EXPECT_EQ(v.m_dwWaveDataLen, afterFirst);
+}
+
+}  // namespace
+}  // namespace quorbel
