@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/wav_builder.h"
 #include "shell_fixture.h"
 
 namespace quorbel::test {
@@ -197,7 +198,8 @@ TEST_F(ScriptTest, EditAndEffectCommandsRunOnlyWhenEnabled) {
         "ID_OCTAVE_INCREASE", "ID_OCTAVE_DECREASE", "ID_EFFECTS_REVERSE"};
     std::string script = "lbutton 5 172\nmove 100 172\nmove 100 172 none\n";
     for (const std::string& id : commands) {
-        script += "print enabled " + id + "\ncommand " + id + "\nanswer ok\n";
+        // A box a command shows takes its default Ok.
+        script += "print enabled " + id + "\ncommand " + id + "\n";
     }
     script += "print clip\nprint state\nanswer no\nquit\n";
     const ScriptRun run = runScript(dir, script, {wave("a.wav")});
@@ -382,6 +384,59 @@ TEST_F(ScriptTest, ABadLineIsReportedWithItsNumberAndStatusOne) {
     ASSERT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(process.readAllStandardError().contains("cannot read the script"));
+}
+
+}  // namespace
+}  // namespace quorbel::test
+
+namespace quorbel::test {
+namespace {
+
+TEST_F(ScriptTest, CutInOneFormatPasteIntoAnotherUndoPasteAgainAndSave) {
+    // a.wav: 16-bit stereo, 1000 frames at 1000 Hz, left 16384 and right 0 throughout.
+    testing::Bytes stereo;
+    for (int i = 0; i < 1000; ++i) {
+        testing::AppendLe(stereo, 16384, 2);
+        testing::AppendLe(stereo, 0, 2);
+    }
+    writeFileBytes(dir, "a.wav", testing::SimpleWave(stereo, 2, 16, 1000));
+    // b.wav: 8-bit mono, 100 frames of a ramp.
+    const testing::Bytes ramp = testing::Ramp(100);
+    writeFileBytes(dir, "b.wav", testing::SimpleWave(ramp, 1, 8, 1000));
+
+    const ScriptRun run = runScript(dir, "open " + path("a.wav") +
+                                             "\n"
+                                             "lbutton 2 172\nmove 120 172\nmove 120 172 none\n"
+                                             "lbutton 384 447\nmove 200 447\nmove 200 447 none\n"
+                                             "command ID_EDIT_CUT\nprint clip\nprint state\n"
+                                             "open " +
+                                             path("b.wav") +
+                                             "\n"
+                                             "command ID_EDIT_PASTE\nprint clip\nprint state\n"
+                                             "command ID_EDIT_UNDO\nprint state\n"
+                                             "command ID_EDIT_PASTE\nprint status\n"
+                                             "saveas " +
+                                             path("out.wav") + "\nanswer no\nquit\n");
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    // 299 ms to 558 ms: 259 frames of 4 bytes left a.wav for the clipboard.
+    const std::vector<std::string> clips = run.starting("clip:");
+    ASSERT_EQ(clips.size(), 2u);
+    EXPECT_EQ(clips[0], "clip: 1036 2 16");
+    EXPECT_EQ(clips[1], "clip: 518 2 8") << "Paste keeps the clipboard in the view's bits";
+    const std::vector<std::string> states = run.starting("state:");
+    ASSERT_EQ(states.size(), 3u);
+    EXPECT_EQ(stateOf(states[0])["datalen"], "2964");
+    EXPECT_EQ(stateOf(states[0])["length"], "741");
+    EXPECT_EQ(stateOf(states[1])["datalen"], "359");
+    EXPECT_EQ(stateOf(states[2])["datalen"], "100");
+    EXPECT_TRUE(run.has("status: Paste operation complete!"));
+
+    // Left 16384 is 192 and right 0 is 128 in 8 bits; mono averages them to 160.
+    testing::Bytes expected(259, 160);
+    expected.insert(expected.end(), ramp.begin(), ramp.end());
+    const testing::Bytes saved = testing::ReadBytes(path("out.wav"));
+    EXPECT_EQ(testing::SavedData(saved), expected);
+    EXPECT_EQ(testing::ReadLe32(saved, 4), saved.size() - 8);
 }
 
 }  // namespace
