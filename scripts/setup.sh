@@ -12,6 +12,7 @@ PACKAGES=(
   pulseaudio pulseaudio-utils
   fonts-dejavu-core
   imagemagick
+  sox
 )
 
 missing=()

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace quorbel {
@@ -13,6 +14,9 @@ namespace quorbel {
 // `toBits`/`toChannels`: the same format, or one reached by converting 8 <-> 16 bits and
 // mono <-> stereo.
 bool CanPasteBetween(int fromBits, int fromChannels, int toBits, int toChannels);
+
+// "16-bit stereo", "24-bit mono", "8-bit 6-channel": for messages about formats.
+std::string SoundFormatName(int bits, int channels);
 
 // 8-bit unsigned u -> 16-bit (u - 128) x 256.
 std::vector<std::uint8_t> WidenTo16Bits(std::span<const std::uint8_t> bytes8);

@@ -10,17 +10,6 @@
 #include "wavefile/clipboard.h"
 
 namespace quorbel {
-namespace {
-
-std::string FormatName(int bits, int channels) {
-    const std::string layout = channels == 1   ? "mono"
-                               : channels == 2 ? "stereo"
-                                               : std::to_string(channels) + "-channel";
-    return std::to_string(bits) + "-bit " + layout;
-}
-
-}  // namespace
-
 void CQuorbelView::OnEditCut() {
     const EditSelection selection{GetSelStartMs(), GetSelEndMs(), m_nBitsPerSample, m_nChannels,
                                   m_dwWaveDataLen};
@@ -41,8 +30,8 @@ void CQuorbelView::OnEditPaste() {
     // Only 8 <-> 16 bits and mono <-> stereo are converted; any other pair is refused before
     // anything changes.
     if (!CanPasteBetween(g_nClipBits, g_nClipChannels, m_nBitsPerSample, m_nChannels)) {
-        const std::string text = "Cannot paste " + FormatName(g_nClipBits, g_nClipChannels) +
-                                 " sound into " + FormatName(m_nBitsPerSample, m_nChannels) +
+        const std::string text = "Cannot paste " + SoundFormatName(g_nClipBits, g_nClipChannels) +
+                                 " sound into " + SoundFormatName(m_nBitsPerSample, m_nChannels) +
                                  " sound: only 8 and 16 bits, mono and stereo convert.";
         if (m_context.mainFrame != nullptr) m_context.mainFrame->setStatusText(text);
         m_window.messageBox(UserMessage{text, MessageStyle::Error});

@@ -114,12 +114,18 @@ bool CQuorbelView::RunEditCycle(EditKind kind, const EditStep& step) {
         if (text != nullptr && frame != nullptr) frame->setStatusText(text);
     };
 
-    if (v.startTextFirst) status(v.startText);
-    if (v.stopAndWait) {
-        OnStop();
-        if (frame != nullptr) frame->beginWaitCursor();
+    if (v.startTextFirst) {
+        // The effects put up the wait cursor and their text before they stop the transport.
+        if (v.stopAndWait && frame != nullptr) frame->beginWaitCursor();
+        status(v.startText);
+        if (v.stopAndWait) OnStop();
+    } else {
+        if (v.stopAndWait) {
+            OnStop();
+            if (frame != nullptr) frame->beginWaitCursor();
+        }
+        status(v.startText);
     }
-    if (!v.startTextFirst) status(v.startText);
 
     const std::string previousBefore = m_strPreviousFile;
     if (v.setsUndoTarget) m_strPreviousFile = m_strCurrentFile;

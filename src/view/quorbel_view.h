@@ -133,6 +133,13 @@ class CQuorbelView : public CommandTarget {
     // had, the Undo target is as it was, and the status line says the edit failed.
     bool RunEditCycle(EditKind kind, const EditStep& step);
 
+    // Effects.
+    void OnEffectsReverse();
+    void OnFilterLowPass();
+    void OnFilterHighPass();
+    void OnOctaveIncrease();
+    void OnOctaveDecrease();
+
     // --- The editor state shared by the transport, display, edit and effect code --------
     int m_nSliderWaveMode = 0;  // 0 Wave, 1 Clustered, 2 None
     int m_nScopeWaveMode = 0;
@@ -166,6 +173,8 @@ class CQuorbelView : public CommandTarget {
     WaveDevices& devices() const;
     void setButtons(int play, int stop, int toStart, int toEnd, int record);
     void showPcmRefusal();
+    // Shows why the filters and octave shifts cannot work on this sound's format, if so.
+    bool refuseEffectFormat();
     // Reads `path` into a DisplayData, showing the box for a refused or unreadable file.
     bool readForDisplay(const std::string& path, DisplayData& out);
     void storeFormat(const DisplayData& data);

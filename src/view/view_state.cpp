@@ -105,13 +105,14 @@ bool CQuorbelView::OnUpdateCommand(int id, CommandState& state) {
         case ID_EDIT_UNDO:
             state.Enable(m_strCurrentFile != m_strPreviousFile);
             return true;
-        // Effects belong to this view but are not available yet.
+        case ID_EFFECTS_REVERSE:
+            state.Enable(m_pWaveData != nullptr);
+            return true;
         case ID_FILTER_HIGHPASS:
         case ID_FILTER_LOWPASS:
         case ID_OCTAVE_INCREASE:
         case ID_OCTAVE_DECREASE:
-        case ID_EFFECTS_REVERSE:
-            state.Enable(false);
+            state.Enable(hasFile);
             return true;
         case ID_SLIDER_WAVE:
             return check(m_nSliderWaveMode, 0);
@@ -192,6 +193,21 @@ bool CQuorbelView::runCommand(int id) {
             return true;
         case ID_EDIT_UNDO:
             OnEditUndo();
+            return true;
+        case ID_EFFECTS_REVERSE:
+            OnEffectsReverse();
+            return true;
+        case ID_FILTER_LOWPASS:
+            OnFilterLowPass();
+            return true;
+        case ID_FILTER_HIGHPASS:
+            OnFilterHighPass();
+            return true;
+        case ID_OCTAVE_INCREASE:
+            OnOctaveIncrease();
+            return true;
+        case ID_OCTAVE_DECREASE:
+            OnOctaveDecrease();
             return true;
         case ID_SLIDER_WAVE:
             OnSliderWave();

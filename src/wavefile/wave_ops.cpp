@@ -251,14 +251,26 @@ WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> conte
     if (!wave.dataBytes) {
         if (auto error = ReadWaveData(wave)) return error;
     }
-    if (auto error = WriteWaveData(wave, content)) return error;
-    const std::int64_t riffSize = std::clamp<std::int64_t>(wave.riffSize + added, 0, kMaxChunkSize);
+    // An odd-sized chunk is followed by its pad byte, and the RIFF size counts it.
+    const bool lastChunk = wave.file->Size() <= oldEnd + (oldSize & 1);
+    std::vector<std::uint8_t> padded;
+    std::span<const std::uint8_t> written = content;
+    if (lastChunk && (newSize & 1) != 0) {
+        padded.reserve(content.size() + 1);
+        padded.assign(content.begin(), content.end());
+        padded.push_back(0);
+        written = padded;
+    }
+    if (auto error = WriteWaveData(wave, written)) return error;
+    const std::int64_t padChange = lastChunk ? std::int64_t{newSize & 1} - (oldSize & 1) : 0;
+    const std::int64_t riffSize =
+        std::clamp<std::int64_t>(wave.riffSize + added + padChange, 0, kMaxChunkSize);
     if (auto error = WriteRiffSizeField(wave, static_cast<std::uint32_t>(riffSize))) return error;
 
     // A shorter sound would leave stale samples of the old one behind the new end; drop them
     // when the data chunk was the last thing in the file.
-    const std::int64_t newEnd = std::int64_t{wave.data.dataOffset} + newSize;
-    if (added < 0 && wave.file->Size() <= oldEnd + (oldSize & 1)) {
+    const std::int64_t newEnd = std::int64_t{wave.data.dataOffset} + newSize + (newSize & 1);
+    if (added < 0 && lastChunk) {
         std::error_code ignored;
         std::filesystem::resize_file(wave.path, static_cast<std::uintmax_t>(newEnd), ignored);
     }

@@ -104,13 +104,19 @@ TEST(ViewModes, OverwriteNeedsWaveDataAndInsertIsAlwaysThere) {
     EXPECT_EQ(insert.checked, std::optional<bool>(true));
 }
 
-TEST(ViewModes, EffectCommandsBelongToTheViewButAreNotAvailableYet) {
+TEST(ViewModes, EffectsNeedASoundAndTheFiltersAndOctavesAFileName) {
     ViewRig rig;
-    CQuorbelView& v = rig.open(Mono8Second());
+    CQuorbelView& fresh = rig.openNew();
     for (int id : {ID_FILTER_HIGHPASS, ID_FILTER_LOWPASS, ID_OCTAVE_INCREASE, ID_OCTAVE_DECREASE,
                    ID_EFFECTS_REVERSE}) {
-        EXPECT_FALSE(Query(v, id).enabled) << id;
+        EXPECT_FALSE(Query(fresh, id).enabled) << id;
         EXPECT_FALSE(rig.click(id));
+    }
+    ViewRig withFile;
+    CQuorbelView& v = withFile.open(Mono8Second());
+    for (int id : {ID_FILTER_HIGHPASS, ID_FILTER_LOWPASS, ID_OCTAVE_INCREASE, ID_OCTAVE_DECREASE,
+                   ID_EFFECTS_REVERSE}) {
+        EXPECT_TRUE(Query(v, id).enabled) << id;
     }
     CommandState state;
     EXPECT_FALSE(v.OnUpdateCommand(ID_HELP_HOWTOUSE, state)) << "How to use goes to the frame";

@@ -1,0 +1,32 @@
+#pragma once
+
+// The sample work of the effects, over the bytes of a data chunk: reverse, the two-tap low-
+// and high-pass filters, and the octave shifts. Each takes whole frames and returns the new
+// bytes; none looks at a file.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace quorbel {
+
+// The formats the filters and octave shifts are defined for: 8 or 16 bits, mono or stereo.
+bool IsEffectFormat(int bits, int channels);
+
+// The frames in reverse order, each frame's bytes kept as they are; a trailing partial frame
+// stays at the end. Reversing twice gives back the input.
+std::vector<std::uint8_t> ReverseFrames(std::span<const std::uint8_t> data, int frameBytes);
+
+// y[i] = (x[i] + x[i+C]) / 2 (low pass) or (x[i+C] - x[i]) / 2 (high pass), truncated toward
+// zero, 8-bit samples taken around 128; x[i+C] is the next frame's sample of the same
+// channel, and the last frame is its own partner. A 16-bit chunk's odd last byte is kept.
+std::vector<std::uint8_t> LowPass(std::span<const std::uint8_t> data, int bits, int channels);
+std::vector<std::uint8_t> HighPass(std::span<const std::uint8_t> data, int bits, int channels);
+
+// Octave up: the even-numbered frames 0, 2, 4, ... (with an odd count the last one too).
+std::vector<std::uint8_t> OctaveUp(std::span<const std::uint8_t> data, int bits, int channels);
+// Octave down: each pair of frames A, B becomes A, the average of A and B, B; a last unpaired
+// frame is copied once.
+std::vector<std::uint8_t> OctaveDown(std::span<const std::uint8_t> data, int bits, int channels);
+
+}  // namespace quorbel

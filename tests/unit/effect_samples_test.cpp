@@ -1,0 +1,55 @@
+#include "effects/effect_samples.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/wav_builder.h"
+
+namespace quorbel {
+namespace {
+
+using testing::Bytes;
+using testing::Words;
+
+TEST(EffectSamples, ReverseTurnsFramesAroundAndKeepsTheirBytes) {
+    EXPECT_EQ(ReverseFrames(Bytes{1, 2, 3}, 1), (Bytes{3, 2, 1}));
+    EXPECT_EQ(ReverseFrames(Bytes{1, 2, 3, 4}, 2), (Bytes{3, 4, 1, 2})) << "8-bit stereo";
+    EXPECT_EQ(ReverseFrames(Words({0x1234, 0x5678}), 2), Words({0x5678, 0x1234}));
+    EXPECT_EQ(ReverseFrames(Words({1, 2, 3, 4}), 4), Words({3, 4, 1, 2})) << "16-bit stereo";
+    EXPECT_EQ(ReverseFrames(Bytes{1, 2, 3, 4, 5}, 2), (Bytes{3, 4, 1, 2, 5}))
+        << "a partial frame stays at the end";
+    const Bytes odd = testing::Ramp(4 * 33 + 3);
+    EXPECT_EQ(ReverseFrames(ReverseFrames(odd, 4), 4), odd);
+}
+
+TEST(EffectSamples, FiltersTruncateTowardZeroAndKeepChannelsApart) {
+    EXPECT_EQ(LowPass(Bytes{0, 255}, 8, 1), (Bytes{128, 255}))
+        << "the last frame is its own partner";
+    EXPECT_EQ(LowPass(Words({-3, -4}), 16, 1), Words({-3, -4}));
+    EXPECT_EQ(HighPass(Words({-3, -4, 10}), 16, 1), Words({0, 7, 0}));
+    // Constant sound: silence everywhere, the last frame included.
+    EXPECT_EQ(HighPass(Bytes{200, 200, 200}, 8, 1), (Bytes{128, 128, 128}));
+    EXPECT_EQ(HighPass(Words({500, 500}), 16, 1), Words({0, 0}));
+    // Stereo, silent left: the left stays silent, the right alone is filtered.
+    EXPECT_EQ(LowPass(Words({0, 100, 0, 300, 0, -50}), 16, 2), Words({0, 200, 0, 125, 0, -50}));
+    EXPECT_EQ(LowPass(Bytes{128, 10, 128, 30}, 8, 2), (Bytes{128, 20, 128, 30}));
+    // A 16-bit chunk's odd last byte is kept.
+    EXPECT_EQ(LowPass(Bytes{2, 0, 4, 0, 9}, 16, 1), (Bytes{3, 0, 4, 0, 9}));
+}
+
+TEST(EffectSamples, OctavesKeepEverySecondFrameOrPutAnAverageBetweenPairs) {
+    EXPECT_EQ(OctaveUp(Bytes{10, 20, 30, 40}, 8, 1), (Bytes{10, 30}));
+    EXPECT_EQ(OctaveDown(Bytes{10, 20, 30, 40}, 8, 1), (Bytes{10, 15, 20, 30, 35, 40}));
+    EXPECT_EQ(OctaveDown(Bytes{0, 255}, 8, 1), (Bytes{0, 128, 255}));
+    EXPECT_EQ(OctaveDown(Words({-3, -4}), 16, 1), Words({-3, -3, -4}));
+    EXPECT_EQ(OctaveDown(Words({2, 10, 4, 20}), 16, 2), Words({2, 10, 3, 15, 4, 20}));
+    EXPECT_EQ(OctaveUp(Words({2, 10, 4, 20}), 16, 2), Words({2, 10}));
+    // Odd frame counts: the last frame is kept, or copied once.
+    EXPECT_EQ(OctaveUp(Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9}, 8, 1), (Bytes{1, 3, 5, 7, 9}));
+    EXPECT_EQ(OctaveDown(Words({1, 2, 3, 4, 5, 6}), 16, 2), Words({1, 2, 2, 3, 3, 4, 5, 6}));
+    EXPECT_EQ(OctaveUp(Bytes{1, 2, 3, 4, 5, 6, 7}, 8, 2), (Bytes{1, 2, 5, 6}))
+        << "a partial frame is dropped";
+    EXPECT_EQ(OctaveDown(OctaveUp(testing::Ramp(1000), 8, 1), 8, 1).size(), 750u);
+}
+
+}  // namespace
+}  // namespace quorbel
