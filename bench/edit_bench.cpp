@@ -1,0 +1,135 @@
+// Times every edit and effect on a large sound through the real view, edit cycle, device and
+// files (the window and frame are recording fakes, the audio the null backend), each next to
+// `cp` of the same file in the same run, and Reverse next to sox reversing it.
+//
+//   edit_bench [file.wav]
+//
+// Without an argument it writes a 1 GiB 16-bit stereo 44100 Hz file into $TMPDIR (or /tmp).
+// Working files go to a folder of their own there and are removed as the run goes. Run a
+// release build; the target is at most 2.5 x cp for each command.
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "audio/clock.h"
+#include "audio/null_backend.h"
+#include "audio/quorbel_doc.h"
+#include "audio/wave_device.h"
+#include "bench_files.h"
+#include "fakes/fake_frame_window.h"
+#include "fakes/fake_view_window.h"
+#include "framework/command_ids.h"
+#include "framework/window_messages.h"
+#include "view/quorbel_view.h"
+#include "wavefile/clipboard.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+double PeakRssMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Removes the working files the view no longer names, so a run needs a few copies of disk.
+void DropUnusedWorkingFiles(const fs::path& folder, const quorbel::CQuorbelView& v) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string path = entry.path().string();
+        if (path != v.m_strCurrentFile && path != v.m_strPreviousFile) fs::remove(entry.path());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace quorbel;
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string base = (tmp && *tmp) ? tmp : "/tmp";
+    const std::string tag = std::to_string(::getpid());
+    const fs::path work = fs::path(base) / ("quorbel-edit-bench-" + tag);
+    fs::create_directories(work);
+    const bool generated = argc < 2;
+    const std::string source = generated ? base + "/quorbel-edit-bench-" + tag + ".wav" : argv[1];
+    if (generated) {
+        std::printf("writing a 1 GiB 16-bit stereo test file %s\n", source.c_str());
+        if (!bench::WriteTestFile(source, std::uint64_t{1} << 30)) return 1;
+    }
+    setenv("TMPDIR", work.c_str(), 1);
+    const double mib = static_cast<double>(fs::file_size(source)) / (1 << 20);
+    std::printf("file: %s (%.1f MiB)\n", source.c_str(), mib);
+
+    const std::string copy = (work / "cp.wav").string();
+    const double cp = bench::TimeCommand("cp '" + source + "' '" + copy + "'");
+    fs::remove(copy);
+    std::printf("%-22s %7.3f s\n", "cp (floor)", cp);
+
+    quorbel::SteadyClock clock;
+    quorbel::NullAudioBackend backend(clock);
+    quorbel::WaveDevices devices(backend);
+    quorbel::FakeFrameWindow frame;
+    quorbel::FakeViewWindow window;
+    quorbel::AppContext context{&devices, nullptr, nullptr, &frame};
+    quorbel::CQuorbelDoc doc(context);
+    auto start = bench::Clock::now();
+    if (!doc.OnOpenDocument(source)) return 1;
+    quorbel::CQuorbelView view(doc, window, context);
+    view.OnInitialUpdate();
+    std::printf("%-22s %7.3f s  %5.2f x cp\n", "open + capture", bench::SecondsSince(start),
+                bench::SecondsSince(start) / cp);
+
+    // The middle tenth of the sound.
+    view.OnLButtonDown(quorbel::MK_LBUTTON, {0, 170});
+    view.OnMouseMove(quorbel::MK_LBUTTON, {10 + 367 * 45 / 100, 300});
+    view.OnLButtonDown(quorbel::MK_LBUTTON, {380, 445});
+    view.OnMouseMove(quorbel::MK_LBUTTON, {10 + 367 * 55 / 100 - 15, 300});
+
+    int missed = 0;
+    auto run = [&](const char* name, int id, double floor, const char* floorName) {
+        const auto t = bench::Clock::now();
+        view.OnCommand(id);
+        const double s = bench::SecondsSince(t);
+        const bool ok = s <= 2.5 * floor;
+        missed += ok ? 0 : 1;
+        std::printf("%-22s %7.3f s  %5.2f x %s  (target 2.5)%s  [%s]\n", name, s, s / floor,
+                    floorName, ok ? "" : "  MISSED", frame.statusText().c_str());
+        DropUnusedWorkingFiles(work, view);
+    };
+    run("Copy", ID_EDIT_COPY, cp, "cp");
+    run("Cut", ID_EDIT_CUT, cp, "cp");
+    run("Undo", ID_EDIT_UNDO, cp, "cp");
+    run("Paste", ID_EDIT_PASTE, cp, "cp");
+    run("Undo", ID_EDIT_UNDO, cp, "cp");
+    run("Reverse", ID_EFFECTS_REVERSE, cp, "cp");
+    run("Undo", ID_EDIT_UNDO, cp, "cp");
+    run("Low pass", ID_FILTER_LOWPASS, cp, "cp");
+    run("Undo", ID_EDIT_UNDO, cp, "cp");
+    run("High pass", ID_FILTER_HIGHPASS, cp, "cp");
+    run("Undo", ID_EDIT_UNDO, cp, "cp");
+    run("Octave up", ID_OCTAVE_INCREASE, cp, "cp");
+    run("Undo", ID_EDIT_UNDO, cp, "cp");
+    run("Octave down", ID_OCTAVE_DECREASE, cp, "cp");
+    run("Undo", ID_EDIT_UNDO, cp, "cp");
+
+    if (std::system("command -v sox >/dev/null 2>&1") == 0) {
+        const std::string reversed = (work / "sox-reversed.wav").string();
+        const double sox = bench::TimeCommand("sox '" + source + "' '" + reversed + "' reverse");
+        fs::remove(reversed);
+        std::printf("%-22s %7.3f s  (Reverse should beat it)\n", "sox reverse", sox);
+    } else {
+        std::printf("sox reverse: sox is not installed\n");
+    }
+    std::printf("peak RSS: %.0f MiB = %.2f x the file (target during an edit: 3)\n", PeakRssMiB(),
+                PeakRssMiB() / mib);
+
+    quorbel::EmptyClipData();
+    fs::remove_all(work);
+    if (generated) fs::remove(source);
+    return missed == 0 ? 0 : 2;
+}
