@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "res/wave_messages.h"
 #include "wavefile/temp_files.h"
 #include "wavefile/wave_ops.h"
 
@@ -82,7 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             options.reporting = style;
             auto parsed = ParseWave(path, options);
             if (!parsed) {
-                Check(!parsed.error().text.empty(), "failure without a message");
+                Check(!quorbel::MessageFor(parsed.error()).text.empty(),
+                      "failure without a message");
                 continue;
             }
             Check(parsed->dataSize > 0, "empty data accepted");

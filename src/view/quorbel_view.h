@@ -147,7 +147,6 @@ class CQuorbelView : public CommandTarget {
   private:
     WaveDevices& devices() const;
     void setButtons(int play, int stop, int toStart, int toEnd, int record);
-    void showPcmRefusal();
     // Reads `path` into a DisplayData, showing the box for a refused or unreadable file.
     bool readForDisplay(const std::string& path, DisplayData& out);
     void storeFormat(const DisplayData& data);

@@ -11,6 +11,7 @@
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
 #include "framework/frame_window.h"
+#include "res/wave_messages.h"
 #include "view/position_math.h"
 #include "view/quorbel_view.h"
 #include "wavefile/temp_files.h"
@@ -130,7 +131,7 @@ void CQuorbelView::SaveRecording() {
     Expected<std::string> working = NewTempFileName("newfile");
     if (!working) {
         // Without a working file the recording stays in the device, where Save can reach it.
-        m_window.messageBox(working.error());
+        m_window.messageBox(MessageFor(working.error()));
         return;
     }
     const std::string fileName = *working;

@@ -38,23 +38,23 @@ TEST_F(RiffFileTest, FindsFormThenChunksStepsOverPadBytesAndStopsAtFormEnd) {
 
     // Search goes forward only: fmt lies behind us now.
     ChunkInfo fmt;
-    EXPECT_EQ(riff->FindChunk(fmt, kFmtId, form), kChunkNotFound);
+    EXPECT_EQ(riff->FindChunk(fmt, kFmtId, form), kRiffChunkNotFound);
 
     // The junk chunk follows the form in the file but is outside it.
     ASSERT_EQ(riff->Seek(data.dataOffset, SEEK_SET), data.dataOffset);
     ASSERT_EQ(riff->Ascend(data), 0);
     EXPECT_EQ(riff->Position(), data.dataOffset + 10);  // 9 bytes and the pad byte
     ChunkInfo junk;
-    EXPECT_EQ(riff->FindChunk(junk, MakeFourCC("junk"), form), kChunkNotFound);
+    EXPECT_EQ(riff->FindChunk(junk, MakeFourCC("junk"), form), kRiffChunkNotFound);
 }
 
 TEST_F(RiffFileTest, FindRiffRejectsOtherFormsAndShortFiles) {
     ChunkInfo form;
     auto avi = RiffFile::Open(folder.write("a.avi", BuildRiff({}, std::nullopt, "AVI ")),
                               RiffOpenMode::Read);
-    EXPECT_EQ(avi->FindRiff(form, kWaveId), kChunkNotFound);
+    EXPECT_EQ(avi->FindRiff(form, kWaveId), kRiffChunkNotFound);
     auto tiny = RiffFile::Open(folder.write("t.wav", Bytes{'R', 'I', 'F'}), RiffOpenMode::Read);
-    EXPECT_EQ(tiny->FindRiff(form, kWaveId), kChunkNotFound);
+    EXPECT_EQ(tiny->FindRiff(form, kWaveId), kRiffChunkNotFound);
 }
 
 TEST_F(RiffFileTest, ReadReturnsCountsZeroAtEndAndMinusOneOnWrongMode) {
@@ -125,7 +125,7 @@ TEST_F(RiffFileTest, ChunkWithHugeDeclaredSizeEndsTheSearch) {
     ChunkInfo form;
     ChunkInfo data;
     ASSERT_EQ(riff->FindRiff(form, kWaveId), 0);
-    EXPECT_EQ(riff->FindChunk(data, kDataId, form), kChunkNotFound);
+    EXPECT_EQ(riff->FindChunk(data, kDataId, form), kRiffChunkNotFound);
 }
 
 }  // namespace
