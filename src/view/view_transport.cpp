@@ -117,7 +117,8 @@ void CQuorbelView::OnToEnd() {
 }
 
 void CQuorbelView::OnRecord() {
-    const RecordMode mode = m_nRecordMode == 0 ? RecordMode::Insert : RecordMode::Overwrite;
+    const RecordMode mode =
+        m_nRecordMode == RECORDMODE_INSERT ? RecordMode::Insert : RecordMode::Overwrite;
     if (ShowMciError(devices().record(m_wDeviceID, mode, &m_window))) return;
     StopPositionTimer();
     if (m_context.mainFrame != nullptr)

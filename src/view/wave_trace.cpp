@@ -1,5 +1,6 @@
 #include "view/wave_trace.h"
 
+#include "view/display_modes.h"
 #include "view/view_layout.h"
 
 namespace quorbel {
@@ -28,13 +29,13 @@ int WordSample(std::span<const std::uint8_t> data, std::uint64_t k) {
 int BackgroundBitmapId(int skin, int channels) {
     const bool stereo = channels == 2;
     switch (skin) {
-        case 0:
+        case SKIN_NORMAL:
             return stereo ? 166 : 167;
-        case 1:
+        case SKIN_EMBOSSED:
             return stereo ? 168 : 169;
-        case 2:
+        case SKIN_GREY:
             return stereo ? 171 : 173;
-        case 3:
+        case SKIN_NIGHTSHADE:
             return stereo ? 170 : 172;
         default:
             return 0;
@@ -42,14 +43,14 @@ int BackgroundBitmapId(int skin, int channels) {
 }
 
 Color TracePenColor(int skin) {
-    return skin == 2 ? Color{255, 255, 0} : Color{0, 255, 0};
+    return skin == SKIN_GREY ? Color{255, 255, 0} : Color{0, 255, 0};
 }
 
 int StripMagnifyDivisor(int magnify) {
     switch (magnify) {
-        case 1:
+        case MAGNIFY_200:
             return 20;
-        case 2:
+        case MAGNIFY_300:
             return 28;
         default:
             return 10;
