@@ -71,6 +71,8 @@ enum class WaveFault {
     FileUnwritable,  // the save failed with errno `err`
     SoundTooLarge,   // `bytes` bytes of sound do not fit a WAVE file
 };
+// The last code above, for going through them all.
+inline constexpr WaveFault kLastWaveFault = WaveFault::SoundTooLarge;
 
 // The fields of a `fmt ` chunk a format fault is about.
 struct FormatDetail {

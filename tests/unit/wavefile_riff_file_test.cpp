@@ -128,5 +128,65 @@ TEST_F(RiffFileTest, ChunkWithHugeDeclaredSizeEndsTheSearch) {
     EXPECT_EQ(riff->FindChunk(data, kDataId, form), kRiffChunkNotFound);
 }
 
+// The exact walk trusts every pad byte and searches on for a form; the tolerant walk spots a
+// pad byte a writer left out and takes only a form where the file starts.
+TEST_F(RiffFileTest, TheTwoWalksDifferOnlyWhereFilesAreDamaged) {
+    const Bytes odd = FmtBody(1, 8000, 8, Bytes{0});  // 17 bytes
+    const Bytes leading =
+        Concat({Bytes{'J', 'U', 'N', 'K', 2, 0, 0, 0, 0, 0}, BuildRiff({{"data", Ramp(4)}})});
+    struct Case {
+        const char* what;
+        Bytes file;
+        bool exactFindsData;
+        bool tolerantFindsData;
+    };
+    const std::vector<Case> cases = {
+        {"pad byte present", BuildRiff({{"fmt ", odd}, {"data", Ramp(4)}}), true, true},
+        {"pad byte missing", BuildRiff({{"fmt ", odd, std::nullopt, false}, {"data", Ramp(4)}}),
+         false, true},
+        // A pad byte that looks like the start of an id is still taken as a pad byte.
+        {"pad byte present, id-like",
+         BuildRiff({{"fmt ", Concat({odd, Bytes{'d'}}), 17, false}, {"data", Ramp(4)}}), true,
+         true},
+        {"form after a leading chunk", leading, true, false},
+    };
+    for (const Case& c : cases) {
+        for (ChunkWalk walk : {ChunkWalk::Exact, ChunkWalk::Tolerant}) {
+            const bool tolerant = walk == ChunkWalk::Tolerant;
+            SCOPED_TRACE(std::string(c.what) + (tolerant ? ", tolerant" : ", exact"));
+            auto riff = RiffFile::Open(folder.write("w.wav", c.file), RiffOpenMode::Read);
+            ChunkInfo form, data;
+            const int found = riff->FindRiff(form, kWaveId, walk) == 0
+                                  ? riff->FindChunk(data, kDataId, form, walk)
+                                  : kRiffChunkNotFound;
+            EXPECT_EQ(found == 0, tolerant ? c.tolerantFindsData : c.exactFindsData);
+            if (found == 0) {
+                EXPECT_EQ(data.size, 4u);
+            }
+        }
+    }
+}
+
+TEST_F(RiffFileTest, BytesInMemoryReadAndWriteLikeAFile) {
+    const Bytes file = SimpleWave(Ramp(6), 1, 8);
+    auto reader = RiffFile::OpenMemory(file);
+    ASSERT_NE(reader, nullptr);
+    ChunkInfo form, data;
+    ASSERT_EQ(reader->FindRiff(form, kWaveId), 0);
+    ASSERT_EQ(reader->FindChunk(data, kDataId, form), 0);
+    Bytes read(6);
+    EXPECT_EQ(reader->Read(read.data(), 10), 6);
+    EXPECT_EQ(read, Ramp(6));
+    EXPECT_EQ(RiffFile::OpenMemory({}), nullptr);
+
+    Bytes written(file.size(), 0xEE);
+    auto writer = RiffFile::WriteToMemory(written);
+    ASSERT_NE(writer, nullptr);
+    EXPECT_EQ(writer->Write(file.data(), 20), 20);
+    EXPECT_EQ(writer->Write(file.data() + 20, std::ssize(file) - 20), std::ssize(file) - 20);
+    ASSERT_EQ(writer->Close(), 0);
+    EXPECT_EQ(written, file);
+}
+
 }  // namespace
 }  // namespace quorbel
