@@ -2,6 +2,7 @@
 
 #include "view/display_modes.h"
 #include "view/view_layout.h"
+#include "wavefile/byte_order.h"
 
 namespace quorbel {
 
@@ -19,9 +20,7 @@ int ByteSample(std::span<const std::uint8_t> data, std::uint64_t k) {
 }
 
 int WordSample(std::span<const std::uint8_t> data, std::uint64_t k) {
-    const auto lo = static_cast<std::uint16_t>(data[2 * k]);
-    const auto hi = static_cast<std::uint16_t>(data[2 * k + 1]);
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+    return static_cast<std::int16_t>(LoadLe16(&data[2 * k]));
 }
 
 }  // namespace

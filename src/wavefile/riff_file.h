@@ -10,6 +10,8 @@
 #include <span>
 #include <string>
 
+#include "wavefile/byte_order.h"
+
 namespace quorbel {
 
 // Result of a chunk search that reached the end of its parent (or of the file) without a match.
@@ -21,10 +23,10 @@ inline constexpr int kRiffIoError = -1;
 using FourCC = std::uint32_t;
 
 constexpr FourCC MakeFourCC(const char (&code)[5]) {
-    return static_cast<FourCC>(static_cast<unsigned char>(code[0])) |
-           static_cast<FourCC>(static_cast<unsigned char>(code[1])) << 8 |
-           static_cast<FourCC>(static_cast<unsigned char>(code[2])) << 16 |
-           static_cast<FourCC>(static_cast<unsigned char>(code[3])) << 24;
+    const std::uint8_t bytes[4] = {
+        static_cast<std::uint8_t>(code[0]), static_cast<std::uint8_t>(code[1]),
+        static_cast<std::uint8_t>(code[2]), static_cast<std::uint8_t>(code[3])};
+    return LoadLe32(bytes);
 }
 
 inline constexpr FourCC kRiffId = MakeFourCC("RIFF");

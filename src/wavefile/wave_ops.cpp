@@ -59,6 +59,22 @@ std::int64_t WriteSizeField(RiffFile& file, std::int64_t offset, std::uint32_t v
     return file.Write(field.data(), 4);
 }
 
+// Creates the chunk `id` at the current position and writes `body` into it, with one fault
+// for the header and one for the content (errno in err).
+WaveError WriteChunk(RiffFile& file, ChunkInfo& chunk, FourCC id,
+                     std::span<const std::uint8_t> body, WaveFault headerFault,
+                     WaveFault bodyFault) {
+    chunk.id = id;
+    chunk.size = static_cast<std::uint32_t>(body.size());
+    if (body.size() > kMaxChunkSize) return Fault(headerFault, {}, id);
+    if (const int result = file.CreateChunk(chunk, false); result != 0) {
+        return Fault(headerFault, {}, id, result);
+    }
+    const auto length = static_cast<std::int64_t>(body.size());
+    if (file.Write(body.data(), length) != length) return Fault(bodyFault, {}, id, kRiffIoError);
+    return std::nullopt;
+}
+
 // Buffered bytes must reach the file before a write counts as done: a full disk shows here.
 std::int64_t FlushedResult(RiffFile& file, std::int64_t written) {
     return file.Flush() == 0 ? written : kRiffIoError;
@@ -181,46 +197,29 @@ std::uint32_t WaveRiffSizeFor(std::uint32_t fmtSize, std::uint32_t dataSize) {
 WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes,
                           std::span<const std::uint8_t> data, std::uint32_t riffSize,
                           bool padData) {
-    const std::string noPath;
     ChunkInfo riff;
     riff.size = riffSize;
     riff.formType = kWaveId;
     if (const int result = file.CreateChunk(riff, true); result != 0) {
-        return Fault(WaveFault::RiffChunkCreateFailed, noPath, kRiffId, result);
+        return Fault(WaveFault::RiffChunkCreateFailed, {}, kRiffId, result);
     }
-
     ChunkInfo fmt;
-    fmt.id = kFmtId;
-    fmt.size = static_cast<std::uint32_t>(fmtBytes.size());
-    if (fmtBytes.size() > kMaxChunkSize)
-        return Fault(WaveFault::FmtChunkCreateFailed, noPath, kFmtId);
-    if (const int result = file.CreateChunk(fmt, false); result != 0) {
-        return Fault(WaveFault::FmtChunkCreateFailed, noPath, kFmtId, result);
-    }
-    const auto fmtLength = static_cast<std::int64_t>(fmtBytes.size());
-    if (const std::int64_t put = file.Write(fmtBytes.data(), fmtLength); put != fmtLength) {
-        return Fault(WaveFault::FmtWriteShort, noPath, kFmtId, put < 0 ? put : kRiffIoError);
+    if (auto error = WriteChunk(file, fmt, kFmtId, fmtBytes, WaveFault::FmtChunkCreateFailed,
+                                WaveFault::FmtWriteShort)) {
+        return error;
     }
     if (const int result = file.Ascend(fmt); result != 0) {
-        return Fault(WaveFault::FmtAscendFailed, noPath, kFmtId, result);
+        return Fault(WaveFault::FmtAscendFailed, {}, kFmtId, result);
     }
-
     ChunkInfo dataChunk;
-    dataChunk.id = kDataId;
-    dataChunk.size = static_cast<std::uint32_t>(data.size());
-    if (data.size() > kMaxChunkSize)
-        return Fault(WaveFault::DataChunkCreateFailed, noPath, kDataId);
-    if (const int result = file.CreateChunk(dataChunk, false); result != 0) {
-        return Fault(WaveFault::DataChunkCreateFailed, noPath, kDataId, result);
-    }
-    const auto dataLength = static_cast<std::int64_t>(data.size());
-    if (const std::int64_t put = file.Write(data.data(), dataLength); put != dataLength) {
-        return Fault(WaveFault::DataWriteFailed, noPath, kDataId, kRiffIoError);
+    if (auto error = WriteChunk(file, dataChunk, kDataId, data, WaveFault::DataChunkCreateFailed,
+                                WaveFault::DataWriteFailed)) {
+        return error;
     }
     // Leaving the data chunk writes its pad byte; the sizes written with the headers stand.
     if (padData) {
         if (const int result = file.Ascend(dataChunk); result != 0) {
-            return Fault(WaveFault::DataWriteFailed, noPath, kDataId, result);
+            return Fault(WaveFault::DataWriteFailed, {}, kDataId, result);
         }
     }
     return std::nullopt;
