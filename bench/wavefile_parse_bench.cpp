@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "res/wave_messages.h"
 #include "wavefile/temp_files.h"
 #include "wavefile/wave_format.h"
 #include "wavefile/wave_ops.h"
@@ -33,7 +34,7 @@ bool WriteTestWave(const std::string& path) {
     }
     auto error = quorbel::CreateWaveFile(path, fmt, {data.get(), kGeneratedDataBytes},
                                          quorbel::WaveRiffSizeFor(16, kGeneratedDataBytes));
-    if (error) std::fprintf(stderr, "%s\n", error->text.c_str());
+    if (error) std::fprintf(stderr, "%s\n", quorbel::MessageFor(*error).text.c_str());
     return !error;
 }
 
@@ -74,11 +75,12 @@ int main(int argc, char** argv) {
         auto parsed = quorbel::ParseWave(path);
         const double parseSeconds = Seconds(start);
         if (!parsed) {
-            std::fprintf(stderr, "parse failed: %s\n", parsed.error().text.c_str());
+            std::fprintf(stderr, "parse failed: %s\n",
+                         quorbel::MessageFor(parsed.error()).text.c_str());
             return 1;
         }
         const std::uint32_t dataSize = parsed->dataSize;
-        parsed = quorbel::Expected<quorbel::ParsedWave>(quorbel::UserMessage{});  // release
+        parsed = quorbel::Expected<quorbel::ParsedWave>(quorbel::WaveFailure{});  // release
 
         start = Clock::now();
         const std::size_t got = PlainRead(path, fileSize);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -30,6 +31,6 @@ struct DefaultInitAllocator : std::allocator<T> {
 };
 
 // Sample bytes of a sound.
-using ByteBuffer = std::vector<std::byte, DefaultInitAllocator<std::byte>>;
+using ByteBuffer = std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>>;
 
 }  // namespace quorbel

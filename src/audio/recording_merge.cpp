@@ -4,7 +4,7 @@
 
 namespace quorbel {
 
-void mergeRecording(ByteBuffer& data, std::size_t at, std::span<const std::byte> recorded,
+void mergeRecording(ByteBuffer& data, std::size_t at, std::span<const std::uint8_t> recorded,
                     RecordMode mode) {
     at = std::min(at, data.size());
     if (mode == RecordMode::Insert) {

@@ -1,13 +1,9 @@
 #include "audio/sound_file_reader.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
-#include <cstring>
 #include <new>
 
 #include "audio/wave_format.h"
@@ -17,133 +13,111 @@ namespace {
 
 // A `fmt ` chunk larger than this is not a format record but a damaged file.
 constexpr std::uint32_t kMaxFmtBytes = 64 * 1024;
+constexpr std::int64_t kMaxChunkSize = 0xFFFFFFFFLL;
 
-class FileHandle {
-  public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle() {
-        if (fd_ >= 0) ::close(fd_);
+WaveFailure Failure(WaveFault code, const std::string& path, FourCC chunk = 0) {
+    WaveFailure failure;
+    failure.code = code;
+    failure.path = path;
+    failure.chunk = chunk;
+    return failure;
+}
+
+// A read that failed or ended early; the system's error, or EIO for an early end.
+WaveFailure Unreadable(const std::string& path, int err, FourCC chunk = 0) {
+    WaveFailure failure = Failure(WaveFault::FileUnreadable, path, chunk);
+    failure.err = err != 0 ? err : EIO;
+    return failure;
+}
+
+// A chunk search over the whole file: kRiffChunkNotFound gives `missing`, -1 a read error.
+WaveError Find(RiffFile& file, const std::string& path, ChunkInfo& chunk, FourCC id,
+               const ChunkInfo& form, WaveFault missing) {
+    errno = 0;
+    if (file.Seek(form.dataOffset + 4, SEEK_SET) < 0) return Unreadable(path, errno, id);
+    const int result = file.FindChunk(chunk, id, form, ChunkWalk::Tolerant);
+    if (result == kRiffChunkNotFound) return Failure(missing, path, id);
+    if (result != 0) return Unreadable(path, errno, id);
+    return std::nullopt;
+}
+
+// Reads exactly `count` bytes at `offset`.
+WaveError ReadAt(RiffFile& file, const std::string& path, void* buffer, std::int64_t count,
+                 std::int64_t offset, FourCC chunk) {
+    errno = 0;
+    if (file.Seek(offset, SEEK_SET) < 0 || file.Read(buffer, count) != count) {
+        return Unreadable(path, errno, chunk);
     }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-// Reads exactly `size` bytes at `offset`; false with errno set on an error or an early end.
-bool readAt(int fd, void* buf, std::uint64_t size, std::uint64_t offset) {
-    auto* out = static_cast<char*>(buf);
-    while (size > 0) {
-        const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(size, 1u << 30));
-        const ssize_t n = ::pread(fd, out, step, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        out += n;
-        size -= static_cast<std::uint64_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
-}
-
-bool isChunkIdChar(unsigned char c) {
-    return c >= 0x20 && c < 0x7F;
-}
-
-bool plausibleChunkId(int fd, std::uint64_t offset, std::uint64_t fileSize) {
-    unsigned char id[4];
-    if (offset + 8 > fileSize || !readAt(fd, id, 4, offset)) return false;
-    return std::all_of(id, id + 4, isChunkIdChar);
-}
-
-SoundProblem cannotRead(const std::string& path, int err) {
-    return {SoundError::CannotRead, "Cannot read the file " + path + ": " + std::strerror(err)};
+    return std::nullopt;
 }
 
 }  // namespace
 
-SoundProblem readSoundFile(const std::string& path, LoadedSound& out) {
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        if (errno == ENOENT) return {SoundError::NotFound, "The file does not exist."};
-        return cannotRead(path, errno);
+WaveError readSoundFile(const std::string& path, LoadedSound& out) {
+    errno = 0;
+    std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::Read);
+    if (!file) {
+        if (errno == ENOENT) return Failure(WaveFault::FileNotFound, path);
+        return Unreadable(path, errno);
     }
     struct stat st {};
-    if (::fstat(file.get(), &st) != 0) return cannotRead(path, errno);
-    if (!S_ISREG(st.st_mode)) {
-        return {SoundError::CannotRead,
-                "Cannot read the file " + path + ": it is not a regular file."};
-    }
-    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+    if (::fstat(file->Descriptor(), &st) != 0) return Unreadable(path, errno);
+    if (!S_ISREG(st.st_mode)) return Failure(WaveFault::NotRegularFile, path);
+    return readSound(*file, path, out);
+}
 
-    unsigned char header[12];
-    if (fileSize < 12 || !readAt(file.get(), header, 12, 0) ||
-        std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0) {
-        return {SoundError::NotWave, "The file is not a RIFF WAVE file."};
-    }
+WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out) {
+    errno = 0;
+    const std::int64_t fileSize = file.Size();
+    if (fileSize < 0) return Unreadable(path, errno);
 
-    // Walk the chunks up to the end of the file; the RIFF size is often wrong, so it is ignored.
-    bool haveFmt = false, haveData = false;
-    std::vector<std::byte> fmt;
-    std::uint64_t dataOffset = 0, dataSize = 0;
-    std::uint64_t offset = 12;
-    while (offset + 8 <= fileSize && !(haveFmt && haveData)) {
-        std::byte chunk[8];
-        if (!readAt(file.get(), chunk, 8, offset)) return cannotRead(path, errno);
-        const std::uint32_t size = readLe32(chunk + 4);
-        const std::uint64_t body = offset + 8;
-        const std::uint64_t present = std::min<std::uint64_t>(size, fileSize - body);
-        if (!haveFmt && std::memcmp(chunk, "fmt ", 4) == 0) {
-            if (size > kMaxFmtBytes) {
-                return {SoundError::BadFmt, "The file's fmt chunk is damaged (it claims " +
-                                                std::to_string(size) + " bytes)."};
-            }
-            fmt.resize(static_cast<std::size_t>(present));
-            if (!readAt(file.get(), fmt.data(), present, body)) return cannotRead(path, errno);
-            haveFmt = true;
-        } else if (!haveData && std::memcmp(chunk, "data", 4) == 0) {
-            dataOffset = body;
-            dataSize = present;
-            haveData = true;
-        }
-        std::uint64_t next = body + size;
-        // Odd chunks are followed by a pad byte, but some writers leave it out.
-        if ((size & 1u) != 0 && !plausibleChunkId(file.get(), next + 1, fileSize) &&
-            plausibleChunkId(file.get(), next, fileSize)) {
-            offset = next;
-        } else {
-            offset = next + (size & 1u);
-        }
+    ChunkInfo riff;
+    if (file.FindRiff(riff, kWaveId, ChunkWalk::Tolerant) != 0) {
+        return Failure(WaveFault::NotRiffWave, path, kRiffId);
     }
+    // The chunks are searched up to the end of the file: the RIFF size is often wrong.
+    ChunkInfo form = riff;
+    form.size = static_cast<std::uint32_t>(
+        std::clamp<std::int64_t>(fileSize - riff.dataOffset, 0, kMaxChunkSize));
 
-    if (!haveFmt) return {SoundError::NoFmt, "The file has no fmt chunk."};
+    ChunkInfo fmt;
+    if (auto error = Find(file, path, fmt, kFmtId, form, WaveFault::FmtMissing)) return error;
+    if (fmt.size > kMaxFmtBytes) {
+        WaveFailure failure = Failure(WaveFault::FmtOversized, path, kFmtId);
+        failure.bytes = fmt.size;
+        return failure;
+    }
+    std::vector<std::uint8_t> fmtBytes(
+        static_cast<std::size_t>(std::min<std::int64_t>(fmt.size, fileSize - fmt.dataOffset)));
+    if (auto error =
+            ReadAt(file, path, fmtBytes.data(), std::ssize(fmtBytes), fmt.dataOffset, kFmtId)) {
+        return error;
+    }
     StreamFormat format;
-    if (SoundProblem p = parseWaveFormat(fmt, format)) return p;
-    if (!haveData) return {SoundError::NoData, "The file has no data chunk."};
+    if (WaveError error = parseWaveFormat(fmtBytes, format)) {
+        error->path = path;
+        return error;
+    }
 
-    dataSize -= dataSize % format.bytesPerFrame();
+    ChunkInfo data;
+    if (auto error = Find(file, path, data, kDataId, form, WaveFault::DataMissing)) return error;
+    std::int64_t dataSize = std::min<std::int64_t>(data.size, fileSize - data.dataOffset);
+    dataSize -= dataSize % static_cast<std::int64_t>(format.bytesPerFrame());
     try {
         out.data.resize(static_cast<std::size_t>(dataSize));
     } catch (const std::bad_alloc&) {
         out.data = ByteBuffer();
-        return {SoundError::OutOfMemory, "Not enough memory to load the file (" +
-                                             std::to_string(dataSize) + " bytes of sound)."};
+        WaveFailure failure = Failure(WaveFault::SoundOutOfMemory, path, kDataId);
+        failure.bytes = static_cast<std::uint64_t>(dataSize);
+        return failure;
     }
-    if (!readAt(file.get(), out.data.data(), dataSize, dataOffset)) {
-        const int err = errno;
+    if (auto error = ReadAt(file, path, out.data.data(), dataSize, data.dataOffset, kDataId)) {
         out.data = ByteBuffer();
-        return cannotRead(path, err);
+        return error;
     }
-    out.fmt = std::move(fmt);
+    out.fmt = std::move(fmtBytes);
     out.format = format;
-    return {};
+    return std::nullopt;
 }
 
 }  // namespace quorbel

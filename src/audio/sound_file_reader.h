@@ -1,19 +1,22 @@
 #pragma once
 
-#include <cstddef>
+// The device's tolerant reading of WAVE files, through the wave-file layer's chunk walker.
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "audio/audio_backend.h"
 #include "audio/byte_buffer.h"
-#include "audio/sound_error.h"
+#include "wavefile/expected.h"
+#include "wavefile/riff_file.h"
 
 namespace quorbel {
 
 // A sound as read from a WAVE file: its `fmt ` chunk body kept verbatim (so a save writes it
 // back unchanged), the layout decoded from it, and the sample bytes (whole frames).
 struct LoadedSound {
-    std::vector<std::byte> fmt;
+    std::vector<std::uint8_t> fmt;
     StreamFormat format;
     ByteBuffer data;
 };
@@ -21,7 +24,10 @@ struct LoadedSound {
 // Reads a WAVE file the way people actually have them: chunks in any order, unknown chunks
 // skipped, odd sizes with or without their pad byte, a RIFF size that is 0 or wrong, a data
 // size beyond the end of the file (clamped to what is there). The samples are read with one
-// read into memory. Returns a problem with a printable text when the file cannot be played.
-SoundProblem readSoundFile(const std::string& path, LoadedSound& out);
+// read into memory. Fails with the fault that says why the file cannot be played.
+WaveError readSoundFile(const std::string& path, LoadedSound& out);
+
+// The same over a file already open for reading; `path` names it in failures.
+WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out);
 
 }  // namespace quorbel

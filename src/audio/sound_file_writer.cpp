@@ -4,118 +4,89 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <vector>
+#include <memory>
 
-#include "audio/wave_format.h"
+#include "wavefile/wave_ops.h"
 
 namespace quorbel {
 namespace {
-
-bool writeAll(int fd, const void* buf, std::size_t size) {
-    const auto* in = static_cast<const char*>(buf);
-    while (size > 0) {
-        const std::size_t step = std::min<std::size_t>(size, std::size_t{1} << 30);
-        const ssize_t n = ::write(fd, in, step);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        in += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 std::string folderOf(const std::string& path) {
     std::string dir = std::filesystem::path(path).parent_path().string();
     return dir.empty() ? "." : dir;
 }
 
-// Creates a new, empty file in `dir` that no one else uses; -1 with errno on failure.
-int createTempFile(const std::string& dir, std::string& name) {
+// Creates a new, empty file in `dir` that no one else uses; null with errno on failure.
+std::unique_ptr<RiffFile> createTempFile(const std::string& dir, std::string& name) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = dir + "/.quorbel-save-" + std::to_string(::getpid()) + "-" +
                std::to_string(counter++) + ".tmp";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        std::unique_ptr<RiffFile> file = RiffFile::Open(name, RiffOpenMode::CreateNew);
+        if (file || errno != EEXIST) return file;
     }
     errno = EEXIST;
-    return -1;
+    return nullptr;
 }
 
-// Writes the whole file (header, fmt, data, pad byte) at the start of `fd`.
-bool writeWave(int fd, std::span<const std::byte> fmt, std::span<const std::byte> data,
-               std::uint64_t riffSize) {
-    const std::size_t fmtPadded = fmt.size() + (fmt.size() & 1u);
-    std::vector<std::byte> header(12 + 8 + fmtPadded + 8, std::byte{0});
-    std::memcpy(header.data(), "RIFF", 4);
-    writeLe32(header.data() + 4, static_cast<std::uint32_t>(riffSize));
-    std::memcpy(header.data() + 8, "WAVEfmt ", 8);
-    writeLe32(header.data() + 16, static_cast<std::uint32_t>(fmt.size()));
-    if (!fmt.empty()) std::memcpy(header.data() + 20, fmt.data(), fmt.size());
-    std::byte* dataHeader = header.data() + 20 + fmtPadded;
-    std::memcpy(dataHeader, "data", 4);
-    writeLe32(dataHeader + 4, static_cast<std::uint32_t>(data.size()));
-
-    const std::byte pad{0};
-    return writeAll(fd, header.data(), header.size()) && writeAll(fd, data.data(), data.size()) &&
-           ((data.size() & 1u) == 0 || writeAll(fd, &pad, 1));
-}
-
-// A working file is the program's own scratch copy: written straight into the file that was
-// made for it, with no flush and no rename.
-SoundProblem writeScratchFile(const std::string& path, std::span<const std::byte> fmt,
-                              std::span<const std::byte> data, std::uint64_t riffSize) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    bool ok = fd >= 0 && writeWave(fd, fmt, data, riffSize);
-    int err = errno;
-    if (fd >= 0 && ::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok) return {};
-    return SoundProblem{SoundError::CannotWrite,
-                        "Cannot write the file " + path + ": " + std::strerror(err)};
+WaveFailure unwritable(const std::string& path, int err) {
+    WaveFailure failure;
+    failure.code = WaveFault::FileUnwritable;
+    failure.path = path;
+    failure.err = err != 0 ? err : EIO;
+    return failure;
 }
 
 }  // namespace
 
-SoundProblem writeSoundFile(const std::string& path, std::span<const std::byte> fmt,
-                            std::span<const std::byte> data, SaveDurability durability) {
+WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> fmt,
+                         std::span<const std::uint8_t> data, SaveDurability durability) {
     const std::uint64_t fmtPadded = fmt.size() + (fmt.size() & 1u);
     const std::uint64_t dataPadded = data.size() + (data.size() & 1u);
     const std::uint64_t riffSize = 4 + 8 + fmtPadded + 8 + dataPadded;
     if (riffSize > UINT32_MAX) {
-        return {SoundError::TooLarge,
-                "Cannot write the file " + path + ": the sound is too large for a WAVE file (" +
-                    std::to_string(data.size()) + " bytes of sound; at most 4 GiB fit)."};
+        WaveFailure failure;
+        failure.code = WaveFault::SoundTooLarge;
+        failure.path = path;
+        failure.bytes = data.size();
+        return failure;
     }
-    auto failure = [&path](int err) {
-        return SoundProblem{SoundError::CannotWrite,
-                            "Cannot write the file " + path + ": " + std::strerror(err)};
-    };
 
-    if (durability == SaveDurability::Scratch) return writeScratchFile(path, fmt, data, riffSize);
+    if (durability == SaveDurability::Scratch) {
+        // Straight into the working file made for it: no flush, no rename.
+        errno = 0;
+        std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::CreateWrite);
+        if (!file) return unwritable(path, errno);
+        const WaveError written =
+            WriteWaveChunks(*file, fmt, data, static_cast<std::uint32_t>(riffSize), true);
+        if (written) return unwritable(path, written->err);
+        if (file->Close() != 0) return unwritable(path, errno);
+        return std::nullopt;
+    }
 
     std::string temp;
-    const int fd = createTempFile(folderOf(path), temp);
-    if (fd < 0) return failure(errno);
+    errno = 0;
+    std::unique_ptr<RiffFile> file = createTempFile(folderOf(path), temp);
+    if (!file) return unwritable(path, errno);
     // A file replaced by the save keeps its permissions.
     struct stat old {};
     if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        (void)::fchmod(fd, old.st_mode & 07777);
+        (void)::fchmod(file->Descriptor(), old.st_mode & 07777);
     }
 
-    bool ok = writeWave(fd, fmt, data, riffSize) && ::fsync(fd) == 0;
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
+    errno = 0;
+    const WaveError written =
+        WriteWaveChunks(*file, fmt, data, static_cast<std::uint32_t>(riffSize), true);
+    int err = written ? written->err : 0;
+    bool ok = !written;
+    if (ok && (file->Flush() != 0 || ::fsync(file->Descriptor()) != 0)) {
+        ok = false;
+        err = errno;
+    }
+    if (file->Close() != 0 && ok) {
         ok = false;
         err = errno;
     }
@@ -125,7 +96,7 @@ SoundProblem writeSoundFile(const std::string& path, std::span<const std::byte> 
     }
     if (!ok) {
         ::unlink(temp.c_str());
-        return failure(err);
+        return unwritable(path, err);
     }
     // Make the rename itself durable; a failure here no longer endangers any data.
     const int dirFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -133,7 +104,7 @@ SoundProblem writeSoundFile(const std::string& path, std::span<const std::byte> 
         (void)::fsync(dirFd);
         ::close(dirFd);
     }
-    return {};
+    return std::nullopt;
 }
 
 }  // namespace quorbel

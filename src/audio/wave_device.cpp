@@ -16,6 +16,7 @@
 #include "audio/sound_file_reader.h"
 #include "audio/sound_file_writer.h"
 #include "audio/wave_format.h"
+#include "res/wave_messages.h"
 
 namespace quorbel {
 namespace {
@@ -31,7 +32,7 @@ enum class Mode { Stopped, Playing, Recording };
 struct Device {
     DeviceId id = 0;
     std::string element;  // "" for a new sound, else the file's canonical path
-    std::vector<std::byte> fmt;
+    std::vector<std::uint8_t> fmt;
     StreamFormat format;
     ByteBuffer data;             // whole frames; does not change while a playback reads it
     std::uint64_t position = 0;  // frames
@@ -83,35 +84,44 @@ std::string elementKey(const std::string& element) {
     return ec ? element : canonical.string();
 }
 
-unsigned codeFor(SoundError kind) {
-    switch (kind) {
-        case SoundError::None:
-            return kDeviceOk;
-        case SoundError::NotFound:
+// The device's result code for a fault of its file reader, format judgement or writer.
+unsigned codeFor(WaveFault fault) {
+    switch (fault) {
+        case WaveFault::FileNotFound:
             return kDeviceErrFileNotFound;
-        case SoundError::CannotRead:
-            return kDeviceErrCannotRead;
-        case SoundError::NotWave:
+        case WaveFault::NotRiffWave:
             return kDeviceErrNotWave;
-        case SoundError::NoFmt:
+        case WaveFault::FmtMissing:
             return kDeviceErrNoFmt;
-        case SoundError::BadFmt:
+        case WaveFault::FmtOversized:
+        case WaveFault::FmtTooShort:
+        case WaveFault::ExtensionIncomplete:
+        case WaveFault::NoChannels:
+        case WaveFault::ZeroSampleRate:
+        case WaveFault::BlockAlignMismatch:
             return kDeviceErrBadFmt;
-        case SoundError::NoData:
+        case WaveFault::DataMissing:
             return kDeviceErrNoData;
-        case SoundError::Unsupported:
+        case WaveFault::UnknownSubFormat:
+        case WaveFault::CompressedFormat:
+        case WaveFault::TooManyChannels:
+        case WaveFault::BitsMismatch:
+        case WaveFault::FloatDepthUnsupported:
+        case WaveFault::PcmDepthUnsupported:
             return kDeviceErrUnsupported;
-        case SoundError::OutOfMemory:
+        case WaveFault::SoundOutOfMemory:
             return kDeviceErrOutOfMemory;
-        case SoundError::CannotWrite:
+        case WaveFault::FileUnwritable:
             return kDeviceErrCannotWrite;
-        case SoundError::TooLarge:
+        case WaveFault::SoundTooLarge:
             return kDeviceErrTooLarge;
+        default:
+            return kDeviceErrCannotRead;
     }
-    return kDeviceErrCannotRead;
 }
 
-const char* genericText(unsigned code) {
+// The text of a code when no command has said more about it.
+std::string genericText(unsigned code) {
     switch (code) {
         case kDeviceOk:
             return "The command completed successfully.";
@@ -120,17 +130,17 @@ const char* genericText(unsigned code) {
         case kDeviceErrInvalidId:
             return "The device is not open.";
         case kDeviceErrFileNotFound:
-            return "The file does not exist.";
+            return MessageFor({WaveFault::FileNotFound}).text;
         case kDeviceErrCannotRead:
             return "The file cannot be read.";
         case kDeviceErrNotWave:
-            return "The file is not a RIFF WAVE file.";
+            return MessageFor({WaveFault::NotRiffWave}).text;
         case kDeviceErrNoFmt:
-            return "The file has no fmt chunk.";
+            return MessageFor({WaveFault::FmtMissing}).text;
         case kDeviceErrBadFmt:
             return "The file's fmt chunk is damaged.";
         case kDeviceErrNoData:
-            return "The file has no data chunk.";
+            return MessageFor({WaveFault::DataMissing}).text;
         case kDeviceErrUnsupported:
             return "Unsupported format: the sound cannot be played.";
         case kDeviceErrOutOfMemory:
@@ -144,7 +154,7 @@ const char* genericText(unsigned code) {
         case kDeviceErrNoInput:
             return "no audio input device";
         default:
-            return nullptr;
+            return std::string();
     }
 }
 
@@ -168,6 +178,10 @@ struct WaveDevices::Impl {
         details[code] = std::move(text);
         return code;
     }
+    // A file that cannot be loaded or saved: its code, with the fault's text as the detail.
+    unsigned fail(const WaveFailure& failure) {
+        return fail(codeFor(failure.code), MessageFor(failure).text);
+    }
 
     Device* find(DeviceId id) {
         const auto it = devices.find(id);
@@ -187,8 +201,8 @@ struct WaveDevices::Impl {
         for (;;) {
             const std::size_t old = d.recorded.size();
             d.recorded.resize(old + kDrainStep);
-            const std::size_t got =
-                d.capture->read(std::span<std::byte>(d.recorded.data() + old, kDrainStep));
+            const std::size_t got = d.capture->read(
+                std::as_writable_bytes(std::span(d.recorded.data() + old, kDrainStep)));
             d.recorded.resize(old + got);
             if (got < kDrainStep) return;
         }
@@ -310,9 +324,9 @@ unsigned WaveDevices::open(const std::string& element, DeviceId& id) {
         // The file is read without holding the lock, so running plays and recordings of other
         // devices keep being serviced meanwhile.
         LoadedSound sound;
-        if (SoundProblem p = readSoundFile(element, sound)) {
+        if (const WaveError failure = readSoundFile(element, sound)) {
             std::lock_guard lock(impl_->mutex);
-            return impl_->fail(codeFor(p.kind), std::move(p.text));
+            return impl_->fail(*failure);
         }
         device->fmt = std::move(sound.fmt);
         device->format = sound.format;
@@ -376,8 +390,7 @@ unsigned WaveDevices::play(DeviceId id, NotifySink* notify) {
             const std::size_t from = static_cast<std::size_t>(d->position * d->frameBytes());
             std::string error;
             auto stream = impl_->backend.startPlayback(
-                d->format, std::span<const std::byte>(d->data.data() + from, d->data.size() - from),
-                error);
+                d->format, std::as_bytes(std::span(d->data).subspan(from)), error);
             if (!stream) {
                 result = impl_->fail(kDeviceErrNoOutput,
                                      error.empty() ? genericText(kDeviceErrNoOutput) : error);
@@ -465,16 +478,16 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability 
     // Only commands, which all run on the caller's thread, change a sound's bytes; the worker
     // only ends plays and drains captures. So the bytes can be written without the lock, and a
     // long write does not hold up other devices.
-    SoundProblem problem = writeSoundFile(path, d->fmt, d->data, durability);
+    const WaveError failure = writeSoundFile(path, d->fmt, d->data, durability);
     std::lock_guard lock(impl_->mutex);
-    return problem ? impl_->fail(codeFor(problem.kind), std::move(problem.text)) : kDeviceOk;
+    return failure ? impl_->fail(*failure) : kDeviceOk;
 }
 
 std::string WaveDevices::errorText(unsigned code) const {
     std::lock_guard lock(impl_->mutex);
     const auto it = impl_->details.find(code);
     if (it != impl_->details.end()) return it->second;
-    if (const char* text = genericText(code)) return text;
+    if (std::string text = genericText(code); !text.empty()) return text;
     return "Unknown device error (code " + std::to_string(code) + ").";
 }
 

@@ -7,6 +7,7 @@
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
 #include "framework/frame_window.h"
+#include "res/wave_messages.h"
 #include "view/quorbel_view.h"
 #include "wavefile/temp_files.h"
 
@@ -153,7 +154,7 @@ bool CQuorbelView::RunEditCycle(EditKind kind, const EditStep& step) {
 
     if (v.prefix != nullptr) {
         Expected<std::string> name = NewTempFileName(v.prefix);
-        if (!name) return fail(name.error());
+        if (!name) return fail(MessageFor(name.error()));
         saved = *name;
         const unsigned result = devices().save(m_wDeviceID, saved, SaveDurability::Scratch);
         if (result != kDeviceOk) {

@@ -10,6 +10,7 @@
 #include "edit/clip_conversion.h"
 #include "edit/selection_math.h"
 #include "edit/splice.h"
+#include "res/wave_messages.h"
 #include "wavefile/clipboard.h"
 #include "wavefile/temp_files.h"
 #include "wavefile/wave_ops.h"
@@ -75,7 +76,7 @@ std::vector<std::uint8_t> BlockForView(int channels) {
 
 EditOutcome CutFromFile(const std::string& saved, const EditSelection& sel) {
     Expected<ParsedWave> parsed = ParseWave(saved);
-    if (!parsed) return EditOutcome::Failed(parsed.error());
+    if (!parsed) return EditOutcome::Failed(MessageFor(parsed.error()));
     ParsedWave& wave = *parsed;
     const ByteRange r = SelectedFrames(wave, sel, wave.dataSize);
     if (r.start >= r.end) {
@@ -91,12 +92,12 @@ EditOutcome CutFromFile(const std::string& saved, const EditSelection& sel) {
     const std::vector<std::uint8_t> rest = WithoutStretch(data, r.start, r.end);
 
     Expected<std::string> output = NewTempFileName("cutfile");
-    if (!output) return EditOutcome::Failed(output.error());
+    if (!output) return EditOutcome::Failed(MessageFor(output.error()));
     const auto fmtSize = static_cast<std::uint32_t>(wave.formatBytes.size());
     if (auto error =
             CreateWaveFile(*output, wave.formatBytes, rest,
                            WaveRiffSizeFor(fmtSize, static_cast<std::uint32_t>(rest.size())))) {
-        return EditOutcome::Failed(*error);
+        return EditOutcome::Failed(MessageFor(*error));
     }
     // Only a cut that took effect fills the clipboard.
     StoreClip(Stretch(data, r.start, r.end), sel);
@@ -107,7 +108,7 @@ EditOutcome CutFromFile(const std::string& saved, const EditSelection& sel) {
 
 EditOutcome CopyFromFile(const std::string& saved, const EditSelection& sel) {
     Expected<ParsedWave> parsed = ParseWave(saved);
-    if (!parsed) return EditOutcome::Failed(parsed.error());
+    if (!parsed) return EditOutcome::Failed(MessageFor(parsed.error()));
     const ByteRange r = SelectedFrames(*parsed, sel, sel.waveDataLen);
     StoreClip(Stretch(parsed->Data(), r.start, r.end), sel);
     EditOutcome done;
@@ -121,14 +122,16 @@ EditOutcome PasteIntoFile(const std::string& saved, const EditSelection& sel) {
     options.mode = RiffOpenMode::ReadWrite;
     options.reporting = ParseReporting::MmioStyle;
     Expected<ParsedWave> parsed = ParseWave(saved, options);
-    if (!parsed) return EditOutcome::Failed(parsed.error());
+    if (!parsed) return EditOutcome::Failed(MessageFor(parsed.error()));
     ParsedWave& wave = *parsed;
     const std::uint32_t at =
         SelectedFrames(wave, {sel.startMs, sel.startMs, 0, 0, 0}, wave.dataSize).start;
     const std::vector<std::uint8_t> block = BlockForView(sel.channels);
     const std::vector<std::uint8_t> content = WithBlockAt(wave.Data(), at, block);
-    if (auto error = PatchWaveInPlace(wave, content)) return EditOutcome::Failed(*error);
-    if (auto error = ReportMmioError(wave.file->Close())) return EditOutcome::Failed(*error);
+    if (auto error = PatchWaveInPlace(wave, content))
+        return EditOutcome::Failed(MessageFor(*error));
+    if (auto error = ReportMmioError(wave.file->Close()))
+        return EditOutcome::Failed(MessageFor(*error));
     return {};
 }
 

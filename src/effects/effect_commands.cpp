@@ -1,12 +1,14 @@
 // Reverse, the two filters and the two octave shifts as the view runs them: each chooses its
 // sample work and how the changed file is written, and the shared edit cycle does the rest.
 
+#include <cerrno>
 #include <functional>
 #include <string>
 
 #include "edit/clip_conversion.h"
 #include "effects/effect_samples.h"
 #include "framework/frame_window.h"
+#include "res/wave_messages.h"
 #include "view/quorbel_view.h"
 #include "wavefile/wave_ops.h"
 
@@ -22,13 +24,15 @@ EditOutcome RewriteSavedFile(const std::string& saved, const SampleWork& work) {
     ParseOptions options;
     options.mode = RiffOpenMode::ReadWrite;
     Expected<ParsedWave> parsed = ParseWave(saved, options);
-    if (!parsed) return EditOutcome::Failed(parsed.error());
+    if (!parsed) return EditOutcome::Failed(MessageFor(parsed.error()));
     ParsedWave& wave = *parsed;
     EditOutcome done;
     done.samples = work(wave.Data(), wave.format);
-    if (auto error = RewriteWaveData(wave, done.samples)) return EditOutcome::Failed(*error);
+    if (auto error = RewriteWaveData(wave, done.samples))
+        return EditOutcome::Failed(MessageFor(*error));
     if (wave.file->Close() != 0) {
-        return EditOutcome::Failed({"Error: failed to write data chunk", MessageStyle::Title});
+        return EditOutcome::Failed(
+            MessageFor(WaveFailure(WaveFault::DataWriteShort, saved, errno)));
     }
     done.reload = EditReload::SamplesOnly;
     return done;
@@ -41,11 +45,13 @@ EditOutcome ResizeSavedFile(const std::string& saved, const SampleWork& work) {
     options.mode = RiffOpenMode::ReadWrite;
     options.reporting = ParseReporting::MmioStyle;
     Expected<ParsedWave> parsed = ParseWave(saved, options);
-    if (!parsed) return EditOutcome::Failed(parsed.error());
+    if (!parsed) return EditOutcome::Failed(MessageFor(parsed.error()));
     ParsedWave& wave = *parsed;
     const std::vector<std::uint8_t> content = work(wave.Data(), wave.format);
-    if (auto error = PatchWaveInPlace(wave, content)) return EditOutcome::Failed(*error);
-    if (auto error = ReportMmioError(wave.file->Close())) return EditOutcome::Failed(*error);
+    if (auto error = PatchWaveInPlace(wave, content))
+        return EditOutcome::Failed(MessageFor(*error));
+    if (auto error = ReportMmioError(wave.file->Close()))
+        return EditOutcome::Failed(MessageFor(*error));
     return {};
 }
 

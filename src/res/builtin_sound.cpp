@@ -4,8 +4,11 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <memory>
 #include <numbers>
 #include <span>
+
+#include "wavefile/wave_ops.h"
 
 namespace quorbel {
 namespace {
@@ -241,43 +244,25 @@ std::vector<double> synthesise() {
     return mix;
 }
 
-void putU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-void putTag(std::vector<std::uint8_t>& out, const char (&tag)[5]) {
-    out.insert(out.end(), tag, tag + 4);
-}
-
 std::vector<std::uint8_t> makeWav() {
     const std::vector<double> mix = synthesise();
-    const auto dataBytes = static_cast<std::uint32_t>(mix.size());
-    std::vector<std::uint8_t> wav;
-    wav.reserve(44 + mix.size() + 1);
-    putTag(wav, "RIFF");
-    putU32(wav, 36 + dataBytes + (dataBytes & 1));
-    putTag(wav, "WAVE");
-    putTag(wav, "fmt ");
-    putU32(wav, 16);
-    putU16(wav, 1);  // PCM
-    putU16(wav, 1);  // mono
-    putU32(wav, kBuiltinSoundSampleRate);
-    putU32(wav, kBuiltinSoundSampleRate);  // bytes per second: one byte per frame
-    putU16(wav, 1);                        // block align
-    putU16(wav, 8);                        // bits per sample
-    putTag(wav, "data");
-    putU32(wav, dataBytes);
-    for (double v : mix) {
+    std::vector<std::uint8_t> samples(mix.size());
+    std::transform(mix.begin(), mix.end(), samples.begin(), [](double v) {
         const long level = std::lround(128.0 + 127.0 * v);
-        wav.push_back(static_cast<std::uint8_t>(std::clamp(level, 1L, 255L)));
+        return static_cast<std::uint8_t>(std::clamp(level, 1L, 255L));
+    });
+    // PCM, mono, 8-bit: one byte per frame.
+    const WaveFormat format{kWaveFormatPcm, 1, kBuiltinSoundSampleRate, kBuiltinSoundSampleRate, 1};
+    std::array<std::uint8_t, kPcmFormatSize> fmt{};
+    EncodePcmFormat(format, 8, fmt);
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size());
+    // RIFF chunks are padded to an even length.
+    const std::uint32_t riffSize = WaveRiffSizeFor(kPcmFormatSize, dataBytes) + (dataBytes & 1);
+    std::vector<std::uint8_t> wav(std::size_t{8} + riffSize);
+    const std::unique_ptr<RiffFile> file = RiffFile::WriteToMemory(wav);
+    if (!file || WriteWaveChunks(*file, fmt, samples, riffSize, true) || file->Close() != 0) {
+        return {};
     }
-    if (dataBytes & 1) wav.push_back(0);  // RIFF chunks are padded to an even length
     return wav;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "wavefile/expected.h"
 #include "wavefile/wave_format.h"
 
 namespace quorbel {
@@ -17,22 +18,12 @@ struct DisplayData {
     std::uint32_t size = 0;
 };
 
-enum class DisplayReadStatus {
-    Ok,
-    NotPcm,      // format tag other than 1, or no channels
-    Unreadable,  // no RIFF WAVE form, no usable fmt or data chunk, or an I/O failure
-};
-
-struct DisplayReadResult {
-    DisplayReadStatus status = DisplayReadStatus::Unreadable;
-    DisplayData data;
-    std::string message;  // why an unreadable file could not be read, for the user
-};
-
 // Reads `path` for display. Files whose writer never finished the header (RIFF or data size
 // 0, 0x7FFFF000 or 0xFFFFFFFF) or whose data is cut short are read with the whole frames
-// actually present; a data chunk that is really empty gives an empty sound.
-DisplayReadResult ReadDisplayData(const std::string& path);
+// actually present; a data chunk that is really empty gives an empty sound. A format tag
+// other than 1, or no channels, fails with NotPcm; anything else that stops the read fails
+// with CaptureUnreadable, its cause the parse's own fault.
+Expected<DisplayData> ReadDisplayData(const std::string& path);
 
 // Slider maximum: data bytes, halved (rounding down) for samples of 16 bits and more.
 std::uint32_t SampleCountOf(std::uint32_t dataBytes, int bitsPerSample);

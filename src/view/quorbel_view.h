@@ -15,6 +15,7 @@
 #include "framework/command_target.h"
 #include "framework/geometry.h"
 #include "framework/view_window.h"
+#include "view/display_modes.h"
 #include "view/view_layout.h"
 
 namespace quorbel {
@@ -141,11 +142,11 @@ class CQuorbelView : public CommandTarget {
     void OnOctaveDecrease();
 
     // --- The editor state shared by the transport, display, edit and effect code --------
-    int m_nSliderWaveMode = 0;  // 0 Wave, 1 Clustered, 2 None
-    int m_nScopeWaveMode = 0;
-    int m_nMagnify = 0;     // 0 100%, 1 200%, 2 300%
-    int m_nSkin = 1;        // 0 Normal, 1 Embossed, 2 Grey, 3 NightShade
-    int m_nRecordMode = 0;  // 0 Insert, 1 Over-write
+    int m_nSliderWaveMode = WAVEMODE_WAVE;  // WAVEMODE_*
+    int m_nScopeWaveMode = WAVEMODE_WAVE;   // WAVEMODE_*
+    int m_nMagnify = MAGNIFY_100;           // MAGNIFY_*
+    int m_nSkin = SKIN_EMBOSSED;            // SKIN_*
+    int m_nRecordMode = RECORDMODE_INSERT;  // RECORDMODE_*
     std::uint32_t m_wDeviceID = 0;
     std::unique_ptr<std::uint8_t[]> m_pWaveData;  // copy of the data chunk, for drawing
     std::uint32_t m_dwWaveDataLen = 0;
@@ -172,7 +173,6 @@ class CQuorbelView : public CommandTarget {
   private:
     WaveDevices& devices() const;
     void setButtons(int play, int stop, int toStart, int toEnd, int record);
-    void showPcmRefusal();
     // Shows why the filters and octave shifts cannot work on this sound's format, if so.
     bool refuseEffectFormat();
     // Reads `path` into a DisplayData, showing the box for a refused or unreadable file.

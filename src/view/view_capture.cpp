@@ -8,6 +8,7 @@
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
+#include "res/wave_messages.h"
 #include "view/display_data.h"
 #include "view/quorbel_view.h"
 
@@ -22,24 +23,14 @@ int SliderValue(std::uint32_t v) {
 
 }  // namespace
 
-void CQuorbelView::showPcmRefusal() {
-    m_window.messageBox("Error this is not PCM format", kAppTitle, BoxIcon::None);
-}
-
 bool CQuorbelView::readForDisplay(const std::string& path, DisplayData& out) {
-    DisplayReadResult result = ReadDisplayData(path);
-    switch (result.status) {
-        case DisplayReadStatus::Ok:
-            out = std::move(result.data);
-            return true;
-        case DisplayReadStatus::NotPcm:
-            showPcmRefusal();
-            return false;
-        case DisplayReadStatus::Unreadable:
-            m_window.messageBox(result.message, kAppTitle, BoxIcon::None);
-            return false;
+    Expected<DisplayData> read = ReadDisplayData(path);
+    if (!read) {
+        m_window.messageBox(MessageFor(read.error()));
+        return false;
     }
-    return false;
+    out = std::move(*read);
+    return true;
 }
 
 void CQuorbelView::storeFormat(const DisplayData& data) {

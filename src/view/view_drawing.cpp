@@ -20,7 +20,7 @@ void CQuorbelView::OnDraw(Canvas& canvas) {
 }
 
 void CQuorbelView::DrawSliderWave(Canvas& canvas) {
-    if (!m_pWaveData || m_nSliderWaveMode == 2) return;
+    if (!m_pWaveData || m_nSliderWaveMode == WAVEMODE_NONE) return;
     const bool byteSamples = m_nBitsPerSample <= 8;
     if (!byteSamples && m_nBitsPerSample < 16) return;
 
@@ -28,7 +28,7 @@ void CQuorbelView::DrawSliderWave(Canvas& canvas) {
     const int halfHeight = m_window.clientRect().height() / 2;
     const int divisor = StripMagnifyDivisor(m_nMagnify);
     const std::span<const std::uint8_t> data(m_pWaveData.get(), m_dwWaveDataLen);
-    const bool clustered = m_nSliderWaveMode == 1;
+    const bool clustered = m_nSliderWaveMode == WAVEMODE_CLUSTERED;
 
     canvas.moveTo({kStripFirstX, kStripBaseline});
     if (!clustered) canvas.moveTo({kStripFirstX, kStripBaseline});
@@ -45,12 +45,12 @@ void CQuorbelView::DrawSliderWave(Canvas& canvas) {
 }
 
 void CQuorbelView::DrawScopeWave(Canvas& canvas) {
-    if (!m_pWaveData || m_nScopeWaveMode == 2) return;
+    if (!m_pWaveData || m_nScopeWaveMode == WAVEMODE_NONE) return;
     if (!ScopeDrawsFormat(m_nBitsPerSample, m_nChannels)) return;
 
     canvas.selectPen(TracePenColor(m_nSkin), 1);
     const std::span<const std::uint8_t> data(m_pWaveData.get(), m_dwWaveDataLen);
-    const bool clustered = m_nScopeWaveMode == 1;
+    const bool clustered = m_nScopeWaveMode == WAVEMODE_CLUSTERED;
     const std::uint64_t count = m_nSampleCount;
     const std::uint64_t step = ScopeStep(m_nSampleCount);
 

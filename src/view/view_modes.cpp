@@ -22,50 +22,50 @@ void CQuorbelView::repaintAllErased() {
 }
 
 void CQuorbelView::OnSliderWave() {
-    setMode(m_nSliderWaveMode, 0, &CQuorbelView::InvalidateSliderWave);
+    setMode(m_nSliderWaveMode, WAVEMODE_WAVE, &CQuorbelView::InvalidateSliderWave);
 }
 void CQuorbelView::OnSliderClustered() {
-    setMode(m_nSliderWaveMode, 1, &CQuorbelView::InvalidateSliderWave);
+    setMode(m_nSliderWaveMode, WAVEMODE_CLUSTERED, &CQuorbelView::InvalidateSliderWave);
 }
 // InvalidateSliderWave does nothing in None mode: erase the strip's old trace directly.
 void CQuorbelView::OnSliderNone() {
-    setMode(m_nSliderWaveMode, 2, &CQuorbelView::repaintStripErased);
+    setMode(m_nSliderWaveMode, WAVEMODE_NONE, &CQuorbelView::repaintStripErased);
 }
 void CQuorbelView::OnMagnify100() {
-    setMode(m_nMagnify, 0, &CQuorbelView::InvalidateSliderWave);
+    setMode(m_nMagnify, MAGNIFY_100, &CQuorbelView::InvalidateSliderWave);
 }
 void CQuorbelView::OnMagnify200() {
-    setMode(m_nMagnify, 1, &CQuorbelView::InvalidateSliderWave);
+    setMode(m_nMagnify, MAGNIFY_200, &CQuorbelView::InvalidateSliderWave);
 }
 void CQuorbelView::OnMagnify300() {
-    setMode(m_nMagnify, 2, &CQuorbelView::InvalidateSliderWave);
+    setMode(m_nMagnify, MAGNIFY_300, &CQuorbelView::InvalidateSliderWave);
 }
 void CQuorbelView::OnScopeWave() {
-    setMode(m_nScopeWaveMode, 0, &CQuorbelView::InvalidateScope);
+    setMode(m_nScopeWaveMode, WAVEMODE_WAVE, &CQuorbelView::InvalidateScope);
 }
 void CQuorbelView::OnScopeClustered() {
-    setMode(m_nScopeWaveMode, 1, &CQuorbelView::InvalidateScope);
+    setMode(m_nScopeWaveMode, WAVEMODE_CLUSTERED, &CQuorbelView::InvalidateScope);
 }
 void CQuorbelView::OnScopeNone() {
-    setMode(m_nScopeWaveMode, 2, &CQuorbelView::InvalidateScope);
+    setMode(m_nScopeWaveMode, WAVEMODE_NONE, &CQuorbelView::InvalidateScope);
 }
 void CQuorbelView::OnSkinNormal() {
-    setMode(m_nSkin, 0, &CQuorbelView::repaintAllErased);
+    setMode(m_nSkin, SKIN_NORMAL, &CQuorbelView::repaintAllErased);
 }
 void CQuorbelView::OnSkinEmbossed() {
-    setMode(m_nSkin, 1, &CQuorbelView::repaintAllErased);
+    setMode(m_nSkin, SKIN_EMBOSSED, &CQuorbelView::repaintAllErased);
 }
 void CQuorbelView::OnSkinGrey() {
-    setMode(m_nSkin, 2, &CQuorbelView::repaintAllErased);
+    setMode(m_nSkin, SKIN_GREY, &CQuorbelView::repaintAllErased);
 }
 void CQuorbelView::OnSkinNightShade() {
-    setMode(m_nSkin, 3, &CQuorbelView::repaintAllErased);
+    setMode(m_nSkin, SKIN_NIGHTSHADE, &CQuorbelView::repaintAllErased);
 }
 void CQuorbelView::OnRecordInsert() {
-    setMode(m_nRecordMode, 0, &CQuorbelView::noRepaint);
+    setMode(m_nRecordMode, RECORDMODE_INSERT, &CQuorbelView::noRepaint);
 }
 void CQuorbelView::OnRecordOverwrite() {
-    setMode(m_nRecordMode, 1, &CQuorbelView::noRepaint);
+    setMode(m_nRecordMode, RECORDMODE_OVERWRITE, &CQuorbelView::noRepaint);
 }
 
 void CQuorbelView::OnRButtonDown(unsigned, Point point) {

@@ -40,12 +40,12 @@ void CQuorbelView::OnInitialUpdate() {
     }
     CreateButtons(hasFile);
 
-    m_nSkin = 1;
-    m_nRecordMode = 0;
+    m_nSkin = SKIN_EMBOSSED;
+    m_nRecordMode = RECORDMODE_INSERT;
     m_nPosition = 0;
-    m_nSliderWaveMode = 0;
-    m_nScopeWaveMode = 0;
-    m_nMagnify = 0;
+    m_nSliderWaveMode = WAVEMODE_WAVE;
+    m_nScopeWaveMode = WAVEMODE_WAVE;
+    m_nMagnify = MAGNIFY_100;
     m_rcSliderWave = kSliderWaveRect;
     m_rcScope = kScopeRect;
     m_rcStartHandle = kStartHandleRect;
@@ -73,7 +73,7 @@ void CQuorbelView::CloseDevice() {
 }
 
 void CQuorbelView::InvalidateSliderWave() {
-    if (m_nSliderWaveMode != 2) m_window.invalidateRect(m_rcSliderWave, false);
+    if (m_nSliderWaveMode != WAVEMODE_NONE) m_window.invalidateRect(m_rcSliderWave, false);
 }
 
 void CQuorbelView::InvalidateScope() {
@@ -115,40 +115,40 @@ bool CQuorbelView::OnUpdateCommand(int id, CommandState& state) {
             state.Enable(hasFile);
             return true;
         case ID_SLIDER_WAVE:
-            return check(m_nSliderWaveMode, 0);
+            return check(m_nSliderWaveMode, WAVEMODE_WAVE);
         case ID_SLIDER_CLUSTERED:
-            return check(m_nSliderWaveMode, 1);
+            return check(m_nSliderWaveMode, WAVEMODE_CLUSTERED);
         case ID_SLIDER_NONE:
-            return check(m_nSliderWaveMode, 2);
+            return check(m_nSliderWaveMode, WAVEMODE_NONE);
         case ID_MAGNIFY_100:
-            return check(m_nMagnify, 0);
+            return check(m_nMagnify, MAGNIFY_100);
         case ID_MAGNIFY_200:
-            return check(m_nMagnify, 1);
+            return check(m_nMagnify, MAGNIFY_200);
         case ID_MAGNIFY_300:
-            return check(m_nMagnify, 2);
+            return check(m_nMagnify, MAGNIFY_300);
         case ID_SCOPE_WAVE:
-            return check(m_nScopeWaveMode, 0);
+            return check(m_nScopeWaveMode, WAVEMODE_WAVE);
         case ID_SCOPE_CLUSTERED:
-            return check(m_nScopeWaveMode, 1);
+            return check(m_nScopeWaveMode, WAVEMODE_CLUSTERED);
         case ID_SCOPE_NONE:
-            return check(m_nScopeWaveMode, 2);
+            return check(m_nScopeWaveMode, WAVEMODE_NONE);
         case ID_SKIN_NORMAL:
-            return check(m_nSkin, 0);
+            return check(m_nSkin, SKIN_NORMAL);
         case ID_SKIN_EMBOSSED:
-            return check(m_nSkin, 1);
+            return check(m_nSkin, SKIN_EMBOSSED);
         case ID_SKIN_GREY:
-            return check(m_nSkin, 2);
+            return check(m_nSkin, SKIN_GREY);
         case ID_SKIN_NIGHTSHADE:
-            return check(m_nSkin, 3);
+            return check(m_nSkin, SKIN_NIGHTSHADE);
         case ID_RECORD_INSERT:
-            return check(m_nRecordMode, 0);
+            return check(m_nRecordMode, RECORDMODE_INSERT);
         case ID_RECORD_OVERWRITE:
             // Without wave data there is nothing to over-write; the check mark is left alone.
             if (!m_pWaveData) {
                 state.Enable(false);
                 return true;
             }
-            return check(m_nRecordMode, 1);
+            return check(m_nRecordMode, RECORDMODE_OVERWRITE);
         case ID_FILE_PROPERTIES:
             state.Enable(hasFile);
             return true;

@@ -11,6 +11,7 @@
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
 #include "framework/frame_window.h"
+#include "res/wave_messages.h"
 #include "view/position_math.h"
 #include "view/quorbel_view.h"
 
@@ -115,7 +116,8 @@ void CQuorbelView::OnToEnd() {
 }
 
 void CQuorbelView::OnRecord() {
-    const RecordMode mode = m_nRecordMode == 0 ? RecordMode::Insert : RecordMode::Overwrite;
+    const RecordMode mode =
+        m_nRecordMode == RECORDMODE_INSERT ? RecordMode::Insert : RecordMode::Overwrite;
     if (ShowMciError(devices().record(m_wDeviceID, mode, &m_window))) return;
     StopPositionTimer();
     if (m_context.mainFrame != nullptr)

@@ -1,6 +1,8 @@
 #include "view/wave_trace.h"
 
+#include "view/display_modes.h"
 #include "view/view_layout.h"
+#include "wavefile/byte_order.h"
 
 namespace quorbel {
 
@@ -18,9 +20,7 @@ int ByteSample(std::span<const std::uint8_t> data, std::uint64_t k) {
 }
 
 int WordSample(std::span<const std::uint8_t> data, std::uint64_t k) {
-    const auto lo = static_cast<std::uint16_t>(data[2 * k]);
-    const auto hi = static_cast<std::uint16_t>(data[2 * k + 1]);
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+    return static_cast<std::int16_t>(LoadLe16(&data[2 * k]));
 }
 
 }  // namespace
@@ -28,13 +28,13 @@ int WordSample(std::span<const std::uint8_t> data, std::uint64_t k) {
 int BackgroundBitmapId(int skin, int channels) {
     const bool stereo = channels == 2;
     switch (skin) {
-        case 0:
+        case SKIN_NORMAL:
             return stereo ? 166 : 167;
-        case 1:
+        case SKIN_EMBOSSED:
             return stereo ? 168 : 169;
-        case 2:
+        case SKIN_GREY:
             return stereo ? 171 : 173;
-        case 3:
+        case SKIN_NIGHTSHADE:
             return stereo ? 170 : 172;
         default:
             return 0;
@@ -42,14 +42,14 @@ int BackgroundBitmapId(int skin, int channels) {
 }
 
 Color TracePenColor(int skin) {
-    return skin == 2 ? Color{255, 255, 0} : Color{0, 255, 0};
+    return skin == SKIN_GREY ? Color{255, 255, 0} : Color{0, 255, 0};
 }
 
 int StripMagnifyDivisor(int magnify) {
     switch (magnify) {
-        case 1:
+        case MAGNIFY_200:
             return 20;
-        case 2:
+        case MAGNIFY_300:
             return 28;
         default:
             return 10;

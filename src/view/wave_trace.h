@@ -18,7 +18,7 @@ int BackgroundBitmapId(int skin, int channels);
 // Trace pen: yellow on the Grey skin (2), green on every other.
 Color TracePenColor(int skin);
 
-// Strip magnification divisor for m_nMagnify 0, 1, 2 (100%, 200%, 300%).
+// Strip magnification divisor for m_nMagnify MAGNIFY_100, MAGNIFY_200, MAGNIFY_300.
 int StripMagnifyDivisor(int magnify);
 
 // Offset from the strip's baseline of element k, or none when the column has no sample (k

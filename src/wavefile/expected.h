@@ -1,22 +1,24 @@
 #pragma once
 
+// The result types of the wave-file layer: a failure is a WaveFailure, never a text.
+
 #include <optional>
 #include <utility>
 #include <variant>
 
-#include "framework/message.h"
+#include "wavefile/wave_fault.h"
 
 namespace quorbel {
 
-// Outcome of a step that produces nothing: empty on success, else the message to show.
-using WaveError = std::optional<UserMessage>;
+// Outcome of a step that produces nothing: empty on success, else what failed.
+using WaveError = std::optional<WaveFailure>;
 
-// Either a value or the message that explains why there is none.
+// Either a value or the failure that explains why there is none.
 template <class T>
 class Expected {
   public:
     Expected(T value) : state_(std::in_place_index<0>, std::move(value)) {}
-    Expected(UserMessage message) : state_(std::in_place_index<1>, std::move(message)) {}
+    Expected(WaveFailure failure) : state_(std::in_place_index<1>, std::move(failure)) {}
 
     bool ok() const { return state_.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -28,10 +30,10 @@ class Expected {
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
 
-    const UserMessage& error() const { return std::get<1>(state_); }
+    const WaveFailure& error() const { return std::get<1>(state_); }
 
   private:
-    std::variant<T, UserMessage> state_;
+    std::variant<T, WaveFailure> state_;
 };
 
 }  // namespace quorbel

@@ -3,6 +3,8 @@
 #include <array>
 #include <climits>
 
+#include "wavefile/byte_order.h"
+
 namespace quorbel {
 namespace {
 
@@ -10,28 +12,24 @@ namespace {
 // bypass it (the C library reads straight into the caller's buffer).
 constexpr std::size_t kBufferSize = 1 << 16;
 
+// The C library's modes; "e" keeps the file from leaking into started programs, "x" refuses
+// an existing name.
 const char* ModeString(RiffOpenMode mode) {
     switch (mode) {
         case RiffOpenMode::Read:
-            return "rb";
+            return "rbe";
         case RiffOpenMode::ReadWrite:
-            return "r+b";
+            return "r+be";
         case RiffOpenMode::CreateWrite:
-            return "wb";
+            return "wbe";
+        case RiffOpenMode::CreateNew:
+            return "wbxe";
     }
-    return "rb";
+    return "rbe";
 }
 
-std::uint32_t LoadLe32(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-void StoreLe32(unsigned char* p, std::uint32_t v) {
-    p[0] = static_cast<unsigned char>(v);
-    p[1] = static_cast<unsigned char>(v >> 8);
-    p[2] = static_cast<unsigned char>(v >> 16);
-    p[3] = static_cast<unsigned char>(v >> 24);
+bool IsChunkIdChar(std::uint8_t c) {
+    return c >= 0x20 && c < 0x7F;
 }
 
 // Offsets are stored in 32-bit descriptor fields, as RIFF itself limits files to 4 GiB.
@@ -43,6 +41,22 @@ std::unique_ptr<RiffFile> RiffFile::Open(const std::string& path, RiffOpenMode m
     std::FILE* file = std::fopen(path.c_str(), ModeString(mode));
     if (file == nullptr) return nullptr;
     return std::unique_ptr<RiffFile>(new RiffFile(file, mode));
+}
+
+std::unique_ptr<RiffFile> RiffFile::OpenMemory(std::span<const std::uint8_t> bytes) {
+    if (bytes.empty()) return nullptr;
+    // Opened for reading only, so the C library never writes through the pointer.
+    std::FILE* file = ::fmemopen(const_cast<std::uint8_t*>(bytes.data()), bytes.size(), "r");
+    if (file == nullptr) return nullptr;
+    return std::unique_ptr<RiffFile>(new RiffFile(file, RiffOpenMode::Read));
+}
+
+std::unique_ptr<RiffFile> RiffFile::WriteToMemory(std::span<std::uint8_t> bytes) {
+    if (bytes.empty()) return nullptr;
+    // "r+" neither clears the buffer nor appends.
+    std::FILE* file = ::fmemopen(bytes.data(), bytes.size(), "r+");
+    if (file == nullptr) return nullptr;
+    return std::unique_ptr<RiffFile>(new RiffFile(file, RiffOpenMode::ReadWrite));
 }
 
 RiffFile::RiffFile(std::FILE* file, RiffOpenMode mode)
@@ -65,6 +79,10 @@ int RiffFile::Close() {
 int RiffFile::Flush() {
     if (file_ == nullptr) return kRiffIoError;
     return std::fflush(file_) == 0 ? 0 : kRiffIoError;
+}
+
+int RiffFile::Descriptor() const {
+    return file_ == nullptr ? -1 : ::fileno(file_);
 }
 
 // The C library needs a positioning call between a write and a following read (and back).
@@ -141,24 +159,48 @@ std::int64_t RiffFile::Size() {
     return end < 0 ? kRiffIoError : end;
 }
 
-bool RiffFile::ReadHeader(FourCC& id, std::uint32_t& size) {
-    std::array<unsigned char, 8> header{};
-    if (Read(header.data(), 8) != 8) return false;
+int RiffFile::ReadHeader(FourCC& id, std::uint32_t& size) {
+    std::array<std::uint8_t, 8> header{};
+    const std::int64_t got = Read(header.data(), 8);
+    if (got < 0) return kRiffIoError;
+    if (got != 8) return kRiffChunkNotFound;
     id = LoadLe32(header.data());
     size = LoadLe32(header.data() + 4);
+    return 0;
+}
+
+bool RiffFile::PlausibleChunkAt(std::int64_t offset, std::int64_t end) {
+    std::array<std::uint8_t, 4> id{};
+    if (offset + 8 > end || Seek(offset, SEEK_SET) < 0 || Read(id.data(), 4) != 4) return false;
+    for (std::uint8_t c : id) {
+        if (!IsChunkIdChar(c)) return false;
+    }
     return true;
 }
 
-int RiffFile::FindRiff(ChunkInfo& riff, FourCC formType) {
+std::int64_t RiffFile::NextChunk(std::int64_t start, std::uint32_t size, std::int64_t end,
+                                 ChunkWalk walk) {
+    const std::int64_t next = start + 8 + size;
+    if ((size & 1) == 0) return next;
+    if (walk == ChunkWalk::Tolerant && !PlausibleChunkAt(next + 1, end) &&
+        PlausibleChunkAt(next, end)) {
+        return next;
+    }
+    return next + 1;
+}
+
+int RiffFile::FindRiff(ChunkInfo& riff, FourCC formType, ChunkWalk walk) {
     if (file_ == nullptr) return kRiffIoError;
     for (;;) {
         const std::int64_t start = position_;
         FourCC id = 0;
         std::uint32_t size = 0;
-        if (!ReadHeader(id, size)) return kChunkNotFound;
+        if (const int header = ReadHeader(id, size); header != 0) return header;
         if (id == kRiffId) {
-            std::array<unsigned char, 4> form{};
-            if (Read(form.data(), 4) != 4) return kChunkNotFound;
+            std::array<std::uint8_t, 4> form{};
+            const std::int64_t got = Read(form.data(), 4);
+            if (got < 0) return kRiffIoError;
+            if (got != 4) return kRiffChunkNotFound;
             if (LoadLe32(form.data()) == formType) {
                 riff.id = kRiffId;
                 riff.size = size;
@@ -168,21 +210,22 @@ int RiffFile::FindRiff(ChunkInfo& riff, FourCC formType) {
                 return 0;
             }
         }
+        if (walk == ChunkWalk::Tolerant) return kRiffChunkNotFound;
         const std::int64_t next = start + 8 + size + (size & 1);
-        if (next > kMaxRiffOffset) return kChunkNotFound;
+        if (next > kMaxRiffOffset) return kRiffChunkNotFound;
         if (Seek(next, SEEK_SET) < 0) return kRiffIoError;
     }
 }
 
-int RiffFile::FindChunk(ChunkInfo& chunk, FourCC id, const ChunkInfo& parent) {
+int RiffFile::FindChunk(ChunkInfo& chunk, FourCC id, const ChunkInfo& parent, ChunkWalk walk) {
     if (file_ == nullptr) return kRiffIoError;
     const std::int64_t parentEnd = parent.End();
     for (;;) {
         const std::int64_t start = position_;
-        if (start + 8 > parentEnd) return kChunkNotFound;
+        if (start + 8 > parentEnd) return kRiffChunkNotFound;
         FourCC foundId = 0;
         std::uint32_t size = 0;
-        if (!ReadHeader(foundId, size)) return kChunkNotFound;
+        if (const int header = ReadHeader(foundId, size); header != 0) return header;
         if (foundId == id) {
             chunk.id = id;
             chunk.size = size;
@@ -191,8 +234,8 @@ int RiffFile::FindChunk(ChunkInfo& chunk, FourCC id, const ChunkInfo& parent) {
             chunk.flags = 0;
             return 0;
         }
-        const std::int64_t next = start + 8 + size + (size & 1);
-        if (next >= parentEnd) return kChunkNotFound;
+        const std::int64_t next = NextChunk(start, size, parentEnd, walk);
+        if (next >= parentEnd) return kRiffChunkNotFound;
         if (Seek(next, SEEK_SET) < 0) return kRiffIoError;
     }
 }
@@ -203,7 +246,7 @@ int RiffFile::Ascend(ChunkInfo& chunk) {
         const std::int64_t written = position_ - chunk.dataOffset;
         if (written < 0 || written > kMaxRiffOffset) return kRiffIoError;
         if (static_cast<std::uint32_t>(written) != chunk.size) {
-            std::array<unsigned char, 4> sizeField{};
+            std::array<std::uint8_t, 4> sizeField{};
             StoreLe32(sizeField.data(), static_cast<std::uint32_t>(written));
             if (Seek(std::int64_t{chunk.dataOffset} - 4, SEEK_SET) < 0) return kRiffIoError;
             if (Write(sizeField.data(), 4) != 4) return kRiffIoError;
@@ -211,7 +254,7 @@ int RiffFile::Ascend(ChunkInfo& chunk) {
         }
         if (Seek(chunk.End(), SEEK_SET) < 0) return kRiffIoError;
         if ((chunk.size & 1) != 0) {
-            const unsigned char pad = 0;
+            const std::uint8_t pad = 0;
             if (Write(&pad, 1) != 1) return kRiffIoError;
         }
         chunk.flags &= ~kChunkCreated;
@@ -222,7 +265,7 @@ int RiffFile::Ascend(ChunkInfo& chunk) {
 
 int RiffFile::CreateChunk(ChunkInfo& chunk, bool riff) {
     if (file_ == nullptr) return kRiffIoError;
-    std::array<unsigned char, 12> header{};
+    std::array<std::uint8_t, 12> header{};
     const FourCC id = riff ? kRiffId : chunk.id;
     StoreLe32(header.data(), id);
     StoreLe32(header.data() + 4, chunk.size);

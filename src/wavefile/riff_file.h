@@ -1,14 +1,21 @@
 #pragma once
 
+// The one RIFF chunk walker and writer: every reader and writer of WAVE files steps through
+// chunks with it, exactly (as a device-saved file is laid out) or tolerantly (as files out in
+// the world are).
+
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
+
+#include "wavefile/byte_order.h"
 
 namespace quorbel {
 
 // Result of a chunk search that reached the end of its parent (or of the file) without a match.
-inline constexpr int kChunkNotFound = 265;
+inline constexpr int kRiffChunkNotFound = 265;
 // Result of any step that failed on an I/O error.
 inline constexpr int kRiffIoError = -1;
 
@@ -16,10 +23,10 @@ inline constexpr int kRiffIoError = -1;
 using FourCC = std::uint32_t;
 
 constexpr FourCC MakeFourCC(const char (&code)[5]) {
-    return static_cast<FourCC>(static_cast<unsigned char>(code[0])) |
-           static_cast<FourCC>(static_cast<unsigned char>(code[1])) << 8 |
-           static_cast<FourCC>(static_cast<unsigned char>(code[2])) << 16 |
-           static_cast<FourCC>(static_cast<unsigned char>(code[3])) << 24;
+    const std::uint8_t bytes[4] = {
+        static_cast<std::uint8_t>(code[0]), static_cast<std::uint8_t>(code[1]),
+        static_cast<std::uint8_t>(code[2]), static_cast<std::uint8_t>(code[3])};
+    return LoadLe32(bytes);
 }
 
 inline constexpr FourCC kRiffId = MakeFourCC("RIFF");
@@ -46,26 +53,43 @@ enum class RiffOpenMode {
     Read,         // existing file, read only
     ReadWrite,    // existing file, bytes replaced in place, writes past the end extend it
     CreateWrite,  // created or truncated, write only
+    CreateNew,    // created, write only; fails when the name exists
+};
+
+// How a search steps from chunk to chunk.
+enum class ChunkWalk {
+    // Every odd-sized chunk is followed by its pad byte; a RIFF form is searched forward.
+    Exact,
+    // A pad byte some writer left out is recognised (the byte after the chunk does not start
+    // a plausible chunk id but the chunk's end does); a RIFF form must be where the search
+    // starts.
+    Tolerant,
 };
 
 // A buffered RIFF chunk reader/writer over one file. Counts and positions are bytes; every
 // operation returns -1 on an I/O error. Closing (or destroying) flushes.
 class RiffFile {
   public:
-    // Null when the file cannot be opened in that mode.
+    // Null, with errno set, when the file cannot be opened in that mode.
     static std::unique_ptr<RiffFile> Open(const std::string& path, RiffOpenMode mode);
+    // Reads `bytes` (which must outlive the object) as a file. Null when they are empty.
+    static std::unique_ptr<RiffFile> OpenMemory(std::span<const std::uint8_t> bytes);
+    // Writes into `bytes` (which must outlive the object) as into a file of that fixed size.
+    static std::unique_ptr<RiffFile> WriteToMemory(std::span<std::uint8_t> bytes);
 
     ~RiffFile();
     RiffFile(const RiffFile&) = delete;
     RiffFile& operator=(const RiffFile&) = delete;
 
     // Searches forward from the current position for a RIFF chunk of the given form type.
-    // 0 on success with the position at the first subchunk; kChunkNotFound; or -1.
-    int FindRiff(ChunkInfo& riff, FourCC formType);
+    // 0 on success with the position at the first subchunk; kRiffChunkNotFound; or -1.
+    int FindRiff(ChunkInfo& riff, FourCC formType, ChunkWalk walk = ChunkWalk::Exact);
 
     // Searches forward from the current position for the chunk `id`, never past the end of
-    // `parent`. 0 on success with the position at the chunk's content; kChunkNotFound; or -1.
-    int FindChunk(ChunkInfo& chunk, FourCC id, const ChunkInfo& parent);
+    // `parent`. 0 on success with the position at the chunk's content; kRiffChunkNotFound; or
+    // -1.
+    int FindChunk(ChunkInfo& chunk, FourCC id, const ChunkInfo& parent,
+                  ChunkWalk walk = ChunkWalk::Exact);
 
     // Moves past the chunk and its pad byte. For a created chunk whose written length differs
     // from its declared size, the size field is corrected first. 0 or -1.
@@ -89,6 +113,9 @@ class RiffFile {
     // Pushes buffered writes to the file. 0 or -1.
     int Flush();
 
+    // The system's descriptor of the open file (for fstat, fsync, fchmod), or -1.
+    int Descriptor() const;
+
     // Flushes and closes. 0, or -1 when the flush failed. Later calls fail with -1.
     int Close();
 
@@ -97,7 +124,13 @@ class RiffFile {
 
     RiffFile(std::FILE* file, RiffOpenMode mode);
     bool PrepareFor(LastOp op);
-    bool ReadHeader(FourCC& id, std::uint32_t& size);
+    // 0 with the header read; kRiffChunkNotFound when the file ends first; or -1.
+    int ReadHeader(FourCC& id, std::uint32_t& size);
+    // Whether a chunk header that fits before `end` starts at `offset` with a printable id.
+    bool PlausibleChunkAt(std::int64_t offset, std::int64_t end);
+    // Where the chunk at `start` of declared `size` is followed by the next one.
+    std::int64_t NextChunk(std::int64_t start, std::uint32_t size, std::int64_t end,
+                           ChunkWalk walk);
 
     std::FILE* file_;
     RiffOpenMode mode_;

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <random>
 
 namespace quorbel {
@@ -45,9 +44,11 @@ Expected<std::string> NewTempFileName(const std::string& directory, std::string_
         lastError = errno;
         if (lastError != EEXIST) break;
     }
-    return UserMessage{"Cannot create temporary file!\n" + directory + ": " +
-                           std::strerror(lastError != 0 ? lastError : EIO),
-                       MessageStyle::Error};
+    WaveFailure failure;
+    failure.code = WaveFault::TempFileNotCreated;
+    failure.path = directory;
+    failure.err = lastError != 0 ? lastError : EIO;
+    return failure;
 }
 
 Expected<std::string> NewTempFileName(std::string_view prefix) {

@@ -1,14 +1,25 @@
 #pragma once
 
+// The one decoder and encoder of `fmt ` chunks.
+
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 
 namespace quorbel {
 
-inline constexpr std::uint16_t kWaveFormatPcm = 1;
-// The part of a `fmt ` chunk that is interpreted; anything after it is carried along unread.
+inline constexpr std::uint16_t kWaveFormatPcm = 0x0001;
+inline constexpr std::uint16_t kWaveFormatFloat = 0x0003;
+inline constexpr std::uint16_t kWaveFormatExtensible = 0xFFFE;
+// The part of a `fmt ` chunk the editor interprets; anything after it is carried along unread.
 inline constexpr std::size_t kWaveFormatRecordSize = 14;
+// A PCM record with its bits field.
+inline constexpr std::size_t kPcmFormatSize = 16;
+// A WAVE_FORMAT_EXTENSIBLE record: the PCM record, cbSize (2), valid bits (2), channel mask
+// (4) and the sub-format GUID (16).
+inline constexpr std::size_t kExtensibleFormatSize = 40;
+inline constexpr std::uint16_t kExtensionSize = 22;
 
 // The PCM fields of a `fmt ` chunk. Bits per sample are derived, never read from the chunk.
 struct WaveFormat {
@@ -22,11 +33,23 @@ struct WaveFormat {
     friend bool operator==(const WaveFormat&, const WaveFormat&) = default;
 };
 
-// Decodes the first 14 bytes of a `fmt ` chunk; empty when fewer bytes are given.
-std::optional<WaveFormat> DecodeWaveFormat(std::span<const std::uint8_t> fmtBytes);
+// Everything any reader takes from a `fmt ` chunk.
+struct FormatChunk {
+    WaveFormat format;            // the first 14 bytes
+    std::size_t size = 0;         // bytes in the chunk
+    std::uint16_t bitsField = 0;  // the bits-per-sample field; 0 when the chunk ends first
+    std::uint16_t cbSize = 0;     // the extension's size field; 0 when the chunk ends first
+    // WAVE_FORMAT_EXTENSIBLE records of kExtensibleFormatSize bytes or more: the format tag
+    // the sub-format GUID carries, and whether the rest of the GUID is the standard one.
+    std::uint16_t subFormatTag = 0;
+    bool standardSubFormat = false;
+};
+
+// Decodes a `fmt ` chunk; empty when it is shorter than the 14-byte record.
+std::optional<FormatChunk> DecodeFormatChunk(std::span<const std::uint8_t> fmtBytes);
 
 // A 16-byte PCM `fmt ` chunk for the given layout (bits field included).
 void EncodePcmFormat(const WaveFormat& format, std::uint16_t bitsPerSample,
-                     std::span<std::uint8_t, 16> out);
+                     std::span<std::uint8_t, kPcmFormatSize> out);
 
 }  // namespace quorbel

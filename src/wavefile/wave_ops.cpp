@@ -2,51 +2,53 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <filesystem>
 #include <new>
 #include <system_error>
 
+#include "wavefile/byte_order.h"
+
 namespace quorbel {
 namespace {
 
-constexpr const char* kChunkNotFoundBox =
-    "Possible Error causes\n1.File is not WAVE type\n2.FMT chunk not found\n3.Data chunk not "
-    "found";
-constexpr const char* kIoErrorBox =
-    "Possible Error causes\n1.Failed to read fmt chunk\n2.Error writing to file\n3.Failed to "
-    "read data chunk\n4.Failed to write data block";
-
 constexpr std::int64_t kMaxChunkSize = 0xFFFFFFFFLL;
 
-UserMessage TitleBox(const char* text) {
-    return UserMessage{text, MessageStyle::Title};
-}
-UserMessage ErrorBox(const char* text) {
-    return UserMessage{text, MessageStyle::Error};
+// A failure of a step on `path`; a step that ended with -1 keeps the system's error number.
+WaveFailure Fault(WaveFault code, const std::string& path, FourCC chunk = 0,
+                  std::int64_t result = 0) {
+    WaveFailure failure;
+    failure.code = code;
+    failure.path = path;
+    failure.err = result == kRiffIoError ? errno : 0;
+    failure.chunk = chunk;
+    return failure;
 }
 
 // A chunk step (find, leave) in the caller's reporting style.
-WaveError CheckChunkStep(ParseReporting reporting, int result, const char* directText) {
-    if (reporting == ParseReporting::MmioStyle) return ReportMmioError(result);
-    if (result != 0) return TitleBox(directText);
+WaveError CheckChunkStep(const ParsedWave& wave, int result, WaveFault direct, FourCC chunk) {
+    if (wave.reporting == ParseReporting::MmioStyle) {
+        WaveError error = ReportMmioError(result);
+        if (error) error = Fault(error->code, wave.path, chunk, result);
+        return error;
+    }
+    if (result != 0) return Fault(direct, wave.path, chunk, result);
     return std::nullopt;
 }
 
 // A read or write in the caller's reporting style; moving fewer bytes than asked is a failure.
-WaveError CheckTransfer(ParseReporting reporting, std::int64_t result, std::int64_t expected,
-                        const char* directText) {
-    if (reporting == ParseReporting::MmioStyle) return ReportMmioError(result, expected);
-    if (result != expected) return TitleBox(directText);
-    return std::nullopt;
+WaveError CheckTransfer(const ParsedWave& wave, std::int64_t result, std::int64_t expected,
+                        WaveFault direct, FourCC chunk) {
+    if (result == expected) return std::nullopt;
+    const WaveFault code =
+        wave.reporting == ParseReporting::MmioStyle ? WaveFault::IoError : direct;
+    return Fault(code, wave.path, chunk, result);
 }
 
 // A transfer that cannot move all its bytes (checked before trying), in the caller's style.
-UserMessage ShortTransfer(ParseReporting reporting, const char* directText) {
-    return reporting == ParseReporting::MmioStyle ? TitleBox(kIoErrorBox) : TitleBox(directText);
-}
-
-void StoreLe32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+WaveFailure ShortTransfer(const ParsedWave& wave, WaveFault direct, FourCC chunk) {
+    return Fault(wave.reporting == ParseReporting::MmioStyle ? WaveFault::IoError : direct,
+                 wave.path, chunk);
 }
 
 // Writes a 4-byte little-endian field at `offset`; the byte count written, or -1.
@@ -57,6 +59,22 @@ std::int64_t WriteSizeField(RiffFile& file, std::int64_t offset, std::uint32_t v
     return file.Write(field.data(), 4);
 }
 
+// Creates the chunk `id` at the current position and writes `body` into it, with one fault
+// for the header and one for the content (errno in err).
+WaveError WriteChunk(RiffFile& file, ChunkInfo& chunk, FourCC id,
+                     std::span<const std::uint8_t> body, WaveFault headerFault,
+                     WaveFault bodyFault) {
+    chunk.id = id;
+    chunk.size = static_cast<std::uint32_t>(body.size());
+    if (body.size() > kMaxChunkSize) return Fault(headerFault, {}, id);
+    if (const int result = file.CreateChunk(chunk, false); result != 0) {
+        return Fault(headerFault, {}, id, result);
+    }
+    const auto length = static_cast<std::int64_t>(body.size());
+    if (file.Write(body.data(), length) != length) return Fault(bodyFault, {}, id, kRiffIoError);
+    return std::nullopt;
+}
+
 // Buffered bytes must reach the file before a write counts as done: a full disk shows here.
 std::int64_t FlushedResult(RiffFile& file, std::int64_t written) {
     return file.Flush() == 0 ? written : kRiffIoError;
@@ -65,32 +83,31 @@ std::int64_t FlushedResult(RiffFile& file, std::int64_t written) {
 }  // namespace
 
 WaveError ReportMmioError(std::int64_t result) {
-    if (result == kChunkNotFound) return TitleBox(kChunkNotFoundBox);
-    if (result == kRiffIoError) return TitleBox(kIoErrorBox);
+    if (result == kRiffChunkNotFound) return WaveFailure{WaveFault::ChunkNotFound};
+    if (result == kRiffIoError) return WaveFailure{WaveFault::IoError};
     return std::nullopt;
 }
 
 WaveError ReportMmioError(std::int64_t result, std::int64_t expected) {
-    if (result == kRiffIoError || result != expected) return TitleBox(kIoErrorBox);
+    if (result == kRiffIoError || result != expected) return WaveFailure{WaveFault::IoError};
     return std::nullopt;
 }
 
-Expected<ParsedWave> ParseWave(const std::string& path, const ParseOptions& options) {
-    const ParseReporting reporting = options.reporting;
+Expected<ParsedWave> OpenWave(const std::string& path, const ParseOptions& options) {
     ParsedWave wave;
     wave.path = path;
-    wave.reporting = reporting;
+    wave.reporting = options.reporting;
     wave.file = RiffFile::Open(path, options.mode);
-    if (!wave.file) return TitleBox("File cannot be opened");
+    if (!wave.file) return Fault(WaveFault::OpenFailed, path, 0, kRiffIoError);
     RiffFile& file = *wave.file;
 
-    if (auto error =
-            CheckChunkStep(reporting, file.FindRiff(wave.riff, kWaveId), "File is not WAVE type")) {
+    if (auto error = CheckChunkStep(wave, file.FindRiff(wave.riff, kWaveId), WaveFault::NoWaveForm,
+                                    kRiffId)) {
         return *error;
     }
     wave.riffSize = wave.riff.size;
     const std::int64_t fileSize = file.Size();
-    if (fileSize < 0) return ShortTransfer(reporting, "File cannot be opened");
+    if (fileSize < 0) return ShortTransfer(wave, WaveFault::OpenFailed, kRiffId);
 
     // The chunk search stays inside the form. A lenient parse does not trust the declared
     // form size (streaming writers leave 0 or a placeholder there) and searches the whole file.
@@ -100,63 +117,72 @@ Expected<ParsedWave> ParseWave(const std::string& path, const ParseOptions& opti
             std::clamp<std::int64_t>(fileSize - wave.riff.dataOffset, 0, kMaxChunkSize));
     }
 
-    if (auto error = CheckChunkStep(reporting, file.FindChunk(wave.fmt, kFmtId, form),
-                                    "File has no fmt chunk ")) {
+    if (auto error = CheckChunkStep(wave, file.FindChunk(wave.fmt, kFmtId, form),
+                                    WaveFault::NoFmtChunk, kFmtId)) {
         return *error;
     }
     // A format record too short to interpret, or one that runs past the end of the file, is a
     // short read; nothing is allocated for a size the file cannot back.
-    const char* fmtReadText = "Failed to read fmt chunk ";
     if (wave.fmt.size < kWaveFormatRecordSize || wave.fmt.End() > fileSize) {
-        return ShortTransfer(reporting, fmtReadText);
+        return ShortTransfer(wave, WaveFault::FmtReadShort, kFmtId);
     }
     wave.formatBytes.resize(wave.fmt.size);
-    if (auto error = CheckTransfer(reporting, file.Read(wave.formatBytes.data(), wave.fmt.size),
-                                   wave.fmt.size, fmtReadText)) {
+    if (auto error = CheckTransfer(wave, file.Read(wave.formatBytes.data(), wave.fmt.size),
+                                   wave.fmt.size, WaveFault::FmtReadShort, kFmtId)) {
         return *error;
     }
-    wave.format = *DecodeWaveFormat(wave.formatBytes);
-    if (wave.format.wFormatTag != kWaveFormatPcm) return TitleBox("Error this is not PCM format");
+    wave.format = DecodeFormatChunk(wave.formatBytes)->format;
+    if (wave.format.wFormatTag != kWaveFormatPcm) return Fault(WaveFault::NotPcm, path, kFmtId);
 
     // Leaving fmt only seeks; if even that fails the data chunk cannot be reached.
-    const char* noDataText = "Error: can not find data sub chunk";
-    if (auto error = CheckChunkStep(reporting, file.Ascend(wave.fmt), noDataText)) return *error;
-    if (auto error =
-            CheckChunkStep(reporting, file.FindChunk(wave.data, kDataId, form), noDataText)) {
+    if (auto error = CheckChunkStep(wave, file.Ascend(wave.fmt), WaveFault::NoDataChunk, kDataId)) {
+        return *error;
+    }
+    if (auto error = CheckChunkStep(wave, file.FindChunk(wave.data, kDataId, form),
+                                    WaveFault::NoDataChunk, kDataId)) {
         return *error;
     }
 
-    const std::int64_t present = std::max<std::int64_t>(fileSize - wave.data.dataOffset, 0);
     wave.dataSize = wave.data.size;
     if (options.lenient && (wave.dataSize == 0 || wave.data.End() > fileSize)) {
+        const std::int64_t present = std::max<std::int64_t>(fileSize - wave.data.dataOffset, 0);
         const std::int64_t frame = std::max<std::int64_t>(wave.format.nBlockAlign, 1);
         wave.dataSize =
             static_cast<std::uint32_t>(std::min(present - present % frame, kMaxChunkSize));
     }
-    if (wave.dataSize == 0) return TitleBox("Error: data chunk contains no data");
-    if (wave.dataSize > present) {
-        return ShortTransfer(reporting, "Error: failed to read data chunk");
-    }
-
-    if (options.readData) {
-        if (auto error = ReadWaveData(wave)) return *error;
-    }
     return wave;
 }
 
+Expected<ParsedWave> ParseWave(const std::string& path, const ParseOptions& options) {
+    Expected<ParsedWave> opened = OpenWave(path, options);
+    if (!opened) return opened;
+    ParsedWave& wave = *opened;
+    if (wave.dataSize == 0) return Fault(WaveFault::DataEmpty, path, kDataId);
+    const std::int64_t fileSize = wave.file->Size();
+    if (fileSize < 0 || wave.data.dataOffset + std::int64_t{wave.dataSize} > fileSize) {
+        return ShortTransfer(wave, WaveFault::DataReadShort, kDataId);
+    }
+    if (options.readData) {
+        if (auto error = ReadWaveData(wave)) return *error;
+    }
+    return opened;
+}
+
 WaveError ReadWaveData(ParsedWave& wave) {
-    const char* readText = "Error: failed to read data chunk";
-    if (!wave.file || wave.file->Seek(wave.data.dataOffset, SEEK_SET) < 0) {
-        return ShortTransfer(wave.reporting, readText);
+    // Nothing is allocated for more bytes than the file holds.
+    const std::int64_t fileSize = wave.file ? wave.file->Size() : -1;
+    if (fileSize < 0 || wave.data.dataOffset + std::int64_t{wave.dataSize} > fileSize ||
+        wave.file->Seek(wave.data.dataOffset, SEEK_SET) < 0) {
+        return ShortTransfer(wave, WaveFault::DataReadShort, kDataId);
     }
     try {
         wave.dataBytes = std::make_unique_for_overwrite<std::uint8_t[]>(wave.dataSize);
     } catch (const std::bad_alloc&) {
-        return TitleBox("Not enough memory to read the data chunk");
+        return Fault(WaveFault::DataOutOfMemory, wave.path, kDataId);
     }
     // One read for the whole chunk: the C library hands large requests straight to the kernel.
     const std::int64_t got = wave.file->Read(wave.dataBytes.get(), wave.dataSize);
-    if (auto error = CheckTransfer(wave.reporting, got, wave.dataSize, readText)) {
+    if (auto error = CheckTransfer(wave, got, wave.dataSize, WaveFault::DataReadShort, kDataId)) {
         wave.dataBytes.reset();
         return error;
     }
@@ -168,47 +194,54 @@ std::uint32_t WaveRiffSizeFor(std::uint32_t fmtSize, std::uint32_t dataSize) {
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(size, kMaxChunkSize));
 }
 
-WaveError CreateWaveFile(const std::string& path, std::span<const std::uint8_t> fmtBytes,
-                         std::span<const std::uint8_t> data, std::uint32_t riffSize) {
-    std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::CreateWrite);
-    if (!file) return ErrorBox("Cannot create temporary file!");
-
+WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes,
+                          std::span<const std::uint8_t> data, std::uint32_t riffSize,
+                          bool padData) {
     ChunkInfo riff;
     riff.size = riffSize;
     riff.formType = kWaveId;
-    if (file->CreateChunk(riff, true) != 0) return ErrorBox("Cannot create RIFF chunk!");
-
+    if (const int result = file.CreateChunk(riff, true); result != 0) {
+        return Fault(WaveFault::RiffChunkCreateFailed, {}, kRiffId, result);
+    }
     ChunkInfo fmt;
-    fmt.id = kFmtId;
-    fmt.size = static_cast<std::uint32_t>(fmtBytes.size());
-    if (fmtBytes.size() > kMaxChunkSize || file->CreateChunk(fmt, false) != 0) {
-        return ErrorBox("Cannot create FMT chunk");
+    if (auto error = WriteChunk(file, fmt, kFmtId, fmtBytes, WaveFault::FmtChunkCreateFailed,
+                                WaveFault::FmtWriteShort)) {
+        return error;
     }
-    const auto fmtLength = static_cast<std::int64_t>(fmtBytes.size());
-    if (file->Write(fmtBytes.data(), fmtLength) != fmtLength) {
-        return ErrorBox("Cannot write wave structure");
+    if (const int result = file.Ascend(fmt); result != 0) {
+        return Fault(WaveFault::FmtAscendFailed, {}, kFmtId, result);
     }
-    if (file->Ascend(fmt) != 0) return ErrorBox("Cannot ascend out of FMT chunk");
-
     ChunkInfo dataChunk;
-    dataChunk.id = kDataId;
-    dataChunk.size = static_cast<std::uint32_t>(data.size());
-    if (data.size() > kMaxChunkSize || file->CreateChunk(dataChunk, false) != 0) {
-        return ErrorBox("Cannot create data chunk");
+    if (auto error = WriteChunk(file, dataChunk, kDataId, data, WaveFault::DataChunkCreateFailed,
+                                WaveFault::DataWriteFailed)) {
+        return error;
     }
+    // Leaving the data chunk writes its pad byte; the sizes written with the headers stand.
+    if (padData) {
+        if (const int result = file.Ascend(dataChunk); result != 0) {
+            return Fault(WaveFault::DataWriteFailed, {}, kDataId, result);
+        }
+    }
+    return std::nullopt;
+}
+
+WaveError CreateWaveFile(const std::string& path, std::span<const std::uint8_t> fmtBytes,
+                         std::span<const std::uint8_t> data, std::uint32_t riffSize) {
+    std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::CreateWrite);
+    if (!file) return Fault(WaveFault::CreateFailed, path, 0, kRiffIoError);
     // The data and RIFF chunks are not left: the sizes written with their headers stand.
-    const auto dataLength = static_cast<std::int64_t>(data.size());
-    if (file->Write(data.data(), dataLength) != dataLength || file->Close() != 0) {
-        return ErrorBox("Cannot write waveaudio data");
+    if (WaveError error = WriteWaveChunks(*file, fmtBytes, data, riffSize, false)) {
+        error->path = path;
+        return error;
     }
+    if (file->Close() != 0) return Fault(WaveFault::DataWriteFailed, path, kDataId, kRiffIoError);
     return std::nullopt;
 }
 
 WaveError WriteDataSizeField(ParsedWave& wave, std::uint32_t newDataSize) {
     const std::int64_t written = FlushedResult(
         *wave.file, WriteSizeField(*wave.file, wave.data.dataOffset - 4, newDataSize));
-    if (auto error =
-            CheckTransfer(wave.reporting, written, 4, "Error: failed to write data chunk")) {
+    if (auto error = CheckTransfer(wave, written, 4, WaveFault::DataWriteShort, kDataId)) {
         return error;
     }
     wave.data.size = newDataSize;
@@ -221,18 +254,21 @@ WaveError WriteWaveData(ParsedWave& wave, std::span<const std::uint8_t> content)
     if (content.size() <= kMaxChunkSize && wave.file->Seek(wave.data.dataOffset, SEEK_SET) >= 0) {
         written = FlushedResult(*wave.file, wave.file->Write(content.data(), length));
     }
-    return CheckTransfer(wave.reporting, written, length, "Error: failed to write data chunk");
+    return CheckTransfer(wave, written, length, WaveFault::DataWriteShort, kDataId);
 }
 
 WaveError WriteRiffSizeField(ParsedWave& wave, std::uint32_t newRiffSize) {
     if (wave.reporting == ParseReporting::MmioStyle) {
-        if (auto error = ReportMmioError(wave.file->Ascend(wave.data))) return error;
+        if (auto error = CheckChunkStep(wave, wave.file->Ascend(wave.data),
+                                        WaveFault::ChunkNotFound, kDataId)) {
+            return error;
+        }
     } else {
         wave.file->Ascend(wave.data);
     }
     const std::int64_t written =
         FlushedResult(*wave.file, WriteSizeField(*wave.file, 4, newRiffSize));
-    if (written != 4) return TitleBox("Error: cannot write new RIFF size");
+    if (written != 4) return Fault(WaveFault::RiffSizeWriteFailed, wave.path, kRiffId, written);
     wave.riff.size = newRiffSize;
     wave.riffSize = newRiffSize;
     return std::nullopt;
@@ -240,7 +276,7 @@ WaveError WriteRiffSizeField(ParsedWave& wave, std::uint32_t newRiffSize) {
 
 WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> content) {
     if (content.size() > kMaxChunkSize) {
-        return ShortTransfer(wave.reporting, "Error: failed to write data chunk");
+        return ShortTransfer(wave, WaveFault::DataWriteShort, kDataId);
     }
     const auto newSize = static_cast<std::uint32_t>(content.size());
     const std::int64_t oldSize = wave.dataSize;
@@ -281,7 +317,7 @@ WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> conte
 
 WaveError RewriteWaveData(ParsedWave& wave, std::span<const std::uint8_t> content) {
     if (content.size() != wave.dataSize) {
-        return ShortTransfer(wave.reporting, "Error: failed to write data chunk");
+        return ShortTransfer(wave, WaveFault::DataWriteShort, kDataId);
     }
     return WriteWaveData(wave, content);
 }

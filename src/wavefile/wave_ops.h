@@ -1,12 +1,15 @@
 #pragma once
 
+// The exact chunk steps on a WAVE file that every edit and effect runs: parse, create, patch
+// in place. Failures are fault codes; res/wave_messages.h turns them into the boxes the user
+// sees, in the reporting style the caller chose.
+
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "framework/message.h"
 #include "wavefile/expected.h"
 #include "wavefile/riff_file.h"
 #include "wavefile/wave_format.h"
@@ -55,13 +58,24 @@ struct ParsedWave {
 // A. Opens and parses a WAVE file: RIFF form, `fmt ` (PCM only), `data` after it.
 Expected<ParsedWave> ParseWave(const std::string& path, const ParseOptions& options = {});
 
+// A steps 1 to 7 only: the file is left at the data content, and a data chunk of size 0 (or,
+// strictly, one running past the end of the file) is not refused here. options.readData is
+// not looked at.
+Expected<ParsedWave> OpenWave(const std::string& path, const ParseOptions& options = {});
+
 // A step 9: reads the data content (dataSize bytes) in one read into wave.dataBytes.
 WaveError ReadWaveData(ParsedWave& wave);
 
 // B. Creates `path` holding `fmtBytes` verbatim as its `fmt ` chunk and `data` as its data
-// chunk, with `riffSize` written as the RIFF size. Failures use MessageStyle::Error.
+// chunk, with `riffSize` written as the RIFF size. Each step has a fault of its own.
 WaveError CreateWaveFile(const std::string& path, std::span<const std::uint8_t> fmtBytes,
                          std::span<const std::uint8_t> data, std::uint32_t riffSize);
+
+// B steps 2 to 7 on a file open for writing at its start: the RIFF header with `riffSize`,
+// the `fmt ` chunk and the `data` chunk, which gets its pad byte when `padData` is set. The
+// faults are CreateWaveFile's, with errno in err.
+WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes,
+                          std::span<const std::uint8_t> data, std::uint32_t riffSize, bool padData);
 
 // The RIFF size of a file holding exactly a `fmt ` chunk of fmtSize bytes and a data chunk of
 // dataSize bytes, as CreateWaveFile lays it out.
@@ -82,9 +96,9 @@ WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> conte
 // D. Rewrites the data content in place with the same number of bytes; sizes stay.
 WaveError RewriteWaveData(ParsedWave& wave, std::span<const std::uint8_t> content);
 
-// Checks a chunk step's raw result (find, leave): 265 and -1 give their boxes.
+// Checks a chunk step's raw result (find, leave): 265 gives ChunkNotFound, -1 IoError.
 WaveError ReportMmioError(std::int64_t result);
-// Checks a read or write that should move `expected` bytes: -1 or fewer bytes give the -1 box.
+// Checks a read or write that should move `expected` bytes: -1 or fewer bytes give IoError.
 WaveError ReportMmioError(std::int64_t result, std::int64_t expected);
 
 }  // namespace quorbel

@@ -12,14 +12,15 @@
 #include "audio/wave_format.h"
 #include "fakes/fake_temp_dir.h"
 #include "fakes/wav_builder.h"
+#include "res/wave_messages.h"
 
 namespace quorbel {
 namespace {
 
 using namespace quorbel::testing;
 
-SoundProblem parse(const Bytes& fmt, StreamFormat& f) {
-    return parseWaveFormat(AsStdBytes(fmt), f);
+WaveError parse(const Bytes& fmt, StreamFormat& f) {
+    return parseWaveFormat(fmt, f);
 }
 
 TEST(DeviceWaveFormat, DecodesEveryPlayableLayout) {
@@ -40,7 +41,7 @@ TEST(DeviceWaveFormat, DecodesEveryPlayableLayout) {
     };
     for (const Case& c : cases) {
         StreamFormat f{};
-        EXPECT_FALSE(parse(c.fmt, f)) << parse(c.fmt, f).text;
+        EXPECT_FALSE(parse(c.fmt, f)) << MessageFor(*parse(c.fmt, f)).text;
         EXPECT_EQ(f, c.expected);
     }
 }
@@ -52,54 +53,55 @@ TEST(DeviceWaveFormat, RefusesWhatCannotBePlayedWithATextSayingWhy) {
     unknownGuid[30] = 0x77;
     struct Case {
         Bytes fmt;
-        SoundError kind;
+        WaveFault kind;
         std::string text;
     } cases[] = {
-        {FmtBody(2, 44100, 0, {}, 0x55), SoundError::Unsupported,
+        {FmtBody(2, 44100, 0, {}, 0x55), WaveFault::CompressedFormat,
          "Unsupported format: compressed audio (format tag 0x0055) cannot be played."},
-        {ExtensibleFmt(2, 1, 44100, 16, 16), SoundError::Unsupported,
+        {ExtensibleFmt(2, 1, 44100, 16, 16), WaveFault::CompressedFormat,
          "Unsupported format: compressed audio (format tag 0x0002) cannot be played."},
-        {unknownGuid, SoundError::Unsupported,
+        {unknownGuid, WaveFault::UnknownSubFormat,
          "Unsupported format: the WAVE_FORMAT_EXTENSIBLE sub-format is unknown."},
-        {FmtBody(3, 44100, 16), SoundError::Unsupported,
+        {FmtBody(3, 44100, 16), WaveFault::TooManyChannels,
          "Unsupported format: 3 channels (only mono and stereo can be played)."},
-        {FmtBody(0, 44100, 16), SoundError::BadFmt, "The file's format has no channels."},
-        {FmtBody(2, 0, 16), SoundError::BadFmt, "The file's sample rate is 0."},
-        {FmtBody(1, 44100, 64, {}, 3), SoundError::Unsupported,
+        {FmtBody(0, 44100, 16), WaveFault::NoChannels, "The file's format has no channels."},
+        {FmtBody(2, 0, 16), WaveFault::ZeroSampleRate, "The file's sample rate is 0."},
+        {FmtBody(1, 44100, 64, {}, 3), WaveFault::FloatDepthUnsupported,
          "Unsupported format: 64-bit floating-point samples cannot be played."},
-        {FmtBody(1, 44100, 48), SoundError::Unsupported,
+        {FmtBody(1, 44100, 48), WaveFault::PcmDepthUnsupported,
          "Unsupported format: 48-bit PCM samples cannot be played."},
-        {inconsistent, SoundError::Unsupported,
+        {inconsistent, WaveFault::BitsMismatch,
          "Unsupported format: the fmt chunk says 20-bit samples but a block align of 4 for 2 "
          "channel(s)."},
-        {Bytes(15), SoundError::BadFmt,
+        {Bytes(15), WaveFault::FmtTooShort,
          "The file's fmt chunk is too short (15 bytes, at least 16 are needed)."},
-        {FmtBody(2, 44100, 16, Bytes{22, 0, 16, 0}, 0xFFFE), SoundError::BadFmt,
+        {FmtBody(2, 44100, 16, Bytes{22, 0, 16, 0}, 0xFFFE), WaveFault::ExtensionIncomplete,
          "The file's fmt chunk is incomplete: its WAVE_FORMAT_EXTENSIBLE extension is missing "
          "or cut short."},
     };
     for (const Case& c : cases) {
         StreamFormat f{};
-        const SoundProblem p = parse(c.fmt, f);
-        EXPECT_EQ(p.kind, c.kind) << c.text;
-        EXPECT_EQ(p.text, c.text);
+        const WaveError p = parse(c.fmt, f);
+        ASSERT_TRUE(p) << c.text;
+        EXPECT_EQ(p->code, c.kind) << c.text;
+        EXPECT_EQ(MessageFor(*p).text, c.text);
     }
 }
 
 TEST(DeviceWaveFormat, NewSoundRecordIsPlainPcm) {
-    const Bytes rec = FromStdBytes(makePcmFormatRecord({44100, 2, SampleType::S16}));
+    const Bytes rec = makePcmFormatRecord({44100, 2, SampleType::S16});
     EXPECT_EQ(rec, FmtBody(2, 44100, 16));
 }
 
 class DeviceSoundFileReader : public ::testing::Test {
   protected:
-    SoundProblem load(const Bytes& file) {
+    WaveError load(const Bytes& file) {
         const std::string path = dir.file("in.wav");
         WriteBytes(path, file);
         sound = LoadedSound{};
         return readSoundFile(path, sound);
     }
-    Bytes data() const { return FromStdBytes(sound.data); }
+    Bytes data() const { return Bytes(sound.data.begin(), sound.data.end()); }
 
     FakeTempDir dir;
     LoadedSound sound;
@@ -117,7 +119,7 @@ TEST_F(DeviceSoundFileReader, FindsChunksInAnyOrderAndSkipsTheRest) {
                                  {"zzzz", Counting(5)},
                                  {"fmt ", fmt}})));
     EXPECT_EQ(data(), pcm);
-    EXPECT_EQ(FromStdBytes(sound.fmt), fmt);
+    EXPECT_EQ(sound.fmt, fmt);
     EXPECT_EQ(sound.format, (StreamFormat{44100, 2, SampleType::S16}));
 }
 
@@ -125,7 +127,7 @@ TEST_F(DeviceSoundFileReader, ToleratesOddChunksWithAndWithoutTheirPadByte) {
     const Bytes fmt17 = FmtBody(1, 8000, 8, Bytes{0});
     ASSERT_FALSE(load(BuildRiff({{"fmt ", fmt17}, {"data", Counting(5)}})));
     EXPECT_EQ(data(), Counting(5));
-    EXPECT_EQ(FromStdBytes(sound.fmt), fmt17);  // kept verbatim, odd size included
+    EXPECT_EQ(sound.fmt, fmt17);  // kept verbatim, odd size included
 
     ASSERT_FALSE(load(BuildRiff({{"fmt ", fmt17, std::nullopt, false}, {"data", Counting(5)}})));
     EXPECT_EQ(data(), Counting(5));
@@ -154,39 +156,42 @@ TEST_F(DeviceSoundFileReader, RefusesDamagedFilesWithAText) {
     rifx[3] = 'X';
     struct Case {
         Bytes file;
-        SoundError kind;
+        WaveFault kind;
         std::string text;
     } cases[] = {
-        {Bytes{}, SoundError::NotWave, "The file is not a RIFF WAVE file."},
-        {Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A'}, SoundError::NotWave,
+        {Bytes{}, WaveFault::NotRiffWave, "The file is not a RIFF WAVE file."},
+        {Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A'}, WaveFault::NotRiffWave,
          "The file is not a RIFF WAVE file."},
-        {rifx, SoundError::NotWave, "The file is not a RIFF WAVE file."},
-        {BuildRiff({{"data", Counting(4)}}), SoundError::NoFmt, "The file has no fmt chunk."},
-        {BuildRiff({{"fmt ", fmt}}), SoundError::NoData, "The file has no data chunk."},
+        {rifx, WaveFault::NotRiffWave, "The file is not a RIFF WAVE file."},
+        {BuildRiff({{"data", Counting(4)}}), WaveFault::FmtMissing, "The file has no fmt chunk."},
+        {BuildRiff({{"fmt ", fmt}}), WaveFault::DataMissing, "The file has no data chunk."},
         // A data chunk whose header is cut off after its id.
-        {Concat({BuildRiff({{"fmt ", fmt}}), Bytes{'d', 'a', 't', 'a'}}), SoundError::NoData,
+        {Concat({BuildRiff({{"fmt ", fmt}}), Bytes{'d', 'a', 't', 'a'}}), WaveFault::DataMissing,
          "The file has no data chunk."},
-        {BuildRiff({{"fmt ", fmt, 0x10000000}, {"data", Counting(4)}}), SoundError::BadFmt,
+        {BuildRiff({{"fmt ", fmt, 0x10000000}, {"data", Counting(4)}}), WaveFault::FmtOversized,
          "The file's fmt chunk is damaged (it claims 268435456 bytes)."},
-        {BuildRiff({{"fmt ", Bytes{}, 16}}), SoundError::BadFmt,
+        {BuildRiff({{"fmt ", Bytes{}, 16}}), WaveFault::FmtTooShort,
          "The file's fmt chunk is too short (0 bytes, at least 16 are needed)."},
     };
     for (const Case& c : cases) {
-        const SoundProblem p = load(c.file);
-        EXPECT_EQ(p.kind, c.kind) << c.text;
-        EXPECT_EQ(p.text, c.text);
+        const WaveError p = load(c.file);
+        ASSERT_TRUE(p) << c.text;
+        EXPECT_EQ(p->code, c.kind) << c.text;
+        EXPECT_EQ(MessageFor(*p).text, c.text);
         EXPECT_TRUE(sound.data.empty());
     }
 }
 
 TEST_F(DeviceSoundFileReader, ReportsMissingAndUnreadableFiles) {
-    SoundProblem p = readSoundFile(dir.file("nothing.wav"), sound);
-    EXPECT_EQ(p.kind, SoundError::NotFound);
-    EXPECT_EQ(p.text, "The file does not exist.");
+    WaveError p = readSoundFile(dir.file("nothing.wav"), sound);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->code, WaveFault::FileNotFound);
+    EXPECT_EQ(MessageFor(*p).text, "The file does not exist.");
 
     p = readSoundFile(dir.path().string(), sound);
-    EXPECT_EQ(p.kind, SoundError::CannotRead);
-    EXPECT_EQ(p.text,
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->code, WaveFault::NotRegularFile);
+    EXPECT_EQ(MessageFor(*p).text,
               "Cannot read the file " + dir.path().string() + ": it is not a regular file.");
 }
 
@@ -199,7 +204,7 @@ TEST_F(DeviceSoundFileWriter, WritesFmtThenDataWithPadBytes) {
     const Bytes fmt17 = FmtBody(1, 8000, 8, Bytes{0});
     const Bytes pcm = Counting(3);
     const std::string path = dir.file("out.wav");
-    ASSERT_FALSE(writeSoundFile(path, AsStdBytes(fmt17), AsStdBytes(pcm)));
+    ASSERT_FALSE(writeSoundFile(path, fmt17, pcm));
     const Bytes expected = BuildRiff({{"fmt ", fmt17}, {"data", pcm}});
     EXPECT_EQ(ReadBytes(path), expected);
     // Nothing but the target is left in the folder.
@@ -220,13 +225,13 @@ TEST_F(DeviceSoundFileWriter, FailedWriteKeepsTheOldFile) {
     struct rlimit limited = saved;
     limited.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const SoundProblem p =
-        writeSoundFile(path, AsStdBytes(FmtBody(1, 8000, 8)), AsStdBytes(Counting(100000)));
+    const WaveError p = writeSoundFile(path, FmtBody(1, 8000, 8), Counting(100000));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, previous);
 
-    EXPECT_EQ(p.kind, SoundError::CannotWrite);
-    EXPECT_EQ(p.text, "Cannot write the file " + path + ": File too large");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->code, WaveFault::FileUnwritable);
+    EXPECT_EQ(MessageFor(*p).text, "Cannot write the file " + path + ": File too large");
     EXPECT_EQ(ReadBytes(path), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
@@ -235,10 +240,10 @@ TEST_F(DeviceSoundFileWriter, FailedWriteKeepsTheOldFile) {
 
 TEST_F(DeviceSoundFileWriter, ReportsAMissingFolder) {
     const std::string path = dir.file("no/such/folder/out.wav");
-    const SoundProblem p =
-        writeSoundFile(path, AsStdBytes(FmtBody(1, 8000, 8)), AsStdBytes(Counting(4)));
-    EXPECT_EQ(p.kind, SoundError::CannotWrite);
-    EXPECT_EQ(p.text, "Cannot write the file " + path + ": No such file or directory");
+    const WaveError p = writeSoundFile(path, FmtBody(1, 8000, 8), Counting(4));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->code, WaveFault::FileUnwritable);
+    EXPECT_EQ(MessageFor(*p).text, "Cannot write the file " + path + ": No such file or directory");
 }
 
 TEST_F(DeviceSoundFileWriter, RefusesDataThatDoesNotFitAWaveFile) {
@@ -248,12 +253,14 @@ TEST_F(DeviceSoundFileWriter, RefusesDataThatDoesNotFitAWaveFile) {
         ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     ASSERT_NE(big, MAP_FAILED);
     const std::string path = dir.file("big.wav");
-    const SoundProblem p =
-        writeSoundFile(path, AsStdBytes(FmtBody(2, 44100, 16)),
-                       std::span<const std::byte>(static_cast<std::byte*>(big), size));
+    const WaveError p =
+        writeSoundFile(path, FmtBody(2, 44100, 16),
+                       std::span<const std::uint8_t>(static_cast<std::uint8_t*>(big), size));
     ::munmap(big, size);
-    EXPECT_EQ(p.kind, SoundError::TooLarge);
-    EXPECT_NE(p.text.find("too large for a WAVE file"), std::string::npos) << p.text;
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->code, WaveFault::SoundTooLarge);
+    const std::string text = MessageFor(*p).text;
+    EXPECT_NE(text.find("too large for a WAVE file"), std::string::npos) << text;
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "framework/command_ids.h"
+#include "res/wave_messages.h"
 #include "unit/view_test_rig.h"
 #include "view/display_data.h"
 
@@ -331,10 +332,10 @@ TEST(ViewCapture, CorpusFilesAStrictEditorOpensAreCapturedWhole) {
         // Tag 1 only: PCM inside an extensible format record is refused like any other tag.
         if (col.size() < 14 || col[13] != "open" || col[3].rfind("0x0001", 0) != 0) continue;
         SCOPED_TRACE(col[0]);
-        const DisplayReadResult r = ReadDisplayData(dir + "/" + col[0]);
-        ASSERT_EQ(r.status, DisplayReadStatus::Ok) << r.message;
-        EXPECT_EQ(r.data.size, std::stoul(col[9]));
-        EXPECT_EQ(r.data.format.nChannels, std::stoul(col[4]));
+        const Expected<DisplayData> r = ReadDisplayData(dir + "/" + col[0]);
+        ASSERT_TRUE(r) << MessageFor(r.error()).text;
+        EXPECT_EQ(r->size, std::stoul(col[9]));
+        EXPECT_EQ(r->format.nChannels, std::stoul(col[4]));
         ++checked;
     }
     EXPECT_GT(checked, 0);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "res/wave_messages.h"
 #include "wavefile/wave_ops.h"
 
 namespace quorbel {
@@ -59,7 +60,7 @@ TEST(WaveCorpusTest, EveryFileParsesOrGivesAMessage) {
                     EXPECT_GT(parsed->dataSize, 0u) << row.path;
                     EXPECT_EQ(parsed->Data().size(), parsed->dataSize) << row.path;
                 } else {
-                    EXPECT_FALSE(parsed.error().text.empty()) << row.path;
+                    EXPECT_FALSE(MessageFor(parsed.error()).text.empty()) << row.path;
                 }
             }
         }
@@ -71,10 +72,10 @@ TEST(WaveCorpusTest, EveryFileParsesOrGivesAMessage) {
         auto parsed = ParseWave(path);
         if (row.dataBytes == "0") {
             ASSERT_FALSE(parsed) << row.path;
-            EXPECT_EQ(parsed.error().text, "Error: data chunk contains no data");
+            EXPECT_EQ(MessageFor(parsed.error()).text, "Error: data chunk contains no data");
             continue;
         }
-        ASSERT_TRUE(parsed) << row.path << ": " << parsed.error().text;
+        ASSERT_TRUE(parsed) << row.path << ": " << MessageFor(parsed.error()).text;
         EXPECT_EQ(std::to_string(parsed->format.nChannels), row.channels) << row.path;
         EXPECT_EQ(std::to_string(parsed->format.nBlockAlign), row.blockAlign) << row.path;
         EXPECT_EQ(std::to_string(parsed->format.BitsPerSample()), row.bits) << row.path;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "fakes/wav_builder.h"
+#include "res/wave_messages.h"
 #include "wavefile/wave_ops.h"
 
 namespace quorbel {
@@ -23,7 +24,7 @@ class CreatePatchTest : public WavFolderTest {
         options.reporting = ParseReporting::MmioStyle;
         options.readData = readData;
         auto parsed = ParseWave(path, options);
-        EXPECT_TRUE(parsed) << (parsed ? "" : parsed.error().text);
+        EXPECT_TRUE(parsed) << (parsed ? "" : MessageFor(parsed.error()).text);
         return std::move(*parsed);
     }
 };
@@ -55,7 +56,7 @@ TEST_F(CreatePatchTest, CreatePadsAnOddFormatRecordSoTheDataChunkIsFound) {
     ASSERT_EQ(CreateWaveFile(out, fmt, Ramp(64), WaveRiffSizeFor(19, 64)), std::nullopt);
     EXPECT_EQ(ReadBytes(out), BuildRiff({{"fmt ", fmt}, {"data", Ramp(64)}}));
     auto parsed = ParseWave(out);
-    ASSERT_TRUE(parsed) << parsed.error().text;
+    ASSERT_TRUE(parsed) << MessageFor(parsed.error()).text;
     EXPECT_EQ(parsed->formatBytes, fmt);
 }
 
@@ -85,9 +86,10 @@ TEST_F(CreatePatchTest, CreateFailureTextsCarryTheErrorStyle) {
     const Bytes fmt = FmtBody(1, 8000, 8);
     auto missing = CreateWaveFile(folder.file("no/dir/x.wav"), fmt, Ramp(10), 46);
     ASSERT_TRUE(missing);
-    EXPECT_EQ(*missing, (UserMessage{"Cannot create temporary file!", MessageStyle::Error}));
-    EXPECT_EQ(missing->caption(), "Error");
-    EXPECT_EQ(missing->icon(), BoxIcon::Error);
+    EXPECT_EQ(MessageFor(*missing),
+              (UserMessage{"Cannot create temporary file!", MessageStyle::Error}));
+    EXPECT_EQ(MessageFor(*missing).caption(), "Error");
+    EXPECT_EQ(MessageFor(*missing).icon(), BoxIcon::Error);
 
     // Where a full disk stops the writer decides which step fails. Small writes are buffered,
     // so they fail when the buffer is pushed out: on leaving fmt, or on closing.
@@ -112,7 +114,7 @@ TEST_F(CreatePatchTest, CreateFailureTextsCarryTheErrorStyle) {
             error = CreateWaveFile(folder.file("full.wav"), format, Ramp(c.dataSize), 46);
         }
         ASSERT_TRUE(error) << c.text;
-        EXPECT_EQ(*error, (UserMessage{c.text, MessageStyle::Error}));
+        EXPECT_EQ(MessageFor(*error), (UserMessage{c.text, MessageStyle::Error}));
     }
 }
 
@@ -159,7 +161,8 @@ TEST_F(CreatePatchTest, RewriteKeepsSizesAndRefusesAnotherLength) {
     auto wave = ParseWave(path, options);
     ASSERT_TRUE(wave);
     Bytes reversed(wave->Data().rbegin(), wave->Data().rend());
-    EXPECT_EQ(RewriteWaveData(*wave, Ramp(63))->text, "Error: failed to write data chunk");
+    EXPECT_EQ(MessageFor(*RewriteWaveData(*wave, Ramp(63))).text,
+              "Error: failed to write data chunk");
     ASSERT_EQ(RewriteWaveData(*wave, reversed), std::nullopt);
     wave->file->Close();
     EXPECT_EQ(ReadBytes(path), SimpleWave(reversed));
@@ -170,15 +173,17 @@ TEST_F(CreatePatchTest, WritesThatMoveNoBytesFailInBothStyles) {
     const std::string path = folder.write("ro.wav", SimpleWave(Ramp(64)));
     auto direct = ParseWave(path);
     ASSERT_TRUE(direct);
-    EXPECT_EQ(RewriteWaveData(*direct, Ramp(64))->text, "Error: failed to write data chunk");
-    EXPECT_EQ(WriteRiffSizeField(*direct, 1)->text, "Error: cannot write new RIFF size");
+    EXPECT_EQ(MessageFor(*RewriteWaveData(*direct, Ramp(64))).text,
+              "Error: failed to write data chunk");
+    EXPECT_EQ(MessageFor(*WriteRiffSizeField(*direct, 1)).text,
+              "Error: cannot write new RIFF size");
 
     ParseOptions mmio;
     mmio.reporting = ParseReporting::MmioStyle;
     auto wave = ParseWave(path, mmio);
     ASSERT_TRUE(wave);
-    EXPECT_EQ(WriteDataSizeField(*wave, 10)->text, kIoBox);
-    EXPECT_EQ(PatchWaveInPlace(*wave, Ramp(10))->text, kIoBox);
+    EXPECT_EQ(MessageFor(*WriteDataSizeField(*wave, 10)).text, kIoBox);
+    EXPECT_EQ(MessageFor(*PatchWaveInPlace(*wave, Ramp(10))).text, kIoBox);
     EXPECT_EQ(ReadBytes(path), SimpleWave(Ramp(64)));
 }
 

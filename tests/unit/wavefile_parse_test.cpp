@@ -1,4 +1,5 @@
 #include "fakes/wav_builder.h"
+#include "res/wave_messages.h"
 #include "wavefile/wave_ops.h"
 
 namespace quorbel {
@@ -25,9 +26,9 @@ class ParseTest : public WavFolderTest {
             auto parsed = ParseWave(path, options);
             std::string text;
             if (!parsed) {
-                EXPECT_EQ(parsed.error().style, MessageStyle::Title);
-                EXPECT_EQ(parsed.error().caption(), kAppTitle);
-                text = parsed.error().text;
+                EXPECT_EQ(MessageFor(parsed.error()).style, MessageStyle::Title);
+                EXPECT_EQ(MessageFor(parsed.error()).caption(), kAppTitle);
+                text = MessageFor(parsed.error()).text;
             }
             (style == ParseReporting::Direct ? texts.first : texts.second) = text;
         }
@@ -39,7 +40,7 @@ TEST_F(ParseTest, ReadsFormatDataAndSizes) {
     const Bytes data = Ramp(1000);
     const Bytes file = SimpleWave(data, 2, 16);
     auto parsed = ParseWave(folder.write("ok.wav", file));
-    ASSERT_TRUE(parsed) << parsed.error().text;
+    ASSERT_TRUE(parsed) << MessageFor(parsed.error()).text;
     EXPECT_EQ(parsed->riffSize, file.size() - 8);
     EXPECT_EQ(parsed->dataSize, 1000u);
     EXPECT_EQ(parsed->format.wFormatTag, 1);
@@ -69,7 +70,7 @@ TEST_F(ParseTest, FindsDataAfterOddAndListChunksAndKeepsExtendedFormat) {
                                   {"data", Ramp(101)},
                                   {"smpl", Ramp(7)}});
     auto parsed = ParseWave(folder.write("list.wav", file));
-    ASSERT_TRUE(parsed) << parsed.error().text;
+    ASSERT_TRUE(parsed) << MessageFor(parsed.error()).text;
     EXPECT_EQ(parsed->formatBytes, fmt);
     EXPECT_EQ(parsed->dataSize, 101u);
     EXPECT_EQ(Bytes(parsed->Data().begin(), parsed->Data().end()), Ramp(101));
@@ -81,7 +82,8 @@ TEST_F(ParseTest, OpenFailure) {
         options.reporting = style;
         auto parsed = ParseWave(folder.file("absent.wav"), options);
         ASSERT_FALSE(parsed);
-        EXPECT_EQ(parsed.error(), (UserMessage{"File cannot be opened", MessageStyle::Title}));
+        EXPECT_EQ(MessageFor(parsed.error()),
+                  (UserMessage{"File cannot be opened", MessageStyle::Title}));
     }
 }
 
@@ -133,25 +135,25 @@ TEST_F(ParseTest, EmptyDataIsRefusedBeforeReadingEvenWithTrailingBytes) {
     file.insert(file.end(), junk.begin(), junk.end());
     auto parsed = ParseWave(folder.write("e.wav", file));
     ASSERT_FALSE(parsed);
-    EXPECT_EQ(parsed.error().text, "Error: data chunk contains no data");
+    EXPECT_EQ(MessageFor(parsed.error()).text, "Error: data chunk contains no data");
 }
 
 TEST_F(ParseTest, ReadOf265BytesIsASuccessInMmioStyle) {
     ParseOptions options;
     options.reporting = ParseReporting::MmioStyle;
     auto parsed = ParseWave(folder.write("265.wav", SimpleWave(Ramp(265), 1, 8)), options);
-    ASSERT_TRUE(parsed) << parsed.error().text;
+    ASSERT_TRUE(parsed) << MessageFor(parsed.error()).text;
     EXPECT_EQ(parsed->dataSize, 265u);
 }
 
 TEST_F(ParseTest, ReportMmioErrorSeparatesChunkStepsFromTransfers) {
     EXPECT_EQ(ReportMmioError(0), std::nullopt);
-    EXPECT_EQ(ReportMmioError(kChunkNotFound)->text, kNotFoundBox);
-    EXPECT_EQ(ReportMmioError(-1)->text, kIoBox);
-    EXPECT_EQ(ReportMmioError(-1)->style, MessageStyle::Title);
+    EXPECT_EQ(MessageFor(*ReportMmioError(kRiffChunkNotFound)).text, kNotFoundBox);
+    EXPECT_EQ(MessageFor(*ReportMmioError(-1)).text, kIoBox);
+    EXPECT_EQ(MessageFor(*ReportMmioError(-1)).style, MessageStyle::Title);
     EXPECT_EQ(ReportMmioError(265, 265), std::nullopt);
-    EXPECT_EQ(ReportMmioError(264, 265)->text, kIoBox);  // a short transfer fails
-    EXPECT_EQ(ReportMmioError(-1, 4)->text, kIoBox);
+    EXPECT_EQ(MessageFor(*ReportMmioError(264, 265)).text, kIoBox);  // a short transfer fails
+    EXPECT_EQ(MessageFor(*ReportMmioError(-1, 4)).text, kIoBox);
     EXPECT_EQ(ReportMmioError(4, 4), std::nullopt);
 }
 
@@ -190,7 +192,7 @@ TEST_F(ParseTest, LenientParseTakesTheWholeFramesPresent) {
         ParseOptions lenient;
         lenient.lenient = true;
         auto parsed = ParseWave(folder.write("p.wav", file), lenient);
-        ASSERT_TRUE(parsed) << c.what << ": " << parsed.error().text;
+        ASSERT_TRUE(parsed) << c.what << ": " << MessageFor(parsed.error()).text;
         EXPECT_EQ(parsed->dataSize, c.expected) << c.what;
         EXPECT_EQ(Bytes(parsed->Data().begin(), parsed->Data().end()), Ramp(c.expected)) << c.what;
         if (c.expected != c.dataSize) {
@@ -210,7 +212,7 @@ TEST_F(ParseTest, LenientParseStillRefusesLessThanOneFrame) {
     lenient.lenient = true;
     auto parsed = ParseWave(folder.write("f.wav", file), lenient);
     ASSERT_FALSE(parsed);
-    EXPECT_EQ(parsed.error().text, "Error: data chunk contains no data");
+    EXPECT_EQ(MessageFor(parsed.error()).text, "Error: data chunk contains no data");
 }
 
 }  // namespace

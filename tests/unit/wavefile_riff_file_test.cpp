@@ -38,23 +38,23 @@ TEST_F(RiffFileTest, FindsFormThenChunksStepsOverPadBytesAndStopsAtFormEnd) {
 
     // Search goes forward only: fmt lies behind us now.
     ChunkInfo fmt;
-    EXPECT_EQ(riff->FindChunk(fmt, kFmtId, form), kChunkNotFound);
+    EXPECT_EQ(riff->FindChunk(fmt, kFmtId, form), kRiffChunkNotFound);
 
     // The junk chunk follows the form in the file but is outside it.
     ASSERT_EQ(riff->Seek(data.dataOffset, SEEK_SET), data.dataOffset);
     ASSERT_EQ(riff->Ascend(data), 0);
     EXPECT_EQ(riff->Position(), data.dataOffset + 10);  // 9 bytes and the pad byte
     ChunkInfo junk;
-    EXPECT_EQ(riff->FindChunk(junk, MakeFourCC("junk"), form), kChunkNotFound);
+    EXPECT_EQ(riff->FindChunk(junk, MakeFourCC("junk"), form), kRiffChunkNotFound);
 }
 
 TEST_F(RiffFileTest, FindRiffRejectsOtherFormsAndShortFiles) {
     ChunkInfo form;
     auto avi = RiffFile::Open(folder.write("a.avi", BuildRiff({}, std::nullopt, "AVI ")),
                               RiffOpenMode::Read);
-    EXPECT_EQ(avi->FindRiff(form, kWaveId), kChunkNotFound);
+    EXPECT_EQ(avi->FindRiff(form, kWaveId), kRiffChunkNotFound);
     auto tiny = RiffFile::Open(folder.write("t.wav", Bytes{'R', 'I', 'F'}), RiffOpenMode::Read);
-    EXPECT_EQ(tiny->FindRiff(form, kWaveId), kChunkNotFound);
+    EXPECT_EQ(tiny->FindRiff(form, kWaveId), kRiffChunkNotFound);
 }
 
 TEST_F(RiffFileTest, ReadReturnsCountsZeroAtEndAndMinusOneOnWrongMode) {
@@ -125,7 +125,67 @@ TEST_F(RiffFileTest, ChunkWithHugeDeclaredSizeEndsTheSearch) {
     ChunkInfo form;
     ChunkInfo data;
     ASSERT_EQ(riff->FindRiff(form, kWaveId), 0);
-    EXPECT_EQ(riff->FindChunk(data, kDataId, form), kChunkNotFound);
+    EXPECT_EQ(riff->FindChunk(data, kDataId, form), kRiffChunkNotFound);
+}
+
+// The exact walk trusts every pad byte and searches on for a form; the tolerant walk spots a
+// pad byte a writer left out and takes only a form where the file starts.
+TEST_F(RiffFileTest, TheTwoWalksDifferOnlyWhereFilesAreDamaged) {
+    const Bytes odd = FmtBody(1, 8000, 8, Bytes{0});  // 17 bytes
+    const Bytes leading =
+        Concat({Bytes{'J', 'U', 'N', 'K', 2, 0, 0, 0, 0, 0}, BuildRiff({{"data", Ramp(4)}})});
+    struct Case {
+        const char* what;
+        Bytes file;
+        bool exactFindsData;
+        bool tolerantFindsData;
+    };
+    const std::vector<Case> cases = {
+        {"pad byte present", BuildRiff({{"fmt ", odd}, {"data", Ramp(4)}}), true, true},
+        {"pad byte missing", BuildRiff({{"fmt ", odd, std::nullopt, false}, {"data", Ramp(4)}}),
+         false, true},
+        // A pad byte that looks like the start of an id is still taken as a pad byte.
+        {"pad byte present, id-like",
+         BuildRiff({{"fmt ", Concat({odd, Bytes{'d'}}), 17, false}, {"data", Ramp(4)}}), true,
+         true},
+        {"form after a leading chunk", leading, true, false},
+    };
+    for (const Case& c : cases) {
+        for (ChunkWalk walk : {ChunkWalk::Exact, ChunkWalk::Tolerant}) {
+            const bool tolerant = walk == ChunkWalk::Tolerant;
+            SCOPED_TRACE(std::string(c.what) + (tolerant ? ", tolerant" : ", exact"));
+            auto riff = RiffFile::Open(folder.write("w.wav", c.file), RiffOpenMode::Read);
+            ChunkInfo form, data;
+            const int found = riff->FindRiff(form, kWaveId, walk) == 0
+                                  ? riff->FindChunk(data, kDataId, form, walk)
+                                  : kRiffChunkNotFound;
+            EXPECT_EQ(found == 0, tolerant ? c.tolerantFindsData : c.exactFindsData);
+            if (found == 0) {
+                EXPECT_EQ(data.size, 4u);
+            }
+        }
+    }
+}
+
+TEST_F(RiffFileTest, BytesInMemoryReadAndWriteLikeAFile) {
+    const Bytes file = SimpleWave(Ramp(6), 1, 8);
+    auto reader = RiffFile::OpenMemory(file);
+    ASSERT_NE(reader, nullptr);
+    ChunkInfo form, data;
+    ASSERT_EQ(reader->FindRiff(form, kWaveId), 0);
+    ASSERT_EQ(reader->FindChunk(data, kDataId, form), 0);
+    Bytes read(6);
+    EXPECT_EQ(reader->Read(read.data(), 10), 6);
+    EXPECT_EQ(read, Ramp(6));
+    EXPECT_EQ(RiffFile::OpenMemory({}), nullptr);
+
+    Bytes written(file.size(), 0xEE);
+    auto writer = RiffFile::WriteToMemory(written);
+    ASSERT_NE(writer, nullptr);
+    EXPECT_EQ(writer->Write(file.data(), 20), 20);
+    EXPECT_EQ(writer->Write(file.data() + 20, std::ssize(file) - 20), std::ssize(file) - 20);
+    ASSERT_EQ(writer->Close(), 0);
+    EXPECT_EQ(written, file);
 }
 
 }  // namespace

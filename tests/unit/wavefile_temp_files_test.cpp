@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "fakes/wav_builder.h"
+#include "res/wave_messages.h"
 #include "wavefile/temp_files.h"
 
 namespace quorbel {
@@ -59,7 +60,7 @@ TEST_F(TempFilesTest, NamesUseThreeLettersOfThePrefixAndExistEmpty) {
     ScopedTmpDir env(folder.path().c_str());
     for (const char* prefix : {"cutfile", "copyfile", "pastefile", "newfile"}) {
         auto name = NewTempFileName(prefix);
-        ASSERT_TRUE(name) << name.error().text;
+        ASSERT_TRUE(name) << MessageFor(name.error()).text;
         const std::filesystem::path path(*name);
         EXPECT_EQ(path.parent_path(), folder.path());
         EXPECT_EQ(path.filename().string().substr(0, 3), std::string(prefix).substr(0, 3));
@@ -96,16 +97,16 @@ TEST_F(TempFilesTest, UnusableDirectoryIsReportedWithItsName) {
     const std::string missing = folder.file("gone") + "/";
     auto name = NewTempFileName(missing, "cutfile");
     ASSERT_FALSE(name);
-    EXPECT_EQ(name.error().style, MessageStyle::Error);
-    EXPECT_EQ(name.error().text.rfind("Cannot create temporary file!", 0), 0u);
-    EXPECT_NE(name.error().text.find(missing), std::string::npos);
+    EXPECT_EQ(MessageFor(name.error()).style, MessageStyle::Error);
+    EXPECT_EQ(MessageFor(name.error()).text.rfind("Cannot create temporary file!", 0), 0u);
+    EXPECT_NE(MessageFor(name.error()).text.find(missing), std::string::npos);
 
     // A regular file where the folder should be.
     const std::string file = folder.write("plain", Bytes{1});
     ScopedTmpDir env(file.c_str());
     auto viaEnv = NewTempFileName("newfile");
     ASSERT_FALSE(viaEnv);
-    EXPECT_NE(viaEnv.error().text.find(file + "/"), std::string::npos);
+    EXPECT_NE(MessageFor(viaEnv.error()).text.find(file + "/"), std::string::npos);
 }
 
 }  // namespace

@@ -5,21 +5,22 @@
 #include <cstdint>
 #include <cstring>
 
+#include "wavefile/byte_order.h"
+
 namespace quorbel {
 
 namespace {
 
+// The stream's raw sample memory holds the sound's bytes, read as the wave-file layer does.
 std::int32_t readLittle(const std::byte* p, std::size_t bytes) {
-    std::uint32_t v = 0;
-    for (std::size_t i = 0; i < bytes; ++i) v |= std::to_integer<std::uint32_t>(p[i]) << (8 * i);
+    const std::uint32_t v = LoadLe(reinterpret_cast<const std::uint8_t*>(p), bytes);
     // Sign-extend from the top byte read.
     const unsigned shift = static_cast<unsigned>(32 - 8 * bytes);
     return static_cast<std::int32_t>(v << shift) >> shift;
 }
 
 void writeLittle(std::int32_t v, std::byte* p, std::size_t bytes) {
-    const auto u = static_cast<std::uint32_t>(v);
-    for (std::size_t i = 0; i < bytes; ++i) p[i] = static_cast<std::byte>(u >> (8 * i));
+    StoreLe(reinterpret_cast<std::uint8_t*>(p), static_cast<std::uint32_t>(v), bytes);
 }
 
 // Samples go through double in [-1, 1): exact for every integer type here, so a conversion

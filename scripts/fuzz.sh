@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (installing clang when it is missing) and runs each
+# for a number of executions, seeded from ../shared/wav-corpus and the inputs fuzzers found
+# before (fuzz/regressions/<target>/). Not part of the test command: it takes minutes.
+#
+#   bash scripts/fuzz.sh [RUNS [TARGET...]]     RUNS defaults to 1000000; targets to all four
+#
+# What a target finds (crash-*, leak-*, oom-*, timeout-*) is written to
+# build/fuzz/findings/<target>/. Mend it at its root, then copy the input into
+# fuzz/regressions/<target>/: the replay tests of the test command run it from then on.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+RUNS="${1:-1000000}"
+shift || true
+TARGETS=("$@")
+if [ "${#TARGETS[@]}" -eq 0 ]; then
+  TARGETS=(device_reader_fuzz capture_read_fuzz wave_parse_fuzz wave_round_trip_fuzz)
+fi
+
+missing=()
+for p in clang libclang-rt-14-dev cmake ninja-build libgtest-dev; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  $SUDO apt-get update -qq
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+    -o DPkg::Lock::Timeout=600 "${missing[@]}"
+fi
+
+cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++ -DQUORBEL_BUILD_FUZZ=ON -DQUORBEL_BUILD_GUI=OFF \
+  -DQUORBEL_BUILD_PORTAUDIO=OFF >/dev/null
+cmake --build build/fuzz --target "${TARGETS[@]}"
+
+# The targets write their input to a scratch file per execution: keep those in memory.
+scratch="$(mktemp -d /dev/shm/quorbel-fuzz.XXXXXX 2>/dev/null || mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+
+for target in "${TARGETS[@]}"; do
+  corpus="build/fuzz/corpus/$target"
+  findings="build/fuzz/findings/$target"
+  mkdir -p "$corpus" "$findings" "fuzz/regressions/$target"
+  echo "== $target: $RUNS runs"
+  # New inputs go to the first folder only; the seeds and regressions are read.
+  TMPDIR="$scratch" "build/fuzz/fuzz/$target" -runs="$RUNS" -max_len=8192 \
+    -malloc_limit_mb=64 -timeout=10 -print_final_stats=1 \
+    -artifact_prefix="$findings/" "$corpus" ../shared/wav-corpus "fuzz/regressions/$target"
+done

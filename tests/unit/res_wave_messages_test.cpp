@@ -1,0 +1,52 @@
+// The one table that turns the wave-file layer's faults into what the user sees.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "res/wave_messages.h"
+#include "wavefile/wave_format.h"
+
+namespace quorbel {
+namespace {
+
+TEST(WaveMessages, EveryFaultHasACompleteTextInItsBoxKind) {
+    for (int i = 0; i <= static_cast<int>(kLastWaveFault); ++i) {
+        const auto code = static_cast<WaveFault>(i);
+        WaveFailure failure(code, "/some/file.wav", ENOENT, kDataId);
+        failure.cause = WaveFault::NoDataChunk;
+        const UserMessage message = MessageFor(failure);
+        SCOPED_TRACE(message.text);
+        EXPECT_FALSE(message.text.empty()) << i;
+        EXPECT_EQ(message.text.find_first_of("{}"), std::string::npos) << i;
+        EXPECT_NE(message.style, MessageStyle::Warning) << i;
+    }
+}
+
+TEST(WaveMessages, DetailIsPutIntoTheText) {
+    WaveFailure capture(WaveFault::CaptureUnreadable, "/w/take.wav");
+    capture.cause = WaveFault::NoDataChunk;
+    WaveFailure noTemp(WaveFault::TempFileNotCreated, "/gone/", ENOENT);
+    WaveFailure unknownError(WaveFault::FileUnreadable, "/w/a.wav");
+    WaveFailure depth(WaveFault::PcmDepthUnsupported);
+    depth.format = {kWaveFormatPcm, 2, 12, 48};
+    WaveFailure tooLarge(WaveFault::SoundTooLarge, "/w/big.wav");
+    tooLarge.bytes = 4294967298u;
+    const std::vector<std::pair<WaveFailure, UserMessage>> cases = {
+        {capture,
+         {"Cannot read /w/take.wav:\nError: can not find data sub chunk", MessageStyle::Title}},
+        {noTemp,
+         {"Cannot create temporary file!\n/gone/: No such file or directory", MessageStyle::Error}},
+        // A failure without a system error number reads as an I/O error.
+        {unknownError, {"Cannot read the file /w/a.wav: Input/output error", MessageStyle::Error}},
+        {depth, {"Unsupported format: 48-bit PCM samples cannot be played.", MessageStyle::Error}},
+        {tooLarge,
+         {"Cannot write the file /w/big.wav: the sound is too large for a WAVE file (4294967298 "
+          "bytes of sound; at most 4 GiB fit).",
+          MessageStyle::Error}},
+    };
+    for (const auto& [failure, expected] : cases) EXPECT_EQ(MessageFor(failure), expected);
+}
+
+}  // namespace
+}  // namespace quorbel
