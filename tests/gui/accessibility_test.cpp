@@ -4,8 +4,10 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QDir>
+#include <QHelpEvent>
 #include <QSlider>
 #include <QTest>
+#include <QToolTip>
 #include <cstdlib>
 
 #include "app/view_widget.h"
@@ -76,6 +78,12 @@ TEST_F(AccessibilityTest, ViewDescriptionSaysWhatIsLoaded) {
         ViewWidget& view = viewOf(documents().front());
         EXPECT_EQ(accessibleText(&view, QAccessible::Name), "Sound view");
         EXPECT_EQ(accessibleText(&view, QAccessible::Description), c.expected);
+        // The same text is the view's tooltip.
+        const QPoint inside(200, 300);
+        QHelpEvent help(QEvent::ToolTip, inside, view.mapToGlobal(inside));
+        QApplication::sendEvent(&view, &help);
+        EXPECT_EQ(QToolTip::text().toStdString(), c.expected);
+        QToolTip::hideText();
     }
     app = std::make_unique<CQuorbelApp>();
     ASSERT_TRUE(start());
