@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Quorbel needs to build, run and test. Idempotent and
-# non-interactive: apt-get runs only when a package is missing.
+# Installs the Debian packages Quorbel needs to build, run and test, and any named as
+# arguments. Idempotent and non-interactive: apt-get runs only when a package is missing.
 set -euo pipefail
 
 PACKAGES=(
@@ -13,6 +13,8 @@ PACKAGES=(
   fonts-dejavu-core
   imagemagick
   sox
+  desktop-file-utils appstream
+  "$@"
 )
 
 missing=()
