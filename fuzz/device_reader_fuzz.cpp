@@ -2,6 +2,7 @@
 // and saves what loads with the device's writer to read it back. Any crash, sanitizer report
 // or broken invariant is a finding.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -43,7 +44,7 @@ bool IsReaderFault(quorbel::WaveFault code) {
 }
 
 bool SameSound(const quorbel::LoadedSound& a, const quorbel::LoadedSound& b) {
-    return a.fmt == b.fmt && a.format == b.format && a.data == b.data;
+    return a.fmt == b.fmt && a.format == b.format && std::ranges::equal(a.data.span(), b.data.span());
 }
 
 }  // namespace
@@ -74,15 +75,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Check(!memoryFailure && SameSound(sound, fromMemory), "memory and file reads disagree");
 
     // Nothing beyond the file is taken, and only whole frames.
-    Check(sound.fmt.size() <= size && sound.data.size() <= size, "more read than the file holds");
-    Check(sound.data.size() % sound.format.bytesPerFrame() == 0, "a partial frame kept");
+    Check(sound.fmt.size() <= size && sound.data.size <= size, "more read than the file holds");
+    Check(sound.data.size % sound.format.bytesPerFrame() == 0, "a partial frame kept");
     quorbel::StreamFormat again;
     Check(!quorbel::parseWaveFormat(sound.fmt, again) && again == sound.format,
           "the kept fmt chunk does not decode to the format");
 
     // A save writes it back so that it reads the same.
     const std::string copy = quorbel::fuzz::ScratchPath("device-copy.wav");
-    Check(!quorbel::writeSoundFile(copy, sound.fmt, sound.data), "the save failed");
+    Check(!quorbel::writeSoundFile(copy, sound.fmt, sound.data.span()), "the save failed");
     quorbel::LoadedSound saved;
     Check(!quorbel::readSoundFile(copy, saved) && SameSound(sound, saved),
           "a saved sound reads back differently");

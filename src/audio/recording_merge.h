@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <span>
 
-#include "audio/byte_buffer.h"
 #include "audio/wave_device.h"
+#include "wavefile/byte_buffer.h"
 
 namespace quorbel {
 

@@ -7,6 +7,8 @@
 #include <new>
 
 #include "audio/wave_format.h"
+#include "wavefile/byte_buffer.h"
+#include "wavefile/file_bytes_cache.h"
 
 namespace quorbel {
 namespace {
@@ -103,17 +105,23 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out) {
     if (auto error = Find(file, path, data, kDataId, form, WaveFault::DataMissing)) return error;
     std::int64_t dataSize = std::min<std::int64_t>(data.size, fileSize - data.dataOffset);
     dataSize -= dataSize % static_cast<std::int64_t>(format.bytesPerFrame());
-    try {
-        out.data.resize(static_cast<std::size_t>(dataSize));
-    } catch (const std::bad_alloc&) {
-        out.data = ByteBuffer();
-        WaveFailure failure = Failure(WaveFault::SoundOutOfMemory, path, kDataId);
-        failure.bytes = static_cast<std::uint64_t>(dataSize);
-        return failure;
-    }
-    if (auto error = ReadAt(file, path, out.data.data(), dataSize, data.dataOffset, kDataId)) {
-        out.data = ByteBuffer();
-        return error;
+    if (auto held = CachedFileBytes(path, data.dataOffset, static_cast<std::uint64_t>(dataSize))) {
+        // The file was just written or read from memory that is still held: no second read.
+        out.data = std::move(*held);
+    } else {
+        ByteBuffer bytes;
+        try {
+            bytes.resize(static_cast<std::size_t>(dataSize));
+        } catch (const std::bad_alloc&) {
+            WaveFailure failure = Failure(WaveFault::SoundOutOfMemory, path, kDataId);
+            failure.bytes = static_cast<std::uint64_t>(dataSize);
+            return failure;
+        }
+        if (auto error = ReadAt(file, path, bytes.data(), dataSize, data.dataOffset, kDataId)) {
+            return error;
+        }
+        out.data = ShareBytes(std::move(bytes));
+        RememberFileBytes(path, data.dataOffset, out.data);
     }
     out.fmt = std::move(fmtBytes);
     out.format = format;

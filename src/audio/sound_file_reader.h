@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "audio/audio_backend.h"
-#include "audio/byte_buffer.h"
 #include "wavefile/expected.h"
 #include "wavefile/riff_file.h"
+#include "wavefile/shared_bytes.h"
 
 namespace quorbel {
 
@@ -18,7 +18,7 @@ namespace quorbel {
 struct LoadedSound {
     std::vector<std::uint8_t> fmt;
     StreamFormat format;
-    ByteBuffer data;
+    SharedBytes data;  // shared with whoever else holds this file's data in memory
 };
 
 // Reads a WAVE file the way people actually have them: chunks in any order, unknown chunks

@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "audio/audio_backend.h"
-#include "audio/byte_buffer.h"
 #include "audio/recording_merge.h"
 #include "audio/sound_file_reader.h"
 #include "audio/sound_file_writer.h"
 #include "audio/wave_format.h"
 #include "res/wave_messages.h"
+#include "wavefile/byte_buffer.h"
+#include "wavefile/file_bytes_cache.h"
+#include "wavefile/wave_ops.h"
 
 namespace quorbel {
 namespace {
@@ -34,7 +36,7 @@ struct Device {
     std::string element;  // "" for a new sound, else the file's canonical path
     std::vector<std::uint8_t> fmt;
     StreamFormat format;
-    ByteBuffer data;             // whole frames; does not change while a playback reads it
+    SharedBytes data;  // whole frames, shared and never changed: a recording makes a new one
     std::uint64_t position = 0;  // frames
     Mode mode = Mode::Stopped;
     NotifySink* notify = nullptr;
@@ -48,7 +50,7 @@ struct Device {
     ByteBuffer recorded;  // captured so far; merged into `data` when the recording ends
 
     std::size_t frameBytes() const { return format.bytesPerFrame(); }
-    std::uint64_t frames() const { return data.size() / frameBytes(); }
+    std::uint64_t frames() const { return data.size / frameBytes(); }
     std::uint64_t recordedFrames() const { return recorded.size() / frameBytes(); }
 };
 
@@ -221,8 +223,11 @@ struct WaveDevices::Impl {
         d.recorded.resize(d.recorded.size() - d.recorded.size() % d.frameBytes());
         try {
             const std::uint64_t start = std::min(d.recordStart, d.frames());
-            mergeRecording(d.data, static_cast<std::size_t>(start * d.frameBytes()), d.recorded,
+            const std::span<const std::uint8_t> before = d.data.span();
+            ByteBuffer merged(before.begin(), before.end());
+            mergeRecording(merged, static_cast<std::size_t>(start * d.frameBytes()), d.recorded,
                            d.recordMode);
+            d.data = ShareBytes(std::move(merged));
             d.position = start + d.recordedFrames();
         } catch (const std::bad_alloc&) {
             ok = false;
@@ -370,6 +375,12 @@ unsigned WaveDevices::length(DeviceId id, std::uint32_t& ms) {
     return impl_->millisecondsOf(id, &Impl::currentLength, ms);
 }
 
+SharedBytes WaveDevices::soundBytes(DeviceId id) const {
+    std::lock_guard lock(impl_->mutex);
+    const Device* d = impl_->find(id);
+    return d != nullptr ? d->data : SharedBytes{};
+}
+
 unsigned WaveDevices::position(DeviceId id, std::uint32_t& ms) {
     return impl_->millisecondsOf(id, &Impl::currentPosition, ms);
 }
@@ -390,7 +401,7 @@ unsigned WaveDevices::play(DeviceId id, NotifySink* notify) {
             const std::size_t from = static_cast<std::size_t>(d->position * d->frameBytes());
             std::string error;
             auto stream = impl_->backend.startPlayback(
-                d->format, std::as_bytes(std::span(d->data).subspan(from)), error);
+                d->format, std::as_bytes(d->data.span().subspan(from)), error);
             if (!stream) {
                 result = impl_->fail(kDeviceErrNoOutput,
                                      error.empty() ? genericText(kDeviceErrNoOutput) : error);
@@ -478,7 +489,12 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability 
     // Only commands, which all run on the caller's thread, change a sound's bytes; the worker
     // only ends plays and drains captures. So the bytes can be written without the lock, and a
     // long write does not hold up other devices.
-    const WaveError failure = writeSoundFile(path, d->fmt, d->data, durability);
+    const WaveError failure = writeSoundFile(path, d->fmt, d->data.span(), durability);
+    // Reopening the device on the file it just wrote finds the bytes still in memory.
+    if (!failure) {
+        RememberFileBytes(path, WaveDataOffsetFor(static_cast<std::uint32_t>(d->fmt.size())),
+                          d->data);
+    }
     std::lock_guard lock(impl_->mutex);
     return failure ? impl_->fail(*failure) : kDeviceOk;
 }

@@ -7,6 +7,7 @@
 
 #include "audio/sound_file_writer.h"
 #include "framework/notify_sink.h"
+#include "wavefile/shared_bytes.h"
 
 namespace quorbel {
 
@@ -53,6 +54,9 @@ class WaveDevices {
     unsigned setTimeFormatMilliseconds(DeviceId id);
     unsigned length(DeviceId id, std::uint32_t& ms);
     unsigned position(DeviceId id, std::uint32_t& ms);
+    // The sound's sample bytes (empty for an unknown id), shared: holding them keeps a file
+    // the device read or wrote from being read again after the device is closed.
+    SharedBytes soundBytes(DeviceId id) const;
     // Plays from the current position to the end; returns at once. The end posts notice 1 to
     // `notify`; a stop, seek or close posts 4; a new play or record posts 2 for the old one.
     unsigned play(DeviceId id, NotifySink* notify);

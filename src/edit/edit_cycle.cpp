@@ -179,8 +179,7 @@ bool CQuorbelView::RunEditCycle(EditKind kind, const EditStep& step) {
             if (!reopenDevice(output)) return fail(std::nullopt);
             devices().setTimeFormatMilliseconds(m_wDeviceID);
             if (outcome.reload == EditReload::SamplesOnly) {
-                ReplaceWaveData(outcome.samples.data(),
-                                static_cast<std::uint32_t>(outcome.samples.size()));
+                ReplaceWaveData(outcome.samples);
             }
             break;
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/message.h"
+#include "wavefile/shared_bytes.h"
 
 namespace quorbel {
 
@@ -55,7 +56,9 @@ struct EditOutcome {
     std::optional<UserMessage> failure;
     std::string output;  // the file the device is to hold; empty: the saved file itself
     EditReload reload = EditReload::Full;
-    std::vector<std::uint8_t> samples;  // the new wave data for EditReload::SamplesOnly
+    // The output's sample bytes: the new wave data for EditReload::SamplesOnly; for a full
+    // reload they are held until the view and the device have taken them up from memory.
+    SharedBytes samples;
 
     static EditOutcome Failed(UserMessage box) {
         EditOutcome o;

@@ -12,6 +12,7 @@
 #include "edit/splice.h"
 #include "res/wave_messages.h"
 #include "wavefile/clipboard.h"
+#include "wavefile/file_bytes_cache.h"
 #include "wavefile/temp_files.h"
 #include "wavefile/wave_ops.h"
 
@@ -89,20 +90,23 @@ EditOutcome CutFromFile(const std::string& saved, const EditSelection& sel) {
         EmptyClipData();
         return EditOutcome::Failed({"You cannot cut the entire file!!", MessageStyle::Error});
     }
-    const std::vector<std::uint8_t> rest = WithoutStretch(data, r.start, r.end);
+    const SharedBytes rest = ShareBytes(WithoutStretch(data, r.start, r.end));
 
     Expected<std::string> output = NewTempFileName("cutfile");
     if (!output) return EditOutcome::Failed(MessageFor(output.error()));
     const auto fmtSize = static_cast<std::uint32_t>(wave.formatBytes.size());
-    if (auto error =
-            CreateWaveFile(*output, wave.formatBytes, rest,
-                           WaveRiffSizeFor(fmtSize, static_cast<std::uint32_t>(rest.size())))) {
+    const auto restSize = static_cast<std::uint32_t>(rest.size);
+    if (auto error = CreateWaveFile(*output, wave.formatBytes, rest.span(),
+                                    WaveRiffSizeFor(fmtSize, restSize))) {
         return EditOutcome::Failed(MessageFor(*error));
     }
+    // The reload and the device find the new file's bytes in memory.
+    RememberFileBytes(*output, WaveDataOffsetFor(fmtSize), rest);
     // Only a cut that took effect fills the clipboard.
     StoreClip(Stretch(data, r.start, r.end), sel);
     EditOutcome done;
     done.output = *output;
+    done.samples = rest;
     return done;
 }
 
@@ -127,12 +131,17 @@ EditOutcome PasteIntoFile(const std::string& saved, const EditSelection& sel) {
     const std::uint32_t at =
         SelectedFrames(wave, {sel.startMs, sel.startMs, 0, 0, 0}, wave.dataSize).start;
     const std::vector<std::uint8_t> block = BlockForView(sel.channels);
-    const std::vector<std::uint8_t> content = WithBlockAt(wave.Data(), at, block);
-    if (auto error = PatchWaveInPlace(wave, content))
+    const SharedBytes content = ShareBytes(WithBlockAt(wave.Data(), at, block));
+    if (auto error = PatchWaveInPlace(wave, content.span())) {
         return EditOutcome::Failed(MessageFor(*error));
-    if (auto error = ReportMmioError(wave.file->Close()))
+    }
+    if (auto error = ReportMmioError(wave.file->Close())) {
         return EditOutcome::Failed(MessageFor(*error));
-    return {};
+    }
+    RememberFileBytes(saved, wave.data.dataOffset, content);
+    EditOutcome done;
+    done.samples = content;
+    return done;
 }
 
 }  // namespace quorbel

@@ -10,6 +10,7 @@
 #include "framework/frame_window.h"
 #include "res/wave_messages.h"
 #include "view/quorbel_view.h"
+#include "wavefile/file_bytes_cache.h"
 #include "wavefile/wave_ops.h"
 
 namespace quorbel {
@@ -27,13 +28,16 @@ EditOutcome RewriteSavedFile(const std::string& saved, const SampleWork& work) {
     if (!parsed) return EditOutcome::Failed(MessageFor(parsed.error()));
     ParsedWave& wave = *parsed;
     EditOutcome done;
-    done.samples = work(wave.Data(), wave.format);
-    if (auto error = RewriteWaveData(wave, done.samples))
+    done.samples = ShareBytes(work(wave.Data(), wave.format));
+    if (auto error = RewriteWaveData(wave, done.samples.span())) {
         return EditOutcome::Failed(MessageFor(*error));
+    }
     if (wave.file->Close() != 0) {
         return EditOutcome::Failed(
             MessageFor(WaveFailure(WaveFault::DataWriteShort, saved, errno)));
     }
+    // The device reopens on this file and finds its bytes in memory.
+    RememberFileBytes(saved, wave.data.dataOffset, done.samples);
     done.reload = EditReload::SamplesOnly;
     return done;
 }
@@ -47,12 +51,17 @@ EditOutcome ResizeSavedFile(const std::string& saved, const SampleWork& work) {
     Expected<ParsedWave> parsed = ParseWave(saved, options);
     if (!parsed) return EditOutcome::Failed(MessageFor(parsed.error()));
     ParsedWave& wave = *parsed;
-    const std::vector<std::uint8_t> content = work(wave.Data(), wave.format);
-    if (auto error = PatchWaveInPlace(wave, content))
+    const SharedBytes content = ShareBytes(work(wave.Data(), wave.format));
+    if (auto error = PatchWaveInPlace(wave, content.span())) {
         return EditOutcome::Failed(MessageFor(*error));
-    if (auto error = ReportMmioError(wave.file->Close()))
+    }
+    if (auto error = ReportMmioError(wave.file->Close())) {
         return EditOutcome::Failed(MessageFor(*error));
-    return {};
+    }
+    RememberFileBytes(saved, wave.data.dataOffset, content);
+    EditOutcome done;
+    done.samples = content;
+    return done;
 }
 
 }  // namespace

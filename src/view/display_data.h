@@ -14,7 +14,7 @@ namespace quorbel {
 
 struct DisplayData {
     WaveFormat format;
-    std::unique_ptr<std::uint8_t[]> bytes;  // the data chunk as stored
+    std::shared_ptr<const std::uint8_t[]> bytes;  // the data chunk as stored, maybe shared
     std::uint32_t size = 0;
 };
 

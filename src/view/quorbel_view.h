@@ -17,6 +17,7 @@
 #include "framework/view_window.h"
 #include "view/display_modes.h"
 #include "view/view_layout.h"
+#include "wavefile/shared_bytes.h"
 
 namespace quorbel {
 
@@ -75,6 +76,8 @@ class CQuorbelView : public CommandTarget {
     // and slider then stay as they were and the device stays closed.
     bool ReloadAfterEdit(const std::string& fileName);
     void ReplaceWaveData(const std::uint8_t* bytes, std::uint32_t length);
+    // The same without a copy, for bytes the caller already holds in memory.
+    void ReplaceWaveData(const SharedBytes& bytes);
     void CreatePositionSlider(int maximum, int page);
     // After the document saved its sound and reopened its device under a new id: plays,
     // seeks and notices go to that id from now on, at the place the slider shows, and a
@@ -148,7 +151,8 @@ class CQuorbelView : public CommandTarget {
     int m_nSkin = SKIN_EMBOSSED;            // SKIN_*
     int m_nRecordMode = RECORDMODE_INSERT;  // RECORDMODE_*
     std::uint32_t m_wDeviceID = 0;
-    std::unique_ptr<std::uint8_t[]> m_pWaveData;  // copy of the data chunk, for drawing
+    // The data chunk, for drawing: shared with the device's sound when they are the same bytes.
+    std::shared_ptr<const std::uint8_t[]> m_pWaveData;
     std::uint32_t m_dwWaveDataLen = 0;
     int m_nPosition = 0;  // slider position in sample units; first sample the strip shows
     int m_nState = STATE_READY;

@@ -67,6 +67,9 @@ bool CQuorbelView::reopenDevice(const std::string& path) {
 
 bool CQuorbelView::CaptureDisplayData() {
     devices().length(m_wDeviceID, m_dwLength);
+    // The device has just read the file: keeping its bytes while it is closed lets the view's
+    // read and the reopen share them instead of reading the file twice more.
+    const SharedBytes read = devices().soundBytes(m_wDeviceID);
     CloseDevice();
 
     DisplayData data;
@@ -113,6 +116,13 @@ void CQuorbelView::ReplaceWaveData(const std::uint8_t* bytes, std::uint32_t leng
     if (length > 0) std::copy(bytes, bytes + length, buffer.get());
     m_pWaveData = std::move(buffer);
     m_dwWaveDataLen = length;
+    InvalidateSliderWave();
+    InvalidateScope();
+}
+
+void CQuorbelView::ReplaceWaveData(const SharedBytes& bytes) {
+    m_pWaveData = bytes.data ? bytes.data : std::make_shared<std::uint8_t[]>(0);
+    m_dwWaveDataLen = static_cast<std::uint32_t>(bytes.size);
     InvalidateSliderWave();
     InvalidateScope();
 }

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "wavefile/byte_order.h"
+#include "wavefile/file_bytes_cache.h"
 
 namespace quorbel {
 namespace {
@@ -175,18 +176,32 @@ WaveError ReadWaveData(ParsedWave& wave) {
         wave.file->Seek(wave.data.dataOffset, SEEK_SET) < 0) {
         return ShortTransfer(wave, WaveFault::DataReadShort, kDataId);
     }
+    const std::int64_t end = wave.data.dataOffset + std::int64_t{wave.dataSize};
+    if (auto held = CachedFileBytes(wave.path, wave.data.dataOffset, wave.dataSize)) {
+        if (wave.file->Seek(end, SEEK_SET) != end) {
+            return ShortTransfer(wave, WaveFault::DataReadShort, kDataId);
+        }
+        wave.dataBytes = std::move(held->data);
+        return std::nullopt;
+    }
+    std::unique_ptr<std::uint8_t[]> bytes;
     try {
-        wave.dataBytes = std::make_unique_for_overwrite<std::uint8_t[]>(wave.dataSize);
+        bytes = std::make_unique_for_overwrite<std::uint8_t[]>(wave.dataSize);
     } catch (const std::bad_alloc&) {
         return Fault(WaveFault::DataOutOfMemory, wave.path, kDataId);
     }
     // One read for the whole chunk: the C library hands large requests straight to the kernel.
-    const std::int64_t got = wave.file->Read(wave.dataBytes.get(), wave.dataSize);
+    const std::int64_t got = wave.file->Read(bytes.get(), wave.dataSize);
     if (auto error = CheckTransfer(wave, got, wave.dataSize, WaveFault::DataReadShort, kDataId)) {
-        wave.dataBytes.reset();
         return error;
     }
+    wave.dataBytes = std::move(bytes);
+    RememberFileBytes(wave.path, wave.data.dataOffset, wave.SharedData());
     return std::nullopt;
+}
+
+std::uint32_t WaveDataOffsetFor(std::uint32_t fmtSize) {
+    return 12 + 8 + fmtSize + (fmtSize & 1) + 8;
 }
 
 std::uint32_t WaveRiffSizeFor(std::uint32_t fmtSize, std::uint32_t dataSize) {
@@ -289,15 +304,14 @@ WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> conte
     }
     // An odd-sized chunk is followed by its pad byte, and the RIFF size counts it.
     const bool lastChunk = wave.file->Size() <= oldEnd + (oldSize & 1);
-    std::vector<std::uint8_t> padded;
-    std::span<const std::uint8_t> written = content;
+    if (auto error = WriteWaveData(wave, content)) return error;
     if (lastChunk && (newSize & 1) != 0) {
-        padded.reserve(content.size() + 1);
-        padded.assign(content.begin(), content.end());
-        padded.push_back(0);
-        written = padded;
+        const std::uint8_t pad = 0;
+        const std::int64_t padded = FlushedResult(*wave.file, wave.file->Write(&pad, 1));
+        if (auto error = CheckTransfer(wave, padded, 1, WaveFault::DataWriteShort, kDataId)) {
+            return error;
+        }
     }
-    if (auto error = WriteWaveData(wave, written)) return error;
     const std::int64_t padChange = lastChunk ? std::int64_t{newSize & 1} - (oldSize & 1) : 0;
     const std::int64_t riffSize =
         std::clamp<std::int64_t>(wave.riffSize + added + padChange, 0, kMaxChunkSize);

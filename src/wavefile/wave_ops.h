@@ -12,6 +12,7 @@
 
 #include "wavefile/expected.h"
 #include "wavefile/riff_file.h"
+#include "wavefile/shared_bytes.h"
 #include "wavefile/wave_format.h"
 
 namespace quorbel {
@@ -47,12 +48,15 @@ struct ParsedWave {
     WaveFormat format;
     std::uint32_t riffSize = 0;  // as declared by the file
     std::uint32_t dataSize = 0;  // declared size, or (lenient) the whole frames present
-    std::unique_ptr<std::uint8_t[]> dataBytes;  // dataSize bytes once read, else null
+    // dataSize bytes once read (possibly shared with whoever else holds this file's data in
+    // memory), else null.
+    std::shared_ptr<const std::uint8_t[]> dataBytes;
 
     std::span<const std::uint8_t> Data() const {
         return dataBytes ? std::span<const std::uint8_t>(dataBytes.get(), dataSize)
                          : std::span<const std::uint8_t>();
     }
+    SharedBytes SharedData() const { return SharedBytes{dataBytes, dataBytes ? dataSize : 0u}; }
 };
 
 // A. Opens and parses a WAVE file: RIFF form, `fmt ` (PCM only), `data` after it.
@@ -63,7 +67,8 @@ Expected<ParsedWave> ParseWave(const std::string& path, const ParseOptions& opti
 // not looked at.
 Expected<ParsedWave> OpenWave(const std::string& path, const ParseOptions& options = {});
 
-// A step 9: reads the data content (dataSize bytes) in one read into wave.dataBytes.
+// A step 9: reads the data content (dataSize bytes) in one read into wave.dataBytes, or takes
+// them from memory when the file's data is held there unchanged.
 WaveError ReadWaveData(ParsedWave& wave);
 
 // B. Creates `path` holding `fmtBytes` verbatim as its `fmt ` chunk and `data` as its data
@@ -80,6 +85,9 @@ WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes
 // The RIFF size of a file holding exactly a `fmt ` chunk of fmtSize bytes and a data chunk of
 // dataSize bytes, as CreateWaveFile lays it out.
 std::uint32_t WaveRiffSizeFor(std::uint32_t fmtSize, std::uint32_t dataSize);
+
+// Where the data content starts in such a file.
+std::uint32_t WaveDataOffsetFor(std::uint32_t fmtSize);
 
 // C. Patch in place, for a file parsed with RiffOpenMode::ReadWrite. The steps in order:
 // C1: writes the data chunk's size field.

@@ -101,7 +101,7 @@ class DeviceSoundFileReader : public ::testing::Test {
         sound = LoadedSound{};
         return readSoundFile(path, sound);
     }
-    Bytes data() const { return Bytes(sound.data.begin(), sound.data.end()); }
+    Bytes data() const { return Bytes(sound.data.span().begin(), sound.data.span().end()); }
 
     FakeTempDir dir;
     LoadedSound sound;
