@@ -3,7 +3,7 @@
 # for a number of executions, seeded from ../shared/wav-corpus and the inputs fuzzers found
 # before (fuzz/regressions/<target>/). Not part of the test command: it takes minutes.
 #
-#   bash scripts/fuzz.sh [RUNS [TARGET...]]     RUNS defaults to 1000000; targets to all four
+#   bash scripts/fuzz.sh [RUNS [TARGET...]]     RUNS defaults to 1000000; targets to all five
 #
 # What a target finds (crash-*, leak-*, oom-*, timeout-*) is written to
 # build/fuzz/findings/<target>/. Mend it at its root, then copy the input into
@@ -15,7 +15,8 @@ RUNS="${1:-1000000}"
 shift || true
 TARGETS=("$@")
 if [ "${#TARGETS[@]}" -eq 0 ]; then
-  TARGETS=(device_reader_fuzz capture_read_fuzz wave_parse_fuzz wave_round_trip_fuzz)
+  TARGETS=(device_reader_fuzz capture_read_fuzz wave_parse_fuzz wave_round_trip_fuzz
+    edit_sequence_fuzz)
 fi
 
 missing=()
