@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the release benchmarks and prints every performance figure in one run, each next to
+# its floor (dd, cp, sox) and its target, with MISSED beside the targets not met:
+#   - opening a large sound (against dd reading it) and the memory it holds,
+#   - every edit and effect on it (against cp of the file, Reverse also against sox) and the
+#     peak memory of the edits,
+#   - a whole paint of the view, a position-timer tick with its repaints, and the CPU used
+#     while playing, in the real Qt shell offscreen.
+#
+#   bash bench/run.sh [file.wav]     without a file: a generated 1 GiB 16-bit stereo sound
+#
+# Run it on a quiet machine: the floors and the figures are taken in the same run, but other
+# work on the machine makes both vary. Not part of the test command.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake --preset release >/dev/null
+cmake --build --preset release --target edit_bench qt_view_bench >/dev/null || exit 1
+
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+export QUORBEL_AUDIO="${QUORBEL_AUDIO:-null}"
+if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -w "${XDG_RUNTIME_DIR}" ]; then
+  XDG_RUNTIME_DIR="$(mktemp -d /tmp/quorbel-xdg.XXXXXX)"
+  export XDG_RUNTIME_DIR
+fi
+chmod 700 "$XDG_RUNTIME_DIR"
+
+status=0
+echo "== open, edits and effects"
+./build/release/bench/edit_bench "$@" || status=$?
+echo
+echo "== the view in the Qt shell"
+./build/release/bench/qt_view_bench || status=$?
+exit "$status"
