@@ -4,6 +4,7 @@
 #include "edit/edit_steps.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <vector>
 
@@ -120,18 +121,39 @@ EditOutcome CopyFromFile(const std::string& saved, const EditSelection& sel) {
     return done;
 }
 
-EditOutcome PasteIntoFile(const std::string& saved, const EditSelection& sel) {
-    ConvertClipToBits(sel.bits);
+// Reverse and the filters keep the sound's length: the data is rewritten in place and the
+// view takes the new samples without reloading.
+EditOutcome RewriteSavedFile(const std::string& saved, const SampleWork& work) {
+    ParseOptions options;
+    options.mode = RiffOpenMode::ReadWrite;
+    Expected<ParsedWave> parsed = ParseWave(saved, options);
+    if (!parsed) return EditOutcome::Failed(MessageFor(parsed.error()));
+    ParsedWave& wave = *parsed;
+    EditOutcome done;
+    done.samples = ShareBytes(work(wave.Data(), wave.format));
+    if (auto error = RewriteWaveData(wave, done.samples.span())) {
+        return EditOutcome::Failed(MessageFor(*error));
+    }
+    if (wave.file->Close() != 0) {
+        return EditOutcome::Failed(
+            MessageFor(WaveFailure(WaveFault::DataWriteShort, saved, errno)));
+    }
+    // The device reopens on this file and finds its bytes in memory.
+    RememberFileBytes(saved, wave.data.dataOffset, done.samples);
+    done.reload = EditReload::SamplesOnly;
+    return done;
+}
+
+// The octave shifts change the length: the data and both sizes are patched in place and the
+// view reloads everything from the file.
+EditOutcome ResizeSavedFile(const std::string& saved, const SampleWork& work) {
     ParseOptions options;
     options.mode = RiffOpenMode::ReadWrite;
     options.reporting = ParseReporting::MmioStyle;
     Expected<ParsedWave> parsed = ParseWave(saved, options);
     if (!parsed) return EditOutcome::Failed(MessageFor(parsed.error()));
     ParsedWave& wave = *parsed;
-    const std::uint32_t at =
-        SelectedFrames(wave, {sel.startMs, sel.startMs, 0, 0, 0}, wave.dataSize).start;
-    const std::vector<std::uint8_t> block = BlockForView(sel.channels);
-    const SharedBytes content = ShareBytes(WithBlockAt(wave.Data(), at, block));
+    const SharedBytes content = ShareBytes(work(wave.Data(), wave.format));
     if (auto error = PatchWaveInPlace(wave, content.span())) {
         return EditOutcome::Failed(MessageFor(*error));
     }
@@ -142,6 +164,18 @@ EditOutcome PasteIntoFile(const std::string& saved, const EditSelection& sel) {
     EditOutcome done;
     done.samples = content;
     return done;
+}
+
+EditOutcome PasteIntoFile(const std::string& saved, const EditSelection& sel) {
+    ConvertClipToBits(sel.bits);
+    const std::vector<std::uint8_t> block = BlockForView(sel.channels);
+    return ResizeSavedFile(saved, [&](std::span<const std::uint8_t> data, const WaveFormat& f) {
+        const std::uint32_t whole =
+            WholeFrames(static_cast<std::uint32_t>(data.size()), f.nBlockAlign);
+        const std::uint32_t at = std::min(
+            WholeFrames(StartByteOf(sel.startMs, f.nAvgBytesPerSec), f.nBlockAlign), whole);
+        return WithBlockAt(data, at, block);
+    });
 }
 
 }  // namespace quorbel

@@ -5,9 +5,13 @@
 // which file the device is to hold next, or which box to show when it cannot.
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "edit/edit_cycle.h"
+#include "wavefile/wave_format.h"
 
 namespace quorbel {
 
@@ -28,6 +32,18 @@ EditOutcome CutFromFile(const std::string& saved, const EditSelection& selection
 
 // Copies the selected whole frames of `saved` into the clipboard; the file stays as it is.
 EditOutcome CopyFromFile(const std::string& saved, const EditSelection& selection);
+
+// What an effect or a paste makes of the saved file's data.
+using SampleWork =
+    std::function<std::vector<std::uint8_t>(std::span<const std::uint8_t>, const WaveFormat&)>;
+
+// Rewrites the saved file's data in place with `work`'s bytes of the same length (reverse,
+// filters); the view takes the new samples without reloading.
+EditOutcome RewriteSavedFile(const std::string& saved, const SampleWork& work);
+
+// Puts `work`'s bytes, of any length, in place of the saved file's data and patches both sizes
+// (paste, octave shifts); the view reloads from the file.
+EditOutcome ResizeSavedFile(const std::string& saved, const SampleWork& work);
 
 // Converts the clipboard to the view's bit depth for good, then inserts it (converted to the
 // view's channel count) into `saved` in place at the start of the selection.

@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "edit/edit_cycle.h"
 #include "framework/app_context.h"
@@ -179,6 +181,10 @@ class CQuorbelView : public CommandTarget {
     void setButtons(int play, int stop, int toStart, int toEnd, int record);
     // Shows why the filters and octave shifts cannot work on this sound's format, if so.
     bool refuseEffectFormat();
+    // A filter or octave shift: `effect` over the data of 8/16-bit mono or stereo sound,
+    // rewriting the working file in place or (`resizes`) patching its sizes too.
+    using SampleEffect = std::vector<std::uint8_t> (*)(std::span<const std::uint8_t>, int, int);
+    void runSampleEffect(EditKind kind, bool resizes, SampleEffect effect);
     // Reads `path` into a DisplayData, showing the box for a refused or unreadable file.
     bool readForDisplay(const std::string& path, DisplayData& out);
     void storeFormat(const DisplayData& data);
