@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         constexpr int kCommands[] = {ID_EDIT_CUT,        ID_EDIT_COPY,       ID_EDIT_PASTE,
                                      ID_EDIT_UNDO,       ID_EFFECTS_REVERSE, ID_FILTER_LOWPASS,
                                      ID_FILTER_HIGHPASS, ID_OCTAVE_INCREASE, ID_OCTAVE_DECREASE};
-        for (int steps = 0; in.more() && steps < 24; ++steps) {
+        for (int steps = 0; in.more() && steps < 10; ++steps) {
             const std::uint8_t op = in.next() % 11;
             if (op < 2) {
                 // Press on a handle (or beside it) and drag it along the vectorscope.
