@@ -1,11 +1,13 @@
 #include "audio/quorbel_doc.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "audio/wave_device.h"
 #include "framework/file_dialog_port.h"
 #include "framework/message.h"
 #include "framework/message_box_port.h"
+#include "wavefile/regular_file.h"
 
 namespace quorbel {
 namespace {
@@ -54,14 +56,17 @@ bool CQuorbelDoc::OnNewDocument() {
 }
 
 bool CQuorbelDoc::OnOpenDocument(const std::string& path) {
-    // The framework's file step: prove that the file can be opened for reading.
-    if (!std::ifstream(path, std::ios::binary)) {
+    // The framework's file step: prove that the file can be opened for reading. A pipe or
+    // device is refused at once instead of waiting for a writer.
+    const RegularFile readable = OpenRegularFile(path, O_RDONLY);
+    if (readable.fd < 0) {
         if (m_context.messageBoxes != nullptr) {
-            m_context.messageBoxes->show(
-                UserMessage{"Cannot open file " + path + ".", MessageStyle::Title});
+            m_context.messageBoxes->show(UserMessage{
+                "Cannot open file " + path + ": " + readable.reason + ".", MessageStyle::Title});
         }
         return false;
     }
+    ::close(readable.fd);
     SetModifiedFlag(false);
     m_strFileName = path;
 

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "audio/wave_format.h"
+#include "wavefile/regular_file.h"
 
 namespace quorbel {
 namespace {
@@ -70,17 +71,15 @@ SoundProblem cannotRead(const std::string& path, int err) {
 }  // namespace
 
 SoundProblem readSoundFile(const std::string& path, LoadedSound& out) {
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        if (errno == ENOENT) return {SoundError::NotFound, "The file does not exist."};
-        return cannotRead(path, errno);
+    // A pipe, socket, folder or device is refused before anything could wait on it.
+    const RegularFile opened = OpenRegularFile(path, O_RDONLY);
+    if (opened.error == ENOENT) return {SoundError::NotFound, "The file does not exist."};
+    if (opened.fd < 0) {
+        return {SoundError::CannotRead, "Cannot read the file " + path + ": " + opened.reason};
     }
+    FileHandle file(opened.fd);
     struct stat st {};
     if (::fstat(file.get(), &st) != 0) return cannotRead(path, errno);
-    if (!S_ISREG(st.st_mode)) {
-        return {SoundError::CannotRead,
-                "Cannot read the file " + path + ": it is not a regular file."};
-    }
     const auto fileSize = static_cast<std::uint64_t>(st.st_size);
 
     unsigned char header[12];

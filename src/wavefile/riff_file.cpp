@@ -1,7 +1,12 @@
 #include "wavefile/riff_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <array>
 #include <climits>
+
+#include "wavefile/regular_file.h"
 
 namespace quorbel {
 namespace {
@@ -40,8 +45,17 @@ constexpr std::int64_t kMaxRiffOffset = 0xFFFFFFFFLL;
 }  // namespace
 
 std::unique_ptr<RiffFile> RiffFile::Open(const std::string& path, RiffOpenMode mode) {
-    std::FILE* file = std::fopen(path.c_str(), ModeString(mode));
-    if (file == nullptr) return nullptr;
+    // Only regular files: a named pipe or device would block or never end.
+    const int flags = mode == RiffOpenMode::Read        ? O_RDONLY
+                      : mode == RiffOpenMode::ReadWrite ? O_RDWR
+                                                        : O_WRONLY | O_CREAT | O_TRUNC;
+    const RegularFile opened = OpenRegularFile(path, flags);
+    if (opened.fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(opened.fd, ModeString(mode));
+    if (file == nullptr) {
+        ::close(opened.fd);
+        return nullptr;
+    }
     return std::unique_ptr<RiffFile>(new RiffFile(file, mode));
 }
 

@@ -187,7 +187,7 @@ TEST_F(DeviceSoundFileReader, ReportsMissingAndUnreadableFiles) {
     p = readSoundFile(dir.path().string(), sound);
     EXPECT_EQ(p.kind, SoundError::CannotRead);
     EXPECT_EQ(p.text,
-              "Cannot read the file " + dir.path().string() + ": it is not a regular file.");
+              "Cannot read the file " + dir.path().string() + ": not a regular file but a folder");
 }
 
 class DeviceSoundFileWriter : public ::testing::Test {

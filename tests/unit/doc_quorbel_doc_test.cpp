@@ -113,7 +113,7 @@ TEST_F(DocTest, OpenReportsRefusedAndUnreadableFiles) {
     const std::string missing = dir.file("missing.wav");
     EXPECT_FALSE(doc->OnOpenDocument(missing));
     ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[1].text, "Cannot open file " + missing + ".");
+    EXPECT_EQ(boxes.shown[1].text, "Cannot open file " + missing + ": No such file or directory.");
     EXPECT_EQ(boxes.shown[1].caption, "Quorbel");
     EXPECT_EQ(boxes.shown[1].icon, BoxIcon::None);
     EXPECT_EQ(doc->m_wDeviceID, 0u);
