@@ -1,18 +1,15 @@
 #include "audio/sound_file_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "audio/wave_format.h"
+#include "wavefile/file_replacement.h"
 
 namespace quorbel {
 namespace {
@@ -32,24 +29,6 @@ bool writeAll(int fd, const void* buf, std::size_t size) {
     return true;
 }
 
-std::string folderOf(const std::string& path) {
-    std::string dir = std::filesystem::path(path).parent_path().string();
-    return dir.empty() ? "." : dir;
-}
-
-// Creates a new, empty file in `dir` that no one else uses; -1 with errno on failure.
-int createTempFile(const std::string& dir, std::string& name) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = dir + "/.quorbel-save-" + std::to_string(::getpid()) + "-" +
-               std::to_string(counter++) + ".tmp";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
 }  // namespace
 
 SoundProblem writeSoundFile(const std::string& path, std::span<const std::byte> fmt,
@@ -67,14 +46,13 @@ SoundProblem writeSoundFile(const std::string& path, std::span<const std::byte> 
                             "Cannot write the file " + path + ": " + std::strerror(err)};
     };
 
-    std::string temp;
-    const int fd = createTempFile(folderOf(path), temp);
-    if (fd < 0) return failure(errno);
-    // A file replaced by the save keeps its permissions.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        (void)::fchmod(fd, old.st_mode & 07777);
+    // The new file is written unnamed beside the target and takes its place only when it is
+    // complete and on disk; a symbolic link is followed, so the link itself stays.
+    FileReplacement replacement;
+    if (std::string reason = replacement.begin(path); !reason.empty()) {
+        return {SoundError::CannotWrite, "Cannot write the file " + path + ": " + reason};
     }
+    const int fd = replacement.fd();
 
     std::vector<std::byte> header(12 + 8 + fmtPadded + 8, std::byte{0});
     std::memcpy(header.data(), "RIFF", 4);
@@ -87,27 +65,16 @@ SoundProblem writeSoundFile(const std::string& path, std::span<const std::byte> 
     writeLe32(dataHeader + 4, static_cast<std::uint32_t>(data.size()));
 
     const std::byte pad{0};
-    bool ok = writeAll(fd, header.data(), header.size()) &&
-              writeAll(fd, data.data(), data.size()) &&
-              ((data.size() & 1u) == 0 || writeAll(fd, &pad, 1)) && ::fsync(fd) == 0;
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
+    const bool written = writeAll(fd, header.data(), header.size()) &&
+                         writeAll(fd, data.data(), data.size()) &&
+                         ((data.size() & 1u) == 0 || writeAll(fd, &pad, 1));
+    if (!written) {
+        const int err = errno;
+        replacement.abandon();
         return failure(err);
     }
-    // Make the rename itself durable; a failure here no longer endangers any data.
-    const int dirFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        (void)::fsync(dirFd);
-        ::close(dirFd);
+    if (std::string reason = replacement.commit(); !reason.empty()) {
+        return {SoundError::CannotWrite, "Cannot write the file " + path + ": " + reason};
     }
     return {};
 }
