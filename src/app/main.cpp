@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QStringList>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -35,6 +36,9 @@ int main(int argc, char* argv[]) {
             return 0;
         }
     }
+    // A file-size limit (ulimit -f) must fail the write with EFBIG, which the save reports and
+    // survives, instead of killing the program with the recording still unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorbel"));
     QStringList arguments = QApplication::arguments();

@@ -150,6 +150,12 @@ const char* genericText(unsigned code) {
 
 }  // namespace
 
+std::string openElsewhereText(const std::string& path) {
+    return "Cannot save to " + path +
+           ": that file is open in another window. Close it there first, or save under another "
+           "name.";
+}
+
 struct WaveDevices::Impl {
     explicit Impl(AudioBackend& b) : backend(b) {}
 
@@ -272,6 +278,65 @@ struct WaveDevices::Impl {
         return kDeviceOk;
     }
 
+    // The device other than `except` that has `key` open, or null.
+    Device* holderOf(const std::string& key, DeviceId except) {
+        for (const auto& [other, d] : devices) {
+            if (other != except && d->element == key) return d.get();
+        }
+        return nullptr;
+    }
+
+    // Opens `element` under a new id; when `replaced` is not 0, that device is closed in the
+    // same step, once the new sound is loaded (and stays open when it cannot be).
+    unsigned openReplacing(const std::string& element, DeviceId replaced, DeviceId& id) {
+        const std::string key = elementKey(element);
+        auto device = std::make_unique<Device>();
+        device->element = key;
+        if (element.empty()) {
+            device->format = kNewSoundFormat;
+            device->fmt = makePcmFormatRecord(kNewSoundFormat);
+        } else {
+            {
+                // Refuse early, before reading a large file for nothing.
+                std::lock_guard lock(mutex);
+                if (holderOf(key, replaced) != nullptr) {
+                    return fail(kDeviceErrAlreadyOpen, "The file " + element + " is already open.");
+                }
+            }
+            // The file is read without holding the lock, so running plays and recordings of
+            // other devices keep being serviced meanwhile.
+            LoadedSound sound;
+            if (SoundProblem p = readSoundFile(element, sound)) {
+                std::lock_guard lock(mutex);
+                return fail(codeFor(p.kind), std::move(p.text));
+            }
+            device->fmt = std::move(sound.fmt);
+            device->format = sound.format;
+            device->data = std::move(sound.data);
+        }
+
+        Notices notices;
+        {
+            std::lock_guard lock(mutex);
+            if (holderOf(key, replaced) != nullptr) {
+                return fail(kDeviceErrAlreadyOpen,
+                            element.empty() ? "A new sound is already open: save or close it first."
+                                            : "The file " + element + " is already open.");
+            }
+            if (replaced != 0) {
+                const auto it = devices.find(replaced);
+                if (it == devices.end()) return kDeviceErrInvalidId;
+                endActivity(*it->second, kNotifyAborted, notices);
+                devices.erase(it);
+            }
+            device->id = newId();
+            id = device->id;
+            devices.emplace(id, std::move(device));
+        }
+        post(notices);
+        return kDeviceOk;
+    }
+
     void stopAll() {
         std::lock_guard lock(mutex);
         for (auto& [id, d] : devices) {
@@ -290,48 +355,15 @@ WaveDevices::~WaveDevices() {
 }
 
 unsigned WaveDevices::open(const std::string& element, DeviceId& id) {
-    const std::string key = elementKey(element);
-    auto device = std::make_unique<Device>();
-    device->element = key;
-    if (element.empty()) {
-        device->format = kNewSoundFormat;
-        device->fmt = makePcmFormatRecord(kNewSoundFormat);
-    } else {
-        {
-            // Refuse early, before reading a large file for nothing.
-            std::lock_guard lock(impl_->mutex);
-            for (const auto& [other, d] : impl_->devices) {
-                if (d->element == key) {
-                    return impl_->fail(kDeviceErrAlreadyOpen,
-                                       "The file " + element + " is already open.");
-                }
-            }
-        }
-        // The file is read without holding the lock, so running plays and recordings of other
-        // devices keep being serviced meanwhile.
-        LoadedSound sound;
-        if (SoundProblem p = readSoundFile(element, sound)) {
-            std::lock_guard lock(impl_->mutex);
-            return impl_->fail(codeFor(p.kind), std::move(p.text));
-        }
-        device->fmt = std::move(sound.fmt);
-        device->format = sound.format;
-        device->data = std::move(sound.data);
-    }
+    return impl_->openReplacing(element, 0, id);
+}
 
-    std::lock_guard lock(impl_->mutex);
-    for (const auto& [other, d] : impl_->devices) {
-        if (d->element == key) {
-            return impl_->fail(kDeviceErrAlreadyOpen,
-                               element.empty()
-                                   ? "A new sound is already open: save or close it first."
-                                   : "The file " + element + " is already open.");
-        }
+unsigned WaveDevices::reopen(DeviceId id, const std::string& element, DeviceId& newId) {
+    {
+        std::lock_guard lock(impl_->mutex);
+        if (impl_->find(id) == nullptr) return kDeviceErrInvalidId;
     }
-    device->id = impl_->newId();
-    id = device->id;
-    impl_->devices.emplace(id, std::move(device));
-    return kDeviceOk;
+    return impl_->openReplacing(element, id, newId);
 }
 
 unsigned WaveDevices::close(DeviceId id) {
@@ -459,6 +491,11 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path) {
         std::lock_guard lock(impl_->mutex);
         d = impl_->find(id);
         if (d == nullptr) return kDeviceErrInvalidId;
+        // Writing over the file of another open sound would destroy what that window shows
+        // and could save again.
+        if (impl_->holderOf(elementKey(path), id) != nullptr) {
+            return impl_->fail(kDeviceErrAlreadyOpen, openElsewhereText(path));
+        }
         if (d->mode == Mode::Recording) Impl::endActivity(*d, kNotifyAborted, notices);
     }
     post(notices);

@@ -33,6 +33,9 @@ inline constexpr unsigned kDeviceErrNoInput = 312;       // no audio input devic
 
 enum class RecordMode { Insert, Overwrite };
 
+// The text that refuses a save onto `path` because another window has that file open.
+std::string openElsewhereText(const std::string& path);
+
 // The wave-audio device: a table of open devices keyed by a 32-bit id, each holding one sound
 // (format record + PCM bytes) in memory, a position and a mode. Commands mirror what the
 // editor relies on; lengths and positions are milliseconds. Public methods are called on the
@@ -62,8 +65,13 @@ class WaveDevices {
     // Records from the default input at the current position until stopped; returns at once.
     unsigned record(DeviceId id, RecordMode mode, NotifySink* notify);
     // Writes the whole sound as a PCM RIFF WAVE file (fmt then data); a recording in progress
-    // is ended and included.
+    // is ended and included. A file another device has open is refused (kDeviceErrAlreadyOpen)
+    // before anything is written.
     unsigned save(DeviceId id, const std::string& path);
+    // Close and open in one: reads `element` and, only once that worked, closes `id` (a running
+    // play or recording is aborted) and opens the element under a new id. On an error `id`
+    // stays open as it was, so its sound is never lost to a file that cannot be read back.
+    unsigned reopen(DeviceId id, const std::string& element, DeviceId& newId);
     // A printable text for any nonzero code. For a code the device has just returned, the text
     // says what exactly went wrong (which file, which format, which system error).
     std::string errorText(unsigned code) const;

@@ -13,7 +13,6 @@
 #include "framework/frame_window.h"
 #include "view/position_math.h"
 #include "view/quorbel_view.h"
-#include "wavefile/temp_files.h"
 
 namespace quorbel {
 
@@ -127,7 +126,7 @@ void CQuorbelView::OnRecord() {
 }
 
 void CQuorbelView::SaveRecording() {
-    Expected<std::string> working = NewTempFileName("newfile");
+    Expected<std::string> working = m_document.m_workingFiles.Create("newfile");
     if (!working) {
         // Without a working file the recording stays in the device, where Save can reach it.
         m_window.messageBox(working.error());
@@ -135,7 +134,9 @@ void CQuorbelView::SaveRecording() {
     }
     const std::string fileName = *working;
     if (const unsigned saved = devices().save(m_wDeviceID, fileName); saved != kDeviceOk) {
-        // Closing the device now would lose the recording: keep it open instead.
+        // Closing the device now would lose the recording: keep it open instead, and leave
+        // no empty working file behind.
+        m_document.m_workingFiles.Discard(fileName);
         m_window.messageBox(devices().errorText(saved), "Error", BoxIcon::Error);
         return;
     }

@@ -23,7 +23,8 @@ struct ChildResult {
 inline constexpr uid_t kNobody = 65534;
 
 // Runs `body` in a child; its returned text comes back through a pipe. With `unprivileged`, a
-// child of root first becomes user and group 65534.
+// child of root first becomes user and group 65534. A body that throws ends the child with
+// status 4 (`exited` false).
 inline ChildResult RunInChild(const std::function<std::string()>& body, bool unprivileged = false) {
     ChildResult result;
     int pipeFds[2];
@@ -35,7 +36,12 @@ inline ChildResult RunInChild(const std::function<std::string()>& body, bool unp
             if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
                 ::_exit(3);
         }
-        const std::string out = body();
+        std::string out;
+        try {
+            out = body();
+        } catch (...) {
+            ::_exit(4);  // never back into the test runner: it belongs to the parent
+        }
         std::size_t done = 0;
         while (done < out.size()) {
             const ssize_t n = ::write(pipeFds[1], out.data() + done, out.size() - done);
