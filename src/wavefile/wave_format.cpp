@@ -1,5 +1,7 @@
 #include "wavefile/wave_format.h"
 
+#include <algorithm>
+
 namespace quorbel {
 namespace {
 
@@ -33,6 +35,15 @@ std::optional<WaveFormat> DecodeWaveFormat(std::span<const std::uint8_t> fmtByte
     format.nSamplesPerSec = Le32(p + 4);
     format.nAvgBytesPerSec = Le32(p + 8);
     format.nBlockAlign = Le16(p + 12);
+    // WAVE_FORMAT_EXTENSIBLE with the PCM sub-format (GUID 00000001-0000-0010-8000-00AA00389B71
+    // at offset 24) is plain PCM in a longer record.
+    static constexpr std::uint8_t kPcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                       0x10, 0x00, 0x80, 0x00, 0x00, 0xAA,
+                                                       0x00, 0x38, 0x9B, 0x71};
+    if (format.wFormatTag == 0xFFFE && fmtBytes.size() >= 40 &&
+        std::equal(p + 24, p + 40, kPcmSubFormat)) {
+        format.wFormatTag = kWaveFormatPcm;
+    }
     return format;
 }
 

@@ -22,7 +22,8 @@ struct WaveFormat {
     friend bool operator==(const WaveFormat&, const WaveFormat&) = default;
 };
 
-// Decodes the first 14 bytes of a `fmt ` chunk; empty when fewer bytes are given.
+// Decodes the first 14 bytes of a `fmt ` chunk; empty when fewer bytes are given. A whole
+// WAVE_FORMAT_EXTENSIBLE record whose sub-format is PCM gives format tag 1.
 std::optional<WaveFormat> DecodeWaveFormat(std::span<const std::uint8_t> fmtBytes);
 
 // A 16-byte PCM `fmt ` chunk for the given layout (bits field included).
