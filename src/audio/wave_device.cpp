@@ -46,6 +46,8 @@ struct Device {
     std::uint64_t recordStart = 0;
     ByteBuffer recorded;  // captured so far; merged into `data` when the recording ends
 
+    LostSound lost;  // what the last play or recording that ended lost
+
     std::size_t frameBytes() const { return format.bytesPerFrame(); }
     std::uint64_t frames() const { return data.size() / frameBytes(); }
     std::uint64_t recordedFrames() const { return recorded.size() / frameBytes(); }
@@ -205,6 +207,7 @@ struct WaveDevices::Impl {
     static bool finishRecording(Device& d) {
         bool ok = true;
         d.capture->stop();
+        d.lost = {true, d.capture->overruns(), d.capture->framesLost(), d.format.sampleRate};
         try {
             drainCapture(d);
         } catch (const std::bad_alloc&) {
@@ -233,6 +236,7 @@ struct WaveDevices::Impl {
             // two differ by the output latency (a quarter second through a sound server).
             const std::uint64_t played = d.playback->framesHeard();
             d.playback->stop();
+            d.lost = lostByPlay(d);
             d.position = std::min(d.playStart + played, d.frames());
             d.playback.reset();
         } else if (d.mode == Mode::Recording) {
@@ -243,6 +247,10 @@ struct WaveDevices::Impl {
         notices.push_back({d.notify, code, d.id});
         d.mode = Mode::Stopped;
         d.notify = nullptr;
+    }
+
+    static LostSound lostByPlay(const Device& d) {
+        return {false, d.playback->underruns(), d.playback->framesLost(), d.format.sampleRate};
     }
 
     static std::uint64_t currentPosition(Device& d) {
@@ -327,6 +335,7 @@ struct WaveDevices::Impl {
                 const auto it = devices.find(replaced);
                 if (it == devices.end()) return kDeviceErrInvalidId;
                 endActivity(*it->second, kNotifyAborted, notices);
+                device->lost = it->second->lost;
                 devices.erase(it);
             }
             device->id = newId();
@@ -507,6 +516,15 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path) {
     return problem ? impl_->fail(codeFor(problem.kind), std::move(problem.text)) : kDeviceOk;
 }
 
+unsigned WaveDevices::takeLostSound(DeviceId id, LostSound& out) {
+    std::lock_guard lock(impl_->mutex);
+    Device* d = impl_->find(id);
+    if (d == nullptr) return kDeviceErrInvalidId;
+    out = d->lost;
+    d->lost = {};
+    return kDeviceOk;
+}
+
 std::string WaveDevices::errorText(unsigned code) const {
     std::lock_guard lock(impl_->mutex);
     const auto it = impl_->details.find(code);
@@ -527,6 +545,7 @@ void WaveDevices::service() {
     std::lock_guard lock(impl_->mutex);
     for (auto& [id, d] : impl_->devices) {
         if (d->mode == Mode::Playing && d->playback->finished()) {
+            d->lost = Impl::lostByPlay(*d);
             d->playback.reset();
             d->position = d->frames();
             d->mode = Mode::Stopped;

@@ -33,6 +33,21 @@ inline constexpr unsigned kDeviceErrNoInput = 312;       // no audio input devic
 
 enum class RecordMode { Insert, Overwrite };
 
+// Sound lost by a play or recording: the dropouts the audio backend counted and the frames
+// they cost (estimated where the backend cannot tell exactly).
+struct LostSound {
+    bool recording = false;  // lost from a recording, else from a play
+    std::uint64_t dropouts = 0;
+    std::uint64_t frames = 0;
+    std::uint32_t sampleRate = 0;
+
+    explicit operator bool() const { return dropouts > 0 || frames > 0; }
+    // The duration lost, rounded up to whole milliseconds.
+    std::uint64_t milliseconds() const {
+        return sampleRate == 0 ? 0 : (frames * 1000 + sampleRate - 1) / sampleRate;
+    }
+};
+
 // The text that refuses a save onto `path` because another window has that file open.
 std::string openElsewhereText(const std::string& path);
 
@@ -72,6 +87,9 @@ class WaveDevices {
     // play or recording is aborted) and opens the element under a new id. On an error `id`
     // stays open as it was, so its sound is never lost to a file that cannot be read back.
     unsigned reopen(DeviceId id, const std::string& element, DeviceId& newId);
+    // What the last play or recording of `id` that has ended lost, once: the record is
+    // cleared when taken. A reopen by reopen() carries it over to the new id.
+    unsigned takeLostSound(DeviceId id, LostSound& out);
     // A printable text for any nonzero code. For a code the device has just returned, the text
     // says what exactly went wrong (which file, which format, which system error).
     std::string errorText(unsigned code) const;

@@ -11,6 +11,7 @@
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
 #include "framework/frame_window.h"
+#include "view/lost_sound_text.h"
 #include "view/position_math.h"
 #include "view/quorbel_view.h"
 
@@ -91,7 +92,17 @@ void CQuorbelView::OnStop() {
         setButtons(1, 0, 1, 1, 1);
     }
     devices().stop(m_wDeviceID);
+    ReportLostSound();
     m_nState = STATE_STOPPED;
+}
+
+void CQuorbelView::ReportLostSound() {
+    LostSound lost;
+    if (devices().takeLostSound(m_wDeviceID, lost) != kDeviceOk || !lost) return;
+    if (m_context.mainFrame != nullptr)
+        m_context.mainFrame->setStatusText(LostSoundStatusText(lost));
+    if (lost.recording)
+        m_window.messageBox(LostRecordingBoxText(lost), kAppTitle, BoxIcon::Warning);
 }
 
 void CQuorbelView::OnToStart() {
@@ -133,7 +144,11 @@ void CQuorbelView::SaveRecording() {
         return;
     }
     const std::string fileName = *working;
-    if (const unsigned saved = devices().save(m_wDeviceID, fileName); saved != kDeviceOk) {
+    const unsigned saved = devices().save(m_wDeviceID, fileName);
+    // The save ended the recording (if the rewind had not): say now what it lost, before the
+    // device that knows is closed.
+    ReportLostSound();
+    if (saved != kDeviceOk) {
         // Closing the device now would lose the recording: keep it open instead, and leave
         // no empty working file behind.
         m_document.m_workingFiles.Discard(fileName);
@@ -187,10 +202,12 @@ void CQuorbelView::onDeviceNotify(unsigned code, std::uint32_t deviceId) {
         m_nState = STATE_STOPPED;
         setButtons(1, 0, 0, 1, 1);
         OnToStart();
+        ReportLostSound();
     } else if (code == kNotifyAborted && m_nState == STATE_PLAYING) {
         m_nState = STATE_STOPPED;
         setButtons(1, 0, 1, 1, 1);
         SliderFromDevice();
+        ReportLostSound();
     }
 }
 
