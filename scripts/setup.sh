@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Quorbel needs to build, run and test. Idempotent and
-# non-interactive: apt-get runs only when a package is missing.
+# Installs the Debian packages Quorbel needs to build, run and test, and any named as
+# arguments. Idempotent and non-interactive: apt-get runs only when a package is missing.
 set -euo pipefail
 
 PACKAGES=(
@@ -12,6 +12,8 @@ PACKAGES=(
   pulseaudio pulseaudio-utils
   fonts-dejavu-core
   imagemagick
+  desktop-file-utils appstream
+  "$@"
 )
 
 missing=()

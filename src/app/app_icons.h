@@ -4,8 +4,8 @@
 
 namespace quorbel {
 
-// The program's icons, drawn in code: a wave trace on a blue plate for the application and
-// the same trace on a white page for a document.
+// The program's window icons at the usual sizes, from the pictures of art/app_icon_art.h:
+// the application's for the main window, a document's for each document window.
 QIcon applicationIcon();
 QIcon documentIcon();
 

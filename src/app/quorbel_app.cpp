@@ -53,11 +53,11 @@ CQuorbelApp::~CQuorbelApp() {
     if (devices_ != nullptr) devices_->stopWorker();
 }
 
-bool CQuorbelApp::InitInstance(const QStringList& arguments) {
+bool CQuorbelApp::InitInstance(const QStringList& files) {
     // Sound: the null backend keeps time with the steady clock when it is chosen.
     clock_ = std::make_unique<SteadyClock>();
     std::string error;
-    backend_ = createAudioBackend(*clock_, error);
+    backend_ = createAudioBackend(*clock_, audioDevices_, error);
     if (backend_ == nullptr) {
         showMessageBox(
             nullptr,
@@ -83,14 +83,14 @@ bool CQuorbelApp::InitInstance(const QStringList& arguments) {
     context_ =
         AppContext{devices_.get(), messageBoxes_.get(), fileDialogs_.get(), mainFrame_.get()};
 
-    // The command line: a file argument opens that file, no argument makes a new document.
-    CChildFrame* first = nullptr;
-    if (!arguments.isEmpty()) {
-        first = OpenDocumentFile(arguments.front().toStdString());
-    } else {
-        first = OnFileNew();
+    // The command line: every file opens in its own window, in order, the last one active;
+    // no file makes a new document.
+    bool opened = false;
+    for (const QString& file : files) {
+        if (OpenDocumentFile(file.toStdString()) != nullptr) opened = true;
     }
-    if (first == nullptr) return false;
+    if (files.isEmpty()) opened = OnFileNew() != nullptr;
+    if (!opened) return false;
 
     mainFrame_->show();
     mainFrame_->fitToView();

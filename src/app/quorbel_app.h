@@ -4,8 +4,10 @@
 #include <QStringList>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/audio_backend_factory.h"
 #include "app/command_dispatcher.h"
 #include "framework/app_context.h"
 #include "framework/command_target.h"
@@ -29,10 +31,15 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     CQuorbelApp();
     ~CQuorbelApp() override;
 
-    // Starts the program with the command line's arguments (the program name excluded): no
-    // argument creates one new document, a file argument opens that file. False when the
-    // program cannot start (the main window or the command line failed).
-    bool InitInstance(const QStringList& arguments);
+    // The devices to play on and record from; call before InitInstance. Default: the
+    // environment's choice, else the backend's default devices.
+    void setAudioDevices(AudioDeviceChoice devices) { audioDevices_ = std::move(devices); }
+
+    // Starts the program with the files named on the command line: each opens in its own
+    // window, in this order; one that is refused shows its box and the others still open. No
+    // file creates one new document. False when the program cannot start (the main window
+    // failed, or files were named and none of them opened).
+    bool InitInstance(const QStringList& files);
 
     CMainFrame* mainFrame() const { return mainFrame_.get(); }
     std::vector<CChildFrame*> documentFrames() const;
@@ -73,6 +80,7 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     void OnAppAbout();
     void OnAppExit();
 
+    AudioDeviceChoice audioDevices_ = audioDeviceChoice({}, {});
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<AudioBackend> backend_;
     std::unique_ptr<WaveDevices> devices_;

@@ -1,22 +1,31 @@
 #include "app/view_widget.h"
 
+#include <QAccessible>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QSlider>
 #include <QTimerEvent>
+#include <QToolTip>
+#include <algorithm>
+#include <vector>
 
 #include "app/command_dispatcher.h"
+#include "app/control_texts.h"
 #include "app/menu_builder.h"
 #include "app/message_boxes.h"
 #include "app/notify_relay.h"
 #include "app/picture_button.h"
 #include "app/qt_canvas.h"
+#include "app/view_accessible.h"
+#include "audio/quorbel_doc.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
 #include "res/menus.h"
 #include "view/quorbel_view.h"
+#include "view/wave_trace.h"
 
 namespace quorbel {
 
@@ -33,6 +42,12 @@ unsigned keyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::ShiftModifier) flags |= MK_SHIFT;
     if (modifiers & Qt::ControlModifier) flags |= MK_CONTROL;
     return flags;
+}
+
+void applyTexts(QWidget& widget, const ControlText& text) {
+    widget.setAccessibleName(QString::fromStdString(text.name));
+    widget.setAccessibleDescription(QString::fromStdString(text.description));
+    widget.setToolTip(QString::fromStdString(text.toolTip));
 }
 
 Point viewPoint(const QMouseEvent* event) {
@@ -66,6 +81,7 @@ ViewWidget::ViewWidget(CQuorbelDoc& document, AppContext& context, CommandDispat
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     view_ = std::make_unique<CQuorbelView>(document, *this, context);
+    installViewAccessibleFactory();
 }
 
 ViewWidget::~ViewWidget() {
@@ -74,6 +90,44 @@ ViewWidget::~ViewWidget() {
     for (const auto& [viewId, qtId] : timers_) QObject::killTimer(qtId);
     timers_.clear();
     view_.reset();
+}
+
+QString ViewWidget::soundDescription() const {
+    const CQuorbelView& v = *view_;
+    return QString::fromStdString(
+        soundViewDescription(v.GetDocument().GetTitle(), v.m_nBitsPerSample, v.m_nChannels,
+                             v.m_nSamplesPerSec, v.m_dwWaveDataLen, v.m_nBlockAlign));
+}
+
+void ViewWidget::announceDescription() {
+    const QString description = soundDescription();
+    if (description == announcedDescription_) return;
+    announcedDescription_ = description;
+    if (!QAccessible::isActive()) return;
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+void ViewWidget::orderFocusChain() {
+    std::vector<QWidget*> controls;
+    if (slider_ != nullptr) controls.push_back(slider_);
+    for (const auto& [id, button] : buttons_) controls.push_back(button);
+    std::sort(controls.begin(), controls.end(), [](const QWidget* a, const QWidget* b) {
+        const QPoint pa = a->pos(), pb = b->pos();
+        return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+    });
+    for (std::size_t i = 1; i < controls.size(); ++i)
+        QWidget::setTabOrder(controls[i - 1], controls[i]);
+}
+
+bool ViewWidget::event(QEvent* event) {
+    // The tooltip over the pictures says what sound is loaded.
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        QToolTip::showText(help->globalPos(), soundDescription(), this);
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 QWidget* ViewWidget::buttonWidget(int id) const {
@@ -128,8 +182,14 @@ void ViewWidget::createPictureButton(int id, const Rect& r, int bitmapNormal, in
     if (buttons_.count(id) != 0) return;
     auto* button = new PictureButton(bitmapNormal, bitmapPressed, bitmapDisabled, this);
     button->setGeometry(qtRect(r));
+    applyTexts(*button, pictureButtonText(id));
+    button->setFocusColour([this] {
+        const Color c = TracePenColor(view_->m_nSkin);
+        return QColor(c.r, c.g, c.b);
+    });
     button->show();
     buttons_[id] = button;
+    orderFocusChain();
     connect(button, &QAbstractButton::clicked, this, [this, id] {
         // Straight to this view: the click belongs to it whichever window is active.
         CommandTarget* target = view_.get();
@@ -155,12 +215,14 @@ void ViewWidget::createSlider(int, const Rect& r) {
     slider_->setTickPosition(QSlider::NoTicks);
     slider_->setGeometry(qtRect(r));
     slider_->setFocusPolicy(Qt::StrongFocus);
+    applyTexts(*slider_, positionSliderText());
     connect(slider_, &QAbstractSlider::actionTriggered, this, &ViewWidget::onSliderAction);
     connect(slider_, &QAbstractSlider::sliderReleased, this, [this] {
         view_->OnHScroll(SB_THUMBPOSITION, slider_->sliderPosition());
         view_->OnHScroll(SB_ENDSCROLL, 0);
     });
     slider_->show();
+    orderFocusChain();
 }
 
 void ViewWidget::onSliderAction(int action) {
@@ -199,6 +261,8 @@ void ViewWidget::setSliderRange(int minimum, int maximum, bool) {
     if (slider_ == nullptr) return;
     const QSignalBlocker block(slider_);
     slider_->setRange(minimum, maximum);
+    // A new range comes with a new or changed sound.
+    announceDescription();
 }
 
 int ViewWidget::sliderMin() const {
@@ -260,6 +324,13 @@ void ViewWidget::paintEvent(QPaintEvent* event) {
     // times a second, and tracing the whole vectorscope each time would keep a core busy.
     // The rest of picture_ still holds what the last paint drew there.
     const QRect dirty = event->rect();
+    if (view_->m_nSkin != paintedSkin_) {
+        // The focus mark takes the skin's colour.
+        paintedSkin_ = view_->m_nSkin;
+        for (const auto& [id, button] : buttons_) {
+            if (button->hasFocus()) button->update();
+        }
+    }
     {
         QtCanvas canvas(picture_, dirty);
         view_->OnDraw(canvas);

@@ -36,6 +36,9 @@ class ViewWidget final : public QWidget, public ViewWindow {
     QSize sizeHint() const override { return {kWidth, kHeight}; }
     QWidget* buttonWidget(int id) const;
     QSlider* slider() const { return slider_; }
+    // What is loaded, for the tooltip and assistive technology: title, bits, channels, rate
+    // and length.
+    QString soundDescription() const;
     // When set, context menus are built and handed to `record` (the menu resource id) instead
     // of being shown modally, so that an automation script never blocks on one.
     static void setPopupMenuRecorder(std::function<void(int menuId)> record);
@@ -73,9 +76,15 @@ class ViewWidget final : public QWidget, public ViewWindow {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     void onSliderAction(int action);
+    // Tab goes through the slider and the buttons as they are laid out: top to bottom, left
+    // to right.
+    void orderFocusChain();
+    // Tells assistive technology when the description may have changed.
+    void announceDescription();
 
     CommandDispatcher& dispatcher_;
     std::shared_ptr<NotifyRelay> relay_;
@@ -84,6 +93,8 @@ class ViewWidget final : public QWidget, public ViewWindow {
     std::map<int, PictureButton*> buttons_;
     QSlider* slider_ = nullptr;
     std::map<unsigned, int> timers_;  // the view's timer id -> Qt's timer id
+    int paintedSkin_ = -1;            // the skin of the last paint: focus marks follow it
+    QString announcedDescription_;
 };
 
 }  // namespace quorbel

@@ -61,6 +61,30 @@ TEST_F(StartupTest, RefusedFileArgumentShowsOneErrorAndEndsStartUp) {
     EXPECT_FALSE(frame().isVisible());
 }
 
+TEST_F(StartupTest, EveryFileOpensInItsOwnWindowInOrderPastARefusedOne) {
+    const std::string first = writeTestWave(dir, "first.wav");
+    const std::string junk = writeJunkFile(dir, "junk.wav");
+    const std::string second = writeTestWave(dir, "second.wav", 4410);
+    ASSERT_TRUE(start({QString::fromStdString(first), QString::fromStdString(junk),
+                       QString::fromStdString(second)}));
+    ASSERT_EQ(documents().size(), 2u);
+    EXPECT_EQ(documents()[0]->document().GetTitle(), "first.wav");
+    EXPECT_EQ(documents()[1]->document().GetTitle(), "second.wav");
+    // The refused one showed its box; the last one opened is the active window.
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].caption, "Error");
+    EXPECT_EQ(frame().windowTitle(), "Quorbel - second.wav");
+    EXPECT_TRUE(frame().isVisible());
+}
+
+TEST_F(StartupTest, StartUpFailsOnlyWhenNoNamedFileOpened) {
+    const std::string junk = writeJunkFile(dir, "junk.wav");
+    EXPECT_FALSE(start({QString::fromStdString(junk), dir.filePath("missing.wav")}));
+    EXPECT_TRUE(documents().empty());
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_FALSE(frame().isVisible());
+}
+
 TEST_F(StartupTest, StatusBarHasMessagePaneAndDimmedIndicators) {
     ASSERT_TRUE(start());
     EXPECT_EQ(frame().indicator(0)->text(), "CAP");

@@ -33,6 +33,7 @@ bool prepareScript(QStringList& arguments, std::unique_ptr<ScriptRunner>& runner
     bool present = false;
     for (qsizetype i = 0; i < arguments.size();) {
         const QString& argument = arguments[i];
+        if (argument == QStringLiteral("--")) break;  // what follows names files
         if (argument == QStringLiteral("--script")) {
             if (i + 1 >= arguments.size()) {
                 std::fputs("quorbel: --script needs a file name (- for standard input)\n", stderr);

@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "audio/portaudio/portaudio_capture.h"
+#include "audio/portaudio/portaudio_devices.h"
+#include "audio/portaudio/portaudio_errors.h"
 #include "audio/portaudio/portaudio_library.h"
 #include "audio/portaudio/portaudio_playback.h"
 #include "audio/portaudio/sample_conversion.h"
@@ -38,42 +42,40 @@ bool formatIsValid(const StreamFormat& format, std::string& error) {
     return true;
 }
 
-enum class Direction { Output, Input };
-
-// Fills `params` for the default device of `direction`; false with `error` when there is none.
-bool defaultDeviceParams(Direction direction, const StreamFormat& format, double minLatency,
-                         PaStreamParameters& params, std::string& error) {
-    const bool out = direction == Direction::Output;
-    params = {};
-    params.device = out ? Pa_GetDefaultOutputDevice() : Pa_GetDefaultInputDevice();
-    const PaDeviceInfo* info =
-        params.device == paNoDevice ? nullptr : Pa_GetDeviceInfo(params.device);
-    if (!info) {
-        error = out ? "no audio output device" : "no audio input device";
-        return false;
+// The device a stream in `direction` runs on: the one named `name`, else PortAudio's default.
+// Nothing, with `error` set, when there is no such device.
+std::optional<AudioDeviceInfo> chooseDevice(AudioDirection direction, const std::string& name,
+                                            std::string& error) {
+    const std::vector<AudioDeviceInfo> devices = portAudioDevices();
+    if (!name.empty()) {
+        if (const AudioDeviceInfo* device = findAudioDevice(devices, direction, name, error))
+            return *device;
+        return std::nullopt;
     }
-    params.channelCount = format.channels;
-    params.suggestedLatency =
-        std::max(out ? info->defaultHighOutputLatency : info->defaultHighInputLatency, minLatency);
-    return true;
+    for (const AudioDeviceInfo& device : devices) {
+        if (device.isDefault(direction) && device.channels(direction) > 0) return device;
+    }
+    error = noDeviceText(direction, portAudioHostApis());
+    return std::nullopt;
 }
 
-bool supported(Direction direction, PaStreamParameters params, SampleType type, double rate,
+bool supported(AudioDirection direction, PaStreamParameters params, SampleType type, double rate,
                PaError& err) {
     params.sampleFormat = paFormatOf(type);
-    err = direction == Direction::Output ? Pa_IsFormatSupported(nullptr, &params, rate)
-                                         : Pa_IsFormatSupported(&params, nullptr, rate);
+    err = direction == AudioDirection::Output ? Pa_IsFormatSupported(nullptr, &params, rate)
+                                              : Pa_IsFormatSupported(&params, nullptr, rate);
     return err == paFormatIsSupported;
 }
 
 // The sample type to run the device in: the sound's own, else float, else 16-bit (the types
 // every output takes). PortAudio converts to the device's native type by itself; this covers
 // devices that refuse a type outright.
-std::optional<SampleType> chooseDeviceType(Direction direction, const PaStreamParameters& params,
+std::optional<SampleType> chooseDeviceType(AudioDirection direction,
+                                           const PaStreamParameters& params,
                                            const StreamFormat& format,
-                                           std::optional<SampleType> forced, std::string& error) {
+                                           std::optional<SampleType> forced, PaError& firstErr) {
     const double rate = format.sampleRate;
-    PaError firstErr = paNoError;
+    firstErr = paNoError;
     if (forced) {
         if (supported(direction, params, *forced, rate, firstErr)) return forced;
     } else {
@@ -84,77 +86,107 @@ std::optional<SampleType> chooseDeviceType(Direction direction, const PaStreamPa
                 return fallback;
         }
     }
-    error = std::string(direction == Direction::Output ? "the audio output cannot play"
-                                                       : "the audio input cannot record") +
-            " this format: " + Pa_GetErrorText(firstErr);
     return std::nullopt;
 }
 
-// The device parameters and the sample type to run a stream in `direction` with, or nothing
-// with `error` set.
-std::optional<SampleType> prepareStream(const PortAudioLibrary& library,
-                                        const PortAudioOptions& options, Direction direction,
-                                        const StreamFormat& format, PaStreamParameters& params,
-                                        std::string& error) {
+// A stream about to be opened: its device and parameters, and the sample type to run in.
+struct PreparedStream {
+    AudioDeviceInfo device;
+    PaStreamParameters params{};
+    SampleType type = SampleType::S16;
+};
+
+// Prepares a stream in `direction` on the device `deviceName` (empty: the default), or
+// nothing with `error` set.
+std::optional<PreparedStream> prepareStream(const PortAudioLibrary& library,
+                                            const PortAudioOptions& options,
+                                            AudioDirection direction, const StreamFormat& format,
+                                            std::string& error) {
     if (!library.ok()) {
         error = library.error();
         return std::nullopt;
     }
-    if (!formatIsValid(format, error) ||
-        !defaultDeviceParams(direction, format, options.minLatencySeconds, params, error))
+    if (!formatIsValid(format, error)) return std::nullopt;
+    const std::string& name =
+        direction == AudioDirection::Output ? options.outputDevice : options.inputDevice;
+    std::optional<AudioDeviceInfo> device = chooseDevice(direction, name, error);
+    if (!device) return std::nullopt;
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(device->index);
+    PreparedStream stream;
+    stream.device = *device;
+    stream.params.device = device->index;
+    stream.params.channelCount = format.channels;
+    const bool out = direction == AudioDirection::Output;
+    stream.params.suggestedLatency =
+        std::max(out ? info->defaultHighOutputLatency : info->defaultHighInputLatency,
+                 options.minLatencySeconds);
+    PaError err = paNoError;
+    const auto type =
+        chooseDeviceType(direction, stream.params, format, options.deviceSampleType, err);
+    if (!type) {
+        error = streamErrorText(direction, stream.device, capturePaFailure(err));
         return std::nullopt;
-    const auto type = chooseDeviceType(direction, params, format, options.deviceSampleType, error);
-    if (type) params.sampleFormat = paFormatOf(*type);
-    return type;
+    }
+    stream.type = *type;
+    stream.params.sampleFormat = paFormatOf(*type);
+    return stream;
 }
 
 }  // namespace
 
 PortAudioBackend::PortAudioBackend(PortAudioOptions options)
-    : options_(options), library_(std::make_shared<PortAudioLibrary>()) {}
+    : options_(std::move(options)), library_(std::make_shared<PortAudioLibrary>()) {}
 
 PortAudioBackend::~PortAudioBackend() = default;
 
 std::unique_ptr<PlaybackStream> PortAudioBackend::startPlayback(const StreamFormat& format,
                                                                 std::span<const std::byte> frames,
                                                                 std::string& error) {
-    PaStreamParameters params;
-    const auto type = prepareStream(*library_, options_, Direction::Output, format, params, error);
-    if (!type) return nullptr;
+    auto prepared = prepareStream(*library_, options_, AudioDirection::Output, format, error);
+    if (!prepared) return nullptr;
+    const SampleType type = prepared->type;
 
     // Only whole frames play.
     frames = frames.first(frames.size() / format.bytesPerFrame() * format.bytesPerFrame());
     std::vector<std::byte> converted;
-    const bool convert = *type != format.type;
+    const bool convert = type != format.type;
     if (convert) {
-        converted.resize(frames.size() / format.bytesPerSample() * bytesPerSample(*type));
-        convertSamples(frames, format.type, converted, *type);
+        converted.resize(frames.size() / format.bytesPerSample() * bytesPerSample(type));
+        convertSamples(frames, format.type, converted, type);
     }
     StreamFormat played = format;
-    played.type = *type;
-    const std::byte silence = *type == SampleType::U8 ? std::byte{128} : std::byte{0};
+    played.type = type;
+    const std::byte silence = type == SampleType::U8 ? std::byte{128} : std::byte{0};
     auto stream = std::make_unique<PortAudioPlayback>(library_, frames, std::move(converted),
                                                       convert, played.bytesPerFrame(), silence);
-    if (!stream->start(params, format.sampleRate, options_.framesPerBuffer, error)) return nullptr;
+    PaFailure failure;
+    if (!stream->start(prepared->params, format.sampleRate, options_.framesPerBuffer, failure)) {
+        error = streamErrorText(AudioDirection::Output, prepared->device, failure);
+        return nullptr;
+    }
     return stream;
 }
 
 std::unique_ptr<CaptureStream> PortAudioBackend::startCapture(const StreamFormat& format,
                                                               std::string& error) {
-    PaStreamParameters params;
-    const auto type = prepareStream(*library_, options_, Direction::Input, format, params, error);
-    if (!type) return nullptr;
+    auto prepared = prepareStream(*library_, options_, AudioDirection::Input, format, error);
+    if (!prepared) return nullptr;
+    const SampleType type = prepared->type;
 
     const auto ringFrames =
         static_cast<std::size_t>(std::ceil(options_.captureRingSeconds * format.sampleRate));
-    auto stream = std::make_unique<PortAudioCapture>(library_, format.channels, *type, format.type,
+    auto stream = std::make_unique<PortAudioCapture>(library_, format.channels, type, format.type,
                                                      ringFrames);
-    if (!stream->start(params, format.sampleRate, options_.framesPerBuffer, error)) return nullptr;
+    PaFailure failure;
+    if (!stream->start(prepared->params, format.sampleRate, options_.framesPerBuffer, failure)) {
+        error = streamErrorText(AudioDirection::Input, prepared->device, failure);
+        return nullptr;
+    }
     return stream;
 }
 
-std::unique_ptr<AudioBackend> makePortAudioBackend() {
-    return std::make_unique<PortAudioBackend>();
+std::unique_ptr<AudioBackend> makePortAudioBackend(PortAudioOptions options) {
+    return std::make_unique<PortAudioBackend>(std::move(options));
 }
 
 }  // namespace quorbel

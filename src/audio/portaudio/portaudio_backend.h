@@ -22,10 +22,14 @@ struct PortAudioOptions {
     // When set, streams run in this sample type whatever the sound's own type, converting on
     // the way; otherwise only when the device refuses the sound's type.
     std::optional<SampleType> deviceSampleType;
+    // The devices to play on and record from, by a name `--list-devices` shows (or a unique
+    // part of one); empty for PortAudio's default.
+    std::string outputDevice;
+    std::string inputDevice;
 };
 
-// The real audio backend: plays on the default output and records from the default input
-// through PortAudio. Several streams may run at once.
+// The real audio backend: plays on an output and records from an input through PortAudio, the
+// defaults unless the options name others. Several streams may run at once.
 class PortAudioBackend final : public AudioBackend {
   public:
     explicit PortAudioBackend(PortAudioOptions options = {});
@@ -42,6 +46,6 @@ class PortAudioBackend final : public AudioBackend {
     std::shared_ptr<PortAudioLibrary> library_;
 };
 
-std::unique_ptr<AudioBackend> makePortAudioBackend();
+std::unique_ptr<AudioBackend> makePortAudioBackend(PortAudioOptions options = {});
 
 }  // namespace quorbel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "audio/portaudio/portaudio_errors.h"
 #include "audio/portaudio/portaudio_library.h"
 #include "audio/portaudio/sample_conversion.h"
 
@@ -22,7 +23,7 @@ PortAudioCapture::~PortAudioCapture() {
 }
 
 bool PortAudioCapture::start(const PaStreamParameters& input, double sampleRate,
-                             unsigned long framesPerBuffer, std::string& error) {
+                             unsigned long framesPerBuffer, PaFailure& failure) {
     std::lock_guard lock(controlMutex_);
     PaError err = Pa_OpenStream(&stream_, &input, nullptr, sampleRate, framesPerBuffer, paNoFlag,
                                 &PortAudioCapture::onAudio, this);
@@ -31,7 +32,7 @@ bool PortAudioCapture::start(const PaStreamParameters& input, double sampleRate,
         err = Pa_StartStream(stream_);
     }
     if (err == paNoError) return true;
-    error = std::string("cannot record from the audio input: ") + Pa_GetErrorText(err);
+    failure = capturePaFailure(err);
     if (stream_) Pa_CloseStream(stream_);
     stream_ = nullptr;
     return false;

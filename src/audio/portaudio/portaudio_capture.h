@@ -17,6 +17,7 @@
 namespace quorbel {
 
 class PortAudioLibrary;
+struct PaFailure;
 
 // One running input stream. The callback copies each input buffer into a preallocated
 // lock-free ring; read() drains it on the consumer side, converting to the asked sample type
@@ -27,8 +28,9 @@ class PortAudioCapture final : public CaptureStream {
                      SampleType deviceType, SampleType wantedType, std::size_t ringFrames);
     ~PortAudioCapture() override;
 
+    // Opens and starts the stream. False with `failure` set when PortAudio refuses.
     bool start(const PaStreamParameters& input, double sampleRate, unsigned long framesPerBuffer,
-               std::string& error);
+               PaFailure& failure);
 
     std::size_t read(std::span<std::byte> out) override;
     std::uint64_t overruns() const override;

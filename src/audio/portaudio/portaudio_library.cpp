@@ -39,6 +39,11 @@ PortAudioLibrary::~PortAudioLibrary() {
     if (ok_) Pa_Terminate();
 }
 
+const PortAudioLibrary& processPortAudioLibrary() {
+    static const auto* const library = new PortAudioLibrary;
+    return *library;
+}
+
 void requestRealtimeCallbacks(PaStream* stream, PaDeviceIndex device) {
     const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
     const PaHostApiInfo* api = info ? Pa_GetHostApiInfo(info->hostApi) : nullptr;

@@ -25,6 +25,12 @@ class PortAudioLibrary {
     std::string error_;
 };
 
+// PortAudio initialised for the rest of the process, for a program that uses it until it
+// ends. It is never terminated: terminating unloads ALSA's plugin modules, and the blocks they
+// keep for the life of the process would then read as leaks of an unknown module in a leak
+// checker's report, hiding real ones. The system frees all of it at exit.
+const PortAudioLibrary& processPortAudioLibrary();
+
 // Asks for the stream's callback thread to run with real-time priority where the host API
 // offers it (ALSA: FIFO scheduling, granted to root or with an rtprio limit, else ignored).
 // On a loaded machine an ordinary thread was starved long enough to leave gaps in the sound.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "audio/portaudio/portaudio_errors.h"
 #include "audio/portaudio/portaudio_library.h"
 
 namespace quorbel {
@@ -23,7 +24,7 @@ PortAudioPlayback::~PortAudioPlayback() {
 }
 
 bool PortAudioPlayback::start(const PaStreamParameters& output, double sampleRate,
-                              unsigned long framesPerBuffer, std::string& error) {
+                              unsigned long framesPerBuffer, PaFailure& failure) {
     std::lock_guard lock(controlMutex_);
     PaError err = Pa_OpenStream(&stream_, nullptr, &output, sampleRate, framesPerBuffer, paNoFlag,
                                 &PortAudioPlayback::onAudio, this);
@@ -40,7 +41,7 @@ bool PortAudioPlayback::start(const PaStreamParameters& output, double sampleRat
         err = Pa_StartStream(stream_);
     }
     if (err == paNoError) return true;
-    error = std::string("cannot play on the audio output: ") + Pa_GetErrorText(err);
+    failure = capturePaFailure(err);
     if (stream_) Pa_CloseStream(stream_);
     stream_ = nullptr;
     return false;

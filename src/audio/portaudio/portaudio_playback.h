@@ -16,6 +16,7 @@
 namespace quorbel {
 
 class PortAudioLibrary;
+struct PaFailure;
 
 // One running output stream. The callback copies frames from a span that does not change while
 // the stream runs and moves an atomic cursor; past the end it writes silence and completes.
@@ -28,9 +29,9 @@ class PortAudioPlayback final : public PlaybackStream {
                       std::size_t bytesPerFrame, std::byte silence);
     ~PortAudioPlayback() override;
 
-    // Opens and starts the stream. False with `error` set when PortAudio refuses.
+    // Opens and starts the stream. False with `failure` set when PortAudio refuses.
     bool start(const PaStreamParameters& output, double sampleRate, unsigned long framesPerBuffer,
-               std::string& error);
+               PaFailure& failure);
 
     std::uint64_t framesPlayed() const override;
     std::uint64_t framesHeard() const override;
