@@ -12,6 +12,7 @@
 
 #include "audio/audio_backend.h"
 #include "audio/byte_buffer.h"
+#include "audio/capture_blocks.h"
 #include "audio/recording_merge.h"
 #include "audio/sound_file_reader.h"
 #include "audio/sound_file_writer.h"
@@ -44,7 +45,7 @@ struct Device {
     std::unique_ptr<CaptureStream> capture;
     RecordMode recordMode = RecordMode::Insert;
     std::uint64_t recordStart = 0;
-    ByteBuffer recorded;  // captured so far; merged into `data` when the recording ends
+    CaptureBlocks recorded;  // captured so far; merged into `data` when the recording ends
 
     LostSound lost;  // what the last play or recording that ended lost
 
@@ -192,14 +193,8 @@ struct WaveDevices::Impl {
 
     // Moves everything captured so far into the device's recording buffer.
     static void drainCapture(Device& d) {
-        for (;;) {
-            const std::size_t old = d.recorded.size();
-            d.recorded.resize(old + kDrainStep);
-            const std::size_t got =
-                d.capture->read(std::span<std::byte>(d.recorded.data() + old, kDrainStep));
-            d.recorded.resize(old + got);
-            if (got < kDrainStep) return;
-        }
+        d.recorded.drain([&d](std::span<std::byte> out) { return d.capture->read(out); },
+                         kDrainStep);
     }
 
     // Ends a recording and puts what was captured into the sound; false when memory ran out
@@ -213,17 +208,17 @@ struct WaveDevices::Impl {
         } catch (const std::bad_alloc&) {
             ok = false;
         }
-        d.recorded.resize(d.recorded.size() - d.recorded.size() % d.frameBytes());
         try {
+            const ByteBuffer recorded = d.recorded.join(d.recordedFrames() * d.frameBytes());
             const std::uint64_t start = std::min(d.recordStart, d.frames());
-            mergeRecording(d.data, static_cast<std::size_t>(start * d.frameBytes()), d.recorded,
+            mergeRecording(d.data, static_cast<std::size_t>(start * d.frameBytes()), recorded,
                            d.recordMode);
             d.position = start + d.recordedFrames();
         } catch (const std::bad_alloc&) {
             ok = false;
         }
         d.capture.reset();
-        d.recorded = ByteBuffer();
+        d.recorded.clear();
         return ok;
     }
 
@@ -484,7 +479,7 @@ unsigned WaveDevices::record(DeviceId id, RecordMode mode, NotifySink* notify) {
             d->capture = std::move(stream);
             d->recordMode = mode;
             d->recordStart = std::min(d->position, d->frames());
-            d->recorded = ByteBuffer();
+            d->recorded.clear();
             d->mode = Mode::Recording;
             d->notify = notify;
         }
