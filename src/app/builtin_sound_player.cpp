@@ -20,9 +20,7 @@ bool parsePcmWave(const std::vector<std::uint8_t>& file, StreamFormat& format,
     return true;
 }
 
-BuiltinSoundPlayer::BuiltinSoundPlayer(AudioBackend& backend) : backend_(backend) {
-    if (!parsePcmWave(builtinSoundWav(), format_, frames_)) frames_.clear();
-}
+BuiltinSoundPlayer::BuiltinSoundPlayer(AudioBackend& backend) : backend_(backend) {}
 
 BuiltinSoundPlayer::~BuiltinSoundPlayer() {
     stop();
@@ -30,6 +28,11 @@ BuiltinSoundPlayer::~BuiltinSoundPlayer() {
 
 bool BuiltinSoundPlayer::play() {
     stop();
+    // The sound is made on its first play, not at start-up: most sessions never play it.
+    if (!made_) {
+        made_ = true;
+        if (!parsePcmWave(builtinSoundWav(), format_, frames_)) frames_.clear();
+    }
     if (frames_.empty()) return false;
     std::string error;
     stream_ = backend_.startPlayback(format_, frames_, error);

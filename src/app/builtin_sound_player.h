@@ -26,6 +26,7 @@ class BuiltinSoundPlayer {
     AudioBackend& backend_;
     StreamFormat format_;
     std::vector<std::byte> frames_;
+    bool made_ = false;
     std::unique_ptr<PlaybackStream> stream_;
     int playsStarted_ = 0;
 };

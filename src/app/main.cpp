@@ -2,6 +2,7 @@
 // the script, the audio devices and the files of the command line.
 #include <QApplication>
 #include <QStringList>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -31,6 +32,9 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     quorbel::chooseOffscreenForHeadlessScript(argc, argv);
+    // A file-size limit (ulimit -f) must fail the write with EFBIG, which the save reports and
+    // survives, instead of killing the program with the recording still unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     quorbel::setApplicationIdentity();
     QStringList arguments = QApplication::arguments();

@@ -177,6 +177,16 @@ bool CQuorbelApp::SaveDocumentAs(CChildFrame& frame) {
     if (!chosen || chosen->empty()) return false;
     std::string path = *chosen;
     if (QFileInfo(QString::fromStdString(path)).suffix().isEmpty()) path += extension;
+    // Writing over the file of another window would destroy what it shows and may save again
+    // (its device may hold a working file, so the device alone cannot tell): refuse first.
+    const std::string target = canonicalPath(path);
+    for (CChildFrame* other : documentFrames()) {
+        const std::string& otherPath = other->document().GetPathName();
+        if (other != &frame && !otherPath.empty() && canonicalPath(otherPath) == target) {
+            showMessageBox(mainFrame_.get(), openElsewhereText(path), "Error", BoxIcon::Error);
+            return false;
+        }
+    }
     const bool saved = document.OnSaveDocument(path);
     adoptSavedDevice(frame);
     if (!saved) return false;

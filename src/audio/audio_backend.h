@@ -46,6 +46,9 @@ class PlaybackStream {
     virtual bool finished() const = 0;
     // Output underruns seen so far (from the backend's status flags).
     virtual std::uint64_t underruns() const = 0;
+    // Frames of sound the listener missed in those underruns (one buffer per underrun where
+    // the backend cannot tell more exactly).
+    virtual std::uint64_t framesLost() const = 0;
     // Stops at once; framesPlayed() then stays where it was. Safe to call twice.
     virtual void stop() = 0;
 };
@@ -60,6 +63,9 @@ class CaptureStream {
     virtual std::size_t read(std::span<std::byte> out) = 0;
     // Input overruns seen so far (from the backend's status flags or a full ring).
     virtual std::uint64_t overruns() const = 0;
+    // Captured frames dropped in those overruns (exact for a full ring, one buffer per overrun
+    // the backend reports).
+    virtual std::uint64_t framesLost() const = 0;
     // Stops the capture; audio captured before stop() can still be read. Safe to call twice.
     virtual void stop() = 0;
 };

@@ -23,6 +23,13 @@ struct NullBackendState {
     std::optional<StreamFormat> lastCapture;
     std::size_t playbacks = 0;
     std::size_t captures = 0;
+    // Simulated losses so far; each stream reports what was added while it ran.
+    struct Loss {
+        std::uint64_t dropouts = 0;
+        std::uint64_t frames = 0;
+    };
+    Loss playbackLoss;
+    Loss captureLoss;
 };
 
 namespace {
@@ -33,10 +40,39 @@ std::uint64_t framesAfter(std::int64_t micros, std::uint32_t rate) {
     return static_cast<std::uint64_t>(micros) * rate / 1'000'000u;
 }
 
+// The loss a stream reports: what was simulated since it started.
+class LossSince {
+  public:
+    LossSince(std::shared_ptr<NullBackendState> shared,
+              NullBackendState::Loss NullBackendState::*which)
+        : shared_(std::move(shared)), which_(which) {
+        std::lock_guard lock(shared_->mutex);
+        start_ = (*shared_).*which_;
+    }
+    std::uint64_t dropouts() const {
+        std::lock_guard lock(shared_->mutex);
+        return ((*shared_).*which_).dropouts - start_.dropouts;
+    }
+    std::uint64_t frames() const {
+        std::lock_guard lock(shared_->mutex);
+        return ((*shared_).*which_).frames - start_.frames;
+    }
+
+  private:
+    std::shared_ptr<NullBackendState> shared_;
+    NullBackendState::Loss NullBackendState::*which_;
+    NullBackendState::Loss start_;
+};
+
 class NullPlayback final : public PlaybackStream {
   public:
-    NullPlayback(const Clock& clock, std::uint32_t rate, std::uint64_t total)
-        : clock_(clock), start_(clock.nowMicros()), rate_(rate), total_(total) {}
+    NullPlayback(const Clock& clock, std::uint32_t rate, std::uint64_t total,
+                 std::shared_ptr<NullBackendState> shared)
+        : clock_(clock),
+          start_(clock.nowMicros()),
+          rate_(rate),
+          total_(total),
+          loss_(std::move(shared), &NullBackendState::playbackLoss) {}
 
     std::uint64_t framesPlayed() const override {
         std::lock_guard lock(mutex_);
@@ -46,7 +82,8 @@ class NullPlayback final : public PlaybackStream {
         std::lock_guard lock(mutex_);
         return playedLocked() == total_;
     }
-    std::uint64_t underruns() const override { return 0; }
+    std::uint64_t underruns() const override { return loss_.dropouts(); }
+    std::uint64_t framesLost() const override { return loss_.frames(); }
     void stop() override {
         std::lock_guard lock(mutex_);
         if (!stopped_) {
@@ -66,6 +103,7 @@ class NullPlayback final : public PlaybackStream {
     const std::int64_t start_;
     const std::uint32_t rate_;
     const std::uint64_t total_;
+    const LossSince loss_;
     bool stopped_ = false;
     std::uint64_t frozen_ = 0;
 };
@@ -79,7 +117,8 @@ class NullCapture final : public CaptureStream {
           rate_(format.sampleRate),
           frameBytes_(format.bytesPerFrame()),
           silence_(format.type == SampleType::U8 ? std::byte{0x80} : std::byte{0}),
-          shared_(std::move(shared)) {}
+          shared_(shared),
+          loss_(std::move(shared), &NullBackendState::captureLoss) {}
 
     std::size_t read(std::span<std::byte> out) override {
         std::lock_guard lock(mutex_);
@@ -100,7 +139,8 @@ class NullCapture final : public CaptureStream {
         framesRead_ += frames;
         return bytes;
     }
-    std::uint64_t overruns() const override { return 0; }
+    std::uint64_t overruns() const override { return loss_.dropouts(); }
+    std::uint64_t framesLost() const override { return loss_.frames(); }
     void stop() override {
         std::lock_guard lock(mutex_);
         if (!stopped_) {
@@ -117,6 +157,7 @@ class NullCapture final : public CaptureStream {
     const std::size_t frameBytes_;
     const std::byte silence_;
     std::shared_ptr<NullBackendState> shared_;
+    const LossSince loss_;
     bool stopped_ = false;
     std::uint64_t frozen_ = 0;
     std::uint64_t framesRead_ = 0;
@@ -142,7 +183,7 @@ std::unique_ptr<PlaybackStream> NullAudioBackend::startPlayback(const StreamForm
         ++shared_->playbacks;
     }
     return std::make_unique<NullPlayback>(clock_, format.sampleRate,
-                                          frames.size() / format.bytesPerFrame());
+                                          frames.size() / format.bytesPerFrame(), shared_);
 }
 
 std::unique_ptr<CaptureStream> NullAudioBackend::startCapture(const StreamFormat& format,
@@ -167,6 +208,18 @@ void NullAudioBackend::feedCapture(std::span<const std::byte> bytes) {
 std::size_t NullAudioBackend::pendingCaptureBytes() const {
     std::lock_guard lock(shared_->mutex);
     return shared_->feed.size();
+}
+
+void NullAudioBackend::simulatePlaybackLoss(std::uint64_t dropouts, std::uint64_t frames) {
+    std::lock_guard lock(shared_->mutex);
+    shared_->playbackLoss.dropouts += dropouts;
+    shared_->playbackLoss.frames += frames;
+}
+
+void NullAudioBackend::simulateCaptureLoss(std::uint64_t dropouts, std::uint64_t frames) {
+    std::lock_guard lock(shared_->mutex);
+    shared_->captureLoss.dropouts += dropouts;
+    shared_->captureLoss.frames += frames;
 }
 
 void NullAudioBackend::setOutputAvailable(bool available) {

@@ -43,6 +43,10 @@ class NullAudioBackend final : public AudioBackend {
     void feedCapture(std::span<const std::byte> bytes);
     // Bytes fed and not yet captured.
     std::size_t pendingCaptureBytes() const;
+    // Pretends that running and later streams lost sound: `dropouts` underruns (playback) or
+    // overruns (capture) costing `frames` frames in all.
+    void simulatePlaybackLoss(std::uint64_t dropouts, std::uint64_t frames);
+    void simulateCaptureLoss(std::uint64_t dropouts, std::uint64_t frames);
     // Pretends that there is no output or no input device: starting one then fails.
     void setOutputAvailable(bool available);
     void setInputAvailable(bool available);

@@ -1,11 +1,13 @@
 #include "audio/quorbel_doc.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "audio/wave_device.h"
 #include "framework/file_dialog_port.h"
 #include "framework/message.h"
 #include "framework/message_box_port.h"
+#include "wavefile/regular_file.h"
 
 namespace quorbel {
 namespace {
@@ -19,6 +21,9 @@ CQuorbelDoc::CQuorbelDoc(AppContext& context) : m_context(context) {}
 CQuorbelDoc::~CQuorbelDoc() {
     // The view has usually closed the same device already; a second close does nothing.
     if (m_context.devices != nullptr && m_wDeviceID != 0) m_context.devices->close(m_wDeviceID);
+    // The window closed normally: what was worth keeping has been saved (or the user said
+    // not to), and no device reads the working files any more.
+    m_workingFiles.RemoveAll();
 }
 
 void CQuorbelDoc::ShowDeviceError(unsigned code) {
@@ -54,14 +59,17 @@ bool CQuorbelDoc::OnNewDocument() {
 }
 
 bool CQuorbelDoc::OnOpenDocument(const std::string& path) {
-    // The framework's file step: prove that the file can be opened for reading.
-    if (!std::ifstream(path, std::ios::binary)) {
+    // The framework's file step: prove that the file can be opened for reading. A pipe or
+    // device is refused at once instead of waiting for a writer.
+    const RegularFile readable = OpenRegularFile(path, O_RDONLY);
+    if (readable.fd < 0) {
         if (m_context.messageBoxes != nullptr) {
-            m_context.messageBoxes->show(
-                UserMessage{"Cannot open file " + path + ".", MessageStyle::Title});
+            m_context.messageBoxes->show(UserMessage{
+                "Cannot open file " + path + ": " + readable.reason + ".", MessageStyle::Title});
         }
         return false;
     }
+    ::close(readable.fd);
     SetModifiedFlag(false);
     m_strFileName = path;
 
@@ -81,14 +89,15 @@ bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
         ShowDeviceError(result);
         return false;
     }
-    m_context.devices->close(m_wDeviceID);
+    // Saved over one of its own working files: that file is the user's now.
+    m_workingFiles.Keep(path);
+    // Close and reopen on the saved file in one step: should the file not read back, the
+    // device keeps the sound it had, so the document can still play it and save it again.
     DeviceId id = 0;
-    const unsigned reopened = m_context.devices->open(path, id);
+    const unsigned reopened = m_context.devices->reopen(m_wDeviceID, path, id);
     if (reopened == kDeviceOk) {
         m_wDeviceID = id;
     } else {
-        // The file is saved, but the document no longer has a sound to play: say why.
-        m_wDeviceID = 0;
         ShowDeviceError(reopened);
     }
     m_context.devices->setTimeFormatMilliseconds(m_wDeviceID);

@@ -5,6 +5,7 @@
 
 #include "framework/app_context.h"
 #include "framework/document.h"
+#include "wavefile/working_files.h"
 
 namespace quorbel {
 
@@ -24,6 +25,9 @@ class CQuorbelDoc : public CDocument {
 
     std::uint32_t m_wDeviceID = 0;
     std::string m_strFileName;
+    // The working files the view made for this document's recordings and edits; removed when
+    // the document goes, after its device is closed.
+    WorkingFiles m_workingFiles;
 
   private:
     // Shows the device's text for `code` in an "Error" box without an owner window.

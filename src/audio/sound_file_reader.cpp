@@ -9,6 +9,7 @@
 #include "audio/wave_format.h"
 #include "wavefile/byte_buffer.h"
 #include "wavefile/file_bytes_cache.h"
+#include "wavefile/regular_file.h"
 
 namespace quorbel {
 namespace {
@@ -53,18 +54,28 @@ WaveError ReadAt(RiffFile& file, const std::string& path, void* buffer, std::int
     return std::nullopt;
 }
 
+// A pipe, socket, folder or device named as a sound file.
+WaveFailure NotRegular(const std::string& path, mode_t mode) {
+    WaveFailure failure = Failure(WaveFault::NotRegularFile, path);
+    failure.reason = NotRegularFileReason(mode);
+    return failure;
+}
+
 }  // namespace
 
 WaveError readSoundFile(const std::string& path, LoadedSound& out) {
+    // A pipe, socket, folder or device is refused before anything could wait on it.
     errno = 0;
     std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::Read);
     if (!file) {
         if (errno == ENOENT) return Failure(WaveFault::FileNotFound, path);
+        struct stat st {};
+        if (errno == 0 && ::stat(path.c_str(), &st) == 0) return NotRegular(path, st.st_mode);
         return Unreadable(path, errno);
     }
     struct stat st {};
     if (::fstat(file->Descriptor(), &st) != 0) return Unreadable(path, errno);
-    if (!S_ISREG(st.st_mode)) return Failure(WaveFault::NotRegularFile, path);
+    if (!S_ISREG(st.st_mode)) return NotRegular(path, st.st_mode);
     return readSound(*file, path, out);
 }
 

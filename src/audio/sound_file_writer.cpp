@@ -4,32 +4,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <filesystem>
 #include <memory>
 
+#include "wavefile/file_replacement.h"
 #include "wavefile/wave_ops.h"
 
 namespace quorbel {
 namespace {
 
-std::string folderOf(const std::string& path) {
-    std::string dir = std::filesystem::path(path).parent_path().string();
-    return dir.empty() ? "." : dir;
-}
-
-// Creates a new, empty file in `dir` that no one else uses; null with errno on failure.
-std::unique_ptr<RiffFile> createTempFile(const std::string& dir, std::string& name) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = dir + "/.quorbel-save-" + std::to_string(::getpid()) + "-" +
-               std::to_string(counter++) + ".tmp";
-        std::unique_ptr<RiffFile> file = RiffFile::Open(name, RiffOpenMode::CreateNew);
-        if (file || errno != EEXIST) return file;
-    }
-    errno = EEXIST;
-    return nullptr;
+WaveFailure notReplaced(const std::string& path, std::string reason) {
+    WaveFailure failure(WaveFault::NotReplaced, path);
+    failure.reason = std::move(reason);
+    return failure;
 }
 
 WaveFailure unwritable(const std::string& path, int err) {
@@ -67,42 +54,26 @@ WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> 
         return std::nullopt;
     }
 
-    std::string temp;
-    errno = 0;
-    std::unique_ptr<RiffFile> file = createTempFile(folderOf(path), temp);
-    if (!file) return unwritable(path, errno);
-    // A file replaced by the save keeps its permissions.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        (void)::fchmod(file->Descriptor(), old.st_mode & 07777);
+    // The new file is written unnamed beside the target and takes its place only when it is
+    // complete and on disk; a symbolic link is followed, so the link itself stays.
+    FileReplacement replacement;
+    if (std::string reason = replacement.begin(path); !reason.empty()) {
+        if (replacement.error() != 0) return unwritable(path, replacement.error());
+        return notReplaced(path, std::move(reason));
     }
-
     errno = 0;
+    std::unique_ptr<RiffFile> file = RiffFile::WriteToDescriptor(replacement.fd());
+    if (!file) return unwritable(path, errno);
     const WaveError written =
         WriteWaveChunks(*file, fmt, data, static_cast<std::uint32_t>(riffSize), true);
-    int err = written ? written->err : 0;
-    bool ok = !written;
-    if (ok && (file->Flush() != 0 || ::fsync(file->Descriptor()) != 0)) {
-        ok = false;
-        err = errno;
-    }
-    if (file->Close() != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
+    if (written || file->Close() != 0) {
+        const int err = written ? written->err : errno;
+        replacement.abandon();
         return unwritable(path, err);
     }
-    // Make the rename itself durable; a failure here no longer endangers any data.
-    const int dirFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        (void)::fsync(dirFd);
-        ::close(dirFd);
+    if (std::string reason = replacement.commit(); !reason.empty()) {
+        if (replacement.error() != 0) return unwritable(path, replacement.error());
+        return notReplaced(path, std::move(reason));
     }
     return std::nullopt;
 }

@@ -13,8 +13,10 @@ namespace quorbel {
 
 // How a save treats the file it writes.
 enum class SaveDurability {
-    // The user's file: written to a temporary file in the target's folder, flushed to disk
-    // and renamed over the target, so a save that fails leaves the old file as it was.
+    // The user's file: the new file takes the target's place only once it is complete and on
+    // disk, so a save that fails or is killed leaves the old file as it was and nothing else.
+    // Saving through a symbolic link replaces the file it names (with that file's permissions)
+    // and keeps the link. A target that is not a regular file is refused.
     Durable,
     // A working file the program made for itself: written in place, not flushed, since a
     // crash loses nothing that is not also elsewhere.

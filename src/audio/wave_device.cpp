@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/audio_backend.h"
+#include "audio/capture_blocks.h"
 #include "audio/recording_merge.h"
 #include "audio/sound_file_reader.h"
 #include "audio/sound_file_writer.h"
@@ -47,7 +48,9 @@ struct Device {
     std::unique_ptr<CaptureStream> capture;
     RecordMode recordMode = RecordMode::Insert;
     std::uint64_t recordStart = 0;
-    ByteBuffer recorded;  // captured so far; merged into `data` when the recording ends
+    CaptureBlocks recorded;  // captured so far; merged into `data` when the recording ends
+
+    LostSound lost;  // what the last play or recording that ended lost
 
     std::size_t frameBytes() const { return format.bytesPerFrame(); }
     std::uint64_t frames() const { return data.size / frameBytes(); }
@@ -114,6 +117,7 @@ unsigned codeFor(WaveFault fault) {
         case WaveFault::SoundOutOfMemory:
             return kDeviceErrOutOfMemory;
         case WaveFault::FileUnwritable:
+        case WaveFault::NotReplaced:
             return kDeviceErrCannotWrite;
         case WaveFault::SoundTooLarge:
             return kDeviceErrTooLarge;
@@ -162,6 +166,12 @@ std::string genericText(unsigned code) {
 
 }  // namespace
 
+std::string openElsewhereText(const std::string& path) {
+    return "Cannot save to " + path +
+           ": that file is open in another window. Close it there first, or save under another "
+           "name.";
+}
+
 struct WaveDevices::Impl {
     explicit Impl(AudioBackend& b) : backend(b) {}
 
@@ -200,14 +210,8 @@ struct WaveDevices::Impl {
 
     // Moves everything captured so far into the device's recording buffer.
     static void drainCapture(Device& d) {
-        for (;;) {
-            const std::size_t old = d.recorded.size();
-            d.recorded.resize(old + kDrainStep);
-            const std::size_t got = d.capture->read(
-                std::as_writable_bytes(std::span(d.recorded.data() + old, kDrainStep)));
-            d.recorded.resize(old + got);
-            if (got < kDrainStep) return;
-        }
+        d.recorded.drain([&d](std::span<std::byte> out) { return d.capture->read(out); },
+                         kDrainStep);
     }
 
     // Ends a recording and puts what was captured into the sound; false when memory ran out
@@ -215,17 +219,20 @@ struct WaveDevices::Impl {
     static bool finishRecording(Device& d) {
         bool ok = true;
         d.capture->stop();
+        d.lost = {true, d.capture->overruns(), d.capture->framesLost(), d.format.sampleRate};
         try {
             drainCapture(d);
         } catch (const std::bad_alloc&) {
             ok = false;
         }
-        d.recorded.resize(d.recorded.size() - d.recorded.size() % d.frameBytes());
         try {
+            // The sound is shared and never changed: the recording goes into a new one.
+            const ByteBuffer recorded = d.recorded.join(d.recordedFrames() * d.frameBytes());
             const std::uint64_t start = std::min(d.recordStart, d.frames());
             const std::span<const std::uint8_t> before = d.data.span();
             ByteBuffer merged(before.begin(), before.end());
-            mergeRecording(merged, static_cast<std::size_t>(start * d.frameBytes()), d.recorded,
+            mergeRecording(merged, static_cast<std::size_t>(start * d.frameBytes()),
+                           std::span<const std::uint8_t>(recorded.data(), recorded.size()),
                            d.recordMode);
             d.data = ShareBytes(std::move(merged));
             d.position = start + d.recordedFrames();
@@ -233,7 +240,7 @@ struct WaveDevices::Impl {
             ok = false;
         }
         d.capture.reset();
-        d.recorded = ByteBuffer();
+        d.recorded.clear();
         return ok;
     }
 
@@ -246,6 +253,7 @@ struct WaveDevices::Impl {
             // two differ by the output latency (a quarter second through a sound server).
             const std::uint64_t played = d.playback->framesHeard();
             d.playback->stop();
+            d.lost = lostByPlay(d);
             d.position = std::min(d.playStart + played, d.frames());
             d.playback.reset();
         } else if (d.mode == Mode::Recording) {
@@ -256,6 +264,10 @@ struct WaveDevices::Impl {
         notices.push_back({d.notify, code, d.id});
         d.mode = Mode::Stopped;
         d.notify = nullptr;
+    }
+
+    static LostSound lostByPlay(const Device& d) {
+        return {false, d.playback->underruns(), d.playback->framesLost(), d.format.sampleRate};
     }
 
     static std::uint64_t currentPosition(Device& d) {
@@ -291,6 +303,66 @@ struct WaveDevices::Impl {
         return kDeviceOk;
     }
 
+    // The device other than `except` that has `key` open, or null.
+    Device* holderOf(const std::string& key, DeviceId except) {
+        for (const auto& [other, d] : devices) {
+            if (other != except && d->element == key) return d.get();
+        }
+        return nullptr;
+    }
+
+    // Opens `element` under a new id; when `replaced` is not 0, that device is closed in the
+    // same step, once the new sound is loaded (and stays open when it cannot be).
+    unsigned openReplacing(const std::string& element, DeviceId replaced, DeviceId& id) {
+        const std::string key = elementKey(element);
+        auto device = std::make_unique<Device>();
+        device->element = key;
+        if (element.empty()) {
+            device->format = kNewSoundFormat;
+            device->fmt = makePcmFormatRecord(kNewSoundFormat);
+        } else {
+            {
+                // Refuse early, before reading a large file for nothing.
+                std::lock_guard lock(mutex);
+                if (holderOf(key, replaced) != nullptr) {
+                    return fail(kDeviceErrAlreadyOpen, "The file " + element + " is already open.");
+                }
+            }
+            // The file is read without holding the lock, so running plays and recordings of
+            // other devices keep being serviced meanwhile.
+            LoadedSound sound;
+            if (const WaveError failure = readSoundFile(element, sound)) {
+                std::lock_guard lock(mutex);
+                return fail(*failure);
+            }
+            device->fmt = std::move(sound.fmt);
+            device->format = sound.format;
+            device->data = std::move(sound.data);
+        }
+
+        Notices notices;
+        {
+            std::lock_guard lock(mutex);
+            if (holderOf(key, replaced) != nullptr) {
+                return fail(kDeviceErrAlreadyOpen,
+                            element.empty() ? "A new sound is already open: save or close it first."
+                                            : "The file " + element + " is already open.");
+            }
+            if (replaced != 0) {
+                const auto it = devices.find(replaced);
+                if (it == devices.end()) return kDeviceErrInvalidId;
+                endActivity(*it->second, kNotifyAborted, notices);
+                device->lost = it->second->lost;
+                devices.erase(it);
+            }
+            device->id = newId();
+            id = device->id;
+            devices.emplace(id, std::move(device));
+        }
+        post(notices);
+        return kDeviceOk;
+    }
+
     void stopAll() {
         std::lock_guard lock(mutex);
         for (auto& [id, d] : devices) {
@@ -309,48 +381,15 @@ WaveDevices::~WaveDevices() {
 }
 
 unsigned WaveDevices::open(const std::string& element, DeviceId& id) {
-    const std::string key = elementKey(element);
-    auto device = std::make_unique<Device>();
-    device->element = key;
-    if (element.empty()) {
-        device->format = kNewSoundFormat;
-        device->fmt = makePcmFormatRecord(kNewSoundFormat);
-    } else {
-        {
-            // Refuse early, before reading a large file for nothing.
-            std::lock_guard lock(impl_->mutex);
-            for (const auto& [other, d] : impl_->devices) {
-                if (d->element == key) {
-                    return impl_->fail(kDeviceErrAlreadyOpen,
-                                       "The file " + element + " is already open.");
-                }
-            }
-        }
-        // The file is read without holding the lock, so running plays and recordings of other
-        // devices keep being serviced meanwhile.
-        LoadedSound sound;
-        if (const WaveError failure = readSoundFile(element, sound)) {
-            std::lock_guard lock(impl_->mutex);
-            return impl_->fail(*failure);
-        }
-        device->fmt = std::move(sound.fmt);
-        device->format = sound.format;
-        device->data = std::move(sound.data);
-    }
+    return impl_->openReplacing(element, 0, id);
+}
 
-    std::lock_guard lock(impl_->mutex);
-    for (const auto& [other, d] : impl_->devices) {
-        if (d->element == key) {
-            return impl_->fail(kDeviceErrAlreadyOpen,
-                               element.empty()
-                                   ? "A new sound is already open: save or close it first."
-                                   : "The file " + element + " is already open.");
-        }
+unsigned WaveDevices::reopen(DeviceId id, const std::string& element, DeviceId& newId) {
+    {
+        std::lock_guard lock(impl_->mutex);
+        if (impl_->find(id) == nullptr) return kDeviceErrInvalidId;
     }
-    device->id = impl_->newId();
-    id = device->id;
-    impl_->devices.emplace(id, std::move(device));
-    return kDeviceOk;
+    return impl_->openReplacing(element, id, newId);
 }
 
 unsigned WaveDevices::close(DeviceId id) {
@@ -467,7 +506,7 @@ unsigned WaveDevices::record(DeviceId id, RecordMode mode, NotifySink* notify) {
             d->capture = std::move(stream);
             d->recordMode = mode;
             d->recordStart = std::min(d->position, d->frames());
-            d->recorded = ByteBuffer();
+            d->recorded.clear();
             d->mode = Mode::Recording;
             d->notify = notify;
         }
@@ -483,6 +522,11 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability 
         std::lock_guard lock(impl_->mutex);
         d = impl_->find(id);
         if (d == nullptr) return kDeviceErrInvalidId;
+        // Writing over the file of another open sound would destroy what that window shows
+        // and could save again.
+        if (impl_->holderOf(elementKey(path), id) != nullptr) {
+            return impl_->fail(kDeviceErrAlreadyOpen, openElsewhereText(path));
+        }
         if (d->mode == Mode::Recording) Impl::endActivity(*d, kNotifyAborted, notices);
     }
     post(notices);
@@ -497,6 +541,15 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability 
     }
     std::lock_guard lock(impl_->mutex);
     return failure ? impl_->fail(*failure) : kDeviceOk;
+}
+
+unsigned WaveDevices::takeLostSound(DeviceId id, LostSound& out) {
+    std::lock_guard lock(impl_->mutex);
+    Device* d = impl_->find(id);
+    if (d == nullptr) return kDeviceErrInvalidId;
+    out = d->lost;
+    d->lost = {};
+    return kDeviceOk;
 }
 
 std::string WaveDevices::errorText(unsigned code) const {
@@ -519,6 +572,7 @@ void WaveDevices::service() {
     std::lock_guard lock(impl_->mutex);
     for (auto& [id, d] : impl_->devices) {
         if (d->mode == Mode::Playing && d->playback->finished()) {
+            d->lost = Impl::lostByPlay(*d);
             d->playback.reset();
             d->position = d->frames();
             d->mode = Mode::Stopped;

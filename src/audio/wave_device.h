@@ -35,6 +35,24 @@ inline constexpr unsigned kDeviceErrNoInput = 312;       // no audio input devic
 
 enum class RecordMode { Insert, Overwrite };
 
+// Sound lost by a play or recording: the dropouts the audio backend counted and the frames
+// they cost (estimated where the backend cannot tell exactly).
+struct LostSound {
+    bool recording = false;  // lost from a recording, else from a play
+    std::uint64_t dropouts = 0;
+    std::uint64_t frames = 0;
+    std::uint32_t sampleRate = 0;
+
+    explicit operator bool() const { return dropouts > 0 || frames > 0; }
+    // The duration lost, rounded up to whole milliseconds.
+    std::uint64_t milliseconds() const {
+        return sampleRate == 0 ? 0 : (frames * 1000 + sampleRate - 1) / sampleRate;
+    }
+};
+
+// The text that refuses a save onto `path` because another window has that file open.
+std::string openElsewhereText(const std::string& path);
+
 // The wave-audio device: a table of open devices keyed by a 32-bit id, each holding one sound
 // (format record + PCM bytes) in memory, a position and a mode. Commands mirror what the
 // editor relies on; lengths and positions are milliseconds. Public methods are called on the
@@ -67,9 +85,18 @@ class WaveDevices {
     // Records from the default input at the current position until stopped; returns at once.
     unsigned record(DeviceId id, RecordMode mode, NotifySink* notify);
     // Writes the whole sound as a PCM RIFF WAVE file (fmt then data); a recording in progress
-    // is ended and included. A scratch save writes a working file in place without flushing.
+    // is ended and included. A file another device has open is refused (kDeviceErrAlreadyOpen)
+    // before anything is written. A scratch save writes a working file in place without
+    // flushing.
     unsigned save(DeviceId id, const std::string& path,
                   SaveDurability durability = SaveDurability::Durable);
+    // Close and open in one: reads `element` and, only once that worked, closes `id` (a running
+    // play or recording is aborted) and opens the element under a new id. On an error `id`
+    // stays open as it was, so its sound is never lost to a file that cannot be read back.
+    unsigned reopen(DeviceId id, const std::string& element, DeviceId& newId);
+    // What the last play or recording of `id` that has ended lost, once: the record is
+    // cleared when taken. A reopen by reopen() carries it over to the new id.
+    unsigned takeLostSound(DeviceId id, LostSound& out);
     // A printable text for any nonzero code. For a code the device has just returned, the text
     // says what exactly went wrong (which file, which format, which system error).
     std::string errorText(unsigned code) const;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "audio/quorbel_doc.h"
 #include "edit/clip_conversion.h"
 #include "edit/edit_steps.h"
 #include "framework/frame_window.h"
@@ -11,8 +12,8 @@
 
 namespace quorbel {
 void CQuorbelView::OnEditCut() {
-    const EditSelection selection{GetSelStartMs(), GetSelEndMs(), m_nBitsPerSample, m_nChannels,
-                                  m_dwWaveDataLen};
+    const EditSelection selection{GetSelStartMs(), GetSelEndMs(),   m_nBitsPerSample,
+                                  m_nChannels,     m_dwWaveDataLen, &m_document.m_workingFiles};
     if (!CheckSelection(selection.startMs, selection.endMs)) return;
     RunEditCycle(EditKind::Cut,
                  [&selection](const std::string& saved) { return CutFromFile(saved, selection); });

@@ -9,7 +9,6 @@
 #include "framework/frame_window.h"
 #include "res/wave_messages.h"
 #include "view/quorbel_view.h"
-#include "wavefile/temp_files.h"
 
 namespace quorbel {
 
@@ -141,11 +140,13 @@ bool CQuorbelView::RunEditCycle(EditKind kind, const EditStep& step) {
         if (deviceClosed) {
             // The saved file holds the device's sound unless the step rewrote it.
             const bool savedIntact = !saved.empty() && !v.changesSavedFile;
-            const std::string& back =
+            const std::string back =
                 savedIntact || m_strCurrentFile.empty() ? saved : m_strCurrentFile;
             if (!back.empty() && reopenDevice(back)) {
                 devices().setTimeFormatMilliseconds(m_wDeviceID);
             }
+            // A working file the device does not hold is of no use any more.
+            if (!saved.empty() && back != saved) m_document.m_workingFiles.Discard(saved);
         }
         status(v.failText);
         if (v.stopAndWait && frame != nullptr) frame->endWaitCursor();
@@ -153,11 +154,16 @@ bool CQuorbelView::RunEditCycle(EditKind kind, const EditStep& step) {
     };
 
     if (v.prefix != nullptr) {
-        Expected<std::string> name = NewTempFileName(v.prefix);
+        Expected<std::string> name = m_document.m_workingFiles.Create(v.prefix);
         if (!name) return fail(MessageFor(name.error()));
         saved = *name;
         const unsigned result = devices().save(m_wDeviceID, saved, SaveDurability::Scratch);
+        // A recording the save ended (Cut does not stop one first): say what it lost while
+        // the device that knows is still open.
+        ReportLostSound();
         if (result != kDeviceOk) {
+            m_document.m_workingFiles.Discard(saved);
+            saved.clear();
             return fail(UserMessage{devices().errorText(result), MessageStyle::Error});
         }
     }

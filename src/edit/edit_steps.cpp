@@ -14,7 +14,6 @@
 #include "res/wave_messages.h"
 #include "wavefile/clipboard.h"
 #include "wavefile/file_bytes_cache.h"
-#include "wavefile/temp_files.h"
 #include "wavefile/wave_ops.h"
 
 namespace quorbel {
@@ -93,12 +92,15 @@ EditOutcome CutFromFile(const std::string& saved, const EditSelection& sel) {
     }
     const SharedBytes rest = ShareBytes(WithoutStretch(data, r.start, r.end));
 
-    Expected<std::string> output = NewTempFileName("cutfile");
+    WorkingFiles ownFiles;
+    WorkingFiles& files = sel.workingFiles != nullptr ? *sel.workingFiles : ownFiles;
+    Expected<std::string> output = files.Create("cutfile");
     if (!output) return EditOutcome::Failed(MessageFor(output.error()));
     const auto fmtSize = static_cast<std::uint32_t>(wave.formatBytes.size());
     const auto restSize = static_cast<std::uint32_t>(rest.size);
     if (auto error = CreateWaveFile(*output, wave.formatBytes, rest.span(),
                                     WaveRiffSizeFor(fmtSize, restSize))) {
+        files.Discard(*output);
         return EditOutcome::Failed(MessageFor(*error));
     }
     // The reload and the device find the new file's bytes in memory.

@@ -12,6 +12,7 @@
 
 #include "edit/edit_cycle.h"
 #include "wavefile/wave_format.h"
+#include "wavefile/working_files.h"
 
 namespace quorbel {
 
@@ -22,7 +23,8 @@ struct EditSelection {
     std::uint32_t endMs = 0;
     int bits = 0;
     int channels = 0;
-    std::uint32_t waveDataLen = 0;  // the view's own copy: Copy takes no more than this
+    std::uint32_t waveDataLen = 0;         // the view's own copy: Copy takes no more than this
+    WorkingFiles* workingFiles = nullptr;  // the document's, for Cut's second working file
 };
 
 // Takes the selected whole frames out of `saved` into the clipboard and writes the rest to a

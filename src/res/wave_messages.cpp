@@ -14,8 +14,8 @@ namespace {
 struct FaultText {
     WaveFault code;
     MessageStyle style;
-    // Fixed text with the failure's detail put in for {path}, {errno} (its text), {bytes},
-    // {tag} (as 0xNNNN), {channels}, {blockAlign}, {bits}, {depth} (bits of a sample's
+    // Fixed text with the failure's detail put in for {path}, {errno} (its text), {reason},
+    // {bytes}, {tag} (as 0xNNNN), {channels}, {blockAlign}, {bits}, {depth} (bits of a sample's
     // container) and {cause} (the text of the fault underneath).
     std::string_view text;
 };
@@ -56,8 +56,7 @@ constexpr std::array kFaultTexts = std::to_array<FaultText>({
     // The device: loading a file.
     {WaveFault::FileNotFound, MessageStyle::Error, "The file does not exist."},
     {WaveFault::FileUnreadable, MessageStyle::Error, "Cannot read the file {path}: {errno}"},
-    {WaveFault::NotRegularFile, MessageStyle::Error,
-     "Cannot read the file {path}: it is not a regular file."},
+    {WaveFault::NotRegularFile, MessageStyle::Error, "Cannot read the file {path}: {reason}"},
     {WaveFault::NotRiffWave, MessageStyle::Error, "The file is not a RIFF WAVE file."},
     {WaveFault::FmtMissing, MessageStyle::Error, "The file has no fmt chunk."},
     {WaveFault::DataMissing, MessageStyle::Error, "The file has no data chunk."},
@@ -91,6 +90,7 @@ constexpr std::array kFaultTexts = std::to_array<FaultText>({
      "Unsupported format: {depth}-bit PCM samples cannot be played."},
     // The device: saving.
     {WaveFault::FileUnwritable, MessageStyle::Error, "Cannot write the file {path}: {errno}"},
+    {WaveFault::NotReplaced, MessageStyle::Error, "Cannot write the file {path}: {reason}"},
     {WaveFault::SoundTooLarge, MessageStyle::Error,
      "Cannot write the file {path}: the sound is too large for a WAVE file ({bytes} bytes of "
      "sound; at most 4 GiB fit)."},
@@ -114,6 +114,7 @@ std::string Detail(std::string_view name, const WaveFailure& f) {
     if (name == "path") return f.path;
     if (name == "errno") return std::strerror(f.err != 0 ? f.err : EIO);
     if (name == "bytes") return std::to_string(f.bytes);
+    if (name == "reason") return f.reason.empty() ? "not a regular file" : f.reason;
     if (name == "tag") return Hex4(f.format.formatTag);
     if (name == "channels") return std::to_string(f.format.channels);
     if (name == "blockAlign") return std::to_string(f.format.blockAlign);

@@ -195,6 +195,9 @@ class CQuorbelView : public CommandTarget {
     bool reopenDevice(const std::string& path);
     bool CaptureDisplayData();
     void SaveRecording();
+    // When the play or recording that just ended lost sound: says how much in the status
+    // line, and for a recording in a warning box too.
+    void ReportLostSound();
     void onDeviceNotify(unsigned code, std::uint32_t deviceId);
     bool runCommand(int id);
     void setMode(int& field, int value, void (CQuorbelView::*repaint)());

@@ -11,7 +11,7 @@
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
 #include "framework/frame_window.h"
-#include "res/wave_messages.h"
+#include "view/lost_sound_text.h"
 #include "view/position_math.h"
 #include "view/quorbel_view.h"
 
@@ -92,7 +92,17 @@ void CQuorbelView::OnStop() {
         setButtons(1, 0, 1, 1, 1);
     }
     devices().stop(m_wDeviceID);
+    ReportLostSound();
     m_nState = STATE_STOPPED;
+}
+
+void CQuorbelView::ReportLostSound() {
+    LostSound lost;
+    if (devices().takeLostSound(m_wDeviceID, lost) != kDeviceOk || !lost) return;
+    if (m_context.mainFrame != nullptr)
+        m_context.mainFrame->setStatusText(LostSoundStatusText(lost));
+    if (lost.recording)
+        m_window.messageBox(LostRecordingBoxText(lost), kAppTitle, BoxIcon::Warning);
 }
 
 void CQuorbelView::OnToStart() {
@@ -175,10 +185,12 @@ void CQuorbelView::onDeviceNotify(unsigned code, std::uint32_t deviceId) {
         m_nState = STATE_STOPPED;
         setButtons(1, 0, 0, 1, 1);
         OnToStart();
+        ReportLostSound();
     } else if (code == kNotifyAborted && m_nState == STATE_PLAYING) {
         m_nState = STATE_STOPPED;
         setButtons(1, 0, 1, 1, 1);
         SliderFromDevice();
+        ReportLostSound();
     }
 }
 

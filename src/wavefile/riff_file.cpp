@@ -1,9 +1,13 @@
 #include "wavefile/riff_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <array>
 #include <climits>
 
 #include "wavefile/byte_order.h"
+#include "wavefile/regular_file.h"
 
 namespace quorbel {
 namespace {
@@ -38,9 +42,29 @@ constexpr std::int64_t kMaxRiffOffset = 0xFFFFFFFFLL;
 }  // namespace
 
 std::unique_ptr<RiffFile> RiffFile::Open(const std::string& path, RiffOpenMode mode) {
-    std::FILE* file = std::fopen(path.c_str(), ModeString(mode));
-    if (file == nullptr) return nullptr;
+    // Only regular files: a named pipe or device would block or never end.
+    const int flags = mode == RiffOpenMode::Read        ? O_RDONLY
+                      : mode == RiffOpenMode::ReadWrite ? O_RDWR
+                                                        : O_WRONLY | O_CREAT | O_TRUNC;
+    const RegularFile opened = OpenRegularFile(path, flags);
+    if (opened.fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(opened.fd, ModeString(mode));
+    if (file == nullptr) {
+        ::close(opened.fd);
+        return nullptr;
+    }
     return std::unique_ptr<RiffFile>(new RiffFile(file, mode));
+}
+
+std::unique_ptr<RiffFile> RiffFile::WriteToDescriptor(int fd) {
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return nullptr;
+    std::FILE* file = ::fdopen(copy, "wb");
+    if (file == nullptr) {
+        ::close(copy);
+        return nullptr;
+    }
+    return std::unique_ptr<RiffFile>(new RiffFile(file, RiffOpenMode::CreateWrite));
 }
 
 std::unique_ptr<RiffFile> RiffFile::OpenMemory(std::span<const std::uint8_t> bytes) {

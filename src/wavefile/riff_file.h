@@ -74,6 +74,9 @@ class RiffFile {
     static std::unique_ptr<RiffFile> Open(const std::string& path, RiffOpenMode mode);
     // Reads `bytes` (which must outlive the object) as a file. Null when they are empty.
     static std::unique_ptr<RiffFile> OpenMemory(std::span<const std::uint8_t> bytes);
+    // Writes through a copy of the open descriptor `fd` (the caller keeps its own); null with
+    // errno when it cannot.
+    static std::unique_ptr<RiffFile> WriteToDescriptor(int fd);
     // Writes into `bytes` (which must outlive the object) as into a file of that fixed size.
     static std::unique_ptr<RiffFile> WriteToMemory(std::span<std::uint8_t> bytes);
 

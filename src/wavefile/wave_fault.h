@@ -69,6 +69,7 @@ enum class WaveFault {
 
     // The device's writer.
     FileUnwritable,  // the save failed with errno `err`
+    NotReplaced,     // the save's target cannot be replaced; `reason` says why
     SoundTooLarge,   // `bytes` bytes of sound do not fit a WAVE file
 };
 // The last code above, for going through them all.
@@ -96,6 +97,7 @@ struct WaveFailure {
     std::uint64_t bytes = 0;               // a size the fault is about (see the codes)
     FormatDetail format;                   // for the format faults
     WaveFault cause = WaveFault::IoError;  // for CaptureUnreadable: the fault underneath
+    std::string reason;  // NotReplaced, NotRegularFile: why, in the system's words
 
     friend bool operator==(const WaveFailure&, const WaveFailure&) = default;
 };

@@ -45,7 +45,9 @@ struct FormatChunk {
     bool standardSubFormat = false;
 };
 
-// Decodes a `fmt ` chunk; empty when it is shorter than the 14-byte record.
+// Decodes a `fmt ` chunk; empty when it is shorter than the 14-byte record. A whole
+// WAVE_FORMAT_EXTENSIBLE record whose sub-format is PCM gives format tag 1: it is PCM in a
+// longer record.
 std::optional<FormatChunk> DecodeFormatChunk(std::span<const std::uint8_t> fmtBytes);
 
 // A 16-byte PCM `fmt ` chunk for the given layout (bits field included).

@@ -189,6 +189,9 @@ TEST_F(PortAudioRoundTrip, CaptureLeftUndrainedCountsItsDropsAndKeepsWhatItHeld)
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     capture->stop();
     EXPECT_GT(capture->overruns(), 0u);
+    // Up to 400 ms heard (less the stream's start), 50 ms kept: the rest is counted as lost.
+    EXPECT_GT(capture->framesLost(), 44100u / 5);
+    EXPECT_LT(capture->framesLost(), 44100u * 4 / 10);
     // After stop() the ring still gives what it held: 50 ms, in whole frames.
     std::vector<std::byte> out(kCaptureFormat.bytesPerFrame() * 44100);
     const std::size_t got = capture->read(out);

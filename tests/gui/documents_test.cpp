@@ -1,11 +1,15 @@
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
+#include "app/view_widget.h"
 #include "audio/quorbel_doc.h"
+#include "audio/wave_device.h"
 #include "framework/command_ids.h"
 #include "shell_fixture.h"
+#include "view/quorbel_view.h"
 
 namespace quorbel::test {
 namespace {
@@ -145,6 +149,49 @@ TEST_F(DocumentTest, ExitAsksForEveryModifiedDocumentAndCancelStops) {
     QApplication::processEvents();
     EXPECT_TRUE(documents().empty());
     EXPECT_FALSE(frame().isVisible());
+}
+
+TEST_F(DocumentTest, SaveAsOntoAFileOpenInAnotherWindowIsRefusedBeforeWriting) {
+    const std::string first = writeTestWave(dir, "first.wav", 2205);
+    const std::string second = writeTestWave(dir, "second.wav", 4410);
+    ASSERT_TRUE(start({QString::fromStdString(first)}));
+    CChildFrame* saving = documents().front();
+    CChildFrame* other = app->OpenDocumentFile(second);
+    ASSERT_NE(other, nullptr);
+    auto bytesOf = [](const std::string& path) {
+        QFile file(QString::fromStdString(path));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray secondBytes = bytesOf(second);
+
+    // Once while the other window plays its file, once after it recorded into a working file
+    // (its device then holds that file, not the one its title names).
+    for (const bool afterRecording : {false, true}) {
+        SCOPED_TRACE(afterRecording ? "after recording" : "file open");
+        if (afterRecording) {
+            other->ActivateFrame();
+            ASSERT_TRUE(app->dispatchCommand(ID_BUTTON_RECORD));
+            QTest::qWait(50);
+            ASSERT_TRUE(app->dispatchCommand(ID_BUTTON_STOP));
+            ASSERT_NE(other->document().m_strFileName, second);
+        }
+        saving->ActivateFrame();
+        boxes.shown.clear();
+        fileDialogs.answers.push_back(second);
+        ASSERT_TRUE(app->dispatchCommand(ID_FILE_SAVE_AS));
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, openElsewhereText(second));
+        EXPECT_EQ(boxes.shown[0].caption, "Error");
+        EXPECT_EQ(boxes.shown[0].icon, BoxIcon::Error);
+        EXPECT_EQ(bytesOf(second), secondBytes);
+        EXPECT_EQ(saving->document().GetTitle(), "first.wav");
+
+        // The refused window keeps its sound: it plays without a box.
+        ASSERT_TRUE(app->dispatchCommand(ID_BUTTON_PLAY));
+        EXPECT_EQ(saving->viewWidget()->view().m_nState, STATE_PLAYING);
+        ASSERT_TRUE(app->dispatchCommand(ID_BUTTON_STOP));
+        EXPECT_EQ(boxes.shown.size(), 1u);
+    }
 }
 
 TEST_F(DocumentTest, DroppedFilesOpenAsDocuments) {

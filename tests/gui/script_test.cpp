@@ -245,7 +245,8 @@ TEST_F(ScriptTest, EveryBoxKindIsPrintedAndAnswered) {
     const std::vector<std::string> errors = run.starting("box: Error|");
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].substr(errors[0].rfind('|')), "|error");
-    EXPECT_TRUE(run.has("box: Quorbel|Cannot open file " + path("no such file.wav") + ".|none"));
+    EXPECT_TRUE(run.has("box: Quorbel|Cannot open file " + path("no such file.wav") +
+                        ": No such file or directory.|none"));
     // information, with its line breaks written as \n.
     const std::vector<std::string> info = run.starting("box: File Properties|");
     ASSERT_EQ(info.size(), 1u);

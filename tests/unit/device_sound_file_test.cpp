@@ -192,7 +192,7 @@ TEST_F(DeviceSoundFileReader, ReportsMissingAndUnreadableFiles) {
     ASSERT_TRUE(p);
     EXPECT_EQ(p->code, WaveFault::NotRegularFile);
     EXPECT_EQ(MessageFor(*p).text,
-              "Cannot read the file " + dir.path().string() + ": it is not a regular file.");
+              "Cannot read the file " + dir.path().string() + ": not a regular file but a folder");
 }
 
 class DeviceSoundFileWriter : public ::testing::Test {

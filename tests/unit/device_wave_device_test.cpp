@@ -349,7 +349,7 @@ TEST_F(DeviceTest, RefusedFilesGiveTheirText) {
         {mp3, kDeviceErrUnsupported,
          "Unsupported format: compressed audio (format tag 0x0055) cannot be played."},
         {dir.path().string(), kDeviceErrCannotRead,
-         "Cannot read the file " + dir.path().string() + ": it is not a regular file."},
+         "Cannot read the file " + dir.path().string() + ": not a regular file but a folder"},
     };
     for (const Case& c : cases) {
         DeviceId id = 0;

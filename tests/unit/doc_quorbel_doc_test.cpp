@@ -1,12 +1,15 @@
 // The wave document's New, Open, Save and destruction over the null device.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "audio/null_backend.h"
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
+#include "fakes/child_process.h"
 #include "fakes/fake_file_dialogs.h"
 #include "fakes/fake_message_boxes.h"
 #include "fakes/fake_notify_sink.h"
@@ -113,7 +116,7 @@ TEST_F(DocTest, OpenReportsRefusedAndUnreadableFiles) {
     const std::string missing = dir.file("missing.wav");
     EXPECT_FALSE(doc->OnOpenDocument(missing));
     ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[1].text, "Cannot open file " + missing + ".");
+    EXPECT_EQ(boxes.shown[1].text, "Cannot open file " + missing + ": No such file or directory.");
     EXPECT_EQ(boxes.shown[1].caption, "Quorbel");
     EXPECT_EQ(boxes.shown[1].icon, BoxIcon::None);
     EXPECT_EQ(doc->m_wDeviceID, 0u);
@@ -161,6 +164,68 @@ TEST_F(DocTest, AFailedSaveChangesNothing) {
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(doc->m_wDeviceID, id);
     EXPECT_TRUE(isOpen(id));
+}
+
+TEST_F(DocTest, SaveOntoAFileAnotherDocumentHasOpenIsRefusedBeforeWriting) {
+    const std::string other = dir.file("other.wav");
+    const Bytes otherBytes = SimpleWave(Counting(20), 1, 8, 1000);
+    WriteBytes(other, otherBytes);
+    const std::string link = dir.file("link.wav");
+    std::filesystem::create_symlink(other, link);
+    auto a = newDoc();
+    ASSERT_TRUE(a->OnOpenDocument(goodFile));
+    auto b = newDoc();
+    ASSERT_TRUE(b->OnOpenDocument(other));
+    a->SetModifiedFlag(true);
+
+    for (const std::string& target : {other, link}) {
+        boxes.shown.clear();
+        EXPECT_FALSE(a->OnSaveDocument(target));
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, openElsewhereText(target));
+        EXPECT_EQ(boxes.shown[0].caption, "Error");
+        EXPECT_EQ(ReadBytes(other), otherBytes);
+        EXPECT_TRUE(a->IsModified());
+    }
+    // Both keep their sounds: the refused one plays, and saves elsewhere.
+    FakeNotifySink sink;
+    EXPECT_EQ(devices.play(a->m_wDeviceID, &sink), kDeviceOk);
+    EXPECT_TRUE(isOpen(b->m_wDeviceID));
+    ASSERT_TRUE(a->OnSaveDocument(dir.file("copy.wav")));
+    EXPECT_EQ(ReadBytes(dir.file("copy.wav")), ReadBytes(goodFile));
+}
+
+TEST_F(DocTest, ASavedFileThatCannotBeReadBackLeavesTheSoundOnItsDevice) {
+    // A write-only file keeps its permissions when saved over, so it cannot be read back.
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    const std::string writeOnly = dir.file("write-only.wav");
+    WriteBytes(writeOnly, SimpleWave(Counting(4), 1, 8, 1000));
+    ::chmod(writeOnly.c_str(), 0222);
+    const ChildResult child = RunInChild(
+        [&] {
+            auto doc = newDoc();
+            if (!doc->OnOpenDocument(goodFile)) return std::string("open failed");
+            doc->SetModifiedFlag(true);
+            const DeviceId id = doc->m_wDeviceID;
+            const bool saved = doc->OnSaveDocument(writeOnly);
+            const bool sameDevice = doc->m_wDeviceID == id;
+            FakeNotifySink sink;
+            const bool plays = devices.play(doc->m_wDeviceID, &sink) == kDeviceOk;
+            devices.stop(doc->m_wDeviceID);
+            const bool savesAgain = doc->OnSaveDocument(dir.file("again.wav")) &&
+                                    ReadBytes(dir.file("again.wav")) == ReadBytes(goodFile);
+            std::string out = saved ? "saved" : "failed";
+            out += sameDevice ? " same-device" : " other-device";
+            out += plays ? " plays" : " silent";
+            out += savesAgain ? " saves" : " cannot-save";
+            out += doc->IsModified() ? " modified" : " clean";
+            for (const auto& box : boxes.shown) out += "|" + box.text;
+            return out;
+        },
+        /*unprivileged=*/true);
+    ASSERT_TRUE(child.exited);
+    EXPECT_EQ(child.output, "saved same-device plays saves clean|Cannot read the file " +
+                                writeOnly + ": Permission denied");
 }
 
 TEST_F(DocTest, DestructionClosesOnlyItsOwnDevice) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "fakes/temp_dir_scope.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
 #include "unit/view_test_rig.h"
@@ -12,6 +13,7 @@ namespace quorbel {
 namespace {
 
 using testing::Mono8Second;
+using testing::TempDirScope;
 using testing::ViewRig;
 using testing::WavContent;
 
@@ -208,24 +210,6 @@ TEST(ViewTransport, PlayRefusedByTheDeviceShowsItsErrorAndChangesNothing) {
     EXPECT_EQ(rig.window.buttonStates(), "10011");
     EXPECT_TRUE(rig.window.activeTimers.empty());
 }
-
-// Working files go to a folder of the test's own.
-class TempDirScope {
-  public:
-    explicit TempDirScope(const std::filesystem::path& dir) {
-        if (const char* old = std::getenv("TMPDIR")) old_ = old;
-        setenv("TMPDIR", dir.c_str(), 1);
-    }
-    ~TempDirScope() {
-        if (old_.empty())
-            unsetenv("TMPDIR");
-        else
-            setenv("TMPDIR", old_.c_str(), 1);
-    }
-
-  private:
-    std::string old_;
-};
 
 TEST(ViewTransport, RecordingIntoANewDocumentCreatesTheSliderAndANewWorkingFile) {
     ViewRig rig;

@@ -42,7 +42,11 @@ int PortAudioCapture::onAudio(const void* input, void*, unsigned long frameCount
                               const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags status,
                               void* user) {
     auto& self = *static_cast<PortAudioCapture*>(user);
-    if (status & paInputOverflow) self.overruns_.fetch_add(1, std::memory_order_relaxed);
+    if (status & paInputOverflow) {
+        // PortAudio discarded input without saying how much: count one buffer.
+        self.overruns_.fetch_add(1, std::memory_order_relaxed);
+        self.framesLost_.fetch_add(frameCount, std::memory_order_relaxed);
+    }
     if (!input) return paContinue;
 
     const std::size_t bytes = frameCount * self.deviceFrameBytes_;
@@ -51,7 +55,11 @@ int PortAudioCapture::onAudio(const void* input, void*, unsigned long frameCount
         self.ring_.writable() / self.deviceFrameBytes_ * self.deviceFrameBytes_;
     const std::size_t taken = std::min(bytes, room);
     self.ring_.write({static_cast<const std::byte*>(input), taken});
-    if (taken < bytes) self.overruns_.fetch_add(1, std::memory_order_relaxed);
+    if (taken < bytes) {
+        self.overruns_.fetch_add(1, std::memory_order_relaxed);
+        self.framesLost_.fetch_add((bytes - taken) / self.deviceFrameBytes_,
+                                   std::memory_order_relaxed);
+    }
     return paContinue;
 }
 
@@ -67,6 +75,10 @@ std::size_t PortAudioCapture::read(std::span<std::byte> out) {
 
 std::uint64_t PortAudioCapture::overruns() const {
     return overruns_.load(std::memory_order_relaxed);
+}
+
+std::uint64_t PortAudioCapture::framesLost() const {
+    return framesLost_.load(std::memory_order_relaxed);
 }
 
 void PortAudioCapture::stop() {

@@ -34,6 +34,7 @@ class PortAudioCapture final : public CaptureStream {
 
     std::size_t read(std::span<std::byte> out) override;
     std::uint64_t overruns() const override;
+    std::uint64_t framesLost() const override;
     void stop() override;
 
   private:
@@ -50,6 +51,7 @@ class PortAudioCapture final : public CaptureStream {
     std::vector<std::byte> scratch_;  // consumer side only: device-type frames to convert
 
     std::atomic<std::uint64_t> overruns_{0};
+    std::atomic<std::uint64_t> framesLost_{0};
 
     std::mutex controlMutex_;  // serialises stop() callers; never taken by the audio thread
     PaStream* stream_ = nullptr;

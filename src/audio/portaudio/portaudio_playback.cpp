@@ -51,7 +51,11 @@ int PortAudioPlayback::onAudio(const void*, void* output, unsigned long frameCou
                                const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags status,
                                void* user) {
     auto& self = *static_cast<PortAudioPlayback*>(user);
-    if (status & paOutputUnderflow) self.underruns_.fetch_add(1, std::memory_order_relaxed);
+    if (status & paOutputUnderflow) {
+        // The output ran dry for a while PortAudio does not measure: count one buffer.
+        self.underruns_.fetch_add(1, std::memory_order_relaxed);
+        self.framesLost_.fetch_add(frameCount, std::memory_order_relaxed);
+    }
 
     auto* out = static_cast<std::byte*>(output);
     const std::size_t bpf = self.bytesPerFrame_;
@@ -122,6 +126,10 @@ bool PortAudioPlayback::finished() const {
 
 std::uint64_t PortAudioPlayback::underruns() const {
     return underruns_.load(std::memory_order_relaxed);
+}
+
+std::uint64_t PortAudioPlayback::framesLost() const {
+    return framesLost_.load(std::memory_order_relaxed);
 }
 
 void PortAudioPlayback::stop() {

@@ -37,6 +37,7 @@ class PortAudioPlayback final : public PlaybackStream {
     std::uint64_t framesHeard() const override;
     bool finished() const override;
     std::uint64_t underruns() const override;
+    std::uint64_t framesLost() const override;
     void stop() override;
 
   private:
@@ -70,6 +71,7 @@ class PortAudioPlayback final : public PlaybackStream {
     // reported it; negative until known.
     std::atomic<double> soundStartsAt_{-1.0};
     std::atomic<std::uint64_t> underruns_{0};
+    std::atomic<std::uint64_t> framesLost_{0};
     std::atomic<bool> drained_{false};
 
     mutable std::mutex controlMutex_;  // serialises stop() callers; never taken by the audio thread

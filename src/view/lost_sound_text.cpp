@@ -1,0 +1,36 @@
+#include "view/lost_sound_text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace quorbel {
+namespace {
+
+std::string dropoutsText(std::uint64_t n) {
+    return std::to_string(n) + (n == 1 ? " dropout" : " dropouts");
+}
+
+}  // namespace
+
+std::string LostDurationText(const LostSound& lost) {
+    const std::uint64_t ms = std::max<std::uint64_t>(lost.milliseconds(), 1);
+    if (ms < 1000) return std::to_string(ms) + " ms";
+    char text[48];
+    std::snprintf(text, sizeof text, "%llu.%02llu s", static_cast<unsigned long long>(ms / 1000),
+                  static_cast<unsigned long long>(ms % 1000 / 10));
+    return text;
+}
+
+std::string LostSoundStatusText(const LostSound& lost) {
+    return std::string(lost.recording ? "Recording" : "Playback") + " lost " +
+           LostDurationText(lost) + " of sound (" + dropoutsText(lost.dropouts) + ").";
+}
+
+std::string LostRecordingBoxText(const LostSound& lost) {
+    return "The recording lost " + LostDurationText(lost) + " of sound in " +
+           dropoutsText(lost.dropouts) +
+           ": the computer did not keep up with the sound input. The sound recorded around "
+           "the gaps is kept.";
+}
+
+}  // namespace quorbel

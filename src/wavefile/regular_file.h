@@ -1,0 +1,28 @@
+#pragma once
+
+// Opening a user's file without ever blocking: a named pipe, socket, folder or device file is
+// refused at once with the reason in words, before anything could wait on it.
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace quorbel {
+
+struct RegularFile {
+    int fd = -1;         // the open descriptor (the caller closes it), or -1
+    int error = 0;       // errno of a failed call; 0 when the path names the wrong kind of file
+    std::string reason;  // why the file cannot be used, for the user ("Permission denied")
+};
+
+// Opens `path` with `flags` (O_RDONLY, O_RDWR, or O_WRONLY | O_CREAT | O_TRUNC, ...) only when
+// it is a regular file (or, with O_CREAT, does not exist yet). Never blocks on a named pipe or
+// a device, and never follows a swap of the file between the check and the open. The
+// descriptor is close-on-exec.
+RegularFile OpenRegularFile(const std::string& path, int flags, mode_t createMode = 0666);
+
+// Why a file of `mode` (from stat) is not a regular file, e.g. "not a regular file but a
+// named pipe (FIFO)"; "" for a regular file.
+std::string NotRegularFileReason(mode_t mode);
+
+}  // namespace quorbel

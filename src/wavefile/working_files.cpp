@@ -1,0 +1,43 @@
+#include "wavefile/working_files.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "wavefile/temp_files.h"
+
+namespace quorbel {
+namespace {
+
+// Compares files by identity, whatever path (link, relative, ..) names them.
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec);
+}
+
+}  // namespace
+
+Expected<std::string> WorkingFiles::Create(std::string_view prefix) {
+    Expected<std::string> file = NewTempFileName(prefix);
+    if (file) m_files.push_back(*file);
+    return file;
+}
+
+void WorkingFiles::Discard(const std::string& path) {
+    const auto it = std::find(m_files.begin(), m_files.end(), path);
+    if (it == m_files.end()) return;
+    ::unlink(path.c_str());
+    m_files.erase(it);
+}
+
+void WorkingFiles::Keep(const std::string& path) {
+    std::erase_if(m_files, [&path](const std::string& file) { return SameFile(file, path); });
+}
+
+void WorkingFiles::RemoveAll() {
+    for (const std::string& file : m_files) ::unlink(file.c_str());
+    m_files.clear();
+}
+
+}  // namespace quorbel

@@ -1,0 +1,67 @@
+// WAVE_FORMAT_EXTENSIBLE files whose sub-format is PCM (what many tools write) are PCM: the
+// view shows them and the wave-file parser the edits use reads them as format tag 1. Other
+// sub-formats are refused as before.
+
+#include <gtest/gtest.h>
+
+#include "res/wave_messages.h"
+#include "unit/view_test_rig.h"
+#include "wavefile/wave_ops.h"
+
+namespace quorbel {
+namespace {
+
+using namespace quorbel::testing;
+
+constexpr std::uint16_t kFloatSubFormat = 3;
+
+std::string writeExtensible(ViewRig& rig, std::uint16_t subFormat, std::uint16_t channels,
+                            std::uint16_t bits, const Bytes& data) {
+    return rig.folder.write(
+        "ext.wav", BuildRiff({{"fmt ", ExtensibleFmt(subFormat, channels, 22050, bits, bits)},
+                              {"data", data}}));
+}
+
+TEST(ExtensibleFormat, PcmSubFormatIsShownAndParsedAsPcm) {
+    for (const std::uint16_t bits : {8, 16}) {
+        for (const std::uint16_t channels : {1, 2}) {
+            SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(channels) + " ch");
+            ViewRig rig;
+            const Bytes data = Ramp(4410u * channels * bits / 8);
+            const std::string path = writeExtensible(rig, kPcmTag, channels, bits, data);
+            ASSERT_TRUE(rig.doc.OnOpenDocument(path));
+            CQuorbelView& v = rig.show();
+            EXPECT_TRUE(rig.window.boxes.empty()) << rig.window.boxes[0].text;
+            EXPECT_EQ(v.m_bPCM, 1);
+            EXPECT_EQ(v.m_nChannels, channels);
+            EXPECT_EQ(v.m_nBitsPerSample, bits);
+            ASSERT_EQ(v.m_dwWaveDataLen, data.size());
+            EXPECT_TRUE(std::equal(data.begin(), data.end(), v.m_pWaveData.get()));
+            EXPECT_EQ(rig.window.buttonStates(), "10011");
+
+            Expected<ParsedWave> parsed = ParseWave(path);
+            ASSERT_TRUE(parsed) << MessageFor(parsed.error()).text;
+            EXPECT_EQ(parsed->format.wFormatTag, kWaveFormatPcm);
+            EXPECT_EQ(parsed->formatBytes.size(), 40u) << "the record is kept whole";
+        }
+    }
+}
+
+TEST(ExtensibleFormat, OtherSubFormatsAreStillRefused) {
+    ViewRig rig;
+    const std::string path = writeExtensible(rig, kFloatSubFormat, 2, 32, Bytes(64, 0));
+    rig.doc.m_strFileName = path;
+    rig.show();
+    ASSERT_EQ(rig.window.boxes.size(), 1u);
+    EXPECT_EQ(rig.window.boxes[0].text, "Error this is not PCM format");
+    EXPECT_FALSE(ParseWave(path));
+
+    // A record too short to hold a sub-format is no PCM either.
+    Bytes cut = ExtensibleFmt(kPcmTag, 2, 22050, 16, 16);
+    cut.resize(24);
+    EXPECT_FALSE(
+        ParseWave(rig.folder.write("cut.wav", BuildRiff({{"fmt ", cut}, {"data", Bytes(8, 0)}}))));
+}
+
+}  // namespace
+}  // namespace quorbel

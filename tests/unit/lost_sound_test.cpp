@@ -1,0 +1,105 @@
+// Sound lost in dropouts is never lost silently: after Stop, at the end of a play or when the
+// slider ends it, the status line says how much; a recording that lost sound also shows a
+// warning box.
+
+#include <gtest/gtest.h>
+
+#include "fakes/temp_dir_scope.h"
+#include "framework/command_ids.h"
+#include "framework/window_messages.h"
+#include "unit/view_test_rig.h"
+
+namespace quorbel {
+namespace {
+
+using namespace quorbel::testing;
+
+enum class Ending { PlayEnds, PlayStopped, PlayMovedBySlider, RecordingStopped, NewSoundStopped };
+
+struct Case {
+    const char* name;
+    Ending ending;
+    std::uint64_t dropouts;
+    std::uint64_t frames;
+    std::string status;  // the status line at the end
+    std::string box;     // the warning box, "" for none
+};
+
+void run(const Case& c, ViewRig& rig) {
+    const bool recording =
+        c.ending == Ending::RecordingStopped || c.ending == Ending::NewSoundStopped;
+    CQuorbelView& v = c.ending == Ending::NewSoundStopped ? rig.openNew() : rig.open(Mono8Second());
+    ASSERT_TRUE(rig.click(recording ? ID_BUTTON_RECORD : ID_BUTTON_PLAY));
+    rig.run(300);
+    if (recording) {
+        rig.backend.simulateCaptureLoss(c.dropouts, c.frames);
+    } else {
+        rig.backend.simulatePlaybackLoss(c.dropouts, c.frames);
+    }
+    switch (c.ending) {
+        case Ending::PlayEnds:
+            rig.run(1000);
+            break;
+        case Ending::PlayMovedBySlider:
+            rig.window.userMovesSlider(v, 100, SB_THUMBPOSITION);
+            break;
+        default:
+            ASSERT_TRUE(rig.click(ID_BUTTON_STOP));
+            break;
+    }
+    rig.deliver();
+}
+
+TEST(LostSound, IsReportedWhenAPlayOrRecordingEnds) {
+    const std::string recordingBox =
+        " of sound in 3 dropouts: the computer did not keep up with the sound input. The sound "
+        "recorded around the gaps is kept.";
+    const Case cases[] = {
+        {"play to the end", Ending::PlayEnds, 2, 441, "Playback lost 20 ms of sound (2 dropouts).",
+         ""},
+        {"play stopped", Ending::PlayStopped, 1, 1, "Playback lost 1 ms of sound (1 dropout).", ""},
+        {"play ended by the slider", Ending::PlayMovedBySlider, 1, 2205,
+         "Playback lost 100 ms of sound (1 dropout).", ""},
+        {"recording into a file", Ending::RecordingStopped, 3, 11025,
+         "Recording lost 500 ms of sound (3 dropouts).",
+         "The recording lost 500 ms" + recordingBox},
+        // A new sound records at 44100 Hz.
+        {"recording into a new sound", Ending::NewSoundStopped, 3, 66150,
+         "Recording lost 1.50 s of sound (3 dropouts).",
+         "The recording lost 1.50 s" + recordingBox},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeTempDir work;
+        TempDirScope tmp(work.path());
+        ViewRig rig;
+        run(c, rig);
+        EXPECT_EQ(rig.frame.statusText(), c.status);
+        if (c.box.empty()) {
+            EXPECT_TRUE(rig.window.boxes.empty()) << rig.window.boxes[0].text;
+        } else {
+            ASSERT_EQ(rig.window.boxes.size(), 1u);
+            EXPECT_EQ(rig.window.boxes[0].text, c.box);
+            EXPECT_EQ(rig.window.boxes[0].caption, "Quorbel");
+            EXPECT_EQ(rig.window.boxes[0].icon, BoxIcon::Warning);
+        }
+        // Reported once: a later Stop says nothing more.
+        rig.frame.texts.clear();
+        rig.click(ID_BUTTON_STOP);
+        EXPECT_TRUE(rig.frame.texts.empty() ||
+                    rig.frame.statusText().find("lost") == std::string::npos);
+    }
+}
+
+TEST(LostSound, NothingIsSaidWhenNothingWasLost) {
+    ViewRig rig;
+    rig.open(Mono8Second());
+    rig.click(ID_BUTTON_PLAY);
+    rig.run(1300);
+    rig.deliver();
+    EXPECT_EQ(rig.frame.statusText().find("lost"), std::string::npos);
+    EXPECT_TRUE(rig.window.boxes.empty());
+}
+
+}  // namespace
+}  // namespace quorbel
