@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (installing clang when it is missing) and runs each
 # for a number of executions, seeded from ../shared/wav-corpus and the inputs fuzzers found
-# before (fuzz/regressions/<target>/). Not part of the test command: it takes minutes.
+# before (fuzz/corpus/<target>/, fuzz/regressions/<target>/). Not part of the test command.
 #
 #   bash scripts/fuzz.sh [RUNS [TARGET...]]     RUNS defaults to 1000000; targets to all five
 #
-# What a target finds (crash-*, leak-*, oom-*, timeout-*) is written to
+# Inputs of a run that reach code none before reached are merged into fuzz/corpus/<target>/.
+# What breaks a target (crash-*, leak-*, oom-*, timeout-*) is written to
 # build/fuzz/findings/<target>/. Mend it at its root, then copy the input into
-# fuzz/regressions/<target>/: the replay tests of the test command run it from then on.
+# fuzz/regressions/<target>/: the replay tests of the test command run both folders.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -45,13 +46,15 @@ trap 'rm -rf "$scratch"' EXIT
 for target in "${TARGETS[@]}"; do
   corpus="build/fuzz/corpus/$target"
   findings="build/fuzz/findings/$target"
-  mkdir -p "$corpus" "$findings" "fuzz/regressions/$target"
+  mkdir -p "$corpus" "$findings" "fuzz/corpus/$target"
   echo "== $target: $RUNS runs"
-  # New inputs go to the first folder only; the seeds and regressions are read.
-  # An edit sequence is a small sound and a few commands; longer inputs only slow it down.
+  # New inputs go to the first folder only; the others are read. An edit sequence is a small
+  # sound and a few commands; longer inputs only slow it down.
   max_len=8192
   if [ "$target" = edit_sequence_fuzz ]; then max_len=400; fi
   TMPDIR="$scratch" "build/fuzz/fuzz/$target" -runs="$RUNS" -max_len="$max_len" \
-    -malloc_limit_mb=64 -timeout=10 -print_final_stats=1 \
-    -artifact_prefix="$findings/" "$corpus" ../shared/wav-corpus "fuzz/regressions/$target"
+    -malloc_limit_mb=64 -timeout=10 -print_final_stats=1 -artifact_prefix="$findings/" \
+    "$corpus" ../shared/wav-corpus "fuzz/corpus/$target" "fuzz/regressions/$target"
+  TMPDIR="$scratch" "build/fuzz/fuzz/$target" -merge=1 -max_len="$max_len" "fuzz/corpus/$target" \
+    "$corpus" 2>&1 | grep -E '^MERGE-OUTER: [0-9]+ new files' || true
 done

@@ -18,19 +18,9 @@ namespace {
 constexpr std::uint32_t kMaxFmtBytes = 64 * 1024;
 constexpr std::int64_t kMaxChunkSize = 0xFFFFFFFFLL;
 
-WaveFailure Failure(WaveFault code, const std::string& path, FourCC chunk = 0) {
-    WaveFailure failure;
-    failure.code = code;
-    failure.path = path;
-    failure.chunk = chunk;
-    return failure;
-}
-
 // A read that failed or ended early; the system's error, or EIO for an early end.
 WaveFailure Unreadable(const std::string& path, int err, FourCC chunk = 0) {
-    WaveFailure failure = Failure(WaveFault::FileUnreadable, path, chunk);
-    failure.err = err != 0 ? err : EIO;
-    return failure;
+    return WaveFailure(WaveFault::FileUnreadable, path, err != 0 ? err : EIO, chunk);
 }
 
 // A chunk search over the whole file: kRiffChunkNotFound gives `missing`, -1 a read error.
@@ -39,7 +29,7 @@ WaveError Find(RiffFile& file, const std::string& path, ChunkInfo& chunk, FourCC
     errno = 0;
     if (file.Seek(form.dataOffset + 4, SEEK_SET) < 0) return Unreadable(path, errno, id);
     const int result = file.FindChunk(chunk, id, form, ChunkWalk::Tolerant);
-    if (result == kRiffChunkNotFound) return Failure(missing, path, id);
+    if (result == kRiffChunkNotFound) return WaveFailure(missing, path, 0, id);
     if (result != 0) return Unreadable(path, errno, id);
     return std::nullopt;
 }
@@ -86,7 +76,7 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out) {
 
     ChunkInfo riff;
     if (file.FindRiff(riff, kWaveId, ChunkWalk::Tolerant) != 0) {
-        return Failure(WaveFault::NotRiffWave, path, kRiffId);
+        return WaveFailure(WaveFault::NotRiffWave, path, 0, kRiffId);
     }
     // The chunks are searched up to the end of the file: the RIFF size is often wrong.
     ChunkInfo form = riff;
@@ -96,7 +86,7 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out) {
     ChunkInfo fmt;
     if (auto error = Find(file, path, fmt, kFmtId, form, WaveFault::FmtMissing)) return error;
     if (fmt.size > kMaxFmtBytes) {
-        WaveFailure failure = Failure(WaveFault::FmtOversized, path, kFmtId);
+        WaveFailure failure(WaveFault::FmtOversized, path, 0, kFmtId);
         failure.bytes = fmt.size;
         return failure;
     }

@@ -18,12 +18,7 @@ constexpr std::int64_t kMaxChunkSize = 0xFFFFFFFFLL;
 // A failure of a step on `path`; a step that ended with -1 keeps the system's error number.
 WaveFailure Fault(WaveFault code, const std::string& path, FourCC chunk = 0,
                   std::int64_t result = 0) {
-    WaveFailure failure;
-    failure.code = code;
-    failure.path = path;
-    failure.err = result == kRiffIoError ? errno : 0;
-    failure.chunk = chunk;
-    return failure;
+    return WaveFailure(code, path, result == kRiffIoError ? errno : 0, chunk);
 }
 
 // A chunk step (find, leave) in the caller's reporting style.
