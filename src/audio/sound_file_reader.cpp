@@ -46,7 +46,7 @@ WaveError ReadAt(RiffFile& file, const std::string& path, void* buffer, std::int
 
 // A pipe, socket, folder or device named as a sound file.
 WaveFailure NotRegular(const std::string& path, mode_t mode) {
-    WaveFailure failure = Failure(WaveFault::NotRegularFile, path);
+    WaveFailure failure(WaveFault::NotRegularFile, path);
     failure.reason = NotRegularFileReason(mode);
     return failure;
 }
@@ -58,7 +58,7 @@ WaveError readSoundFile(const std::string& path, LoadedSound& out) {
     errno = 0;
     std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::Read);
     if (!file) {
-        if (errno == ENOENT) return Failure(WaveFault::FileNotFound, path);
+        if (errno == ENOENT) return WaveFailure(WaveFault::FileNotFound, path);
         struct stat st {};
         if (errno == 0 && ::stat(path.c_str(), &st) == 0) return NotRegular(path, st.st_mode);
         return Unreadable(path, errno);
@@ -114,7 +114,7 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out) {
         try {
             bytes.resize(static_cast<std::size_t>(dataSize));
         } catch (const std::bad_alloc&) {
-            WaveFailure failure = Failure(WaveFault::SoundOutOfMemory, path, kDataId);
+            WaveFailure failure(WaveFault::SoundOutOfMemory, path, 0, kDataId);
             failure.bytes = static_cast<std::uint64_t>(dataSize);
             return failure;
         }
