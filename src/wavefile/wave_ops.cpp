@@ -297,24 +297,28 @@ WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> conte
     if (!wave.dataBytes) {
         if (auto error = ReadWaveData(wave)) return error;
     }
-    // An odd-sized chunk is followed by its pad byte, and the RIFF size counts it.
-    const bool lastChunk = wave.file->Size() <= oldEnd + (oldSize & 1);
+    // A file that carries the pad byte after an odd-sized data chunk (as the device writes it)
+    // keeps doing so, and its RIFF size counts it; a file without one stays without.
+    const std::int64_t fileSize = wave.file->Size();
+    const bool lastChunk = fileSize <= oldEnd + (oldSize & 1);
+    const bool pads = lastChunk && (oldSize & 1) != 0 && fileSize > oldEnd;
     if (auto error = WriteWaveData(wave, content)) return error;
-    if (lastChunk && (newSize & 1) != 0) {
+    const bool padNew = pads && (newSize & 1) != 0;
+    if (padNew) {
         const std::uint8_t pad = 0;
         const std::int64_t padded = FlushedResult(*wave.file, wave.file->Write(&pad, 1));
         if (auto error = CheckTransfer(wave, padded, 1, WaveFault::DataWriteShort, kDataId)) {
             return error;
         }
     }
-    const std::int64_t padChange = lastChunk ? std::int64_t{newSize & 1} - (oldSize & 1) : 0;
+    const std::int64_t padChange = std::int64_t{padNew} - std::int64_t{pads};
     const std::int64_t riffSize =
         std::clamp<std::int64_t>(wave.riffSize + added + padChange, 0, kMaxChunkSize);
     if (auto error = WriteRiffSizeField(wave, static_cast<std::uint32_t>(riffSize))) return error;
 
     // A shorter sound would leave stale samples of the old one behind the new end; drop them
     // when the data chunk was the last thing in the file.
-    const std::int64_t newEnd = std::int64_t{wave.data.dataOffset} + newSize + (newSize & 1);
+    const std::int64_t newEnd = std::int64_t{wave.data.dataOffset} + newSize + padNew;
     if (added < 0 && lastChunk) {
         std::error_code ignored;
         std::filesystem::resize_file(wave.path, static_cast<std::uintmax_t>(newEnd), ignored);
