@@ -1,6 +1,5 @@
 #include "app/qt_canvas.h"
 
-#include <QPolygon>
 #include <cstdlib>
 
 #include "app/bitmap_cache.h"
@@ -13,14 +12,29 @@ namespace {
 const QColor kHighlight(255, 255, 255);
 const QColor kShadow(128, 128, 128);
 
+bool writesDirectly(const QImage& image) {
+    switch (image.format()) {
+        case QImage::Format_RGB32:
+        case QImage::Format_ARGB32:
+        case QImage::Format_ARGB32_Premultiplied:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
-QtCanvas::QtCanvas(QImage& image) : painter_(&image) {
+QtCanvas::QtCanvas(QImage& image)
+    : bits_(writesDirectly(image) ? image.bits() : nullptr),
+      bytesPerLine_(image.bytesPerLine()),
+      painter_(&image),
+      bounds_(image.rect()) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
 }
 
 QtCanvas::QtCanvas(QImage& image, const QRect& clip) : QtCanvas(image) {
-    clip_ = clip;
+    bounds_ &= clip;
     painter_.setClipRect(clip);
 }
 
@@ -38,6 +52,7 @@ Size QtCanvas::bitmapSize(int id) const {
 
 void QtCanvas::selectPen(Color color, int width) {
     penColor_ = QColor(color.r, color.g, color.b);
+    penPixel_ = qRgb(color.r, color.g, color.b);
     penWidth_ = width < 1 ? 1 : width;
 }
 
@@ -47,22 +62,21 @@ void QtCanvas::moveTo(Point p) {
 
 void QtCanvas::lineTo(Point p) {
     const QPoint to(p.x, p.y);
-    line(current_, to, penColor_);
+    line(current_, to);
     current_ = to;
 }
 
-void QtCanvas::line(QPoint from, QPoint to, const QColor& color) {
+void QtCanvas::line(QPoint from, QPoint to) {
     if (penWidth_ > 1) {
-        QPen pen(color, penWidth_);
+        QPen pen(penColor_, penWidth_);
         pen.setCapStyle(Qt::FlatCap);
         painter_.setPen(pen);
         painter_.drawLine(from, to);
         return;
     }
-    if (!clip_.isNull() && !clip_.intersects(QRect(from, to).normalized())) return;
+    if (!bounds_.intersects(QRect(from, to).normalized())) return;
+    if (bits_ == nullptr) painter_.setPen(QPen(penColor_, 1));
     // Bresenham from `from` up to, but not including, `to`.
-    QPolygon& points = points_;
-    points.clear();
     int x = from.x();
     int y = from.y();
     const int dx = std::abs(to.x() - x);
@@ -71,7 +85,13 @@ void QtCanvas::line(QPoint from, QPoint to, const QColor& color) {
     const int sy = y < to.y() ? 1 : -1;
     int err = dx + dy;
     while (x != to.x() || y != to.y()) {
-        points << QPoint(x, y);
+        if (bounds_.contains(x, y)) {
+            if (bits_ != nullptr) {
+                reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = penPixel_;
+            } else {
+                painter_.drawPoint(x, y);
+            }
+        }
         const int e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -82,9 +102,6 @@ void QtCanvas::line(QPoint from, QPoint to, const QColor& color) {
             y += sy;
         }
     }
-    if (points.isEmpty()) return;
-    painter_.setPen(QPen(color, 1));
-    painter_.drawPoints(points);
 }
 
 void QtCanvas::drawEdge(const Rect& r, EdgeStyle style) {
