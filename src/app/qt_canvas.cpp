@@ -104,6 +104,11 @@ void QtCanvas::line(QPoint from, QPoint to) {
     }
 }
 
+bool QtCanvas::isVisible(const Rect& r) const {
+    if (r.right <= r.left || r.bottom <= r.top) return false;
+    return bounds_.intersects(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)));
+}
+
 void QtCanvas::drawEdge(const Rect& r, EdgeStyle style) {
     if (r.width() < 2 || r.height() < 2) return;
     // Two one-pixel borders: the outer one and, one pixel inside it, the inner one. Each

@@ -27,6 +27,7 @@ class QtCanvas final : public Canvas {
     void moveTo(Point p) override;
     void lineTo(Point p) override;
     void drawEdge(const Rect& r, EdgeStyle style) override;
+    bool isVisible(const Rect& r) const override;
 
   private:
     void line(QPoint from, QPoint to);

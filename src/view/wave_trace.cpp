@@ -1,5 +1,7 @@
 #include "view/wave_trace.h"
 
+#include <limits>
+
 #include "view/view_layout.h"
 
 namespace quorbel {
@@ -76,6 +78,18 @@ std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSa
     int t = WordSample(data, index) % divisor;
     if (halfHeight >= 1) t %= halfHeight;
     return t;
+}
+
+Rect StripTraceBounds() {
+    const int reach = StripMagnifyDivisor(2) - 1;
+    return {kStripFirstX, kStripBaseline - reach, kStripLastX + 1, kStripBaseline + reach + 1};
+}
+
+Rect ScopeTraceBounds() {
+    // The widest offset is a one-channel 16-bit sample: -32768 / 250.
+    const int reach = 32768 / 250;
+    return {kScopeFirstX, kScopeBaselineLeft - reach, std::numeric_limits<int>::max(),
+            kScopeBaselineRight + reach + 1};
 }
 
 std::uint32_t ScopeStep(std::uint32_t sampleCount) {
