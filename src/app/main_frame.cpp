@@ -132,7 +132,7 @@ void CMainFrame::setStatusText(const std::string& text) {
 }
 
 std::string CMainFrame::statusText() const {
-    return messagePane_->text().toStdString();
+    return messagePane_->label()->text().toStdString();
 }
 
 void CMainFrame::beginWaitCursor() {

@@ -35,7 +35,7 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     int menuResourceId() const { return menuId_; }
     // "Quorbel", or "Quorbel - <title>" while a document is active.
     void updateTitle(const std::string& documentTitle);
-    StatusPane* messagePane() const { return messagePane_; }
+    QLabel* messagePane() const { return messagePane_->label(); }
     QLabel* indicator(int index) const { return indicators_[index]; }
     // Fixes the window to the size that shows a maximised 388 x 480 view exactly.
     void fitToView();

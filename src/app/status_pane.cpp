@@ -1,6 +1,7 @@
 #include "app/status_pane.h"
 
 #include <QFontMetrics>
+#include <QResizeEvent>
 #include <algorithm>
 
 namespace quorbel {
@@ -23,16 +24,13 @@ QFont fittingFont(const QFont& base, const QString& text, int room) {
     return font;
 }
 
-}  // namespace
-
-StatusPane::StatusPane(const QString& text, QWidget* parent) : QLabel(text, parent) {}
-
-QString StatusPane::shapeOf(const QString& text, const QFont& font) {
-    // One font at a time is asked: the bar's, and the fitted one.
+// `text` with every digit replaced by the widest digit of `font`: a text no wider than
+// its shape.
+QString shapeOf(const QString& text, const QFont& font) {
+    // Asked for one font at a time, the bar's: measured again only when it changes.
     static QFont measured;
     static QChar widest;
-    static bool known = false;
-    if (!known || measured != font) {
+    if (widest.isNull() || measured != font) {
         const QFontMetrics metrics(font);
         widest = QLatin1Char('0');
         for (char c = '1'; c <= '9'; ++c) {
@@ -40,7 +38,6 @@ QString StatusPane::shapeOf(const QString& text, const QFont& font) {
                 widest = QLatin1Char(c);
         }
         measured = font;
-        known = true;
     }
     QString shape = text;
     for (QChar& c : shape) {
@@ -49,37 +46,30 @@ QString StatusPane::shapeOf(const QString& text, const QFont& font) {
     return shape;
 }
 
+}  // namespace
+
+StatusPane::StatusPane(const QString& text, QWidget* parent)
+    : QWidget(parent), label_(new QLabel(text, this)) {}
+
+void StatusPane::resizeEvent(QResizeEvent* event) {
+    label_->setGeometry(QRect(QPoint(0, 0), event->size()));
+}
+
 void StatusPane::showText(const QString& text, const QFont& base) {
-    const int room = contentsRect().width();
+    const int room = label_->contentsRect().width();
     const QString shape = shapeOf(text, base);
-    if (shape != fittedShape_ || base != fittedBase_ || room != fittedRoom_) {
-        fitted_ = fittingFont(base, shape, room);
-        fittedShape_ = shape;
-        fittedBase_ = base;
-        fittedRoom_ = room;
+    if (shape == shape_ && base == base_ && room == room_) {
+        // Only digits changed: the font and the size hints stay as they are.
+        label_->setText(text);
+        return;
     }
-    if (font() != fitted_) setFont(fitted_);
-    setText(text);
-}
-
-void StatusPane::refreshHints() const {
-    const QString shape = shapeOf(text(), font());
-    if (hintsValid_ && shape == hintShape_ && font() == hintFont_) return;
-    sizeHint_ = QLabel::sizeHint();
-    minimumSizeHint_ = QLabel::minimumSizeHint();
-    hintShape_ = shape;
-    hintFont_ = font();
-    hintsValid_ = true;
-}
-
-QSize StatusPane::sizeHint() const {
-    refreshHints();
-    return sizeHint_;
-}
-
-QSize StatusPane::minimumSizeHint() const {
-    refreshHints();
-    return minimumSizeHint_;
+    fitted_ = fittingFont(base, shape, room);
+    shape_ = shape;
+    base_ = base;
+    room_ = room;
+    if (label_->font() != fitted_) label_->setFont(fitted_);
+    label_->setText(text);
+    updateGeometry();
 }
 
 }  // namespace quorbel
