@@ -110,7 +110,7 @@ bool QtCanvas::isVisible(const Rect& r) const {
 }
 
 void QtCanvas::drawEdge(const Rect& r, EdgeStyle style) {
-    if (r.width() < 2 || r.height() < 2) return;
+    if (r.width() < 2 || r.height() < 2 || !isVisible(r)) return;
     // Two one-pixel borders: the outer one and, one pixel inside it, the inner one. Each
     // border draws its top and left sides in one colour and its bottom and right in another.
     const bool outerSunken = style == EdgeStyle::Etched;
