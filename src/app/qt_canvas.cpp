@@ -23,6 +23,30 @@ bool writesDirectly(const QImage& image) {
     }
 }
 
+// Bresenham from `from` up to, but not including, `to`: `plot` gets every pixel.
+template <typename Plot>
+void trace(QPoint from, QPoint to, Plot plot) {
+    int x = from.x();
+    int y = from.y();
+    const int dx = std::abs(to.x() - x);
+    const int dy = -std::abs(to.y() - y);
+    const int sx = x < to.x() ? 1 : -1;
+    const int sy = y < to.y() ? 1 : -1;
+    int err = dx + dy;
+    while (x != to.x() || y != to.y()) {
+        plot(x, y);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
 }  // namespace
 
 QtCanvas::QtCanvas(QImage& image)
@@ -74,33 +98,23 @@ void QtCanvas::line(QPoint from, QPoint to) {
         painter_.drawLine(from, to);
         return;
     }
-    if (!bounds_.intersects(QRect(from, to).normalized())) return;
-    if (bits_ == nullptr) painter_.setPen(QPen(penColor_, 1));
-    // Bresenham from `from` up to, but not including, `to`.
-    int x = from.x();
-    int y = from.y();
-    const int dx = std::abs(to.x() - x);
-    const int dy = -std::abs(to.y() - y);
-    const int sx = x < to.x() ? 1 : -1;
-    const int sy = y < to.y() ? 1 : -1;
-    int err = dx + dy;
-    while (x != to.x() || y != to.y()) {
-        if (bounds_.contains(x, y)) {
-            if (bits_ != nullptr) {
+    const QRect box = QRect(from, to).normalized();
+    if (!bounds_.intersects(box)) return;
+    if (bits_ == nullptr) {
+        painter_.setPen(QPen(penColor_, 1));
+        trace(from, to, [this](int x, int y) {
+            if (bounds_.contains(x, y)) painter_.drawPoint(x, y);
+        });
+    } else if (bounds_.contains(box)) {
+        // The usual case: no pixel of the line needs its own test.
+        trace(from, to, [this](int x, int y) {
+            reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = penPixel_;
+        });
+    } else {
+        trace(from, to, [this](int x, int y) {
+            if (bounds_.contains(x, y))
                 reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = penPixel_;
-            } else {
-                painter_.drawPoint(x, y);
-            }
-        }
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
+        });
     }
 }
 
