@@ -24,28 +24,6 @@ QFont fittingFont(const QFont& base, const QString& text, int room) {
     return font;
 }
 
-// `text` with every digit replaced by the widest digit of `font`: a text no wider than
-// its shape.
-QString shapeOf(const QString& text, const QFont& font) {
-    // Asked for one font at a time, the bar's: measured again only when it changes.
-    static QFont measured;
-    static QChar widest;
-    if (widest.isNull() || measured != font) {
-        const QFontMetrics metrics(font);
-        widest = QLatin1Char('0');
-        for (char c = '1'; c <= '9'; ++c) {
-            if (metrics.horizontalAdvance(QLatin1Char(c)) > metrics.horizontalAdvance(widest))
-                widest = QLatin1Char(c);
-        }
-        measured = font;
-    }
-    QString shape = text;
-    for (QChar& c : shape) {
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) c = widest;
-    }
-    return shape;
-}
-
 }  // namespace
 
 StatusPane::StatusPane(const QString& text, QWidget* parent)
@@ -53,6 +31,23 @@ StatusPane::StatusPane(const QString& text, QWidget* parent)
 
 void StatusPane::resizeEvent(QResizeEvent* event) {
     label_->setGeometry(QRect(QPoint(0, 0), event->size()));
+}
+
+QString StatusPane::shapeOf(const QString& text, const QFont& font) {
+    if (widest_.isNull() || measured_ != font) {
+        const QFontMetrics metrics(font);
+        widest_ = QLatin1Char('0');
+        for (char c = '1'; c <= '9'; ++c) {
+            if (metrics.horizontalAdvance(QLatin1Char(c)) > metrics.horizontalAdvance(widest_))
+                widest_ = QLatin1Char(c);
+        }
+        measured_ = font;
+    }
+    QString shape = text;
+    for (QChar& c : shape) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) c = widest_;
+    }
+    return shape;
 }
 
 void StatusPane::showText(const QString& text, const QFont& base) {

@@ -32,7 +32,14 @@ class StatusPane final : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // `text` with every digit replaced by the widest digit of `font`: a text no wider than
+    // its shape.
+    QString shapeOf(const QString& text, const QFont& font);
+
     QLabel* label_;
+    // The widest digit of the font last measured.
+    QFont measured_;
+    QChar widest_;
     // The last fitting: the text's shape, the font and room it was made for, and its font.
     QString shape_;
     QFont base_;
