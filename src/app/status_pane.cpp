@@ -50,16 +50,25 @@ QString StatusPane::shapeOf(const QString& text, const QFont& font) {
     return shape;
 }
 
+bool StatusPane::hasLastShape(const QString& text) const {
+    if (text.size() != shape_.size()) return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if ((digit ? widest_ : c) != shape_[i]) return false;
+    }
+    return true;
+}
+
 void StatusPane::showText(const QString& text, const QFont& base) {
     const int room = label_->contentsRect().width();
-    const QString shape = shapeOf(text, base);
-    if (shape == shape_ && base == base_ && room == room_) {
+    if (base == base_ && room == room_ && hasLastShape(text)) {
         // Only digits changed: the font and the size hints stay as they are.
         label_->setText(text);
         return;
     }
-    fitted_ = fittingFont(base, shape, room);
-    shape_ = shape;
+    shape_ = shapeOf(text, base);
+    fitted_ = fittingFont(base, shape_, room);
     base_ = base;
     room_ = room;
     if (label_->font() != fitted_) label_->setFont(fitted_);

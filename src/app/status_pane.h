@@ -35,6 +35,8 @@ class StatusPane final : public QWidget {
     // `text` with every digit replaced by the widest digit of `font`: a text no wider than
     // its shape.
     QString shapeOf(const QString& text, const QFont& font);
+    // Whether `text` has the shape of the last fitting (compared in place: no copy per tick).
+    bool hasLastShape(const QString& text) const;
 
     QLabel* label_;
     // The widest digit of the font last measured.
