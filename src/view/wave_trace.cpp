@@ -1,7 +1,5 @@
 #include "view/wave_trace.h"
 
-#include <limits>
-
 #include "view/view_layout.h"
 
 namespace quorbel {
@@ -88,7 +86,8 @@ Rect StripTraceBounds() {
 Rect ScopeTraceBounds() {
     // The widest offset is a one-channel 16-bit sample: -32768 / 250.
     const int reach = 32768 / 250;
-    return {kScopeFirstX, kScopeBaselineLeft - reach, std::numeric_limits<int>::max(),
+    // A step of N / 367 samples gives fewer than 2 x 367 columns.
+    return {kScopeFirstX, kScopeBaselineLeft - reach, kScopeFirstX + 2 * kScopeColumns,
             kScopeBaselineRight + reach + 1};
 }
 

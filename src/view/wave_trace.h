@@ -42,7 +42,7 @@ std::optional<int> ScopeOffset(std::span<const std::uint8_t> data, int bitsPerSa
 
 // The areas the two traces can reach whatever the samples, magnification and mode: the strip
 // stays within 74 +- 27 from x 58 to 322, the vectorscope within 131 pixels of its baselines
-// from x 10 rightwards (its last columns may run past the picture's edge).
+// and 734 columns from x 10 (its last columns may run past the picture's edge).
 Rect StripTraceBounds();
 Rect ScopeTraceBounds();
 

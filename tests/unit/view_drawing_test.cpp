@@ -360,6 +360,12 @@ TEST(ViewDrawing, EachTraceStaysInTheAreaThatPartialRepaintsTestFor) {
             }
         }
     }
+    // The most columns a vectorscope trace has: 733 samples, one column each.
+    ViewRig rig;
+    CQuorbelView& v = rig.open(Mono8(std::vector<std::uint8_t>(733, 255)));
+    const std::vector<Point> widest = ScopePoints(v);
+    ASSERT_EQ(widest.size(), 733u);
+    EXPECT_TRUE(scope.contains(widest.back()));
 }
 
 TEST(ViewDrawing, APartialRepaintLeavesOutTheTraceItCannotShow) {
