@@ -227,12 +227,16 @@ int main(int argc, char** argv) {
     const double cpu0 = cpuSeconds(RUSAGE_SELF);
     const double uiCpu0 = cpuSeconds(RUSAGE_THREAD);
     const auto wall0 = WallClock::now();
-    QTimer::singleShot(10000, &application, &QCoreApplication::quit);
+    // The state is read before the event loop ends: leaving it may close the documents.
+    bool playing = false;
+    QTimer::singleShot(10000, &application, [&view, &playing] {
+        playing = view.m_nState == STATE_PLAYING;
+        QCoreApplication::quit();
+    });
     QApplication::exec();
     const double wall = microsecondsSince(wall0) / 1e6;
     const double cpu = cpuSeconds(RUSAGE_SELF) - cpu0;
     const double uiCpu = cpuSeconds(RUSAGE_THREAD) - uiCpu0;
-    const bool playing = view.m_nState == STATE_PLAYING;
     verdicts.push_back({"cpu_playing_percent", 100 * cpu / wall, "%", kCpuTargetPercent});
     std::printf(
         "(c) playing %.1f s: %.1f%% of one core (%.2f s CPU; UI thread %.1f%%), still playing: "
