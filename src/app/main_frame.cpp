@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -13,7 +12,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QUrl>
-#include <algorithm>
 
 #include "app/accelerator_keys.h"
 #include "app/app_icons.h"
@@ -22,6 +20,7 @@
 #include "app/how_to_use_dialog.h"
 #include "app/lock_key_watcher.h"
 #include "app/menu_builder.h"
+#include "app/status_pane.h"
 #include "app/view_widget.h"
 #include "framework/command_ids.h"
 #include "framework/message.h"
@@ -34,22 +33,6 @@ namespace {
 
 // The message pane's text when nothing else is shown.
 const char* const kReady = "Ready";
-
-// The status line is only as wide as the view, and the time display is longer than most
-// desktop fonts fit there beside the lock-key panes: a text too long for the pane is set
-// condensed and smaller, down to a still readable 6 pt, instead of being cut off.
-QFont fittingFont(const QFont& base, const QString& text, int room) {
-    if (room <= 0 || QFontMetrics(base).horizontalAdvance(text) <= room) return base;
-    QFont font = base;
-    font.setStretch(QFont::Condensed);
-    qreal size = base.pointSizeF() > 0 ? base.pointSizeF() : 9.0;
-    font.setPointSizeF(size);
-    while (QFontMetrics(font).horizontalAdvance(text) > room && size > 6.0) {
-        size = std::max<qreal>(6.0, size - 0.5);
-        font.setPointSizeF(size);
-    }
-    return font;
-}
 
 std::vector<std::string> droppedFiles(const QMimeData* mime) {
     std::vector<std::string> files;
@@ -90,7 +73,7 @@ CMainFrame::~CMainFrame() {
 void CMainFrame::createStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(false);
-    messagePane_ = new QLabel(QString::fromUtf8(kReady), bar);
+    messagePane_ = new StatusPane(QString::fromUtf8(kReady), bar);
     messagePane_->setMinimumWidth(1);
     bar->addWidget(messagePane_, 1);
     const char* const texts[3] = {"CAP", "NUM", "SCRL"};
@@ -145,15 +128,11 @@ void CMainFrame::fitToView() {
 }
 
 void CMainFrame::setStatusText(const std::string& text) {
-    const QString shown = QString::fromStdString(text);
-    const QFont font =
-        fittingFont(statusBar()->font(), shown, messagePane_->contentsRect().width());
-    if (messagePane_->font() != font) messagePane_->setFont(font);
-    messagePane_->setText(shown);
+    messagePane_->showText(QString::fromStdString(text), statusBar()->font());
 }
 
 std::string CMainFrame::statusText() const {
-    return messagePane_->text().toStdString();
+    return messagePane_->label()->text().toStdString();
 }
 
 void CMainFrame::beginWaitCursor() {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "app/status_pane.h"
 #include "framework/command_target.h"
 #include "framework/frame_window.h"
 
@@ -34,7 +35,7 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     int menuResourceId() const { return menuId_; }
     // "Quorbel", or "Quorbel - <title>" while a document is active.
     void updateTitle(const std::string& documentTitle);
-    QLabel* messagePane() const { return messagePane_; }
+    QLabel* messagePane() const { return messagePane_->label(); }
     QLabel* indicator(int index) const { return indicators_[index]; }
     // Fixes the window to the size that shows a maximised 388 x 480 view exactly.
     void fitToView();
@@ -62,7 +63,7 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     CommandDispatcher& dispatcher_;
     Callbacks callbacks_;
     QMdiArea* mdiArea_ = nullptr;
-    QLabel* messagePane_ = nullptr;
+    StatusPane* messagePane_ = nullptr;
     QLabel* indicators_[3] = {nullptr, nullptr, nullptr};
     LockKeyWatcher* lockKeys_ = nullptr;
     int menuId_ = 0;

@@ -1,6 +1,5 @@
 #include "app/qt_canvas.h"
 
-#include <QPolygon>
 #include <cstdlib>
 
 #include "app/bitmap_cache.h"
@@ -13,14 +12,53 @@ namespace {
 const QColor kHighlight(255, 255, 255);
 const QColor kShadow(128, 128, 128);
 
+bool writesDirectly(const QImage& image) {
+    switch (image.format()) {
+        case QImage::Format_RGB32:
+        case QImage::Format_ARGB32:
+        case QImage::Format_ARGB32_Premultiplied:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Bresenham from `from` up to, but not including, `to`: `plot` gets every pixel.
+template <typename Plot>
+void trace(QPoint from, QPoint to, Plot plot) {
+    int x = from.x();
+    int y = from.y();
+    const int dx = std::abs(to.x() - x);
+    const int dy = -std::abs(to.y() - y);
+    const int sx = x < to.x() ? 1 : -1;
+    const int sy = y < to.y() ? 1 : -1;
+    int err = dx + dy;
+    while (x != to.x() || y != to.y()) {
+        plot(x, y);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
 }  // namespace
 
-QtCanvas::QtCanvas(QImage& image) : painter_(&image) {
+QtCanvas::QtCanvas(QImage& image)
+    : bits_(writesDirectly(image) ? image.bits() : nullptr),
+      bytesPerLine_(image.bytesPerLine()),
+      painter_(&image),
+      bounds_(image.rect()) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
 }
 
 QtCanvas::QtCanvas(QImage& image, const QRect& clip) : QtCanvas(image) {
-    clip_ = clip;
+    bounds_ &= clip;
     painter_.setClipRect(clip);
 }
 
@@ -38,6 +76,7 @@ Size QtCanvas::bitmapSize(int id) const {
 
 void QtCanvas::selectPen(Color color, int width) {
     penColor_ = QColor(color.r, color.g, color.b);
+    penPixel_ = qRgb(color.r, color.g, color.b);
     penWidth_ = width < 1 ? 1 : width;
 }
 
@@ -47,48 +86,45 @@ void QtCanvas::moveTo(Point p) {
 
 void QtCanvas::lineTo(Point p) {
     const QPoint to(p.x, p.y);
-    line(current_, to, penColor_);
+    line(current_, to);
     current_ = to;
 }
 
-void QtCanvas::line(QPoint from, QPoint to, const QColor& color) {
+void QtCanvas::line(QPoint from, QPoint to) {
     if (penWidth_ > 1) {
-        QPen pen(color, penWidth_);
+        QPen pen(penColor_, penWidth_);
         pen.setCapStyle(Qt::FlatCap);
         painter_.setPen(pen);
         painter_.drawLine(from, to);
         return;
     }
-    if (!clip_.isNull() && !clip_.intersects(QRect(from, to).normalized())) return;
-    // Bresenham from `from` up to, but not including, `to`.
-    QPolygon& points = points_;
-    points.clear();
-    int x = from.x();
-    int y = from.y();
-    const int dx = std::abs(to.x() - x);
-    const int dy = -std::abs(to.y() - y);
-    const int sx = x < to.x() ? 1 : -1;
-    const int sy = y < to.y() ? 1 : -1;
-    int err = dx + dy;
-    while (x != to.x() || y != to.y()) {
-        points << QPoint(x, y);
-        const int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
+    const QRect box = QRect(from, to).normalized();
+    if (!bounds_.intersects(box)) return;
+    if (bits_ == nullptr) {
+        painter_.setPen(QPen(penColor_, 1));
+        trace(from, to, [this](int x, int y) {
+            if (bounds_.contains(x, y)) painter_.drawPoint(x, y);
+        });
+    } else if (bounds_.contains(box)) {
+        // The usual case: no pixel of the line needs its own test.
+        trace(from, to, [this](int x, int y) {
+            reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = penPixel_;
+        });
+    } else {
+        trace(from, to, [this](int x, int y) {
+            if (bounds_.contains(x, y))
+                reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = penPixel_;
+        });
     }
-    if (points.isEmpty()) return;
-    painter_.setPen(QPen(color, 1));
-    painter_.drawPoints(points);
+}
+
+bool QtCanvas::isVisible(const Rect& r) const {
+    if (r.right <= r.left || r.bottom <= r.top) return false;
+    return bounds_.intersects(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)));
 }
 
 void QtCanvas::drawEdge(const Rect& r, EdgeStyle style) {
-    if (r.width() < 2 || r.height() < 2) return;
+    if (r.width() < 2 || r.height() < 2 || !isVisible(r)) return;
     // Two one-pixel borders: the outer one and, one pixel inside it, the inner one. Each
     // border draws its top and left sides in one colour and its bottom and right in another.
     const bool outerSunken = style == EdgeStyle::Etched;

@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QPoint>
-#include <QPolygon>
 #include <QRect>
 
 #include "framework/canvas.h"
@@ -11,8 +10,10 @@
 namespace quorbel {
 
 // The Canvas a view paints on: a QPainter over an off-screen QImage, antialiasing off.
-// Lines are drawn pixel by pixel so that the end point is left out, like the platform the
-// view's coordinates were laid out for.
+// One-pixel lines are traced pixel by pixel so that the end point is left out, like the
+// platform the view's coordinates were laid out for; on a 32-bit image they are written
+// straight into its scan lines, since a trace is hundreds of short lines per paint and the
+// painter's per-call cost would dominate.
 class QtCanvas final : public Canvas {
   public:
     explicit QtCanvas(QImage& image);
@@ -26,16 +27,21 @@ class QtCanvas final : public Canvas {
     void moveTo(Point p) override;
     void lineTo(Point p) override;
     void drawEdge(const Rect& r, EdgeStyle style) override;
+    bool isVisible(const Rect& r) const override;
 
   private:
-    void line(QPoint from, QPoint to, const QColor& color);
+    void line(QPoint from, QPoint to);
 
+    // Set before painter_ begins, so that the painter and the direct writes share one
+    // unshared pixel buffer.
+    uchar* bits_;  // null: not a 32-bit image, points go through the painter
+    qsizetype bytesPerLine_;
     QPainter painter_;
     QColor penColor_{Qt::black};
+    QRgb penPixel_ = qRgb(0, 0, 0);
     int penWidth_ = 1;
     QPoint current_;
-    QRect clip_;       // null: everything
-    QPolygon points_;  // one line's pixels, kept to reuse its memory
+    QRect bounds_;  // the clip within the image: no pixel is written outside it
 };
 
 }  // namespace quorbel

@@ -18,6 +18,7 @@
 #include "app/message_boxes.h"
 #include "app/notify_relay.h"
 #include "app/picture_button.h"
+#include "app/position_slider.h"
 #include "app/qt_canvas.h"
 #include "app/view_accessible.h"
 #include "audio/quorbel_doc.h"
@@ -211,7 +212,7 @@ void ViewWidget::createSlider(int, const Rect& r) {
         slider_->setGeometry(qtRect(r));
         return;
     }
-    slider_ = new QSlider(Qt::Horizontal, this);
+    slider_ = new PositionSlider(this);
     slider_->setTickPosition(QSlider::NoTicks);
     slider_->setGeometry(qtRect(r));
     slider_->setFocusPolicy(Qt::StrongFocus);

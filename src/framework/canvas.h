@@ -34,6 +34,12 @@ class Canvas {
     virtual void lineTo(Point p) = 0;
     // A 3-D edge on all four sides of `r`.
     virtual void drawEdge(const Rect& r, EdgeStyle style) = 0;
+    // False when nothing drawn inside `r` can show, because the canvas is clipped to a part
+    // of the picture away from it: a partial repaint then skips what lies wholly outside.
+    virtual bool isVisible(const Rect& r) const {
+        static_cast<void>(r);
+        return true;
+    }
 };
 
 }  // namespace quorbel

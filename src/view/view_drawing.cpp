@@ -14,8 +14,10 @@ void CQuorbelView::OnDraw(Canvas& canvas) {
     if (const int background = BackgroundBitmapId(m_nSkin, m_nChannels); background != 0)
         canvas.drawBitmap(background, {0, 0});
     if (m_document.m_strFileName.empty()) return;
-    DrawSliderWave(canvas);
-    DrawScopeWave(canvas);
+    // The position timer repaints only the strip, a hundred times a second: the vectorscope
+    // walks the whole sound, so it is left out when the repaint cannot show it.
+    if (canvas.isVisible(StripTraceBounds())) DrawSliderWave(canvas);
+    if (canvas.isVisible(ScopeTraceBounds())) DrawScopeWave(canvas);
     DrawFrames(canvas);
 }
 

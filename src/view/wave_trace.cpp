@@ -78,6 +78,19 @@ std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSa
     return t;
 }
 
+Rect StripTraceBounds() {
+    const int reach = StripMagnifyDivisor(2) - 1;
+    return {kStripFirstX, kStripBaseline - reach, kStripLastX + 1, kStripBaseline + reach + 1};
+}
+
+Rect ScopeTraceBounds() {
+    // The widest offset is a one-channel 16-bit sample: -32768 / 250.
+    const int reach = 32768 / 250;
+    // A step of N / 367 samples gives fewer than 2 x 367 columns.
+    return {kScopeFirstX, kScopeBaselineLeft - reach, kScopeFirstX + 2 * kScopeColumns,
+            kScopeBaselineRight + reach + 1};
+}
+
 std::uint32_t ScopeStep(std::uint32_t sampleCount) {
     const std::uint32_t step = sampleCount / kScopeColumns;
     return step == 0 ? 1 : step;

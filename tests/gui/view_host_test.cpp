@@ -77,6 +77,36 @@ TEST(QtCanvasTest, EtchedAndBumpEdgesAreMirrorImages) {
     EXPECT_EQ(etched.pixelColor(15, 12), QColor(Qt::black));
 }
 
+TEST(QtCanvasTest, LinesLookAlikeOnEveryImageFormat) {
+    // 32-bit pictures are written directly, others through the painter: same pixels, the
+    // same clip, nothing past the image's edges.
+    auto draw = [](QImage::Format format) {
+        QImage image(40, 40, format);
+        image.fill(Qt::black);
+        {
+            QtCanvas canvas(image, QRect(3, 4, 30, 30));
+            canvas.selectPen({0, 255, 0}, 1);
+            canvas.moveTo({-10, 20});
+            for (const Point p : {Point{50, 37}, Point{20, -5}, Point{20, 45}, Point{0, 0},
+                                  Point{33, 12}, Point{34, 12}, Point{34, 33}})
+                canvas.lineTo(p);
+        }
+        return image.convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage direct = draw(QImage::Format_RGB32);
+    EXPECT_EQ(draw(QImage::Format_ARGB32_Premultiplied), direct);
+    EXPECT_EQ(draw(QImage::Format_RGB888), direct);
+    int drawn = 0;
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            if (direct.pixel(x, y) != qRgb(0, 255, 0)) continue;
+            ++drawn;
+            EXPECT_TRUE(QRect(3, 4, 30, 30).contains(x, y)) << x << "," << y;
+        }
+    }
+    EXPECT_GT(drawn, 60);
+}
+
 TEST(QtCanvasTest, UnknownBitmapIsRefused) {
     QImage image = blank();
     QtCanvas canvas(image);

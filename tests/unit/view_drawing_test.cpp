@@ -2,6 +2,8 @@
 
 #include "fakes/recording_canvas.h"
 #include "unit/view_test_rig.h"
+#include "view/view_layout.h"
+#include "view/wave_trace.h"
 
 namespace quorbel {
 namespace {
@@ -304,6 +306,83 @@ TEST(ViewDrawing, NoneModesDrawNoTrace) {
     EXPECT_TRUE(canvas.linePoints().empty());
     EXPECT_TRUE(canvas.only(Op::Pen).empty());
     EXPECT_EQ(canvas.only(Op::Edge).size(), 3u);
+}
+
+// A recording canvas that shows only `visible`, as a repaint of part of the view does.
+class PartCanvas : public RecordingCanvas {
+  public:
+    explicit PartCanvas(Rect visible) : visible_(visible) {}
+    bool isVisible(const Rect& r) const override {
+        return r.left < visible_.right && visible_.left < r.right && r.top < visible_.bottom &&
+               visible_.top < r.bottom;
+    }
+
+  private:
+    Rect visible_;
+};
+
+// Samples at the extremes of each format, and ones whose remainders reach the strip's
+// widest offsets, for 300 columns and more.
+WavContent Extremes(int channels, int bits) {
+    std::vector<std::uint8_t> bytes;
+    if (bits == 8) {
+        for (int i = 0; i < 600; ++i) bytes.push_back(i % 2 == 0 ? 0 : 255);
+        return Format(channels, 8, bytes);
+    }
+    for (int i = 0; i < 150; ++i) {
+        for (int w : {-32768, 32767, 27, -27}) {
+            const auto word = static_cast<std::uint16_t>(w);
+            bytes.push_back(static_cast<std::uint8_t>(word & 0xFF));
+            bytes.push_back(static_cast<std::uint8_t>(word >> 8));
+        }
+    }
+    return Format(channels, 16, bytes);
+}
+
+TEST(ViewDrawing, EachTraceStaysInTheAreaThatPartialRepaintsTestFor) {
+    // A partial repaint skips a trace whose area it does not meet: no trace may leave it.
+    const Rect strip = StripTraceBounds();
+    const Rect scope = ScopeTraceBounds();
+    for (int bits : {8, 16}) {
+        for (int channels : {1, 2}) {
+            ViewRig rig;
+            CQuorbelView& v = rig.open(Extremes(channels, bits));
+            for (int mode : {0, 1}) {
+                for (int magnify : {0, 1, 2}) {
+                    SCOPED_TRACE(::testing::Message()
+                                 << bits << "-bit, " << channels << " ch, mode " << mode
+                                 << ", magnify " << magnify);
+                    v.m_nSliderWaveMode = v.m_nScopeWaveMode = mode;
+                    v.m_nMagnify = magnify;
+                    for (const Point& p : StripPoints(v)) EXPECT_TRUE(strip.contains(p));
+                    for (const Point& p : ScopePoints(v)) EXPECT_TRUE(scope.contains(p));
+                }
+            }
+        }
+    }
+    // The most columns a vectorscope trace has: 733 samples, one column each.
+    ViewRig rig;
+    CQuorbelView& v = rig.open(Mono8(std::vector<std::uint8_t>(733, 255)));
+    const std::vector<Point> widest = ScopePoints(v);
+    ASSERT_EQ(widest.size(), 733u);
+    EXPECT_TRUE(scope.contains(widest.back()));
+}
+
+TEST(ViewDrawing, APartialRepaintLeavesOutTheTraceItCannotShow) {
+    ViewRig rig;
+    CQuorbelView& v = rig.open(Extremes(2, 16));
+    const std::size_t stripPoints = StripPoints(v).size();
+    const std::size_t scopePoints = ScopePoints(v).size();
+
+    PartCanvas strip(kSliderWaveRect);
+    v.OnDraw(strip);
+    EXPECT_EQ(strip.linePoints().size(), stripPoints) << "only the strip's trace";
+    EXPECT_EQ(strip.only(Op::Bitmap).size(), 1u);
+
+    PartCanvas scope(kScopeRect);
+    v.OnDraw(scope);
+    EXPECT_EQ(scope.linePoints().size(), scopePoints) << "only the vectorscope's trace";
+    EXPECT_EQ(scope.only(Op::Edge).size(), 3u);
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QFont>
+#include <QLabel>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+namespace quorbel {
+
+// The message pane of the status line: a label inside a holder that the status bar lays
+// out. While a sound plays the time display changes a hundred times a second, and a label
+// laid out by the bar itself makes the bar lay out and repaint all its panes for each new
+// text. Here a new text repaints the label alone; the holder asks the bar for a new layout
+// only when the text's shape (every digit counted as the font's widest) or its font
+// changes, which is also when the font that fits the pane is worked out again. Keeping that
+// font for a shape keeps the line from jumping between sizes as the digits run.
+class StatusPane final : public QWidget {
+    Q_OBJECT
+  public:
+    StatusPane(const QString& text, QWidget* parent);
+
+    QLabel* label() const { return label_; }
+    // Shows `text` in `base` or, when that is too wide for the pane, in a condensed and
+    // smaller version of it, down to a still readable 6 pt.
+    void showText(const QString& text, const QFont& base);
+
+    QSize sizeHint() const override { return label_->sizeHint(); }
+    QSize minimumSizeHint() const override { return label_->minimumSizeHint(); }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    // `text` with every digit replaced by the widest digit of `font`: a text no wider than
+    // its shape.
+    QString shapeOf(const QString& text, const QFont& font);
+    // Whether `text` has the shape of the last fitting (compared in place: no copy per tick).
+    bool hasLastShape(const QString& text) const;
+
+    QLabel* label_;
+    // The widest digit of the font last measured.
+    QFont measured_;
+    QChar widest_;
+    // The last fitting: the text's shape, the font and room it was made for, and its font.
+    QString shape_;
+    QFont base_;
+    int room_ = -1;
+    QFont fitted_;
+};
+
+}  // namespace quorbel
