@@ -184,6 +184,24 @@ struct WaveDevices::Impl {
     std::mutex workerMutex;
     std::condition_variable workerWake;
     bool workerQuit = false;
+    bool workerKick = false;  // a play or recording started: the idle worker goes back to work
+
+    // True while some device plays or records: only then has the worker anything to do.
+    bool anyActive() {
+        std::lock_guard lock(mutex);
+        for (const auto& [id, d] : devices) {
+            if (d->mode != Mode::Stopped) return true;
+        }
+        return false;
+    }
+
+    void kickWorker() {
+        {
+            std::lock_guard lock(workerMutex);
+            workerKick = true;
+        }
+        workerWake.notify_all();
+    }
     std::thread worker;
 
     unsigned fail(unsigned code, std::string text) {
@@ -453,6 +471,7 @@ unsigned WaveDevices::play(DeviceId id, NotifySink* notify) {
         }
     }
     post(notices);
+    if (result == kDeviceOk) impl_->kickWorker();
     return result;
 }
 
@@ -512,6 +531,7 @@ unsigned WaveDevices::record(DeviceId id, RecordMode mode, NotifySink* notify) {
         }
     }
     post(notices);
+    if (result == kDeviceOk) impl_->kickWorker();
     return result;
 }
 
@@ -598,8 +618,16 @@ void WaveDevices::startWorker() {
         while (!impl_->workerQuit) {
             lock.unlock();
             service();
+            const bool idle = !impl_->anyActive();
             lock.lock();
-            impl_->workerWake.wait_for(lock, kWorkerPeriod, [this] { return impl_->workerQuit; });
+            const auto wake = [this] { return impl_->workerQuit || impl_->workerKick; };
+            // Nothing plays or records: sleep until something starts instead of every 5 ms.
+            if (idle) {
+                impl_->workerWake.wait(lock, wake);
+            } else {
+                impl_->workerWake.wait_for(lock, kWorkerPeriod, wake);
+            }
+            impl_->workerKick = false;
         }
     });
 }
