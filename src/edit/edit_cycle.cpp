@@ -4,6 +4,9 @@
 
 #include "edit/edit_cycle.h"
 
+#include <cstddef>
+#include <iterator>
+
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
 #include "framework/frame_window.h"
@@ -12,99 +15,40 @@
 
 namespace quorbel {
 
+namespace {
+
+// The texts the filters and octave shifts share.
+constexpr const char* kFilterStart = "Applying filter... Please wait...";
+constexpr const char* kFilterEnd = "Filter has been applied succesfully";
+constexpr const char* kFilterFailed = "Filter operation failed.";
+
+// One row per EditKind, in its order. Columns: prefix, Stop and wait cursor, start text
+// before Stop, Undo target, adopts the output, rewrites the saved file, then the texts.
+// clang-format off
+constexpr EditVariant kVariants[] = {
+    {"cutfile",   false, false, true,  true,  false, "Cutting... Please wait...",
+     "Cut operation complete!", "Cut operation failed."},
+    {"copyfile",  true,  false, false, false, false, "Copying... Please wait...",
+     "Copy operation complete!", "Copy operation failed."},
+    {"pastefile", true,  false, true,  true,  true,  "Pasting... Please wait...",
+     "Paste operation complete!", "Paste operation failed."},
+    {nullptr,     true,  false, false, true,  false, "Restoring previous status... Please wait...",
+     "Undo operation complete!", "Undo operation failed."},
+    {"newfile",   true,  true,  true,  true,  true,  "Reversing... Please wait...",
+     "Reverse operation complete!", "Reverse operation failed."},
+    {"newfile",   true,  true,  true,  true,  true,  kFilterStart, kFilterEnd, kFilterFailed},
+    {"newfile",   true,  true,  true,  true,  true,  kFilterStart, kFilterEnd, kFilterFailed},
+    {"pastefile", true,  true,  true,  true,  true,  kFilterStart, kFilterEnd, kFilterFailed},
+    {"pastefile", true,  true,  true,  true,  true,  kFilterStart, kFilterEnd, kFilterFailed},
+    {"newfile",   false, false, false, false, false, nullptr, nullptr, nullptr},
+};
+// clang-format on
+static_assert(std::size(kVariants) == static_cast<std::size_t>(EditKind::SaveRecording) + 1);
+
+}  // namespace
+
 const EditVariant& VariantOf(EditKind kind) {
-    // prefix, stop+wait, start text first, Undo target, adopts output, changes saved file,
-    // start text, end text, failure text
-    static const EditVariant kCut{"cutfile",
-                                  false,
-                                  false,
-                                  true,
-                                  true,
-                                  false,
-                                  "Cutting... Please wait...",
-                                  "Cut operation complete!",
-                                  "Cut operation failed."};
-    static const EditVariant kCopy{"copyfile",
-                                   true,
-                                   false,
-                                   false,
-                                   false,
-                                   false,
-                                   "Copying... Please wait...",
-                                   "Copy operation complete!",
-                                   "Copy operation failed."};
-    static const EditVariant kPaste{"pastefile",
-                                    true,
-                                    false,
-                                    true,
-                                    true,
-                                    true,
-                                    "Pasting... Please wait...",
-                                    "Paste operation complete!",
-                                    "Paste operation failed."};
-    static const EditVariant kUndo{nullptr,
-                                   true,
-                                   false,
-                                   false,
-                                   true,
-                                   false,
-                                   "Restoring previous status... Please wait...",
-                                   "Undo operation complete!",
-                                   "Undo operation failed."};
-    static const EditVariant kReverse{"newfile",
-                                      true,
-                                      true,
-                                      true,
-                                      true,
-                                      true,
-                                      "Reversing... Please wait...",
-                                      "Reverse operation complete!",
-                                      "Reverse operation failed."};
-    static const EditVariant kLowPass{"newfile",
-                                      true,
-                                      true,
-                                      true,
-                                      true,
-                                      true,
-                                      "Applying filter... Please wait...",
-                                      "Filter has been applied succesfully",
-                                      "Filter operation failed."};
-    static const EditVariant kHighPass = kLowPass;
-    static const EditVariant kOctaveUp{"pastefile",
-                                       true,
-                                       true,
-                                       true,
-                                       true,
-                                       true,
-                                       "Applying filter... Please wait...",
-                                       "Filter has been applied succesfully",
-                                       "Filter operation failed."};
-    static const EditVariant kOctaveDown = kOctaveUp;
-    static const EditVariant kSaveRecording{"newfile", false,   false,   false,  false,
-                                            false,     nullptr, nullptr, nullptr};
-    switch (kind) {
-        case EditKind::Cut:
-            return kCut;
-        case EditKind::Copy:
-            return kCopy;
-        case EditKind::Paste:
-            return kPaste;
-        case EditKind::Undo:
-            return kUndo;
-        case EditKind::Reverse:
-            return kReverse;
-        case EditKind::LowPass:
-            return kLowPass;
-        case EditKind::HighPass:
-            return kHighPass;
-        case EditKind::OctaveUp:
-            return kOctaveUp;
-        case EditKind::OctaveDown:
-            return kOctaveDown;
-        case EditKind::SaveRecording:
-            break;
-    }
-    return kSaveRecording;
+    return kVariants[static_cast<std::size_t>(kind)];
 }
 
 bool CQuorbelView::RunEditCycle(EditKind kind, const EditStep& step) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "fakes/sample_formats.h"
 #include "fakes/scoped_tmpdir.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
@@ -19,12 +20,8 @@ using testing::SavedData;
 using testing::ViewRig;
 using testing::WavContent;
 
-struct Format {
-    std::uint16_t bits;
-    std::uint16_t channels;
-    std::uint32_t frame() const { return bits / 8u * channels; }
-};
-constexpr Format kFormats[] = {{8, 1}, {8, 2}, {16, 1}, {16, 2}};
+using Format = testing::SampleFormat;
+constexpr const auto& kFormats = testing::kSampleFormats;
 
 // A view with working files in a folder of its own and an empty clipboard.
 struct EditRig : ViewRig {

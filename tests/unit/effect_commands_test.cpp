@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "effects/effect_samples.h"
+#include "fakes/sample_formats.h"
 #include "fakes/scoped_tmpdir.h"
 #include "framework/command_ids.h"
 #include "unit/view_test_rig.h"
@@ -18,11 +19,8 @@ using testing::ReadLe32;
 using testing::SavedData;
 using testing::WavContent;
 
-struct Format {
-    std::uint16_t bits;
-    std::uint16_t channels;
-};
-constexpr Format kFormats[] = {{8, 1}, {8, 2}, {16, 1}, {16, 2}};
+using Format = testing::SampleFormat;
+constexpr const auto& kFormats = testing::kSampleFormats;
 
 WavContent Sound(Format f, std::size_t frames) {
     WavContent s;
