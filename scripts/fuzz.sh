@@ -20,19 +20,8 @@ if [ "${#TARGETS[@]}" -eq 0 ]; then
     edit_sequence_fuzz)
 fi
 
-missing=()
-for p in clang libclang-rt-14-dev cmake ninja-build libgtest-dev; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  $SUDO apt-get update -qq
-  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
-    -o DPkg::Lock::Timeout=600 "${missing[@]}"
-fi
+# The project's packages and, for the fuzzers, clang with its runtime.
+bash scripts/setup.sh clang libclang-rt-14-dev
 
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DQUORBEL_BUILD_FUZZ=ON -DQUORBEL_BUILD_GUI=OFF \
