@@ -8,8 +8,8 @@
 
 #include "audio/wave_format.h"
 #include "wavefile/byte_buffer.h"
-#include "wavefile/file_bytes_cache.h"
 #include "wavefile/regular_file.h"
+#include "wavefile/wave_format.h"
 
 namespace quorbel {
 namespace {
@@ -53,7 +53,16 @@ WaveFailure NotRegular(const std::string& path, mode_t mode) {
 
 }  // namespace
 
-WaveError readSoundFile(const std::string& path, LoadedSound& out) {
+std::uint64_t DataBytesPresent(std::uint32_t declared, std::uint64_t present,
+                               std::uint64_t frameBytes) {
+    // A writer that never finished its header leaves 0 or 0xFFFFFFFF; one cut short declares
+    // more than is there. Each means: all the sound the file holds.
+    const bool unfinished = declared == 0 || declared == 0xFFFFFFFFu || declared > present;
+    const std::uint64_t bytes = unfinished ? present : declared;
+    return frameBytes == 0 ? bytes : bytes - bytes % frameBytes;
+}
+
+WaveError readSoundFile(const std::string& path, LoadedSound& out, SoundReading reading) {
     // A pipe, socket, folder or device is refused before anything could wait on it.
     errno = 0;
     std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::Read);
@@ -66,10 +75,11 @@ WaveError readSoundFile(const std::string& path, LoadedSound& out) {
     struct stat st {};
     if (::fstat(file->Descriptor(), &st) != 0) return Unreadable(path, errno);
     if (!S_ISREG(st.st_mode)) return NotRegular(path, st.st_mode);
-    return readSound(*file, path, out);
+    return readSound(*file, path, out, reading);
 }
 
-WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out) {
+WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out,
+                    SoundReading reading) {
     errno = 0;
     const std::int64_t fileSize = file.Size();
     if (fileSize < 0) return Unreadable(path, errno);
@@ -97,33 +107,43 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out) {
         return error;
     }
     StreamFormat format;
-    if (WaveError error = parseWaveFormat(fmtBytes, format)) {
-        error->path = path;
-        return error;
+    std::uint64_t frameBytes = 0;
+    if (reading == SoundReading::Playable) {
+        if (WaveError error = parseWaveFormat(fmtBytes, format)) {
+            error->path = path;
+            return error;
+        }
+        frameBytes = format.bytesPerFrame();
+    } else {
+        // Any layout a `fmt ` record can describe, for looking at: frames of its block align.
+        const auto chunk = DecodeFormatChunk(fmtBytes);
+        if (!chunk) return WaveFailure(WaveFault::FmtTooShort, path, 0, kFmtId);
+        frameBytes = std::max<std::uint64_t>(chunk->format.nBlockAlign, 1);
     }
 
     ChunkInfo data;
     if (auto error = Find(file, path, data, kDataId, form, WaveFault::DataMissing)) return error;
-    std::int64_t dataSize = std::min<std::int64_t>(data.size, fileSize - data.dataOffset);
-    dataSize -= dataSize % static_cast<std::int64_t>(format.bytesPerFrame());
-    if (auto held = CachedFileBytes(path, data.dataOffset, static_cast<std::uint64_t>(dataSize))) {
-        // The file was just written or read from memory that is still held: no second read.
-        out.data = std::move(*held);
-    } else {
-        ByteBuffer bytes;
-        try {
-            bytes.resize(static_cast<std::size_t>(dataSize));
-        } catch (const std::bad_alloc&) {
-            WaveFailure failure(WaveFault::SoundOutOfMemory, path, 0, kDataId);
-            failure.bytes = static_cast<std::uint64_t>(dataSize);
-            return failure;
-        }
-        if (auto error = ReadAt(file, path, bytes.data(), dataSize, data.dataOffset, kDataId)) {
-            return error;
-        }
-        out.data = ShareBytes(std::move(bytes));
-        RememberFileBytes(path, data.dataOffset, out.data);
+    const auto present =
+        static_cast<std::uint64_t>(std::max<std::int64_t>(fileSize - data.dataOffset, 0));
+    std::int64_t dataSize =
+        static_cast<std::int64_t>(DataBytesPresent(data.size, present, frameBytes));
+    // Looking at a sound keeps every byte a finished header declares, a partial frame too.
+    if (reading == SoundReading::AnyLayout && data.size > 0 && data.size <= present &&
+        data.size != 0xFFFFFFFFu) {
+        dataSize = data.size;
     }
+    ByteBuffer bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(dataSize));
+    } catch (const std::bad_alloc&) {
+        WaveFailure failure(WaveFault::SoundOutOfMemory, path, 0, kDataId);
+        failure.bytes = static_cast<std::uint64_t>(dataSize);
+        return failure;
+    }
+    if (auto error = ReadAt(file, path, bytes.data(), dataSize, data.dataOffset, kDataId)) {
+        return error;
+    }
+    out.data = ShareBytes(std::move(bytes));
     out.fmt = std::move(fmtBytes);
     out.format = format;
     return std::nullopt;

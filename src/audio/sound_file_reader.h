@@ -13,21 +13,36 @@
 
 namespace quorbel {
 
-// A sound as read from a WAVE file: its `fmt ` chunk body kept verbatim (so a save writes it
-// back unchanged), the layout decoded from it, and the sample bytes (whole frames).
+// A sound as a WAVE file holds it: its `fmt ` chunk body kept verbatim (so a save writes it
+// back unchanged), the layout decoded from it, and the sample bytes (whole frames). The bytes
+// are never changed, so a copy of it is a snapshot that costs nothing: the device plays one,
+// the view draws it, and an edit makes a new one from it.
 struct LoadedSound {
     std::vector<std::uint8_t> fmt;
     StreamFormat format;
-    SharedBytes data;  // shared with whoever else holds this file's data in memory
+    SharedBytes data;
+};
+
+// The sound bytes of a `data` chunk that declares `declared` bytes where the file holds
+// `present` after its header, in whole frames of `frameBytes`: a declared size of 0 or
+// 0xFFFFFFFF, or one past the end of the file, means every whole frame present.
+std::uint64_t DataBytesPresent(std::uint32_t declared, std::uint64_t present,
+                               std::uint64_t frameBytes);
+
+enum class SoundReading {
+    Playable,   // only layouts the device can play; whole frames
+    AnyLayout,  // any PCM layout a `fmt ` record describes, to look at: its format is not judged
 };
 
 // Reads a WAVE file the way people actually have them: chunks in any order, unknown chunks
 // skipped, odd sizes with or without their pad byte, a RIFF size that is 0 or wrong, a data
-// size beyond the end of the file (clamped to what is there). The samples are read with one
-// read into memory. Fails with the fault that says why the file cannot be played.
-WaveError readSoundFile(const std::string& path, LoadedSound& out);
+// size of 0, 0xFFFFFFFF or beyond the end of the file (all the whole frames there). The samples are
+// read with one read into memory. Fails with the fault that says why the file cannot be played.
+WaveError readSoundFile(const std::string& path, LoadedSound& out,
+                        SoundReading reading = SoundReading::Playable);
 
 // The same over a file already open for reading; `path` names it in failures.
-WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out);
+WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out,
+                    SoundReading reading = SoundReading::Playable);
 
 }  // namespace quorbel

@@ -1,6 +1,6 @@
 #include "view/display_data.h"
 
-#include "wavefile/wave_ops.h"
+#include "audio/sound_file_reader.h"
 
 namespace quorbel {
 
@@ -17,25 +17,18 @@ WaveFailure Unreadable(const std::string& path, const WaveFailure& why) {
 }  // namespace
 
 Expected<DisplayData> ReadDisplayData(const std::string& path) {
-    ParseOptions options;
-    options.lenient = true;
-    Expected<ParsedWave> opened = OpenWave(path, options);
-    if (!opened) {
-        if (opened.error().code == WaveFault::NotPcm) return opened.error();
-        return Unreadable(path, opened.error());
+    LoadedSound sound;
+    if (WaveError error = readSoundFile(path, sound, SoundReading::AnyLayout)) {
+        return Unreadable(path, *error);
     }
-    ParsedWave& wave = *opened;
-    if (wave.format.nChannels == 0) return WaveFailure{WaveFault::NotPcm, path};
+    const auto chunk = DecodeFormatChunk(sound.fmt);
+    if (!chunk || chunk->format.wFormatTag != kWaveFormatPcm || chunk->format.nChannels == 0) {
+        return WaveFailure{WaveFault::NotPcm, path};
+    }
     DisplayData data;
-    data.format = wave.format;
-    // A recording stopped at once is an empty sound, not a broken file.
-    if (wave.dataSize > 0) {
-        if (WaveError error = ReadWaveData(wave)) return Unreadable(path, *error);
-        data.bytes = std::move(wave.dataBytes);
-        data.size = wave.dataSize;
-    } else {
-        data.bytes = std::make_unique<std::uint8_t[]>(0);
-    }
+    data.format = chunk->format;
+    data.bytes = sound.data.data ? sound.data.data : std::make_shared<std::uint8_t[]>(0);
+    data.size = static_cast<std::uint32_t>(sound.data.size);
     return data;
 }
 

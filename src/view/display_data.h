@@ -18,11 +18,11 @@ struct DisplayData {
     std::uint32_t size = 0;
 };
 
-// Reads `path` for display. Files whose writer never finished the header (RIFF or data size
-// 0, 0x7FFFF000 or 0xFFFFFFFF) or whose data is cut short are read with the whole frames
-// actually present; a data chunk that is really empty gives an empty sound. A format tag
-// other than 1, or no channels, fails with NotPcm; anything else that stops the read fails
-// with CaptureUnreadable, its cause the parse's own fault.
+// Reads `path` for display with the device's reader, in any PCM layout: a data size of 0 or
+// 0xFFFFFFFF, or one past the end of the file, gives the whole frames actually present; a
+// data chunk that is really empty gives an empty sound. A format tag other than 1, or no
+// channels, fails with NotPcm; anything else that stops the read fails with
+// CaptureUnreadable, its cause the reader's own fault.
 Expected<DisplayData> ReadDisplayData(const std::string& path);
 
 // Slider maximum: data bytes, halved (rounding down) for samples of 16 bits and more.
