@@ -18,7 +18,7 @@
 #include "audio/wave_format.h"
 #include "res/wave_messages.h"
 #include "wavefile/byte_buffer.h"
-#include "wavefile/file_bytes_cache.h"
+#include "wavefile/wave_limits.h"
 #include "wavefile/wave_ops.h"
 
 namespace quorbel {
@@ -50,9 +50,21 @@ struct Device {
     std::uint64_t recordStart = 0;
     CaptureBlocks recorded;  // captured so far; merged into `data` when the recording ends
 
-    LostSound lost;  // what the last play or recording that ended lost
+    LostSound lost;               // what the last play or recording that ended lost
+    bool stoppedAtLimit = false;  // the last recording filled what a WAVE file holds
 
     std::size_t frameBytes() const { return format.bytesPerFrame(); }
+    // The most frames a WAVE file with this `fmt ` chunk holds: a recording stops there.
+    std::uint64_t maxFrames() const {
+        return MaxDataBytes(fmt.size(), frameBytes()) / frameBytes();
+    }
+    // The frames of the recording that fit within maxFrames().
+    std::uint64_t keptRecordedFrames() const {
+        const std::uint64_t before =
+            recordMode == RecordMode::Insert ? frames() : std::min(recordStart, frames());
+        const std::uint64_t room = maxFrames() > before ? maxFrames() - before : 0;
+        return std::min(recordedFrames(), room);
+    }
     std::uint64_t frames() const { return data.size / frameBytes(); }
     std::uint64_t recordedFrames() const { return recorded.size() / frameBytes(); }
 };
@@ -245,7 +257,8 @@ struct WaveDevices::Impl {
         }
         try {
             // The sound is shared and never changed: the recording goes into a new one.
-            const ByteBuffer recorded = d.recorded.join(d.recordedFrames() * d.frameBytes());
+            const std::uint64_t kept = d.keptRecordedFrames();
+            const ByteBuffer recorded = d.recorded.join(kept * d.frameBytes());
             const std::uint64_t start = std::min(d.recordStart, d.frames());
             const std::span<const std::uint8_t> before = d.data.span();
             ByteBuffer merged(before.begin(), before.end());
@@ -253,12 +266,14 @@ struct WaveDevices::Impl {
                            std::span<const std::uint8_t>(recorded.data(), recorded.size()),
                            d.recordMode);
             d.data = ShareBytes(std::move(merged));
-            d.position = start + d.recordedFrames();
+            d.position = start + kept;
+            if (d.stoppedAtLimit) d.lost.stoppedAtLimitBytes = d.data.size;
         } catch (const std::bad_alloc&) {
             ok = false;
         }
         d.capture.reset();
         d.recorded.clear();
+        d.stoppedAtLimit = false;
         return ok;
     }
 
@@ -333,11 +348,10 @@ struct WaveDevices::Impl {
     // same step, once the new sound is loaded (and stays open when it cannot be).
     unsigned openReplacing(const std::string& element, DeviceId replaced, DeviceId& id) {
         const std::string key = elementKey(element);
-        auto device = std::make_unique<Device>();
-        device->element = key;
+        LoadedSound sound;
         if (element.empty()) {
-            device->format = kNewSoundFormat;
-            device->fmt = makePcmFormatRecord(kNewSoundFormat);
+            sound.format = kNewSoundFormat;
+            sound.fmt = makePcmFormatRecord(kNewSoundFormat);
         } else {
             {
                 // Refuse early, before reading a large file for nothing.
@@ -348,16 +362,24 @@ struct WaveDevices::Impl {
             }
             // The file is read without holding the lock, so running plays and recordings of
             // other devices keep being serviced meanwhile.
-            LoadedSound sound;
             if (const WaveError failure = readSoundFile(element, sound)) {
                 std::lock_guard lock(mutex);
                 return fail(*failure);
             }
-            device->fmt = std::move(sound.fmt);
-            device->format = sound.format;
-            device->data = std::move(sound.data);
         }
+        return install(element, std::move(sound), replaced, id);
+    }
 
+    // Puts `sound` in a new device for `element`, closing `replaced` (when not 0) in the same
+    // step.
+    unsigned install(const std::string& element, LoadedSound sound, DeviceId replaced,
+                     DeviceId& id) {
+        const std::string key = elementKey(element);
+        auto device = std::make_unique<Device>();
+        device->element = key;
+        device->fmt = std::move(sound.fmt);
+        device->format = sound.format;
+        device->data = std::move(sound.data);
         Notices notices;
         {
             std::lock_guard lock(mutex);
@@ -436,6 +458,40 @@ SharedBytes WaveDevices::soundBytes(DeviceId id) const {
     std::lock_guard lock(impl_->mutex);
     const Device* d = impl_->find(id);
     return d != nullptr ? d->data : SharedBytes{};
+}
+
+unsigned WaveDevices::sound(DeviceId id, LoadedSound& out) {
+    Notices notices;
+    unsigned result = kDeviceOk;
+    {
+        std::lock_guard lock(impl_->mutex);
+        Device* d = impl_->find(id);
+        if (d == nullptr) return kDeviceErrInvalidId;
+        if (d->mode == Mode::Recording) {
+            Impl::endActivity(*d, kNotifyAborted, notices);
+            if (!notices.empty() && notices.back().code == kNotifyFailure) {
+                result = impl_->fail(kDeviceErrOutOfMemory, genericText(kDeviceErrOutOfMemory));
+            }
+        }
+        out.fmt = d->fmt;
+        out.format = d->format;
+        out.data = d->data;
+    }
+    post(notices);
+    return result;
+}
+
+unsigned WaveDevices::openSound(const std::string& element, LoadedSound sound, DeviceId& id) {
+    return impl_->install(element, std::move(sound), 0, id);
+}
+
+unsigned WaveDevices::reopenSound(DeviceId id, const std::string& element, LoadedSound sound,
+                                  DeviceId& newId) {
+    {
+        std::lock_guard lock(impl_->mutex);
+        if (impl_->find(id) == nullptr) return kDeviceErrInvalidId;
+    }
+    return impl_->install(element, std::move(sound), id, newId);
 }
 
 unsigned WaveDevices::position(DeviceId id, std::uint32_t& ms) {
@@ -554,11 +610,6 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability 
     // only ends plays and drains captures. So the bytes can be written without the lock, and a
     // long write does not hold up other devices.
     const WaveError failure = writeSoundFile(path, d->fmt, d->data.span(), durability);
-    // Reopening the device on the file it just wrote finds the bytes still in memory.
-    if (!failure) {
-        RememberFileBytes(path, WaveDataOffsetFor(static_cast<std::uint32_t>(d->fmt.size())),
-                          d->data);
-    }
     std::lock_guard lock(impl_->mutex);
     return failure ? impl_->fail(*failure) : kDeviceOk;
 }
@@ -601,6 +652,11 @@ void WaveDevices::service() {
         } else if (d->mode == Mode::Recording) {
             try {
                 Impl::drainCapture(*d);
+                // A WAVE file cannot hold more: the recording ends there, keeping what fits.
+                if (d->keptRecordedFrames() < d->recordedFrames()) {
+                    d->stoppedAtLimit = true;
+                    Impl::endActivity(*d, kNotifySuccessful, notices);
+                }
             } catch (const std::bad_alloc&) {
                 Impl::endActivity(*d, kNotifyFailure, notices);
             }

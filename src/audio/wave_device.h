@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "audio/sound_file_reader.h"
 #include "audio/sound_file_writer.h"
 #include "framework/notify_sink.h"
 #include "wavefile/shared_bytes.h"
@@ -42,8 +43,10 @@ struct LostSound {
     std::uint64_t dropouts = 0;
     std::uint64_t frames = 0;
     std::uint32_t sampleRate = 0;
+    // A recording that filled what a WAVE file holds stopped there: the bytes it kept.
+    std::uint64_t stoppedAtLimitBytes = 0;
 
-    explicit operator bool() const { return dropouts > 0 || frames > 0; }
+    explicit operator bool() const { return dropouts > 0 || frames > 0 || stoppedAtLimitBytes > 0; }
     // The duration lost, rounded up to whole milliseconds.
     std::uint64_t milliseconds() const {
         return sampleRate == 0 ? 0 : (frames * 1000 + sampleRate - 1) / sampleRate;
@@ -75,6 +78,16 @@ class WaveDevices {
     // The sound's sample bytes (empty for an unknown id), shared: holding them keeps a file
     // the device read or wrote from being read again after the device is closed.
     SharedBytes soundBytes(DeviceId id) const;
+    // The sound `id` holds, as a snapshot that later commands never change. A recording in
+    // progress is ended and included first (kDeviceErrOutOfMemory when it could not be kept;
+    // `out` is then the sound without it).
+    unsigned sound(DeviceId id, LoadedSound& out);
+    // Opens a device on a sound already in memory. `element` names the file that holds the
+    // same sound (it is not read); "" for a sound without one.
+    unsigned openSound(const std::string& element, LoadedSound sound, DeviceId& id);
+    // The same, closing `id` in the same step (a running play or recording is aborted).
+    unsigned reopenSound(DeviceId id, const std::string& element, LoadedSound sound,
+                         DeviceId& newId);
     // Plays from the current position to the end; returns at once. The end posts notice 1 to
     // `notify`; a stop, seek or close posts 4; a new play or record posts 2 for the old one.
     unsigned play(DeviceId id, NotifySink* notify);

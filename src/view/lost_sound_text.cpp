@@ -22,11 +22,17 @@ std::string LostDurationText(const LostSound& lost) {
 }
 
 std::string LostSoundStatusText(const LostSound& lost) {
+    if (lost.stoppedAtLimitBytes > 0) return "The recording stopped: a WAVE file holds no more.";
     return std::string(lost.recording ? "Recording" : "Playback") + " lost " +
            LostDurationText(lost) + " of sound (" + dropoutsText(lost.dropouts) + ").";
 }
 
 std::string LostRecordingBoxText(const LostSound& lost) {
+    if (lost.stoppedAtLimitBytes > 0) {
+        return "The recording stopped at " + std::to_string(lost.stoppedAtLimitBytes) +
+               " bytes of sound: a WAVE file of this format holds no more. The sound recorded "
+               "so far is kept.";
+    }
     return "The recording lost " + LostDurationText(lost) + " of sound in " +
            dropoutsText(lost.dropouts) +
            ": the computer did not keep up with the sound input. The sound recorded around "

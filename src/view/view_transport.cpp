@@ -11,6 +11,7 @@
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
 #include "framework/frame_window.h"
+#include "res/wave_messages.h"
 #include "view/lost_sound_text.h"
 #include "view/position_math.h"
 #include "view/quorbel_view.h"
@@ -138,9 +139,21 @@ void CQuorbelView::OnRecord() {
 }
 
 void CQuorbelView::SaveRecording() {
-    // A failure keeps the recording in the device (the save did not happen) or in the working
-    // file the device is reopened on, where Save can reach it.
-    RunEditCycle(EditKind::SaveRecording, [](const std::string&) { return EditOutcome{}; });
+    // The recorded sound goes to a new working file, which both names take: a recording cannot
+    // be undone. A failure keeps the recording in the device, where Save can reach it.
+    LoadedSound sound;
+    if (!TakeSound(sound)) return;
+    Expected<std::string> file = m_document.WriteWorkingFile("newfile", sound);
+    if (!file) {
+        m_window.messageBox(MessageFor(file.error()));
+        return;
+    }
+    if (!AdoptSound(*file, sound, false)) {
+        m_document.m_workingFiles.Discard(*file);
+        return;
+    }
+    m_strCurrentFile = m_strPreviousFile = *file;
+    m_document.m_workingFiles.KeepOnly(*file, *file);
 }
 
 void CQuorbelView::AdoptDocumentDevice() {
@@ -186,6 +199,9 @@ void CQuorbelView::onDeviceNotify(unsigned code, std::uint32_t deviceId) {
         setButtons(1, 0, 0, 1, 1);
         OnToStart();
         ReportLostSound();
+    } else if (code == kNotifySuccessful && m_nState == STATE_RECORDING) {
+        // The device ended the recording itself: a WAVE file holds no more.
+        OnStop();
     } else if (code == kNotifyAborted && m_nState == STATE_PLAYING) {
         m_nState = STATE_STOPPED;
         setButtons(1, 0, 1, 1, 1);
