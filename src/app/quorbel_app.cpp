@@ -8,7 +8,6 @@
 #include "app/audio_backend_factory.h"
 #include "app/builtin_sound_player.h"
 #include "app/child_frame.h"
-#include "app/clipboard_reset.h"
 #include "app/file_dialogs.h"
 #include "app/main_frame.h"
 #include "app/message_boxes.h"
@@ -80,8 +79,8 @@ bool CQuorbelApp::InitInstance(const QStringList& files) {
     // Device errors of documents have no owner window; file dialogs belong to the main frame.
     messageBoxes_ = std::make_unique<QtMessageBoxes>();
     fileDialogs_ = std::make_unique<QtFileDialogs>([this] { return mainFrame_.get(); });
-    context_ =
-        AppContext{devices_.get(), messageBoxes_.get(), fileDialogs_.get(), mainFrame_.get()};
+    context_ = AppContext{devices_.get(), messageBoxes_.get(), fileDialogs_.get(), mainFrame_.get(),
+                          &clipboard_};
 
     // The command line: every file opens in its own window, in order, the last one active;
     // no file makes a new document.
@@ -96,7 +95,7 @@ bool CQuorbelApp::InitInstance(const QStringList& files) {
     mainFrame_->fitToView();
     onActiveFrameChanged();
 
-    resetClipboardBuffer();
+    clipboard_.Clear();
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "app/command_dispatcher.h"
 #include "framework/app_context.h"
 #include "framework/command_target.h"
+#include "wavefile/clipboard.h"
 
 namespace quorbel {
 
@@ -88,6 +89,7 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     std::unique_ptr<QtFileDialogs> fileDialogs_;
     std::unique_ptr<BuiltinSoundPlayer> sound_;
     std::unique_ptr<CMainFrame> mainFrame_;
+    Clipboard clipboard_;  // one for every window
     AppContext context_;
     int untitledCount_ = 0;
 };

@@ -6,6 +6,7 @@ class WaveDevices;
 class MessageBoxPort;
 class FileDialogPort;
 class FrameWindow;
+class Clipboard;
 
 // The process-wide services documents and views use, handed to them at construction.
 // `messageBoxes` shows boxes without an owner window (the document's device errors).
@@ -14,6 +15,7 @@ struct AppContext {
     MessageBoxPort* messageBoxes = nullptr;
     FileDialogPort* fileDialogs = nullptr;
     FrameWindow* mainFrame = nullptr;
+    Clipboard* clipboard = nullptr;  // what Cut and Copy fill and Paste inserts, in every window
 };
 
 }  // namespace quorbel

@@ -1,27 +1,38 @@
 #pragma once
 
+// The clipboard that Cut and Copy fill and Paste inserts from, shared by every window of the
+// program. The application owns the one instance and hands it to the commands that use it;
+// it is used from the user-interface thread only.
+
 #include <cstdint>
-#include <memory>
 #include <span>
+
+#include "wavefile/shared_bytes.h"
 
 namespace quorbel {
 
-// The process-wide clipboard block of sample bytes that Cut and Copy fill and Paste inserts.
-// Shared by every view; used from the user-interface thread only. Empty at start.
-extern std::unique_ptr<std::uint8_t[]> g_pClipData;  // null when empty
-extern std::uint32_t g_dwClipLen;                    // length in bytes
-extern int g_nClipChannels;                          // 1 or 2
-extern int g_nClipBits;                              // 8 or 16
+class Clipboard {
+  public:
+    // Whether it holds a block (perhaps of 0 bytes, from an empty selection): Paste needs one.
+    bool Holds() const { return m_holds; }
+    // The sample bytes, as cut or copied: Paste converts a copy and never changes them.
+    std::span<const std::uint8_t> Bytes() const { return m_bytes.span(); }
+    std::uint32_t Length() const { return static_cast<std::uint32_t>(m_bytes.size); }
+    int Channels() const { return m_channels; }  // 1 or 2
+    int Bits() const { return m_bits; }          // 8 or 16
 
-// Releases the old block and stores a copy of `bytes`.
-void ReplaceClipData(std::span<const std::uint8_t> bytes, int channels, int bits);
-// Releases the old block and takes `data` (length bytes) as the new one, without copying.
-void ReplaceClipData(std::unique_ptr<std::uint8_t[]> data, std::uint32_t length, int channels,
-                     int bits);
-// Releases the block: null pointer, all three numbers 0.
-void EmptyClipData();
+    // Replaces the block with `bytes` (shared, not copied).
+    void Replace(SharedBytes bytes, int channels, int bits);
+    // Replaces the block with a copy of `bytes`.
+    void Replace(std::span<const std::uint8_t> bytes, int channels, int bits);
+    // Empties it: nothing to paste, all numbers 0.
+    void Clear();
 
-// The block's bytes (empty span when the buffer is empty).
-std::span<const std::uint8_t> ClipBytes();
+  private:
+    SharedBytes m_bytes;
+    bool m_holds = false;
+    int m_channels = 0;
+    int m_bits = 0;
+};
 
 }  // namespace quorbel

@@ -317,10 +317,11 @@ ScriptRunner::Next ScriptRunner::execute(const ScriptLine& line) {
                         "checked: " + line.commandText + " " +
                         (app_->queryCommand(line.commandId).checked.value_or(false) ? "1" : "0"));
                     break;
-                case ScriptPrint::Clip:
-                    emitLine("clip: " + std::to_string(g_dwClipLen) + " " +
-                             std::to_string(g_nClipChannels) + " " + std::to_string(g_nClipBits));
-                    break;
+                case ScriptPrint::Clip: {
+                    const Clipboard& clip = *app_->context().clipboard;
+                    emitLine("clip: " + std::to_string(clip.Length()) + " " +
+                             std::to_string(clip.Channels()) + " " + std::to_string(clip.Bits()));
+                } break;
             }
             break;
         case ScriptVerb::Grab: {
