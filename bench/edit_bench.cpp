@@ -41,14 +41,6 @@ double PeakRssMiB() {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-// Removes the working files the view no longer names, so a run needs a few copies of disk.
-void DropUnusedWorkingFiles(const fs::path& folder, const quorbel::CQuorbelView& v) {
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string path = entry.path().string();
-        if (path != v.m_strCurrentFile && path != v.m_strPreviousFile) fs::remove(entry.path());
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,7 +76,8 @@ int main(int argc, char** argv) {
     quorbel::WaveDevices devices(backend);
     quorbel::FakeFrameWindow frame;
     quorbel::FakeViewWindow window;
-    quorbel::AppContext context{&devices, nullptr, nullptr, &frame};
+    quorbel::Clipboard clipboard;
+    quorbel::AppContext context{&devices, nullptr, nullptr, &frame, &clipboard};
     quorbel::CQuorbelDoc doc(context);
     auto start = bench::Clock::now();
     if (!doc.OnOpenDocument(source)) return 1;
@@ -116,7 +109,6 @@ int main(int argc, char** argv) {
         const double s = bench::SecondsSince(t);
         std::printf("%-22s %7.3f s  %5.2f x %s  (target 2.5)%s  [%s]\n", name, s, s / floor,
                     floorName, verdict(s <= 2.5 * floor), frame.statusText().c_str());
-        DropUnusedWorkingFiles(work, view);
         return s;
     };
     double reverse = 0;
@@ -151,7 +143,6 @@ int main(int argc, char** argv) {
         std::printf("sox reverse: sox is not installed\n");
     }
 
-    quorbel::EmptyClipData();
     fs::remove_all(work);
     if (generated) fs::remove(source);
     return missed == 0 ? 0 : 2;

@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     NullAudioBackend backend(clock);
     WaveDevices devices(backend);
     QuietFrame frame;
-    AppContext context{&devices, nullptr, nullptr, &frame};
+    AppContext context{&devices, nullptr, nullptr, &frame};  // no clipboard: nothing is edited
     CQuorbelDoc doc(context);
     QuietWindow window;
     if (!doc.OnOpenDocument(path)) return 1;

@@ -116,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         WaveDevices devices(backend);
         FakeFrameWindow frame;
         FakeViewWindow window;
-        AppContext context{&devices, nullptr, nullptr, &frame};
+        Clipboard clipboard;
+        AppContext context{&devices, nullptr, nullptr, &frame, &clipboard};
         CQuorbelDoc doc(context);
         Check(doc.OnOpenDocument(path), "a well-formed sound does not open");
         CQuorbelView view(doc, window, context);
@@ -146,11 +147,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
             Check(after.size() % frameBytes == 0, "the sound is no longer whole frames");
             if (!view.m_strCurrentFile.empty()) CheckFileSizes(view.m_strCurrentFile);
-            Check(g_pClipData == nullptr ||
-                      g_dwClipLen % static_cast<std::uint32_t>((g_nClipBits / 8) *
-                                                               std::max(g_nClipChannels, 1)) ==
+            Check(!clipboard.Holds() ||
+                      clipboard.Length() %
+                              static_cast<std::uint32_t>((clipboard.Bits() / 8) *
+                                                         std::max(clipboard.Channels(), 1)) ==
                           0,
                   "the clipboard holds a partial frame");
+            Check(doc.m_workingFiles.Files().size() <= 2,
+                  "more working files than the sound's and its Undo's");
             if (!ok) {
                 Check(after == before, "a failed command changed the sound");
                 Check((view.m_strCurrentFile != view.m_strPreviousFile) == undoable ||
@@ -173,7 +177,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                 beforeReverse.clear();
             }
         }
-        EmptyClipData();
     }
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {

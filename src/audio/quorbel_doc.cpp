@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "audio/sound_file_writer.h"
 #include "audio/wave_device.h"
 #include "framework/file_dialog_port.h"
 #include "framework/message.h"
@@ -83,6 +84,18 @@ bool CQuorbelDoc::OnOpenDocument(const std::string& path) {
     return true;
 }
 
+Expected<std::string> CQuorbelDoc::WriteWorkingFile(std::string_view prefix,
+                                                    const LoadedSound& sound) {
+    Expected<std::string> name = m_workingFiles.Create(prefix);
+    if (!name) return name;
+    if (WaveError failure =
+            writeSoundFile(*name, sound.fmt, sound.data.span(), SaveDurability::Scratch)) {
+        m_workingFiles.Discard(*name);
+        return *failure;
+    }
+    return name;
+}
+
 bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
     const unsigned result = m_context.devices->save(m_wDeviceID, path);
     if (result != kDeviceOk) {
@@ -91,10 +104,14 @@ bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
     }
     // Saved over one of its own working files: that file is the user's now.
     m_workingFiles.Keep(path);
-    // Close and reopen on the saved file in one step: should the file not read back, the
-    // device keeps the sound it had, so the document can still play it and save it again.
+    // The device now stands for the saved file, which holds the sound it has in memory: it is
+    // reopened on that sound under the file's name, without reading the file back.
     DeviceId id = 0;
-    const unsigned reopened = m_context.devices->reopen(m_wDeviceID, path, id);
+    LoadedSound sound;
+    unsigned reopened = m_context.devices->sound(m_wDeviceID, sound);
+    if (reopened == kDeviceOk) {
+        reopened = m_context.devices->reopenSound(m_wDeviceID, path, std::move(sound), id);
+    }
     if (reopened == kDeviceOk) {
         m_wDeviceID = id;
     } else {

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
+#include "audio/sound_file_reader.h"
 #include "framework/app_context.h"
 #include "framework/document.h"
 #include "wavefile/working_files.h"
@@ -23,10 +25,15 @@ class CQuorbelDoc : public CDocument {
 
     AppContext& context() const { return m_context; }
 
+    // Writes `sound` to a new working file named with `prefix` (no flush: the sound is in
+    // memory as well). The file's name, or the fault that says why it could not be written;
+    // a failed write leaves no file behind.
+    Expected<std::string> WriteWorkingFile(std::string_view prefix, const LoadedSound& sound);
+
     std::uint32_t m_wDeviceID = 0;
     std::string m_strFileName;
-    // The working files the view made for this document's recordings and edits; removed when
-    // the document goes, after its device is closed.
+    // The working files of this document's sound and of its Undo; removed when the document
+    // goes, after its device is closed.
     WorkingFiles m_workingFiles;
 
   private:

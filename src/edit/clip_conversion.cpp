@@ -7,13 +7,9 @@
 #include "edit/sample_codec.h"
 
 namespace quorbel {
-namespace {
-
-bool IsPasteFormat(int bits, int channels) {
+bool IsEditableFormat(int bits, int channels) {
     return (bits == 8 || bits == 16) && (channels == 1 || channels == 2);
 }
-
-}  // namespace
 
 std::string SoundFormatName(int bits, int channels) {
     const std::string layout = channels == 1   ? "mono"
@@ -24,7 +20,7 @@ std::string SoundFormatName(int bits, int channels) {
 
 bool CanPasteBetween(int fromBits, int fromChannels, int toBits, int toChannels) {
     if (fromBits == toBits && fromChannels == toChannels) return true;
-    return IsPasteFormat(fromBits, fromChannels) && IsPasteFormat(toBits, toChannels);
+    return IsEditableFormat(fromBits, fromChannels) && IsEditableFormat(toBits, toChannels);
 }
 
 std::vector<std::uint8_t> WidenTo16Bits(std::span<const std::uint8_t> bytes8) {

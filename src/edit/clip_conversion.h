@@ -10,6 +10,10 @@
 
 namespace quorbel {
 
+// The formats Paste converts between and the filters and octave shifts work on: 8 or 16
+// bits, mono or stereo.
+bool IsEditableFormat(int bits, int channels);
+
 // True when a block of `fromBits`/`fromChannels` can be pasted into a sound of
 // `toBits`/`toChannels`: the same format, or one reached by converting 8 <-> 16 bits and
 // mono <-> stereo.

@@ -1,17 +1,17 @@
-// The shared edit cycle and its table of variants. Every operation that changes the sound the
-// device holds goes through RunEditCycle, so the save, close, change, reopen and reload
-// sequence, the texts and the recovery from a failure are written once.
+// The shared edit cycle and its table of variants. Every operation that changes a window's
+// sound goes through it, so the order of texts, the Undo file and the recovery from a failure
+// are written once. The window keeps playing its sound until the new one is ready: a failure
+// at any step leaves it as it was, and nothing is ever read back from a file the program did
+// not write.
 
 #include "edit/edit_cycle.h"
 
 #include <cstddef>
 #include <iterator>
+#include <new>
 
-#include "audio/quorbel_doc.h"
-#include "audio/wave_device.h"
-#include "framework/frame_window.h"
 #include "res/wave_messages.h"
-#include "view/quorbel_view.h"
+#include "wavefile/wave_limits.h"
 
 namespace quorbel {
 
@@ -22,28 +22,70 @@ constexpr const char* kFilterStart = "Applying filter... Please wait...";
 constexpr const char* kFilterEnd = "Filter has been applied succesfully";
 constexpr const char* kFilterFailed = "Filter operation failed.";
 
-// One row per EditKind, in its order. Columns: prefix, Stop and wait cursor, start text
-// before Stop, Undo target, adopts the output, rewrites the saved file, then the texts.
+// One row per EditKind, in its order. Columns: name, prefix, Stop and wait cursor, start text
+// before Stop, then the texts.
 // clang-format off
 constexpr EditVariant kVariants[] = {
-    {"cutfile",   false, false, true,  true,  false, "Cutting... Please wait...",
+    {"Cut", "cutfile", false, false, "Cutting... Please wait...",
      "Cut operation complete!", "Cut operation failed."},
-    {"copyfile",  true,  false, false, false, false, "Copying... Please wait...",
+    {"Copy", nullptr, true, false, "Copying... Please wait...",
      "Copy operation complete!", "Copy operation failed."},
-    {"pastefile", true,  false, true,  true,  true,  "Pasting... Please wait...",
+    {"Paste", "pastefile", true, false, "Pasting... Please wait...",
      "Paste operation complete!", "Paste operation failed."},
-    {nullptr,     true,  false, false, true,  false, "Restoring previous status... Please wait...",
+    {"Undo", nullptr, true, false, "Restoring previous status... Please wait...",
      "Undo operation complete!", "Undo operation failed."},
-    {"newfile",   true,  true,  true,  true,  true,  "Reversing... Please wait...",
+    {"Reverse", "newfile", true, true, "Reversing... Please wait...",
      "Reverse operation complete!", "Reverse operation failed."},
-    {"newfile",   true,  true,  true,  true,  true,  kFilterStart, kFilterEnd, kFilterFailed},
-    {"newfile",   true,  true,  true,  true,  true,  kFilterStart, kFilterEnd, kFilterFailed},
-    {"pastefile", true,  true,  true,  true,  true,  kFilterStart, kFilterEnd, kFilterFailed},
-    {"pastefile", true,  true,  true,  true,  true,  kFilterStart, kFilterEnd, kFilterFailed},
-    {"newfile",   false, false, false, false, false, nullptr, nullptr, nullptr},
+    {"Low pass filter", "newfile", true, true, kFilterStart, kFilterEnd, kFilterFailed},
+    {"High pass filter", "newfile", true, true, kFilterStart, kFilterEnd, kFilterFailed},
+    {"Octave up", "pastefile", true, true, kFilterStart, kFilterEnd, kFilterFailed},
+    {"Octave down", "pastefile", true, true, kFilterStart, kFilterEnd, kFilterFailed},
 };
 // clang-format on
-static_assert(std::size(kVariants) == static_cast<std::size_t>(EditKind::SaveRecording) + 1);
+static_assert(std::size(kVariants) == static_cast<std::size_t>(EditKind::OctaveDown) + 1);
+
+std::string Grouped(std::uint64_t n) {
+    std::string digits = std::to_string(n);
+    for (std::ptrdiff_t i = std::ssize(digits) - 3; i > 0; i -= 3) digits.insert(i, ",");
+    return digits;
+}
+
+UserMessage OutOfMemory(const EditVariant& v, std::uint64_t bytes) {
+    return {std::string("Not enough memory for ") + v.name + ": the new sound needs " +
+                Grouped(bytes) + " bytes. Nothing was changed.",
+            MessageStyle::Error};
+}
+
+UserMessage TooLarge(const EditVariant& v, std::uint64_t bytes, std::uint64_t limit) {
+    return {std::string(v.name) + " would make " + Grouped(bytes) +
+                " bytes of sound, and a WAVE file holds at most " + Grouped(limit) +
+                " bytes of this format. Nothing was changed.",
+            MessageStyle::Error};
+}
+
+// The start of an operation: its texts, Stop and the wait cursor in the operation's order.
+void Begin(const EditVariant& v, EditHost& host) {
+    if (v.startTextFirst) {
+        // The effects put up the wait cursor and their text before they stop the transport.
+        if (v.stopAndWait) host.BeginWait();
+        host.Status(v.startText);
+        if (v.stopAndWait) host.StopTransport();
+    } else {
+        if (v.stopAndWait) {
+            host.StopTransport();
+            host.BeginWait();
+        }
+        host.Status(v.startText);
+    }
+}
+
+bool Finish(const EditVariant& v, EditHost& host, bool ok,
+            const std::optional<UserMessage>& box = std::nullopt) {
+    if (box) host.Box(*box);
+    host.Status(ok ? v.endText : v.failText);
+    if (v.stopAndWait) host.EndWait();
+    return ok;
+}
 
 }  // namespace
 
@@ -51,99 +93,78 @@ const EditVariant& VariantOf(EditKind kind) {
     return kVariants[static_cast<std::size_t>(kind)];
 }
 
-bool CQuorbelView::RunEditCycle(EditKind kind, const EditStep& step) {
+bool RunEdit(EditKind kind, EditHost& host, const EditStep& step) {
     const EditVariant& v = VariantOf(kind);
-    FrameWindow* frame = m_context.mainFrame;
-    auto status = [frame](const char* text) {
-        if (text != nullptr && frame != nullptr) frame->setStatusText(text);
-    };
+    Begin(v, host);
+    LoadedSound before;
+    if (!host.TakeSound(before)) return Finish(v, host, false);
 
-    if (v.startTextFirst) {
-        // The effects put up the wait cursor and their text before they stop the transport.
-        if (v.stopAndWait && frame != nullptr) frame->beginWaitCursor();
-        status(v.startText);
-        if (v.stopAndWait) OnStop();
-    } else {
-        if (v.stopAndWait) {
-            OnStop();
-            if (frame != nullptr) frame->beginWaitCursor();
-        }
-        status(v.startText);
-    }
-
-    const std::string previousBefore = m_strPreviousFile;
-    if (v.setsUndoTarget) m_strPreviousFile = m_strCurrentFile;
-
-    std::string saved;
-    bool deviceClosed = false;
-    // A failed edit changes nothing: the device holds the sound it had before, the Undo
-    // target is as it was, and the status line says so.
+    // Working files this edit wrote: a failure removes them again.
+    std::string undoFile, output;
     auto fail = [&](const std::optional<UserMessage>& box) {
-        if (box) m_window.messageBox(*box);
-        m_strPreviousFile = previousBefore;
-        if (deviceClosed) {
-            // The saved file holds the device's sound unless the step rewrote it.
-            const bool savedIntact = !saved.empty() && !v.changesSavedFile;
-            const std::string back =
-                savedIntact || m_strCurrentFile.empty() ? saved : m_strCurrentFile;
-            if (!back.empty() && reopenDevice(back)) {
-                devices().setTimeFormatMilliseconds(m_wDeviceID);
-            }
-            // A working file the device does not hold is of no use any more.
-            if (!saved.empty() && back != saved) m_document.m_workingFiles.Discard(saved);
-        }
-        status(v.failText);
-        if (v.stopAndWait && frame != nullptr) frame->endWaitCursor();
-        return false;
+        if (!output.empty()) host.DiscardWorkingFile(output);
+        if (!undoFile.empty() && undoFile != host.CurrentFile()) host.DiscardWorkingFile(undoFile);
+        return Finish(v, host, false, box);
     };
 
-    if (v.prefix != nullptr) {
-        Expected<std::string> name = m_document.m_workingFiles.Create(v.prefix);
-        if (!name) return fail(MessageFor(name.error()));
-        saved = *name;
-        const unsigned result = devices().save(m_wDeviceID, saved, SaveDurability::Scratch);
-        // A recording the save ended (Cut does not stop one first): say what it lost while
-        // the device that knows is still open.
-        ReportLostSound();
-        if (result != kDeviceOk) {
-            m_document.m_workingFiles.Discard(saved);
-            saved.clear();
-            return fail(UserMessage{devices().errorText(result), MessageStyle::Error});
+    const std::uint64_t resultBytes =
+        step.resultBytes ? step.resultBytes(before) : before.data.size;
+    const std::uint64_t limit = MaxDataBytes(before.fmt.size(), before.format.bytesPerFrame());
+    if (resultBytes > limit) return fail(TooLarge(v, resultBytes, limit));
+
+    try {
+        EditOutcome outcome = step.run(before);
+        if (outcome.failure) return fail(outcome.failure);
+        if (outcome.reload == EditReload::None) {
+            // The sound stays as it is (Copy): nothing to write, nothing to undo.
+            if (outcome.commit) outcome.commit();
+            return Finish(v, host, true);
         }
-    }
-    CloseDevice();
-    deviceClosed = true;
 
-    EditOutcome outcome = step(saved);
-    if (outcome.failure) return fail(outcome.failure);
-    const std::string output = outcome.output.empty() ? saved : outcome.output;
+        // The sound before the edit is the Undo target: its own working file when the window
+        // has one that still holds it, else a new one written now. Never the user's file,
+        // which Save and other programs change.
+        undoFile = host.CurrentFile();
+        if (!host.OwnFileHolds(undoFile, before)) {
+            undoFile.clear();
+            Expected<std::string> written = host.WriteWorkingFile(v.prefix, before);
+            if (!written) return fail(MessageFor(written.error()));
+            undoFile = *written;
+        }
+        Expected<std::string> written = host.WriteWorkingFile(v.prefix, outcome.sound);
+        if (!written) return fail(MessageFor(written.error()));
+        output = *written;
+        if (!host.AdoptSound(output, outcome.sound, outcome.reload)) return fail(std::nullopt);
 
-    // One reopen of the device on the output; ReloadAfterEdit and reopenDevice show their
-    // own boxes.
-    switch (outcome.reload) {
-        case EditReload::Full:
-            if (!ReloadAfterEdit(output)) return fail(std::nullopt);
-            break;
-        case EditReload::SamplesOnly:
-        case EditReload::None:
-            if (!reopenDevice(output)) return fail(std::nullopt);
-            devices().setTimeFormatMilliseconds(m_wDeviceID);
-            if (outcome.reload == EditReload::SamplesOnly) {
-                ReplaceWaveData(outcome.samples);
-            }
-            break;
+        if (outcome.commit) outcome.commit();
+        host.SetModified();
+        host.PreviousFile() = undoFile;
+        host.CurrentFile() = output;
+        host.KeepOnlyWorkingFiles(undoFile, output);
+        return Finish(v, host, true);
+    } catch (const std::bad_alloc&) {
+        return fail(OutOfMemory(v, resultBytes));
     }
+}
 
-    if (kind == EditKind::SaveRecording) {
-        // A recording cannot be undone: both names move to the new file.
-        m_strCurrentFile = m_strPreviousFile = output;
-    } else if (v.adoptsOutput) {
-        m_document.SetModifiedFlag();
-        m_strCurrentFile = output;
+bool RunUndo(EditHost& host) {
+    const EditVariant& v = VariantOf(EditKind::Undo);
+    Begin(v, host);
+    const std::string target = host.PreviousFile();
+    try {
+        LoadedSound back;
+        if (WaveError error = readSoundFile(target, back)) {
+            return Finish(v, host, false, MessageFor(*error));
+        }
+        if (!host.AdoptSound(target, back, EditReload::Full)) return Finish(v, host, false);
+    } catch (const std::bad_alloc&) {
+        return Finish(v, host, false, OutOfMemory(v, 0));
     }
-    status(v.endText);
-    if (v.stopAndWait && frame != nullptr) frame->endWaitCursor();
-    return true;
+    host.SetModified();
+    host.CurrentFile() = target;
+    // The sound after the edit is not used again.
+    host.KeepOnlyWorkingFiles(target, target);
+    return Finish(v, host, true);
 }
 
 }  // namespace quorbel

@@ -1,18 +1,17 @@
 #pragma once
 
-// The steps every edit, effect and the save after a recording share: save the device's sound
-// to a new working file, close the device, let the operation change the file, reopen the
-// device on the result and reload the view, with each operation's texts and names. What
-// differs between operations is data: this table and the operation's own step.
+// The steps every edit and effect shares: stop, take the sound the window plays, let the
+// operation make a new sound from it in memory, keep the sound before it in a working file
+// for Undo, write the new one to a working file, and hand it to the window, with each
+// operation's texts. What differs between operations is data: this table and the
+// operation's own step.
 
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "framework/message.h"
-#include "wavefile/shared_bytes.h"
+#include "edit/edit_host.h"
 
 namespace quorbel {
 
@@ -26,39 +25,28 @@ enum class EditKind {
     HighPass,
     OctaveUp,
     OctaveDown,
-    SaveRecording,
 };
 
 struct EditVariant {
-    const char* prefix;     // working-file prefix; null when nothing is saved (Undo)
+    const char* name;       // the operation, as a box that refuses it names it
+    const char* prefix;     // working-file prefix; null when nothing is written
     bool stopAndWait;       // issue Stop first and show the wait cursor
     bool startTextFirst;    // the start text goes out before Stop (the effects)
-    bool setsUndoTarget;    // the file before the edit becomes the Undo target
-    bool adoptsOutput;      // the document is modified and the output becomes current
-    bool changesSavedFile;  // the step rewrites the saved file, which a failure may damage
     const char* startText;  // null: none
-    const char* endText;    // null: none
-    const char* failText;   // status text of a failed edit; null: none
+    const char* endText;
+    const char* failText;  // status text of a failed edit
 };
 
 const EditVariant& VariantOf(EditKind kind);
 
-// How the view takes up the output file.
-enum class EditReload {
-    Full,         // format, samples, length and slider read anew from the file
-    SamplesOnly,  // the sound keeps its length and format: only the samples are handed over
-    None,         // the same sound in another file
-};
-
-// What an operation's step did with the file the device saved.
+// What an operation's step made of the sound.
 struct EditOutcome {
     // Set when the step failed: the box to show. The edit then changes nothing.
     std::optional<UserMessage> failure;
-    std::string output;  // the file the device is to hold; empty: the saved file itself
+    LoadedSound sound;  // the new sound
     EditReload reload = EditReload::Full;
-    // The output's sample bytes: the new wave data for EditReload::SamplesOnly; for a full
-    // reload they are held until the view and the device have taken them up from memory.
-    SharedBytes samples;
+    // Runs once the edit has taken effect, and only then (Cut fills the clipboard).
+    std::function<void()> commit;
 
     static EditOutcome Failed(UserMessage box) {
         EditOutcome o;
@@ -67,8 +55,19 @@ struct EditOutcome {
     }
 };
 
-// The operation's step, given the path of the working file the device saved its sound to
-// (empty when the operation saves nothing).
-using EditStep = std::function<EditOutcome(const std::string& savedFile)>;
+struct EditStep {
+    // The size of the sound the step will make from `before`: checked against the size
+    // limit before any work, and named when memory runs out. Null: the size of `before`.
+    std::function<std::uint64_t(const LoadedSound& before)> resultBytes;
+    std::function<EditOutcome(const LoadedSound& before)> run;
+};
+
+// Runs one edit or effect on `host`'s sound. True when it took effect; otherwise the window
+// plays, draws and saves the sound it had, Undo is as it was, no working file of the edit is
+// left, and the status line says the edit failed.
+bool RunEdit(EditKind kind, EditHost& host, const EditStep& step);
+
+// Undo: goes back to the sound in the window's Undo file, which the program wrote itself.
+bool RunUndo(EditHost& host);
 
 }  // namespace quorbel

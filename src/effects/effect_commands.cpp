@@ -1,58 +1,78 @@
 // Reverse, the two filters and the two octave shifts as the view runs them: each chooses its
-// sample work and how the changed file is written, and the shared edit cycle does the rest.
+// sample work, and the shared edit cycle does the rest.
 
 #include <string>
 
 #include "edit/clip_conversion.h"
 #include "edit/edit_steps.h"
+#include "edit/view_edit_host.h"
 #include "effects/effect_samples.h"
+#include "framework/app_context.h"
 #include "framework/frame_window.h"
 #include "view/quorbel_view.h"
 
 namespace quorbel {
-bool CQuorbelView::refuseEffectFormat() {
-    if (IsEffectFormat(m_nBitsPerSample, m_nChannels)) return false;
-    const std::string text = "Cannot apply this effect to " +
-                             SoundFormatName(m_nBitsPerSample, m_nChannels) +
+namespace {
+
+using SampleEffect = std::vector<std::uint8_t> (*)(std::span<const std::uint8_t>, int, int);
+using SizeOfEffect = std::uint64_t (*)(std::uint64_t, int, int);
+
+// Shows why the filters and octave shifts cannot work on this sound's format, if so.
+bool RefuseEffectFormat(int bits, int channels, FrameWindow* frame, ViewWindow& window) {
+    if (IsEditableFormat(bits, channels)) return false;
+    const std::string text = "Cannot apply this effect to " + SoundFormatName(bits, channels) +
                              " sound: it works on 8 and 16 bits, mono and stereo.";
-    if (m_context.mainFrame != nullptr) m_context.mainFrame->setStatusText(text);
-    m_window.messageBox(UserMessage{text, MessageStyle::Error});
+    if (frame != nullptr) frame->setStatusText(text);
+    window.messageBox(UserMessage{text, MessageStyle::Error});
     return true;
 }
 
-void CQuorbelView::OnEffectsReverse() {
-    RunEditCycle(EditKind::Reverse, [](const std::string& saved) {
-        return RewriteSavedFile(saved, [](std::span<const std::uint8_t> data, const WaveFormat& f) {
-            return ReverseFrames(data, f.nBlockAlign);
-        });
-    });
+// A filter or octave shift over 8/16-bit mono or stereo sound; `sizeOf` for those that
+// change the length.
+void RunSampleEffect(CQuorbelView& view, EditKind kind, SampleEffect effect,
+                     SizeOfEffect sizeOf = nullptr) {
+    const int bits = view.m_nBitsPerSample, channels = view.m_nChannels;
+    SizeRule size;
+    if (sizeOf != nullptr) {
+        size = [=](std::uint64_t bytes, const WaveFormat&) {
+            return sizeOf(bytes, bits, channels);
+        };
+    }
+    ViewEditHost host(view);
+    RunEdit(kind, host,
+            EffectStep([=](std::span<const std::uint8_t> data,
+                           const WaveFormat&) { return effect(data, bits, channels); },
+                       size));
 }
 
-void CQuorbelView::runSampleEffect(EditKind kind, bool resizes, SampleEffect effect) {
-    if (refuseEffectFormat()) return;
-    const int bits = m_nBitsPerSample, channels = m_nChannels;
-    RunEditCycle(kind, [=](const std::string& saved) {
-        const SampleWork work = [=](std::span<const std::uint8_t> data, const WaveFormat&) {
-            return effect(data, bits, channels);
-        };
-        return resizes ? ResizeSavedFile(saved, work) : RewriteSavedFile(saved, work);
-    });
+}  // namespace
+
+void CQuorbelView::OnEffectsReverse() {
+    ViewEditHost host(*this);
+    RunEdit(EditKind::Reverse, host,
+            EffectStep([](std::span<const std::uint8_t> data, const WaveFormat& f) {
+                return ReverseFrames(data, f.nBlockAlign);
+            }));
 }
 
 void CQuorbelView::OnFilterLowPass() {
-    runSampleEffect(EditKind::LowPass, false, LowPass);
+    if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
+    RunSampleEffect(*this, EditKind::LowPass, LowPass);
 }
 
 void CQuorbelView::OnFilterHighPass() {
-    runSampleEffect(EditKind::HighPass, false, HighPass);
+    if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
+    RunSampleEffect(*this, EditKind::HighPass, HighPass);
 }
 
 void CQuorbelView::OnOctaveIncrease() {
-    runSampleEffect(EditKind::OctaveUp, true, OctaveUp);
+    if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
+    RunSampleEffect(*this, EditKind::OctaveUp, OctaveUp, OctaveUpBytes);
 }
 
 void CQuorbelView::OnOctaveDecrease() {
-    runSampleEffect(EditKind::OctaveDown, true, OctaveDown);
+    if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
+    RunSampleEffect(*this, EditKind::OctaveDown, OctaveDown, OctaveDownBytes);
 }
 
 }  // namespace quorbel

@@ -40,10 +40,6 @@ std::vector<std::uint8_t> TwoTap(std::span<const std::uint8_t> data, int bits, i
 
 }  // namespace
 
-bool IsEffectFormat(int bits, int channels) {
-    return (bits == 8 || bits == 16) && (channels == 1 || channels == 2);
-}
-
 std::vector<std::uint8_t> ReverseFrames(std::span<const std::uint8_t> data, int frameBytes) {
     const std::size_t frame = static_cast<std::size_t>(std::max(frameBytes, 1));
     const std::size_t frames = data.size() / frame;
@@ -63,10 +59,21 @@ std::vector<std::uint8_t> HighPass(std::span<const std::uint8_t> data, int bits,
     return TwoTap(data, bits, channels, [](int x, int next) { return (next - x) / 2; });
 }
 
+std::uint64_t OctaveUpBytes(std::uint64_t dataBytes, int bits, int channels) {
+    const std::uint64_t frame = FrameBytes(bits, channels);
+    return (dataBytes / frame + 1) / 2 * frame;
+}
+
+std::uint64_t OctaveDownBytes(std::uint64_t dataBytes, int bits, int channels) {
+    const std::uint64_t frame = FrameBytes(bits, channels);
+    const std::uint64_t frames = dataBytes / frame;
+    return (frames / 2 * 3 + frames % 2) * frame;
+}
+
 std::vector<std::uint8_t> OctaveUp(std::span<const std::uint8_t> data, int bits, int channels) {
     const std::size_t frame = FrameBytes(bits, channels);
     const std::size_t frames = data.size() / frame;
-    std::vector<std::uint8_t> out((frames + 1) / 2 * frame);
+    std::vector<std::uint8_t> out(OctaveUpBytes(data.size(), bits, channels));
     for (std::size_t k = 0; 2 * k < frames; ++k) {
         std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(2 * k * frame), frame,
                     out.begin() + static_cast<std::ptrdiff_t>(k * frame));
@@ -79,7 +86,7 @@ std::vector<std::uint8_t> OctaveDown(std::span<const std::uint8_t> data, int bit
     const std::size_t frame = FrameBytes(bits, channels);
     const std::size_t frames = data.size() / frame;
     const std::size_t pairs = frames / 2;
-    std::vector<std::uint8_t> out((pairs * 3 + frames % 2) * frame);
+    std::vector<std::uint8_t> out(OctaveDownBytes(data.size(), bits, channels));
     for (std::size_t k = 0; k < pairs; ++k) {
         const std::uint8_t* a = &data[2 * k * frame];
         const std::uint8_t* b = a + frame;

@@ -10,9 +10,6 @@
 
 namespace quorbel {
 
-// The formats the filters and octave shifts are defined for: 8 or 16 bits, mono or stereo.
-bool IsEffectFormat(int bits, int channels);
-
 // The frames in reverse order, each frame's bytes kept as they are; a trailing partial frame
 // stays at the end. Reversing twice gives back the input.
 std::vector<std::uint8_t> ReverseFrames(std::span<const std::uint8_t> data, int frameBytes);
@@ -28,5 +25,9 @@ std::vector<std::uint8_t> OctaveUp(std::span<const std::uint8_t> data, int bits,
 // Octave down: each pair of frames A, B becomes A, the average of A and B, B; a last unpaired
 // frame is copied once.
 std::vector<std::uint8_t> OctaveDown(std::span<const std::uint8_t> data, int bits, int channels);
+
+// The sizes in bytes the octave shifts make of `dataBytes` bytes of sound.
+std::uint64_t OctaveUpBytes(std::uint64_t dataBytes, int bits, int channels);
+std::uint64_t OctaveDownBytes(std::uint64_t dataBytes, int bits, int channels);
 
 }  // namespace quorbel

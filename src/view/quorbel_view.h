@@ -7,11 +7,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "edit/edit_cycle.h"
+#include "audio/sound_file_reader.h"
 #include "framework/app_context.h"
 #include "framework/canvas.h"
 #include "framework/command_target.h"
@@ -20,12 +21,12 @@
 #include "view/display_modes.h"
 #include "view/view_layout.h"
 #include "wavefile/shared_bytes.h"
+#include "wavefile/wave_format.h"
 
 namespace quorbel {
 
 class CQuorbelDoc;
 class WaveDevices;
-struct DisplayData;
 
 // Transport states of the view (values 1 and 4 are never used).
 inline constexpr int STATE_READY = 0;
@@ -72,11 +73,18 @@ class CQuorbelView : public CommandTarget {
     void InvalidateSliderWave();
     void InvalidateScope();
 
-    // Closes the device, re-reads format and samples from `fileName` (just written by an
-    // edit) and opens the device on it, once. Returns false when the file was refused or
-    // unreadable or the device refused it (after its box); the buffer, format fields, length
-    // and slider then stay as they were and the device stays closed.
+    // Reads the sound of `fileName` (a working file the program wrote) and plays and draws it
+    // from now on, as AdoptSound does. False after its box when the file cannot be read or
+    // taken; the view and its device then keep the sound they had.
     bool ReloadAfterEdit(const std::string& fileName);
+    // The sound the device holds now, a recording still running ended and included (what it
+    // lost is reported). False after its box when there is none.
+    bool TakeSound(LoadedSound& out);
+    // Plays and draws `sound`, which `fileName` holds, from now on: the device is reopened on
+    // it in memory and, unless only the samples changed, the format fields, length, slider
+    // range and the document's file name are taken from it. False after its box when the
+    // sound is not PCM or the device refuses it; everything then stays as it was.
+    bool AdoptSound(const std::string& fileName, const LoadedSound& sound, bool samplesOnly);
     void ReplaceWaveData(const std::uint8_t* bytes, std::uint32_t length);
     // The same without a copy, for bytes the caller already holds in memory.
     void ReplaceWaveData(const SharedBytes& bytes);
@@ -134,10 +142,6 @@ class CQuorbelView : public CommandTarget {
     void OnEditCopy();
     void OnEditPaste();
     void OnEditUndo();
-    // Runs one edit, effect or the save after a recording: the shared steps around `step`.
-    // True when the edit took effect; after a failure the view plays and saves the sound it
-    // had, the Undo target is as it was, and the status line says the edit failed.
-    bool RunEditCycle(EditKind kind, const EditStep& step);
 
     // Effects.
     void OnEffectsReverse();
@@ -179,21 +183,12 @@ class CQuorbelView : public CommandTarget {
   private:
     WaveDevices& devices() const;
     void setButtons(int play, int stop, int toStart, int toEnd, int record);
-    // Shows why the filters and octave shifts cannot work on this sound's format, if so.
-    bool refuseEffectFormat();
-    // A filter or octave shift: `effect` over the data of 8/16-bit mono or stereo sound,
-    // rewriting the working file in place or (`resizes`) patching its sizes too.
-    using SampleEffect = std::vector<std::uint8_t> (*)(std::span<const std::uint8_t>, int, int);
-    void runSampleEffect(EditKind kind, bool resizes, SampleEffect effect);
-    // Reads `path` into a DisplayData, showing the box for a refused or unreadable file.
-    bool readForDisplay(const std::string& path, DisplayData& out);
-    void storeFormat(const DisplayData& data);
-    // Takes the bytes read as the wave data buffer and repaints both traces.
-    void adoptWaveData(DisplayData& data);
-    // Opens the device on `path` and stores the id in the view and its document. Shows the
-    // device's error in a box and returns false when it cannot.
-    bool reopenDevice(const std::string& path);
+    // The PCM fields of `sound`, or empty after the "not PCM" box.
+    std::optional<WaveFormat> pcmFormatOf(const LoadedSound& sound);
+    void storeFormat(const WaveFormat& format, std::uint32_t dataBytes);
+    void setSliderRange(std::uint32_t dataBytes);
     bool CaptureDisplayData();
+    bool captureUnplayable();
     void SaveRecording();
     // When the play or recording that just ended lost sound: says how much in the status
     // line, and for a recording in a warning box too.
@@ -204,6 +199,9 @@ class CQuorbelView : public CommandTarget {
     void repaintStripErased();
     void repaintAllErased();
     void noRepaint() {}
+
+    // The edit cycle's window on this view.
+    friend class ViewEditHost;
 
     CQuorbelDoc& m_document;
     ViewWindow& m_window;

@@ -1,6 +1,6 @@
 // Filling the view's copy of the sound: format fields, wave data buffer, length and the
-// position slider's range, with the device closed while the file is read and reopened on
-// it afterwards.
+// position slider's range. The view draws the very bytes the device plays: it takes them from
+// the device, which read the file, instead of reading the file a second time.
 
 #include <algorithm>
 #include <climits>
@@ -21,86 +21,37 @@ int SliderValue(std::uint32_t v) {
     return static_cast<int>(std::min<std::uint32_t>(v, INT_MAX));
 }
 
-}  // namespace
-
-bool CQuorbelView::readForDisplay(const std::string& path, DisplayData& out) {
-    Expected<DisplayData> read = ReadDisplayData(path);
-    if (!read) {
-        m_window.messageBox(MessageFor(read.error()));
-        return false;
-    }
-    out = std::move(*read);
-    return true;
+std::uint32_t DataBytes(const LoadedSound& sound) {
+    return static_cast<std::uint32_t>(std::min<std::size_t>(sound.data.size, UINT32_MAX));
 }
 
-void CQuorbelView::storeFormat(const DisplayData& data) {
+}  // namespace
+
+std::optional<WaveFormat> CQuorbelView::pcmFormatOf(const LoadedSound& sound) {
+    const auto chunk = DecodeFormatChunk(sound.fmt);
+    if (!chunk || chunk->format.wFormatTag != kWaveFormatPcm || chunk->format.nChannels == 0) {
+        m_window.messageBox(MessageFor({WaveFault::NotPcm}));
+        return std::nullopt;
+    }
+    return chunk->format;
+}
+
+void CQuorbelView::storeFormat(const WaveFormat& f, std::uint32_t dataBytes) {
     // The 16-bit fields widen without sign.
-    const WaveFormat& f = data.format;
     m_bPCM = 1;
     m_nChannels = f.nChannels;
     m_nSamplesPerSec = f.nSamplesPerSec;
     m_nAvgBytesPerSec = f.nAvgBytesPerSec;
     m_nBlockAlign = f.nBlockAlign;
     m_nBitsPerSample = f.BitsPerSample();
-    m_nSampleCount = SampleCountOf(data.size, m_nBitsPerSample);
+    m_nSampleCount = SampleCountOf(dataBytes, m_nBitsPerSample);
 }
 
-void CQuorbelView::adoptWaveData(DisplayData& data) {
-    m_pWaveData = std::move(data.bytes);
-    m_dwWaveDataLen = data.size;
-    if (!m_pWaveData) m_pWaveData = std::make_unique<std::uint8_t[]>(0);
-    InvalidateSliderWave();
-    InvalidateScope();
-}
-
-bool CQuorbelView::reopenDevice(const std::string& path) {
-    DeviceId id = 0;
-    const unsigned result = devices().open(path, id);
-    if (result != kDeviceOk) {
-        m_window.messageBox(devices().errorText(result), "Error", BoxIcon::Error);
-        return false;
-    }
-    m_wDeviceID = id;
-    m_document.m_wDeviceID = id;
-    return true;
-}
-
-bool CQuorbelView::CaptureDisplayData() {
-    devices().length(m_wDeviceID, m_dwLength);
-    // The device has just read the file: keeping its bytes while it is closed lets the view's
-    // read and the reopen share them instead of reading the file twice more.
-    const SharedBytes read = devices().soundBytes(m_wDeviceID);
-    CloseDevice();
-
-    DisplayData data;
-    if (!readForDisplay(m_document.m_strFileName, data)) return false;
-    storeFormat(data);
-    const std::uint32_t dataBytes = data.size;
-    adoptWaveData(data);
-
-    if (reopenDevice(m_document.m_strFileName)) devices().setTimeFormatMilliseconds(m_wDeviceID);
-    CreatePositionSlider(SliderValue(m_nSampleCount), SliderValue(SliderPageOf(dataBytes)));
-    return true;
-}
-
-bool CQuorbelView::ReloadAfterEdit(const std::string& fileName) {
-    CloseDevice();
-
-    DisplayData data;
-    if (!readForDisplay(fileName, data)) return false;
-    // The device is opened once, on the file just read; its length is the new sound's.
-    if (!reopenDevice(fileName)) return false;
-    devices().setTimeFormatMilliseconds(m_wDeviceID);
-    devices().length(m_wDeviceID, m_dwLength);
-    storeFormat(data);
-    const std::uint32_t dataBytes = data.size;
-    adoptWaveData(data);
-    m_document.m_strFileName = fileName;
-
+void CQuorbelView::setSliderRange(std::uint32_t dataBytes) {
     const int maximum = SliderValue(m_nSampleCount);
     const int page = SliderValue(SliderPageOf(dataBytes));
     if (!m_window.hasSlider()) {
-        // The first recording of a new document: its first slider.
+        // The first capture, or the first recording of a new document: its first slider.
         CreatePositionSlider(maximum, page);
     } else {
         m_window.setSliderRange(0, maximum, true);
@@ -108,7 +59,85 @@ bool CQuorbelView::ReloadAfterEdit(const std::string& fileName) {
         m_window.setSliderPageSize(page);
         m_window.setSliderLineSize(1);
     }
+}
+
+bool CQuorbelView::CaptureDisplayData() {
+    LoadedSound sound;
+    if (devices().sound(m_wDeviceID, sound) != kDeviceOk) return captureUnplayable();
+    const std::optional<WaveFormat> format = pcmFormatOf(sound);
+    if (!format) {
+        CloseDevice();
+        return false;
+    }
+    devices().setTimeFormatMilliseconds(m_wDeviceID);
+    devices().length(m_wDeviceID, m_dwLength);
+    storeFormat(*format, DataBytes(sound));
+    ReplaceWaveData(sound.data);
+    setSliderRange(DataBytes(sound));
     return true;
+}
+
+bool CQuorbelView::captureUnplayable() {
+    // The document's device did not take the file (a layout it cannot play): the view still
+    // shows it, read by the same reader in any layout, and says why the device refuses it.
+    Expected<DisplayData> read = ReadDisplayData(m_document.m_strFileName);
+    if (!read) {
+        m_window.messageBox(MessageFor(read.error()));
+        return false;
+    }
+    storeFormat(read->format, read->size);
+    ReplaceWaveData(SharedBytes{read->bytes, read->size});
+    DeviceId id = 0;
+    const unsigned result = devices().open(m_document.m_strFileName, id);
+    if (result == kDeviceOk) {
+        m_wDeviceID = m_document.m_wDeviceID = id;
+        devices().setTimeFormatMilliseconds(id);
+    } else {
+        m_window.messageBox(devices().errorText(result), "Error", BoxIcon::Error);
+    }
+    setSliderRange(read->size);
+    return true;
+}
+
+bool CQuorbelView::TakeSound(LoadedSound& out) {
+    const unsigned result = devices().sound(m_wDeviceID, out);
+    ReportLostSound();
+    return !ShowMciError(result);
+}
+
+bool CQuorbelView::AdoptSound(const std::string& fileName, const LoadedSound& sound,
+                              bool samplesOnly) {
+    std::optional<WaveFormat> format;
+    if (!samplesOnly && !(format = pcmFormatOf(sound))) return false;
+    // The old device goes only once the new one holds the sound.
+    DeviceId id = 0;
+    unsigned result = devices().reopenSound(m_wDeviceID, fileName, sound, id);
+    if (result == kDeviceErrInvalidId) result = devices().openSound(fileName, sound, id);
+    if (result != kDeviceOk) {
+        m_window.messageBox(devices().errorText(result), "Error", BoxIcon::Error);
+        return false;
+    }
+    m_wDeviceID = id;
+    m_document.m_wDeviceID = id;
+    m_nState = STATE_READY;
+    devices().setTimeFormatMilliseconds(m_wDeviceID);
+    ReplaceWaveData(sound.data);
+    if (samplesOnly) return true;
+
+    devices().length(m_wDeviceID, m_dwLength);
+    storeFormat(*format, DataBytes(sound));
+    m_document.m_strFileName = fileName;
+    setSliderRange(DataBytes(sound));
+    return true;
+}
+
+bool CQuorbelView::ReloadAfterEdit(const std::string& fileName) {
+    LoadedSound sound;
+    if (const WaveError error = readSoundFile(fileName, sound)) {
+        m_window.messageBox(MessageFor(*error));
+        return false;
+    }
+    return AdoptSound(fileName, sound, false);
 }
 
 void CQuorbelView::ReplaceWaveData(const std::uint8_t* bytes, std::uint32_t length) {
@@ -122,7 +151,7 @@ void CQuorbelView::ReplaceWaveData(const std::uint8_t* bytes, std::uint32_t leng
 
 void CQuorbelView::ReplaceWaveData(const SharedBytes& bytes) {
     m_pWaveData = bytes.data ? bytes.data : std::make_shared<std::uint8_t[]>(0);
-    m_dwWaveDataLen = static_cast<std::uint32_t>(bytes.size);
+    m_dwWaveDataLen = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size, UINT32_MAX));
     InvalidateSliderWave();
     InvalidateScope();
 }

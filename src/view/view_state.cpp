@@ -100,7 +100,8 @@ bool CQuorbelView::OnUpdateCommand(int id, CommandState& state) {
             state.Enable(m_pWaveData != nullptr);
             return true;
         case ID_EDIT_PASTE:
-            state.Enable(g_pClipData != nullptr && !m_strCurrentFile.empty());
+            state.Enable(m_context.clipboard != nullptr && m_context.clipboard->Holds() &&
+                         !m_strCurrentFile.empty());
             return true;
         case ID_EDIT_UNDO:
             state.Enable(m_strCurrentFile != m_strPreviousFile);

@@ -8,7 +8,6 @@
 #include <system_error>
 
 #include "wavefile/byte_order.h"
-#include "wavefile/file_bytes_cache.h"
 
 namespace quorbel {
 namespace {
@@ -171,14 +170,6 @@ WaveError ReadWaveData(ParsedWave& wave) {
         wave.file->Seek(wave.data.dataOffset, SEEK_SET) < 0) {
         return ShortTransfer(wave, WaveFault::DataReadShort, kDataId);
     }
-    const std::int64_t end = wave.data.dataOffset + std::int64_t{wave.dataSize};
-    if (auto held = CachedFileBytes(wave.path, wave.data.dataOffset, wave.dataSize)) {
-        if (wave.file->Seek(end, SEEK_SET) != end) {
-            return ShortTransfer(wave, WaveFault::DataReadShort, kDataId);
-        }
-        wave.dataBytes = std::move(held->data);
-        return std::nullopt;
-    }
     std::unique_ptr<std::uint8_t[]> bytes;
     try {
         bytes = std::make_unique_for_overwrite<std::uint8_t[]>(wave.dataSize);
@@ -191,7 +182,6 @@ WaveError ReadWaveData(ParsedWave& wave) {
         return error;
     }
     wave.dataBytes = std::move(bytes);
-    RememberFileBytes(wave.path, wave.data.dataOffset, wave.SharedData());
     return std::nullopt;
 }
 

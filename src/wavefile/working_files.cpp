@@ -35,6 +35,18 @@ void WorkingFiles::Keep(const std::string& path) {
     std::erase_if(m_files, [&path](const std::string& file) { return SameFile(file, path); });
 }
 
+bool WorkingFiles::Owns(const std::string& path) const {
+    return std::find(m_files.begin(), m_files.end(), path) != m_files.end();
+}
+
+void WorkingFiles::KeepOnly(const std::string& keep1, const std::string& keep2) {
+    std::erase_if(m_files, [&](const std::string& file) {
+        if (file == keep1 || file == keep2) return false;
+        ::unlink(file.c_str());
+        return true;
+    });
+}
+
 void WorkingFiles::RemoveAll() {
     for (const std::string& file : m_files) ::unlink(file.c_str());
     m_files.clear();

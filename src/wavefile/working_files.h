@@ -1,9 +1,9 @@
 #pragma once
 
-// The working files of one document. Each recording, edit and effect leaves a copy of the
-// whole sound in the temporary directory; they are kept while the document is open (its device
-// and Undo use them) and removed when its window closes normally. After a crash they stay, so
-// the last state of the sound can still be found.
+// The working files of one document: the file of its sound and the one Undo goes back to,
+// copies of the whole sound in the temporary directory that the program wrote and owns. They
+// are kept while the document is open and removed when its window closes normally. After a crash
+// they stay, so the last state of the sound can still be found.
 
 #include <string>
 #include <string_view>
@@ -22,6 +22,11 @@ class WorkingFiles {
     // Forgets `path` if it is one of the working files: the user saved over it, so it is a
     // file of theirs now and must stay.
     void Keep(const std::string& path);
+    // Whether `path` is one of them.
+    bool Owns(const std::string& path) const;
+    // Deletes every one but `keep1` and `keep2`: a document needs no more than the file of its
+    // sound and the one Undo goes back to.
+    void KeepOnly(const std::string& keep1, const std::string& keep2);
     // Deletes every remembered working file. Called once the document's device is closed.
     void RemoveAll();
 

@@ -423,7 +423,7 @@ TEST_F(ScriptTest, CutInOneFormatPasteIntoAnotherUndoPasteAgainAndSave) {
     const std::vector<std::string> clips = run.starting("clip:");
     ASSERT_EQ(clips.size(), 2u);
     EXPECT_EQ(clips[0], "clip: 1036 2 16");
-    EXPECT_EQ(clips[1], "clip: 518 2 8") << "Paste keeps the clipboard in the view's bits";
+    EXPECT_EQ(clips[1], "clip: 1036 2 16") << "Paste converts a copy: the clipboard keeps the cut";
     const std::vector<std::string> states = run.starting("state:");
     ASSERT_EQ(states.size(), 3u);
     EXPECT_EQ(stateOf(states[0])["datalen"], "2964");

@@ -195,7 +195,7 @@ TEST_F(DocTest, SaveOntoAFileAnotherDocumentHasOpenIsRefusedBeforeWriting) {
     EXPECT_EQ(ReadBytes(dir.file("copy.wav")), ReadBytes(goodFile));
 }
 
-TEST_F(DocTest, ASavedFileThatCannotBeReadBackLeavesTheSoundOnItsDevice) {
+TEST_F(DocTest, AnUnreadableSavedFileIsNotReadBackAndTheSoundStaysOnItsDevice) {
     // A write-only file keeps its permissions when saved over, so it cannot be read back.
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     const std::string writeOnly = dir.file("write-only.wav");
@@ -224,8 +224,8 @@ TEST_F(DocTest, ASavedFileThatCannotBeReadBackLeavesTheSoundOnItsDevice) {
         },
         /*unprivileged=*/true);
     ASSERT_TRUE(child.exited);
-    EXPECT_EQ(child.output, "saved same-device plays saves clean|Cannot read the file " +
-                                writeOnly + ": Permission denied");
+    // The saved file is not read back: the device goes on with the sound it holds.
+    EXPECT_EQ(child.output, "saved other-device plays saves clean");
 }
 
 TEST_F(DocTest, DestructionClosesOnlyItsOwnDevice) {

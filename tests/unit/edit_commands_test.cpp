@@ -27,8 +27,6 @@ constexpr const auto& kFormats = testing::kSampleFormats;
 struct EditRig : ViewRig {
     testing::WavFolder temp;
     testing::ScopedTmpDir tmpdir{temp.path().string()};
-    EditRig() { EmptyClipData(); }
-    ~EditRig() { EmptyClipData(); }
 
     // 1000 frames at 1000 Hz (1000 ms) whose bytes all differ from their neighbours.
     CQuorbelView& openSecond(Format f, const std::string& name = "sound.wav") {
@@ -47,7 +45,7 @@ struct EditRig : ViewRig {
         v.OnMouseMove(MK_LBUTTON, {200, 300});
     }
     Bytes clip() const {
-        const auto b = ClipBytes();
+        const auto b = clipboard.Bytes();
         return {b.begin(), b.end()};
     }
     std::size_t workingFiles() const {
@@ -73,8 +71,8 @@ TEST(EditCommands, CutTakesTheWholeFramesOfTheSelectionAndUndoBringsThemBack) {
         ASSERT_TRUE(rig.click(ID_EDIT_CUT));
         const std::uint32_t s = 299 * f.frame(), e = 558 * f.frame();
         EXPECT_EQ(rig.clip(), Part(before, s, e));
-        EXPECT_EQ(g_nClipBits, f.bits);
-        EXPECT_EQ(g_nClipChannels, f.channels);
+        EXPECT_EQ(rig.clipboard.Bits(), f.bits);
+        EXPECT_EQ(rig.clipboard.Channels(), f.channels);
 
         const Bytes file = ReadBytes(v.m_strCurrentFile);
         Bytes expected = Part(before, 0, s);
@@ -87,10 +85,13 @@ TEST(EditCommands, CutTakesTheWholeFramesOfTheSelectionAndUndoBringsThemBack) {
         EXPECT_EQ(rig.frame.statusText(), "Cut operation complete!");
         EXPECT_EQ(rig.frame.waitBegun, 0) << "Cut shows no wait cursor";
         EXPECT_TRUE(rig.doc.IsModified());
-        EXPECT_EQ(v.m_strPreviousFile, opened);
+        // Undo goes back to a copy of the program's own, never to the user's file.
+        EXPECT_NE(v.m_strPreviousFile, opened);
+        EXPECT_EQ(SavedData(ReadBytes(v.m_strPreviousFile)), before);
+        const std::string undoFile = v.m_strPreviousFile;
 
         ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
-        EXPECT_EQ(v.m_strCurrentFile, opened);
+        EXPECT_EQ(v.m_strCurrentFile, undoFile);
         EXPECT_EQ(Bytes(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen), before);
         EXPECT_EQ(v.m_dwLength, 1000u);
         EXPECT_EQ(rig.frame.statusText(), "Undo operation complete!");
@@ -133,6 +134,7 @@ TEST(EditCommands, PasteConvertsBetweenEveryPairOfFormats) {
             const Bytes copied = rig.clip();
 
             ViewRig target;
+            target.context.clipboard = &rig.clipboard;
             WavContent s;
             s.bits = to.bits;
             s.channels = to.channels;
@@ -144,7 +146,8 @@ TEST(EditCommands, PasteConvertsBetweenEveryPairOfFormats) {
             v.OnMouseMove(MK_LBUTTON, {20, 300});  // 10 px of 100 ms: 2 ms, frame 2
             ASSERT_TRUE(target.click(ID_EDIT_PASTE));
 
-            EXPECT_EQ(g_nClipBits, to.bits) << "the clipboard keeps the view's bits";
+            EXPECT_EQ(rig.clip(), copied) << "Paste converts a copy";
+            EXPECT_EQ(rig.clipboard.Bits(), from.bits);
             const std::uint32_t frames = 259;
             const Bytes file = ReadBytes(v.m_strCurrentFile);
             const Bytes data = SavedData(file);
@@ -173,7 +176,7 @@ TEST(EditCommands, AvailabilityFollowsTheWaveDataTheClipboardAndTheTwoNames) {
         fresh.OnUpdateCommand(id, state);
         return state.enabled;
     };
-    ReplaceClipData(Bytes{1, 2}, 1, 8);
+    rig.clipboard.Replace(Bytes{1, 2}, 1, 8);
     EXPECT_FALSE(enabled(ID_EDIT_CUT));
     EXPECT_FALSE(enabled(ID_EDIT_COPY));
     EXPECT_FALSE(enabled(ID_EDIT_PASTE)) << "a new document has no file to paste into";
@@ -181,19 +184,19 @@ TEST(EditCommands, AvailabilityFollowsTheWaveDataTheClipboardAndTheTwoNames) {
     EXPECT_FALSE(rig.click(ID_EDIT_PASTE));
 }
 
-TEST(EditCommands, CutOfTheWholeSoundIsRefusedAndEmptiesTheClipboard) {
+TEST(EditCommands, CutOfTheWholeSoundIsRefusedAndKeepsTheClipboard) {
     EditRig rig;
     CQuorbelView& v = rig.openSecond({16, 2});
-    ReplaceClipData(Bytes{1, 2, 3, 4}, 2, 16);
+    rig.clipboard.Replace(Bytes{1, 2, 3, 4}, 2, 16);
     ASSERT_TRUE(rig.click(ID_EDIT_CUT));
     ASSERT_EQ(rig.window.boxes.size(), 1u);
     EXPECT_EQ(rig.window.boxes[0].text, "You cannot cut the entire file!!");
     EXPECT_EQ(rig.window.boxes[0].icon, BoxIcon::Error);
-    EXPECT_EQ(g_pClipData, nullptr);
+    EXPECT_EQ(rig.clip(), (Bytes{1, 2, 3, 4}));
     EXPECT_EQ(rig.frame.statusText(), "Cut operation failed.");
     EXPECT_EQ(v.m_dwWaveDataLen, 4000u);
     EXPECT_FALSE(rig.click(ID_EDIT_UNDO));
-    EXPECT_FALSE(rig.click(ID_EDIT_PASTE));
+    EXPECT_EQ(rig.workingFiles(), 0u);
     EXPECT_TRUE(rig.click(ID_BUTTON_PLAY));
 }
 
@@ -215,11 +218,13 @@ TEST(EditCommands, AFailedEditLeavesTheDocumentPlayableSavableAndUnchanged) {
     ASSERT_TRUE(rig.click(ID_EDIT_CUT));
     const std::string afterCut = v.m_strCurrentFile, beforeCut = v.m_strPreviousFile;
     const Bytes sound(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen);
-    ReplaceClipData(Bytes{9, 9, 9, 9}, 2, 16);
 
-    // The working-file folder does not exist: no working file can be made.
+    // The working-file folder does not exist: no working file can be made. Copy needs none.
     auto gone = std::make_unique<testing::ScopedTmpDir>((rig.temp.path() / "gone").string());
-    for (const int id : {ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CUT}) {
+    ASSERT_TRUE(rig.click(ID_EDIT_COPY));
+    EXPECT_TRUE(rig.window.boxes.empty());
+    rig.clipboard.Replace(Bytes{9, 9, 9, 9}, 2, 16);
+    for (const int id : {ID_EDIT_PASTE, ID_EDIT_CUT}) {
         rig.window.boxes.clear();
         ASSERT_TRUE(rig.click(id)) << id;
         ASSERT_EQ(rig.window.boxes.size(), 1u) << id;
@@ -250,12 +255,12 @@ TEST(EditCommands, AFailedEditLeavesTheDocumentPlayableSavableAndUnchanged) {
 TEST(EditCommands, PasteOfAFormatWithoutAConversionIsRefusedBeforeAnythingChanges) {
     EditRig rig;
     CQuorbelView& v = rig.openSecond({16, 2});
-    ReplaceClipData(Bytes{1, 2, 3, 4, 5, 6}, 2, 24);
+    rig.clipboard.Replace(Bytes{1, 2, 3, 4, 5, 6}, 2, 24);
     ASSERT_TRUE(rig.click(ID_EDIT_PASTE));
     ASSERT_EQ(rig.window.boxes.size(), 1u);
     EXPECT_NE(rig.window.boxes[0].text.find("24-bit stereo"), std::string::npos);
     EXPECT_EQ(rig.frame.statusText(), rig.window.boxes[0].text);
-    EXPECT_EQ(g_nClipBits, 24);
+    EXPECT_EQ(rig.clipboard.Bits(), 24);
     EXPECT_EQ(v.m_strCurrentFile, v.m_strPreviousFile);
     EXPECT_EQ(rig.workingFiles(), 0u);
 }

@@ -17,6 +17,7 @@
 #include "fakes/wav_builder.h"
 #include "framework/app_context.h"
 #include "view/quorbel_view.h"
+#include "wavefile/clipboard.h"
 
 namespace quorbel::testing {
 
@@ -25,7 +26,8 @@ struct ViewRig {
     NullAudioBackend backend{clock};
     WaveDevices devices{backend};
     FakeFrameWindow frame;
-    AppContext context{&devices, nullptr, nullptr, &frame};
+    Clipboard clipboard;
+    AppContext context{&devices, nullptr, nullptr, &frame, &clipboard};
     CQuorbelDoc doc{context};
     FakeViewWindow window;
     std::unique_ptr<CQuorbelView> view;

@@ -10,6 +10,7 @@
 #include "fakes/child_process.h"
 #include "fakes/temp_dir_scope.h"
 #include "framework/command_ids.h"
+#include "framework/window_messages.h"
 #include "unit/view_test_rig.h"
 
 namespace quorbel {
@@ -28,8 +29,8 @@ std::set<std::string> filesIn(const fs::path& folder) {
 
 class WorkingFilesTest : public ::testing::Test {
   protected:
-    // Opens the user's file and records into it twice: two working files, the first one no
-    // longer in use.
+    // Opens the user's file, records into it twice and cuts a part: two working files, the
+    // one Undo goes back to and the sound's. A second take replaces the first one's file.
     void recordTwice(ViewRig& rig) {
         ASSERT_TRUE(rig.doc.OnOpenDocument(userFile));
         rig.show();
@@ -37,7 +38,11 @@ class WorkingFilesTest : public ::testing::Test {
             ASSERT_TRUE(rig.click(ID_BUTTON_RECORD));
             rig.run(100);
             ASSERT_TRUE(rig.click(ID_BUTTON_STOP));
+            ASSERT_EQ(rig.doc.m_workingFiles.Files().size(), 1u);
         }
+        rig.view->OnLButtonDown(MK_LBUTTON, {0, 170});
+        rig.view->OnMouseMove(MK_LBUTTON, {120, 300});
+        ASSERT_TRUE(rig.click(ID_EDIT_CUT));
         ASSERT_TRUE(rig.window.boxes.empty()) << rig.window.boxes[0].text;
         ASSERT_EQ(rig.doc.m_workingFiles.Files().size(), 2u);
     }

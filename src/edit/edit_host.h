@@ -1,0 +1,52 @@
+#pragma once
+
+// What the edit cycle asks of the window whose sound it changes. The view answers through an
+// adapter (edit/view_edit_host.*), so the cycle and the view know each other only by this.
+
+#include <string>
+
+#include "audio/sound_file_reader.h"
+#include "framework/message.h"
+#include "wavefile/expected.h"
+
+namespace quorbel {
+
+// How the window takes up an edit's new sound.
+enum class EditReload {
+    Full,         // format, samples, length and slider anew
+    SamplesOnly,  // the sound keeps its length and format: only the samples change
+    None,         // the sound is unchanged (Copy)
+};
+
+class EditHost {
+  public:
+    virtual ~EditHost() = default;
+
+    virtual void StopTransport() = 0;  // the Stop command (it saves a running recording)
+    virtual void BeginWait() = 0;
+    virtual void EndWait() = 0;
+    virtual void Status(const char* text) = 0;  // null: nothing
+    virtual void Box(const UserMessage& box) = 0;
+
+    // The sound the window plays now. A recording still running is ended and included, and
+    // what it lost is reported. False (after its box) when there is none to edit.
+    virtual bool TakeSound(LoadedSound& out) = 0;
+    // Whether `file` is one of the window's own working files and still holds `sound`: the
+    // program wrote it, and nobody has changed or removed it since.
+    virtual bool OwnFileHolds(const std::string& file, const LoadedSound& sound) = 0;
+    // Plays and draws `sound` from now on, held by `file`. False (after its box) when the
+    // window cannot take it; it then keeps the sound it had.
+    virtual bool AdoptSound(const std::string& file, const LoadedSound& sound, EditReload how) = 0;
+
+    // Writes `sound` to a new working file of the document named with `prefix`.
+    virtual Expected<std::string> WriteWorkingFile(const char* prefix,
+                                                   const LoadedSound& sound) = 0;
+    // Removes every working file of the document but `keep1` and `keep2`.
+    virtual void KeepOnlyWorkingFiles(const std::string& keep1, const std::string& keep2) = 0;
+    virtual void DiscardWorkingFile(const std::string& file) = 0;
+    virtual void SetModified() = 0;
+    virtual std::string& CurrentFile() = 0;   // the working file of the sound now
+    virtual std::string& PreviousFile() = 0;  // the Undo target
+};
+
+}  // namespace quorbel

@@ -1,0 +1,76 @@
+#include "edit/view_edit_host.h"
+
+#include <sys/stat.h>
+
+#include "audio/quorbel_doc.h"
+#include "framework/frame_window.h"
+#include "view/quorbel_view.h"
+#include "wavefile/wave_limits.h"
+
+namespace quorbel {
+
+void ViewEditHost::StopTransport() {
+    m_view.OnStop();
+}
+
+void ViewEditHost::BeginWait() {
+    if (m_view.m_context.mainFrame != nullptr) m_view.m_context.mainFrame->beginWaitCursor();
+}
+
+void ViewEditHost::EndWait() {
+    if (m_view.m_context.mainFrame != nullptr) m_view.m_context.mainFrame->endWaitCursor();
+}
+
+void ViewEditHost::Status(const char* text) {
+    if (text != nullptr && m_view.m_context.mainFrame != nullptr)
+        m_view.m_context.mainFrame->setStatusText(text);
+}
+
+void ViewEditHost::Box(const UserMessage& box) {
+    m_view.m_window.messageBox(box);
+}
+
+bool ViewEditHost::TakeSound(LoadedSound& out) {
+    return m_view.TakeSound(out);
+}
+
+bool ViewEditHost::OwnFileHolds(const std::string& file, const LoadedSound& sound) {
+    // The view draws the bytes its current working file was written from until a recording
+    // replaces them; a file of that size still in place is taken to hold them.
+    if (!m_view.m_document.m_workingFiles.Owns(file)) return false;
+    if (m_view.m_pWaveData != sound.data.data) return false;
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           static_cast<std::uint64_t>(st.st_size) ==
+               RiffSizeOf(sound.fmt.size(), sound.data.size) + 8;
+}
+
+bool ViewEditHost::AdoptSound(const std::string& file, const LoadedSound& sound, EditReload how) {
+    return m_view.AdoptSound(file, sound, how == EditReload::SamplesOnly);
+}
+
+Expected<std::string> ViewEditHost::WriteWorkingFile(const char* prefix, const LoadedSound& sound) {
+    return m_view.m_document.WriteWorkingFile(prefix, sound);
+}
+
+void ViewEditHost::KeepOnlyWorkingFiles(const std::string& keep1, const std::string& keep2) {
+    m_view.m_document.m_workingFiles.KeepOnly(keep1, keep2);
+}
+
+void ViewEditHost::DiscardWorkingFile(const std::string& file) {
+    m_view.m_document.m_workingFiles.Discard(file);
+}
+
+void ViewEditHost::SetModified() {
+    m_view.m_document.SetModifiedFlag();
+}
+
+std::string& ViewEditHost::CurrentFile() {
+    return m_view.m_strCurrentFile;
+}
+
+std::string& ViewEditHost::PreviousFile() {
+    return m_view.m_strPreviousFile;
+}
+
+}  // namespace quorbel
