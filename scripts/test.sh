@@ -17,6 +17,11 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 cmake --preset debug
 cmake --build --preset debug
+# A program built without the sanitizers, whose allocations may fail the ordinary way: the
+# memory-limit test runs it under ulimit -v (AddressSanitizer would end it instead).
+cmake --preset release >/dev/null
+cmake --build --preset release --target quorbel
+export QUORBEL_PLAIN_BINARY="$PWD/build/release/quorbel"
 
 # The real-audio tests play into a private sound server and record its output back. Without
 # one they run and report themselves skipped with the reason.

@@ -34,8 +34,14 @@ namespace {
         limit.rlim_cur = *options.fileSizeLimit;
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
+    if (options.memoryLimit) {
+        struct rlimit limit {};
+        ::getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur = *options.memoryLimit;
+        ::setrlimit(RLIMIT_AS, &limit);
+    }
     std::vector<char*> argv;
-    std::string binary = QUORBEL_BINARY;
+    std::string binary = options.binary.empty() ? QUORBEL_BINARY : options.binary;
     argv.push_back(binary.data());
     std::vector<std::string> arguments = options.arguments;
     for (std::string& a : arguments) argv.push_back(a.data());

@@ -17,6 +17,8 @@ struct ProgramOptions {
     std::vector<std::string> arguments;   // after the program's name
     std::string tmpdir;                   // TMPDIR of the program (working files)
     std::optional<rlim_t> fileSizeLimit;  // RLIMIT_FSIZE soft limit, in bytes
+    std::optional<rlim_t> memoryLimit;    // RLIMIT_AS soft limit, in bytes
+    std::string binary;                   // the program; the test build's own when empty
 };
 
 struct ProgramResult {
