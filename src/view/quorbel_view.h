@@ -62,14 +62,22 @@ class CQuorbelView : public CommandTarget {
     // wParam the notice code, lParam the id of the device that sent it).
     void WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
 
+    // The view's commands, one table row each (view_commands.cpp): its handler, its enabling
+    // rule and its check mark. A command runs only while its rule holds; ids without a row
+    // return false and go on to the frame and the application.
     bool OnUpdateCommand(int id, CommandState& state) override;
     bool OnCommand(int id) override;
+    // The ids of the table's rows, in table order.
+    static std::vector<int> CommandIds();
 
     CQuorbelDoc& GetDocument() const { return m_document; }
+    const AppContext& GetContext() const { return m_context; }
 
     // --- Operations other subsystems use ----------------------------------------------
     void CreateButtons(bool hasFile);
     void CloseDevice();
+    // Whether picture button `id` is enabled now (the transport sets them).
+    bool IsButtonEnabled(int id) const;
     void InvalidateSliderWave();
     void InvalidateScope();
 
@@ -194,7 +202,6 @@ class CQuorbelView : public CommandTarget {
     // line, and for a recording in a warning box too.
     void ReportLostSound();
     void onDeviceNotify(unsigned code, std::uint32_t deviceId);
-    bool runCommand(int id);
     void setMode(int& field, int value, void (CQuorbelView::*repaint)());
     void repaintStripErased();
     void repaintAllErased();

@@ -4,9 +4,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <set>
 
+#include "app/view_widget.h"
 #include "framework/command_ids.h"
+#include "res/accelerators.h"
 #include "shell_fixture.h"
+#include "view/quorbel_view.h"
+#include "view/view_layout.h"
 
 namespace quorbel::test {
 namespace {
@@ -93,6 +98,37 @@ TEST_F(MenuTest, ToolbarItemDoesNothingAndPanesAreDisabled) {
     EXPECT_FALSE(app->queryCommand(ID_NEXT_PANE).enabled);
     EXPECT_FALSE(app->dispatchCommand(ID_PREV_PANE));
     EXPECT_FALSE(app->queryCommand(ID_WINDOW_CASCADE).enabled);
+}
+
+// The commands of `items` a user can choose: none under a grayed submenu.
+void collectChoosable(const std::vector<MenuItem>& items, std::set<int>& out) {
+    for (const MenuItem& m : items) {
+        if (m.kind == MenuItem::Kind::Command) out.insert(m.id);
+        if (m.kind == MenuItem::Kind::Popup && !m.grayed) collectChoosable(m.items, out);
+    }
+}
+
+TEST_F(MenuTest, EveryChoosableCommandHasAHandlerAndEveryViewCommandARoute) {
+    ASSERT_TRUE(start());
+    CQuorbelView& view = documents().front()->viewWidget()->view();
+    std::set<int> choosable;
+    for (int menu :
+         {IDR_MAINFRAME, IDR_WAVETYPE, IDR_CONTEXT_SLIDER, IDR_CONTEXT_SCOPE, IDR_CONTEXT_SKINS}) {
+        collectChoosable(menuResource(menu), choosable);
+    }
+    for (const Accelerator& a : acceleratorTable()) choosable.insert(a.command);
+    for (int id : choosable) {
+        CommandState state;
+        EXPECT_TRUE(view.OnUpdateCommand(id, state) || frame().OnUpdateCommand(id, state) ||
+                    app->OnUpdateCommand(id, state))
+            << commandName(id) << ": no link of the route handles it";
+    }
+    for (const PictureButtonSpec& button : kPictureButtons) choosable.insert(button.id);
+    const std::vector<int> rows = CQuorbelView::CommandIds();
+    EXPECT_EQ(std::set<int>(rows.begin(), rows.end()).size(), rows.size()) << "a row twice";
+    for (int id : rows) {
+        EXPECT_TRUE(choosable.contains(id)) << commandName(id) << ": no menu, key or button";
+    }
 }
 
 }  // namespace
