@@ -29,8 +29,7 @@ CQuorbelDoc::~CQuorbelDoc() {
 
 void CQuorbelDoc::ShowDeviceError(unsigned code) {
     if (m_context.messageBoxes == nullptr) return;
-    const std::string text = m_context.devices->errorText(code);
-    m_context.messageBoxes->show(UserMessage{text, MessageStyle::Error});
+    m_context.messageBoxes->show(m_context.devices->errorMessage(code));
 }
 
 bool CQuorbelDoc::OnNewDocument() {

@@ -7,6 +7,7 @@
 
 #include "audio/sound_file_reader.h"
 #include "audio/sound_file_writer.h"
+#include "framework/message.h"
 #include "framework/notify_sink.h"
 #include "wavefile/shared_bytes.h"
 
@@ -113,6 +114,8 @@ class WaveDevices {
     // A printable text for any nonzero code. For a code the device has just returned, the text
     // says what exactly went wrong (which file, which format, which system error).
     std::string errorText(unsigned code) const;
+    // The same text as the box a failed device command shows: caption "Error", error icon.
+    UserMessage errorMessage(unsigned code) const { return {errorText(code), MessageStyle::Error}; }
     // How many devices are open.
     std::size_t openCount() const;
 

@@ -93,7 +93,7 @@ bool CQuorbelView::captureUnplayable() {
         m_wDeviceID = m_document.m_wDeviceID = id;
         devices().setTimeFormatMilliseconds(id);
     } else {
-        m_window.messageBox(devices().errorText(result), "Error", BoxIcon::Error);
+        m_window.messageBox(devices().errorMessage(result));
     }
     setSliderRange(read->size);
     return true;
@@ -114,7 +114,7 @@ bool CQuorbelView::AdoptSound(const std::string& fileName, const LoadedSound& so
     unsigned result = devices().reopenSound(m_wDeviceID, fileName, sound, id);
     if (result == kDeviceErrInvalidId) result = devices().openSound(fileName, sound, id);
     if (result != kDeviceOk) {
-        m_window.messageBox(devices().errorText(result), "Error", BoxIcon::Error);
+        m_window.messageBox(devices().errorMessage(result));
         return false;
     }
     m_wDeviceID = id;
