@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "wavefile/wave_limits.h"
+
 namespace quorbel {
 namespace {
 
@@ -15,9 +17,12 @@ struct FaultText {
     WaveFault code;
     MessageStyle style;
     // Fixed text with the failure's detail put in for {path}, {errno} (its text), {reason},
-    // {bytes}, {tag} (as 0xNNNN), {channels}, {blockAlign}, {bits}, {depth} (bits of a sample's
-    // container) and {cause} (the text of the fault underneath).
+    // {bytes}, {limit}, {maxRiff} (the largest RIFF size), {tag} (as 0xNNNN), {channels},
+    // {blockAlign}, {bits}, {depth} (bits of a sample's container) and {cause} (the text of
+    // the fault underneath).
     std::string_view text;
+    // The text instead, for a failure that names no file ("" when `text` always serves).
+    std::string_view bare = {};
 };
 
 // Every text the wave-file layer's faults show, and only here.
@@ -93,7 +98,9 @@ constexpr std::array kFaultTexts = std::to_array<FaultText>({
     {WaveFault::NotReplaced, MessageStyle::Error, "Cannot write the file {path}: {reason}"},
     {WaveFault::SoundTooLarge, MessageStyle::Error,
      "Cannot write the file {path}: the sound is too large for a WAVE file ({bytes} bytes of "
-     "sound; at most 4 GiB fit)."},
+     "sound, and at most {limit} fit with this format).",
+     "The sound is too large for a WAVE file: a WAVE file holds at most {maxRiff} bytes after "
+     "its 8-byte header."},
 });
 
 const FaultText& RowFor(WaveFault code) {
@@ -114,6 +121,8 @@ std::string Detail(std::string_view name, const WaveFailure& f) {
     if (name == "path") return f.path;
     if (name == "errno") return std::strerror(f.err != 0 ? f.err : EIO);
     if (name == "bytes") return std::to_string(f.bytes);
+    if (name == "limit") return std::to_string(f.limit);
+    if (name == "maxRiff") return std::to_string(kMaxRiffSize);
     if (name == "reason") return f.reason.empty() ? "not a regular file" : f.reason;
     if (name == "tag") return Hex4(f.format.formatTag);
     if (name == "channels") return std::to_string(f.format.channels);
@@ -137,7 +146,7 @@ std::string Detail(std::string_view name, const WaveFailure& f) {
 UserMessage MessageFor(const WaveFailure& failure) {
     const FaultText& row = RowFor(failure.code);
     std::string text;
-    std::string_view rest = row.text;
+    std::string_view rest = row.bare.empty() || !failure.path.empty() ? row.text : row.bare;
     for (std::size_t open = rest.find('{'); open != std::string_view::npos; open = rest.find('{')) {
         const std::size_t close = rest.find('}', open);
         text += rest.substr(0, open);

@@ -32,6 +32,7 @@ TEST(WaveMessages, DetailIsPutIntoTheText) {
     depth.format = {kWaveFormatPcm, 2, 12, 48};
     WaveFailure tooLarge(WaveFault::SoundTooLarge, "/w/big.wav");
     tooLarge.bytes = 4294967298u;
+    tooLarge.limit = 4294967256u;
     const std::vector<std::pair<WaveFailure, UserMessage>> cases = {
         {capture,
          {"Cannot read /w/take.wav:\nError: can not find data sub chunk", MessageStyle::Title}},
@@ -42,7 +43,12 @@ TEST(WaveMessages, DetailIsPutIntoTheText) {
         {depth, {"Unsupported format: 48-bit PCM samples cannot be played.", MessageStyle::Error}},
         {tooLarge,
          {"Cannot write the file /w/big.wav: the sound is too large for a WAVE file (4294967298 "
-          "bytes of sound; at most 4 GiB fit).",
+          "bytes of sound, and at most 4294967256 fit with this format).",
+          MessageStyle::Error}},
+        // Without a file: the limit of every WAVE file, in bytes.
+        {WaveFailure(WaveFault::SoundTooLarge),
+         {"The sound is too large for a WAVE file: a WAVE file holds at most 4294967295 bytes "
+          "after its 8-byte header.",
           MessageStyle::Error}},
     };
     for (const auto& [failure, expected] : cases) EXPECT_EQ(MessageFor(failure), expected);

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "fakes/huge_sound.h"
 #include "fakes/wav_builder.h"
 #include "res/wave_messages.h"
 #include "wavefile/wave_ops.h"
@@ -115,6 +116,91 @@ TEST_F(CreatePatchTest, CreateFailureTextsCarryTheErrorStyle) {
         }
         ASSERT_TRUE(error) << c.text;
         EXPECT_EQ(MessageFor(*error), (UserMessage{c.text, MessageStyle::Error}));
+    }
+}
+
+TEST_F(CreatePatchTest, CreateRefusesASoundPastTheLimitBeforeMakingTheFile) {
+    // 8-bit mono beside a 16-byte record: 4294967258 bytes fit (an odd size would need a pad
+    // byte past the RIFF size's reach).
+    constexpr std::size_t kMost = 4294967258u;
+    HugeSound sound(kMost + 1);
+    ASSERT_TRUE(sound.ok());
+    const Bytes fmt = FmtBody(1, 8000, 8);
+    const std::string atLimitPath = folder.file("at-limit.wav");
+    const std::string pastPath = folder.file("past.wav");
+    WaveError atLimit, past;
+    {
+        // At the limit the writing begins, stopped here by a file-size limit instead of
+        // writing 4 GiB; one byte more is refused before the file is made.
+        FileSizeLimit limit(4096);
+        if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
+        atLimit = CreateWaveFile(atLimitPath, fmt, sound.first(kMost), WaveRiffSizeFor(16, kMost));
+        past =
+            CreateWaveFile(pastPath, fmt, sound.first(kMost + 1), WaveRiffSizeFor(16, kMost + 1));
+    }
+    ASSERT_TRUE(atLimit);
+    EXPECT_EQ(atLimit->code, WaveFault::DataWriteFailed);
+    ASSERT_TRUE(past);
+    EXPECT_EQ(past->code, WaveFault::SoundTooLarge);
+    EXPECT_EQ(past->path, pastPath);
+    EXPECT_EQ(past->bytes, kMost + 1);
+    EXPECT_EQ(past->limit, kMost);
+    EXPECT_EQ(MessageFor(*past),
+              (UserMessage{"Cannot write the file " + pastPath +
+                               ": the sound is too large for a WAVE file (4294967259 bytes of "
+                               "sound, and at most 4294967258 fit with this format).",
+                           MessageStyle::Error}));
+    EXPECT_FALSE(std::filesystem::exists(pastPath));
+}
+
+TEST_F(CreatePatchTest, PatchRefusesContentPastTheLimitBeforeWritingAByte) {
+    struct Case {
+        const char* what;
+        Bytes file;
+        std::size_t frame;
+        std::size_t most;
+    };
+    const Case cases[] = {
+        {"8-bit mono", SimpleWave(Ramp(1000), 1, 8, 8000), 1, 4294967258u},
+        {"16-bit stereo", SimpleWave(Ramp(1000), 2, 16, 8000), 4, 4294967256u},
+        // Another chunk in the file leaves that much less room for the sound.
+        {"8-bit mono with a LIST chunk",
+         BuildRiff({{"fmt ", FmtBody(1, 8000, 8)}, {"LIST", Ramp(100)}, {"data", Ramp(1000)}}), 1,
+         4294967258u - 108},
+        // A device-saved odd data chunk with its pad byte.
+        {"8-bit mono, odd and padded", SimpleWave(Ramp(999), 1, 8, 8000), 1, 4294967258u},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HugeSound sound(c.most + c.frame);
+        ASSERT_TRUE(sound.ok());
+        const std::string path = folder.write("patch.wav", c.file);
+        {
+            ParsedWave wave = ParseForPatch(path, true);
+            const WaveError past = PatchWaveInPlace(wave, sound.first(c.most + c.frame));
+            ASSERT_TRUE(past);
+            EXPECT_EQ(past->code, WaveFault::SoundTooLarge);
+            EXPECT_EQ(past->path, path);
+            EXPECT_EQ(past->bytes, c.most + c.frame);
+            EXPECT_EQ(past->limit, c.most);
+            EXPECT_EQ(MessageFor(*past).text,
+                      "Cannot write the file " + path +
+                          ": the sound is too large for a WAVE file (" +
+                          std::to_string(c.most + c.frame) + " bytes of sound, and at most " +
+                          std::to_string(c.most) + " fit with this format).");
+        }
+        EXPECT_EQ(ReadBytes(path), c.file);
+
+        // At the limit the patch goes ahead (stopped here by a file-size limit).
+        WaveError atLimit;
+        {
+            ParsedWave wave = ParseForPatch(path, true);
+            FileSizeLimit limit(8192);
+            if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
+            atLimit = PatchWaveInPlace(wave, sound.first(c.most));
+        }
+        ASSERT_TRUE(atLimit);
+        EXPECT_EQ(atLimit->code, WaveFault::IoError);
     }
 }
 
