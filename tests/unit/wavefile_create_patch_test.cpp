@@ -177,7 +177,12 @@ TEST_F(CreatePatchTest, PatchRefusesContentPastTheLimitBeforeWritingAByte) {
         const std::string path = folder.write("patch.wav", c.file);
         {
             ParsedWave wave = ParseForPatch(path, true);
-            const WaveError past = PatchWaveInPlace(wave, sound.first(c.most + c.frame));
+            WaveError past;
+            {
+                FileSizeLimit limit(8192);  // so that a patch that went ahead stops soon
+                if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
+                past = PatchWaveInPlace(wave, sound.first(c.most + c.frame));
+            }
             ASSERT_TRUE(past);
             EXPECT_EQ(past->code, WaveFault::SoundTooLarge);
             EXPECT_EQ(past->path, path);
