@@ -19,6 +19,8 @@ namespace {
 constexpr std::int64_t kMaxChunkSize = 0xFFFFFFFFLL;
 
 // A failure of a step on `path`; a step that ended with -1 keeps the system's error number.
+// Every step clears errno before it starts, so that a failure without a system error (a short
+// read at the end of the file, a write to a file opened for reading) names no stale cause.
 WaveFailure Fault(WaveFault code, const std::string& path, FourCC chunk = 0,
                   std::int64_t result = 0) {
     return WaveFailure(code, path, result == kRiffIoError ? errno : 0, chunk);
@@ -41,7 +43,8 @@ WaveError CheckTransfer(const ParsedWave& wave, std::int64_t result, std::int64_
     if (result == expected) return std::nullopt;
     const WaveFault code =
         wave.reporting == ParseReporting::MmioStyle ? WaveFault::IoError : direct;
-    return Fault(code, wave.path, chunk, result);
+    // A transfer cut short by the system (a full disk part way) also says why.
+    return WaveFailure(code, wave.path, errno, chunk);
 }
 
 // A transfer that cannot move all its bytes (checked before trying), in the caller's style.
@@ -66,10 +69,12 @@ WaveError WriteChunk(RiffFile& file, ChunkInfo& chunk, FourCC id,
     chunk.id = id;
     chunk.size = static_cast<std::uint32_t>(body.size());
     if (body.size() > kMaxChunkSize) return Fault(headerFault, {}, id);
+    errno = 0;
     if (const int result = file.CreateChunk(chunk, false); result != 0) {
         return Fault(headerFault, {}, id, result);
     }
     const auto length = static_cast<std::int64_t>(body.size());
+    errno = 0;
     if (file.Write(body.data(), length) != length) return Fault(bodyFault, {}, id, kRiffIoError);
     return std::nullopt;
 }
@@ -96,6 +101,7 @@ Expected<ParsedWave> OpenWave(const std::string& path, const ParseOptions& optio
     ParsedWave wave;
     wave.path = path;
     wave.reporting = options.reporting;
+    errno = 0;
     wave.file = RiffFile::Open(path, options.mode);
     if (!wave.file) return Fault(WaveFault::OpenFailed, path, 0, kRiffIoError);
     RiffFile& file = *wave.file;
@@ -126,6 +132,7 @@ Expected<ParsedWave> OpenWave(const std::string& path, const ParseOptions& optio
         return ShortTransfer(wave, WaveFault::FmtReadShort, kFmtId);
     }
     wave.formatBytes.resize(wave.fmt.size);
+    errno = 0;
     if (auto error = CheckTransfer(wave, file.Read(wave.formatBytes.data(), wave.fmt.size),
                                    wave.fmt.size, WaveFault::FmtReadShort, kFmtId)) {
         return *error;
@@ -190,6 +197,7 @@ WaveError ReadWaveData(ParsedWave& wave) {
         return Fault(WaveFault::DataOutOfMemory, wave.path, kDataId);
     }
     // One read for the whole chunk: the C library hands large requests straight to the kernel.
+    errno = 0;
     const std::int64_t got = wave.file->Read(bytes.get(), wave.dataSize);
     if (auto error = CheckTransfer(wave, got, wave.dataSize, WaveFault::DataReadShort, kDataId)) {
         return error;
@@ -225,6 +233,7 @@ WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes
     ChunkInfo riff;
     riff.size = riffSize;
     riff.formType = kWaveId;
+    errno = 0;
     if (const int result = file.CreateChunk(riff, true); result != 0) {
         return Fault(WaveFault::RiffChunkCreateFailed, {}, kRiffId, result);
     }
@@ -233,6 +242,7 @@ WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes
                                 WaveFault::FmtWriteShort)) {
         return error;
     }
+    errno = 0;
     if (const int result = file.Ascend(fmt); result != 0) {
         return Fault(WaveFault::FmtAscendFailed, {}, kFmtId, result);
     }
@@ -243,6 +253,7 @@ WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes
     }
     // Leaving the data chunk writes its pad byte; the sizes written with the headers stand.
     if (padData) {
+        errno = 0;
         if (const int result = file.Ascend(dataChunk); result != 0) {
             return Fault(WaveFault::DataWriteFailed, {}, kDataId, result);
         }
@@ -253,6 +264,7 @@ WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes
 WaveError CreateWaveFile(const std::string& path, std::span<const std::uint8_t> fmtBytes,
                          std::span<const std::uint8_t> data, std::uint32_t riffSize) {
     if (WaveError refused = CheckSoundFits(path, fmtBytes, data.size())) return refused;
+    errno = 0;
     std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::CreateWrite);
     if (!file) return Fault(WaveFault::CreateFailed, path, 0, kRiffIoError);
     // The data and RIFF chunks are not left: the sizes written with their headers stand.
@@ -260,11 +272,13 @@ WaveError CreateWaveFile(const std::string& path, std::span<const std::uint8_t> 
         error->path = path;
         return error;
     }
+    errno = 0;
     if (file->Close() != 0) return Fault(WaveFault::DataWriteFailed, path, kDataId, kRiffIoError);
     return std::nullopt;
 }
 
 WaveError WriteDataSizeField(ParsedWave& wave, std::uint32_t newDataSize) {
+    errno = 0;
     const std::int64_t written = FlushedResult(
         *wave.file, WriteSizeField(*wave.file, wave.data.dataOffset - 4, newDataSize));
     if (auto error = CheckTransfer(wave, written, 4, WaveFault::DataWriteShort, kDataId)) {
@@ -277,6 +291,7 @@ WaveError WriteDataSizeField(ParsedWave& wave, std::uint32_t newDataSize) {
 WaveError WriteWaveData(ParsedWave& wave, std::span<const std::uint8_t> content) {
     const auto length = static_cast<std::int64_t>(content.size());
     std::int64_t written = kRiffIoError;
+    errno = 0;
     if (content.size() <= kMaxChunkSize && wave.file->Seek(wave.data.dataOffset, SEEK_SET) >= 0) {
         written = FlushedResult(*wave.file, wave.file->Write(content.data(), length));
     }
@@ -284,6 +299,7 @@ WaveError WriteWaveData(ParsedWave& wave, std::span<const std::uint8_t> content)
 }
 
 WaveError WriteRiffSizeField(ParsedWave& wave, std::uint32_t newRiffSize) {
+    errno = 0;
     if (wave.reporting == ParseReporting::MmioStyle) {
         if (auto error = CheckChunkStep(wave, wave.file->Ascend(wave.data),
                                         WaveFault::ChunkNotFound, kDataId)) {
@@ -338,6 +354,7 @@ WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> conte
     if (auto error = WriteWaveData(wave, content)) return error;
     if (padNew) {
         const std::uint8_t pad = 0;
+        errno = 0;
         const std::int64_t padded = FlushedResult(*wave.file, wave.file->Write(&pad, 1));
         if (auto error = CheckTransfer(wave, padded, 1, WaveFault::DataWriteShort, kDataId)) {
             return error;

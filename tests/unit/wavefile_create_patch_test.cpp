@@ -83,12 +83,14 @@ class FileSizeLimit {
     bool active_ = false;
 };
 
-TEST_F(CreatePatchTest, CreateFailureTextsCarryTheErrorStyle) {
+TEST_F(CreatePatchTest, CreateFailureTextsNameTheFileAndTheCauseInTheErrorStyle) {
     const Bytes fmt = FmtBody(1, 8000, 8);
-    auto missing = CreateWaveFile(folder.file("no/dir/x.wav"), fmt, Ramp(10), 46);
+    const std::string missingPath = folder.file("no/dir/x.wav");
+    auto missing = CreateWaveFile(missingPath, fmt, Ramp(10), 46);
     ASSERT_TRUE(missing);
-    EXPECT_EQ(MessageFor(*missing),
-              (UserMessage{"Cannot create temporary file!", MessageStyle::Error}));
+    EXPECT_EQ(MessageFor(*missing), (UserMessage{"Cannot create temporary file!\n" + missingPath +
+                                                     ": No such file or directory",
+                                                 MessageStyle::Error}));
     EXPECT_EQ(MessageFor(*missing).caption(), "Error");
     EXPECT_EQ(MessageFor(*missing).icon(), BoxIcon::Error);
 
@@ -101,21 +103,24 @@ TEST_F(CreatePatchTest, CreateFailureTextsCarryTheErrorStyle) {
         const char* text;
     };
     const std::vector<Case> cases = {
-        {20, 16, 10, "Cannot ascend out of FMT chunk"},
-        {100, 1 << 20, 10, "Cannot write wave structure"},
-        {50, 16, 1000, "Cannot write waveaudio data"},     // fails on the closing flush
-        {50, 16, 1 << 20, "Cannot write waveaudio data"},  // fails in the write itself
+        {20, 16, 10, "Cannot ascend out of FMT chunk in "},
+        {100, 1 << 20, 10, "Cannot write wave structure to "},
+        {50, 16, 1000, "Cannot write waveaudio data to "},     // fails on the closing flush
+        {50, 16, 1 << 20, "Cannot write waveaudio data to "},  // fails in the write itself
     };
+    const std::string full = folder.file("full.wav");
     for (const Case& c : cases) {
         const Bytes format = c.fmtSize == 16 ? fmt : Ramp(c.fmtSize);
         WaveError error;
         {
             FileSizeLimit limit(c.limit);
             if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
-            error = CreateWaveFile(folder.file("full.wav"), format, Ramp(c.dataSize), 46);
+            error = CreateWaveFile(full, format, Ramp(c.dataSize), 46);
         }
         ASSERT_TRUE(error) << c.text;
-        EXPECT_EQ(MessageFor(*error), (UserMessage{c.text, MessageStyle::Error}));
+        // The full disk's own words, as the system gives them for a file-size limit.
+        EXPECT_EQ(MessageFor(*error),
+                  (UserMessage{c.text + full + ": File too large.", MessageStyle::Error}));
     }
 }
 
@@ -245,6 +250,20 @@ TEST_F(CreatePatchTest, PatchInOneCallGrowsAndShrinksTheFile) {
     EXPECT_EQ(ReadBytes(path), SimpleWave(Ramp(800)));
 }
 
+TEST_F(CreatePatchTest, APatchThatFillsTheDiskNamesTheFileAndTheCause) {
+    const std::string path = folder.write("grow.wav", SimpleWave(Ramp(1000), 1, 8, 8000));
+    WaveError error;
+    {
+        ParsedWave wave = ParseForPatch(path, true);
+        FileSizeLimit limit(1500);
+        if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
+        error = PatchWaveInPlace(wave, Ramp(2000));
+    }
+    ASSERT_TRUE(error);
+    EXPECT_EQ(MessageFor(*error),
+              (UserMessage{kIoBox + ("\n" + path + ": File too large"), MessageStyle::Title}));
+}
+
 TEST_F(CreatePatchTest, RewriteKeepsSizesAndRefusesAnotherLength) {
     const std::string path = folder.write("r.wav", SimpleWave(Ramp(64)));
     ParseOptions options;
@@ -253,7 +272,7 @@ TEST_F(CreatePatchTest, RewriteKeepsSizesAndRefusesAnotherLength) {
     ASSERT_TRUE(wave);
     Bytes reversed(wave->Data().rbegin(), wave->Data().rend());
     EXPECT_EQ(MessageFor(*RewriteWaveData(*wave, Ramp(63))).text,
-              "Error: failed to write data chunk");
+              "Error: failed to write data chunk to " + path + ".");
     ASSERT_EQ(RewriteWaveData(*wave, reversed), std::nullopt);
     wave->file->Close();
     EXPECT_EQ(ReadBytes(path), SimpleWave(reversed));
@@ -264,17 +283,18 @@ TEST_F(CreatePatchTest, WritesThatMoveNoBytesFailInBothStyles) {
     const std::string path = folder.write("ro.wav", SimpleWave(Ramp(64)));
     auto direct = ParseWave(path);
     ASSERT_TRUE(direct);
+    // No system error stops them (the file is not open for writing): they name the file only.
     EXPECT_EQ(MessageFor(*RewriteWaveData(*direct, Ramp(64))).text,
-              "Error: failed to write data chunk");
+              "Error: failed to write data chunk to " + path + ".");
     EXPECT_EQ(MessageFor(*WriteRiffSizeField(*direct, 1)).text,
-              "Error: cannot write new RIFF size");
+              "Error: cannot write new RIFF size to " + path + ".");
 
     ParseOptions mmio;
     mmio.reporting = ParseReporting::MmioStyle;
     auto wave = ParseWave(path, mmio);
     ASSERT_TRUE(wave);
-    EXPECT_EQ(MessageFor(*WriteDataSizeField(*wave, 10)).text, kIoBox);
-    EXPECT_EQ(MessageFor(*PatchWaveInPlace(*wave, Ramp(10))).text, kIoBox);
+    EXPECT_EQ(MessageFor(*WriteDataSizeField(*wave, 10)).text, kIoBox + ("\n" + path));
+    EXPECT_EQ(MessageFor(*PatchWaveInPlace(*wave, Ramp(10))).text, kIoBox + ("\n" + path));
     EXPECT_EQ(ReadBytes(path), SimpleWave(Ramp(64)));
 }
 
