@@ -113,6 +113,10 @@ constexpr std::array kFaultTexts = std::to_array<FaultText>({
      {},
      "The sound is too large for a WAVE file: a WAVE file holds at most {maxRiff} bytes after "
      "its 8-byte header."},
+    // The document's save.
+    {WaveFault::FileReadOnly, MessageStyle::Error,
+     "Cannot save to {path}: the file is read-only. Use Save As to write the sound to another "
+     "file."},
 });
 
 const FaultText& RowFor(WaveFault code) {

@@ -71,9 +71,12 @@ enum class WaveFault {
     FileUnwritable,  // the save failed with errno `err`
     NotReplaced,     // the save's target cannot be replaced; `reason` says why
     SoundTooLarge,   // `bytes` bytes of sound do not fit a WAVE file; at most `limit` do
+
+    // The document's save.
+    FileReadOnly,  // the file to be saved over gives its user no write permission
 };
 // The last code above, for going through them all.
-inline constexpr WaveFault kLastWaveFault = WaveFault::SoundTooLarge;
+inline constexpr WaveFault kLastWaveFault = WaveFault::FileReadOnly;
 
 // The fields of a `fmt ` chunk a format fault is about.
 struct FormatDetail {
