@@ -1,6 +1,7 @@
 #include "audio/quorbel_doc.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "audio/sound_file_writer.h"
@@ -8,6 +9,7 @@
 #include "framework/file_dialog_port.h"
 #include "framework/message.h"
 #include "framework/message_box_port.h"
+#include "res/wave_messages.h"
 #include "wavefile/regular_file.h"
 
 namespace quorbel {
@@ -96,6 +98,17 @@ Expected<std::string> CQuorbelDoc::WriteWorkingFile(std::string_view prefix,
 }
 
 bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
+    // A file its user may not write is not replaced, however open its folder: the save would
+    // put a new file in its place without a word. Refused before anything is written; a
+    // symbolic link is judged by the file it leads to.
+    struct stat target {};
+    if (::stat(path.c_str(), &target) == 0 && S_ISREG(target.st_mode) &&
+        !PermissionBitsAllowWriting(target)) {
+        if (m_context.messageBoxes != nullptr) {
+            m_context.messageBoxes->show(MessageFor(WaveFailure(WaveFault::FileReadOnly, path)));
+        }
+        return false;
+    }
     const unsigned result = m_context.devices->save(m_wDeviceID, path);
     if (result != kDeviceOk) {
         ShowDeviceError(result);

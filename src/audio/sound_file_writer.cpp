@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "wavefile/file_replacement.h"
+#include "wavefile/wave_limits.h"
 #include "wavefile/wave_ops.h"
 
 namespace quorbel {
@@ -31,24 +32,16 @@ WaveFailure unwritable(const std::string& path, int err) {
 
 WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> fmt,
                          std::span<const std::uint8_t> data, SaveDurability durability) {
-    const std::uint64_t fmtPadded = fmt.size() + (fmt.size() & 1u);
-    const std::uint64_t dataPadded = data.size() + (data.size() & 1u);
-    const std::uint64_t riffSize = 4 + 8 + fmtPadded + 8 + dataPadded;
-    if (riffSize > UINT32_MAX) {
-        WaveFailure failure;
-        failure.code = WaveFault::SoundTooLarge;
-        failure.path = path;
-        failure.bytes = data.size();
-        return failure;
-    }
+    // Refused before anything is written: the old file stays, and no new one is begun.
+    if (WaveError refused = CheckSoundFits(path, fmt, data.size())) return refused;
+    const auto riffSize = static_cast<std::uint32_t>(RiffSizeOf(fmt.size(), data.size()));
 
     if (durability == SaveDurability::Scratch) {
         // Straight into the working file made for it: no flush, no rename.
         errno = 0;
         std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::CreateWrite);
         if (!file) return unwritable(path, errno);
-        const WaveError written =
-            WriteWaveChunks(*file, fmt, data, static_cast<std::uint32_t>(riffSize), true);
+        const WaveError written = WriteWaveChunks(*file, fmt, data, riffSize, true);
         if (written) return unwritable(path, written->err);
         if (file->Close() != 0) return unwritable(path, errno);
         return std::nullopt;
@@ -64,8 +57,7 @@ WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> 
     errno = 0;
     std::unique_ptr<RiffFile> file = RiffFile::WriteToDescriptor(replacement.fd());
     if (!file) return unwritable(path, errno);
-    const WaveError written =
-        WriteWaveChunks(*file, fmt, data, static_cast<std::uint32_t>(riffSize), true);
+    const WaveError written = WriteWaveChunks(*file, fmt, data, riffSize, true);
     if (written || file->Close() != 0) {
         const int err = written ? written->err : errno;
         replacement.abandon();

@@ -166,7 +166,7 @@ std::string genericText(unsigned code) {
         case kDeviceErrCannotWrite:
             return "The file cannot be written.";
         case kDeviceErrTooLarge:
-            return "The sound is too large for a WAVE file (at most 4 GiB).";
+            return MessageFor({WaveFault::SoundTooLarge}).text;
         case kDeviceErrNoOutput:
             return "no audio output device";
         case kDeviceErrNoInput:

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "wavefile/wave_limits.h"
+
 namespace quorbel {
 namespace {
 
@@ -15,9 +17,16 @@ struct FaultText {
     WaveFault code;
     MessageStyle style;
     // Fixed text with the failure's detail put in for {path}, {errno} (its text), {reason},
-    // {bytes}, {tag} (as 0xNNNN), {channels}, {blockAlign}, {bits}, {depth} (bits of a sample's
-    // container) and {cause} (the text of the fault underneath).
+    // {bytes}, {limit}, {maxRiff} (the largest RIFF size), {tag} (as 0xNNNN), {channels},
+    // {blockAlign}, {bits}, {depth} (bits of a sample's container) and {cause} (the text of
+    // the fault underneath).
     std::string_view text;
+    // For a short text of its own, how the failure's file and system error follow it: the file
+    // put in for {path} (" to {path}" ends the sentence with the error and a full stop; "\n{path}"
+    // puts them on a line of their own). "" for a text that says all it knows.
+    std::string_view where = {};
+    // The text instead, for a failure that names no file ("" when `text` always serves).
+    std::string_view bare = {};
 };
 
 // Every text the wave-file layer's faults show, and only here.
@@ -32,23 +41,29 @@ constexpr std::array kFaultTexts = std::to_array<FaultText>({
     {WaveFault::DataEmpty, MessageStyle::Title, "Error: data chunk contains no data"},
     {WaveFault::DataReadShort, MessageStyle::Title, "Error: failed to read data chunk"},
     {WaveFault::DataOutOfMemory, MessageStyle::Title, "Not enough memory to read the data chunk"},
-    {WaveFault::DataWriteShort, MessageStyle::Title, "Error: failed to write data chunk"},
-    {WaveFault::RiffSizeWriteFailed, MessageStyle::Title, "Error: cannot write new RIFF size"},
+    {WaveFault::DataWriteShort, MessageStyle::Title, "Error: failed to write data chunk",
+     " to {path}"},
+    {WaveFault::RiffSizeWriteFailed, MessageStyle::Title, "Error: cannot write new RIFF size",
+     " to {path}"},
     // The parse passing raw results on.
     {WaveFault::ChunkNotFound, MessageStyle::Title,
      "Possible Error causes\n1.File is not WAVE type\n2.FMT chunk not found\n3.Data chunk not "
      "found"},
     {WaveFault::IoError, MessageStyle::Title,
      "Possible Error causes\n1.Failed to read fmt chunk\n2.Error writing to file\n3.Failed to "
-     "read data chunk\n4.Failed to write data block"},
+     "read data chunk\n4.Failed to write data block",
+     "\n{path}"},
     // Creating a file.
-    {WaveFault::CreateFailed, MessageStyle::Error, "Cannot create temporary file!"},
-    {WaveFault::RiffChunkCreateFailed, MessageStyle::Error, "Cannot create RIFF chunk!"},
-    {WaveFault::FmtChunkCreateFailed, MessageStyle::Error, "Cannot create FMT chunk"},
-    {WaveFault::FmtWriteShort, MessageStyle::Error, "Cannot write wave structure"},
-    {WaveFault::FmtAscendFailed, MessageStyle::Error, "Cannot ascend out of FMT chunk"},
-    {WaveFault::DataChunkCreateFailed, MessageStyle::Error, "Cannot create data chunk"},
-    {WaveFault::DataWriteFailed, MessageStyle::Error, "Cannot write waveaudio data"},
+    {WaveFault::CreateFailed, MessageStyle::Error, "Cannot create temporary file!", "\n{path}"},
+    {WaveFault::RiffChunkCreateFailed, MessageStyle::Error, "Cannot create RIFF chunk!",
+     "\n{path}"},
+    {WaveFault::FmtChunkCreateFailed, MessageStyle::Error, "Cannot create FMT chunk", " in {path}"},
+    {WaveFault::FmtWriteShort, MessageStyle::Error, "Cannot write wave structure", " to {path}"},
+    {WaveFault::FmtAscendFailed, MessageStyle::Error, "Cannot ascend out of FMT chunk",
+     " in {path}"},
+    {WaveFault::DataChunkCreateFailed, MessageStyle::Error, "Cannot create data chunk",
+     " in {path}"},
+    {WaveFault::DataWriteFailed, MessageStyle::Error, "Cannot write waveaudio data", " to {path}"},
     {WaveFault::TempFileNotCreated, MessageStyle::Error,
      "Cannot create temporary file!\n{path}: {errno}"},
     // The view's capture.
@@ -91,9 +106,17 @@ constexpr std::array kFaultTexts = std::to_array<FaultText>({
     // The device: saving.
     {WaveFault::FileUnwritable, MessageStyle::Error, "Cannot write the file {path}: {errno}"},
     {WaveFault::NotReplaced, MessageStyle::Error, "Cannot write the file {path}: {reason}"},
-    {WaveFault::SoundTooLarge, MessageStyle::Error,
+    {WaveFault::SoundTooLarge,
+     MessageStyle::Error,
      "Cannot write the file {path}: the sound is too large for a WAVE file ({bytes} bytes of "
-     "sound; at most 4 GiB fit)."},
+     "sound, and at most {limit} fit with this format).",
+     {},
+     "The sound is too large for a WAVE file: a WAVE file holds at most {maxRiff} bytes after "
+     "its 8-byte header."},
+    // The document's save.
+    {WaveFault::FileReadOnly, MessageStyle::Error,
+     "Cannot save to {path}: the file is read-only. Use Save As to write the sound to another "
+     "file."},
 });
 
 const FaultText& RowFor(WaveFault code) {
@@ -114,6 +137,8 @@ std::string Detail(std::string_view name, const WaveFailure& f) {
     if (name == "path") return f.path;
     if (name == "errno") return std::strerror(f.err != 0 ? f.err : EIO);
     if (name == "bytes") return std::to_string(f.bytes);
+    if (name == "limit") return std::to_string(f.limit);
+    if (name == "maxRiff") return std::to_string(kMaxRiffSize);
     if (name == "reason") return f.reason.empty() ? "not a regular file" : f.reason;
     if (name == "tag") return Hex4(f.format.formatTag);
     if (name == "channels") return std::to_string(f.format.channels);
@@ -132,12 +157,10 @@ std::string Detail(std::string_view name, const WaveFailure& f) {
     return std::string(name);
 }
 
-}  // namespace
-
-UserMessage MessageFor(const WaveFailure& failure) {
-    const FaultText& row = RowFor(failure.code);
+// `pattern` with the failure's detail put in.
+std::string Filled(std::string_view pattern, const WaveFailure& failure) {
     std::string text;
-    std::string_view rest = row.text;
+    std::string_view rest = pattern;
     for (std::size_t open = rest.find('{'); open != std::string_view::npos; open = rest.find('{')) {
         const std::size_t close = rest.find('}', open);
         text += rest.substr(0, open);
@@ -145,6 +168,34 @@ UserMessage MessageFor(const WaveFailure& failure) {
         rest.remove_prefix(close + 1);
     }
     text += rest;
+    return text;
+}
+
+// The file and the system's reason that follow a row's own short text, as far as the failure
+// knows them: " to /a.wav: No space left on device." or "\n/a.wav: No space left on device".
+std::string Where(const FaultText& row, const WaveFailure& failure) {
+    if (row.where.empty() || (failure.path.empty() && failure.err == 0)) return {};
+    const bool ownLine = row.where.front() == '\n';
+    std::string where;
+    if (!failure.path.empty()) {
+        where = Filled(row.where, failure);
+        if (failure.err != 0) where += ": ";
+    } else if (ownLine) {
+        where = "\n";
+    } else {
+        where = ": ";
+    }
+    if (failure.err != 0) where += std::strerror(failure.err);
+    if (!ownLine) where += '.';
+    return where;
+}
+
+}  // namespace
+
+UserMessage MessageFor(const WaveFailure& failure) {
+    const FaultText& row = RowFor(failure.code);
+    const bool bare = !row.bare.empty() && failure.path.empty();
+    std::string text = Filled(bare ? row.bare : row.text, failure) + Where(row, failure);
     return UserMessage{std::move(text), row.style};
 }
 

@@ -4,10 +4,33 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace quorbel {
+namespace {
+
+bool UserIsInGroup(gid_t group) {
+    if (group == ::getegid()) return true;
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0) return false;
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    const int got = ::getgroups(count, groups.data());
+    return got > 0 &&
+           std::find(groups.begin(), groups.begin() + got, group) != groups.begin() + got;
+}
+
+}  // namespace
+
+bool PermissionBitsAllowWriting(const struct stat& st) {
+    const uid_t user = ::geteuid();
+    if (user == 0) return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    if (st.st_uid == user) return (st.st_mode & S_IWUSR) != 0;
+    if (UserIsInGroup(st.st_gid)) return (st.st_mode & S_IWGRP) != 0;
+    return (st.st_mode & S_IWOTH) != 0;
+}
 
 std::string NotRegularFileReason(mode_t mode) {
     if (S_ISREG(mode)) return {};

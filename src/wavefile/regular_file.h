@@ -3,6 +3,7 @@
 // Opening a user's file without ever blocking: a named pipe, socket, folder or device file is
 // refused at once with the reason in words, before anything could wait on it.
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <string>
@@ -20,6 +21,11 @@ struct RegularFile {
 // a device, and never follows a swap of the file between the check and the open. The
 // descriptor is close-on-exec.
 RegularFile OpenRegularFile(const std::string& path, int flags, mode_t createMode = 0666);
+
+// Whether the permission bits of a file (from stat) let this process's user write it: the
+// owner's, group's or others' bit, whichever class the user falls in; for root any write bit.
+// Access control lists and read-only mounts are not looked at.
+bool PermissionBitsAllowWriting(const struct stat& st);
 
 // Why a file of `mode` (from stat) is not a regular file, e.g. "not a regular file but a
 // named pipe (FIFO)"; "" for a regular file.

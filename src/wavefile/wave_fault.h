@@ -70,10 +70,13 @@ enum class WaveFault {
     // The device's writer.
     FileUnwritable,  // the save failed with errno `err`
     NotReplaced,     // the save's target cannot be replaced; `reason` says why
-    SoundTooLarge,   // `bytes` bytes of sound do not fit a WAVE file
+    SoundTooLarge,   // `bytes` bytes of sound do not fit a WAVE file; at most `limit` do
+
+    // The document's save.
+    FileReadOnly,  // the file to be saved over gives its user no write permission
 };
 // The last code above, for going through them all.
-inline constexpr WaveFault kLastWaveFault = WaveFault::SoundTooLarge;
+inline constexpr WaveFault kLastWaveFault = WaveFault::FileReadOnly;
 
 // The fields of a `fmt ` chunk a format fault is about.
 struct FormatDetail {
@@ -95,6 +98,7 @@ struct WaveFailure {
     int err = 0;                           // the system error number, where one was reported
     FourCC chunk = 0;                      // the chunk concerned, where one is
     std::uint64_t bytes = 0;               // a size the fault is about (see the codes)
+    std::uint64_t limit = 0;               // SoundTooLarge: the most sound bytes that fit
     FormatDetail format;                   // for the format faults
     WaveFault cause = WaveFault::IoError;  // for CaptureUnreadable: the fault underneath
     std::string reason;  // NotReplaced, NotRegularFile: why, in the system's words

@@ -8,13 +8,18 @@
 #include <system_error>
 
 #include "wavefile/byte_order.h"
+#include "wavefile/wave_limits.h"
 
 namespace quorbel {
 namespace {
 
+// What a chunk's own 32-bit size field can hold. A whole file is bounded tighter, by its RIFF
+// size (wavefile/wave_limits.h).
 constexpr std::int64_t kMaxChunkSize = 0xFFFFFFFFLL;
 
 // A failure of a step on `path`; a step that ended with -1 keeps the system's error number.
+// Every step clears errno before it starts, so that a failure without a system error (a short
+// read at the end of the file, a write to a file opened for reading) names no stale cause.
 WaveFailure Fault(WaveFault code, const std::string& path, FourCC chunk = 0,
                   std::int64_t result = 0) {
     return WaveFailure(code, path, result == kRiffIoError ? errno : 0, chunk);
@@ -37,7 +42,8 @@ WaveError CheckTransfer(const ParsedWave& wave, std::int64_t result, std::int64_
     if (result == expected) return std::nullopt;
     const WaveFault code =
         wave.reporting == ParseReporting::MmioStyle ? WaveFault::IoError : direct;
-    return Fault(code, wave.path, chunk, result);
+    // A transfer cut short by the system (a full disk part way) also says why.
+    return WaveFailure(code, wave.path, errno, chunk);
 }
 
 // A transfer that cannot move all its bytes (checked before trying), in the caller's style.
@@ -62,10 +68,12 @@ WaveError WriteChunk(RiffFile& file, ChunkInfo& chunk, FourCC id,
     chunk.id = id;
     chunk.size = static_cast<std::uint32_t>(body.size());
     if (body.size() > kMaxChunkSize) return Fault(headerFault, {}, id);
+    errno = 0;
     if (const int result = file.CreateChunk(chunk, false); result != 0) {
         return Fault(headerFault, {}, id, result);
     }
     const auto length = static_cast<std::int64_t>(body.size());
+    errno = 0;
     if (file.Write(body.data(), length) != length) return Fault(bodyFault, {}, id, kRiffIoError);
     return std::nullopt;
 }
@@ -92,6 +100,7 @@ Expected<ParsedWave> OpenWave(const std::string& path, const ParseOptions& optio
     ParsedWave wave;
     wave.path = path;
     wave.reporting = options.reporting;
+    errno = 0;
     wave.file = RiffFile::Open(path, options.mode);
     if (!wave.file) return Fault(WaveFault::OpenFailed, path, 0, kRiffIoError);
     RiffFile& file = *wave.file;
@@ -109,7 +118,7 @@ Expected<ParsedWave> OpenWave(const std::string& path, const ParseOptions& optio
     ChunkInfo form = wave.riff;
     if (options.lenient) {
         form.size = static_cast<std::uint32_t>(
-            std::clamp<std::int64_t>(fileSize - wave.riff.dataOffset, 0, kMaxChunkSize));
+            std::clamp<std::int64_t>(fileSize - wave.riff.dataOffset, 0, kMaxRiffSize));
     }
 
     if (auto error = CheckChunkStep(wave, file.FindChunk(wave.fmt, kFmtId, form),
@@ -122,6 +131,7 @@ Expected<ParsedWave> OpenWave(const std::string& path, const ParseOptions& optio
         return ShortTransfer(wave, WaveFault::FmtReadShort, kFmtId);
     }
     wave.formatBytes.resize(wave.fmt.size);
+    errno = 0;
     if (auto error = CheckTransfer(wave, file.Read(wave.formatBytes.data(), wave.fmt.size),
                                    wave.fmt.size, WaveFault::FmtReadShort, kFmtId)) {
         return *error;
@@ -140,10 +150,11 @@ Expected<ParsedWave> OpenWave(const std::string& path, const ParseOptions& optio
 
     wave.dataSize = wave.data.size;
     if (options.lenient && (wave.dataSize == 0 || wave.data.End() > fileSize)) {
+        // As much as the file holds in whole frames, and no more than can be saved again.
         const std::int64_t present = std::max<std::int64_t>(fileSize - wave.data.dataOffset, 0);
         const std::int64_t frame = std::max<std::int64_t>(wave.format.nBlockAlign, 1);
-        wave.dataSize =
-            static_cast<std::uint32_t>(std::min(present - present % frame, kMaxChunkSize));
+        const auto most = static_cast<std::int64_t>(MaxDataBytes(wave.fmt.size, frame));
+        wave.dataSize = static_cast<std::uint32_t>(std::min(present - present % frame, most));
     }
     return wave;
 }
@@ -177,6 +188,7 @@ WaveError ReadWaveData(ParsedWave& wave) {
         return Fault(WaveFault::DataOutOfMemory, wave.path, kDataId);
     }
     // One read for the whole chunk: the C library hands large requests straight to the kernel.
+    errno = 0;
     const std::int64_t got = wave.file->Read(bytes.get(), wave.dataSize);
     if (auto error = CheckTransfer(wave, got, wave.dataSize, WaveFault::DataReadShort, kDataId)) {
         return error;
@@ -190,16 +202,28 @@ std::uint32_t WaveDataOffsetFor(std::uint32_t fmtSize) {
 }
 
 std::uint32_t WaveRiffSizeFor(std::uint32_t fmtSize, std::uint32_t dataSize) {
-    const std::uint64_t size = 4ULL + 8 + fmtSize + (fmtSize & 1) + 8 + dataSize;
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(size, kMaxChunkSize));
+    const std::uint64_t size = RiffSizeOf(fmtSize, dataSize) - (dataSize & 1u);
+    return static_cast<std::uint32_t>(std::min(size, kMaxRiffSize));
+}
+
+WaveError CheckSoundFits(const std::string& path, std::span<const std::uint8_t> fmtBytes,
+                         std::uint64_t dataBytes) {
+    if (SoundFits(fmtBytes.size(), dataBytes)) return std::nullopt;
+    const std::uint64_t frame = fmtBytes.size() >= 14 ? LoadLe16(fmtBytes.data() + 12) : 1;
+    WaveFailure failure(WaveFault::SoundTooLarge, path);
+    failure.bytes = dataBytes;
+    failure.limit = MaxDataBytes(fmtBytes.size(), frame);
+    return failure;
 }
 
 WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes,
                           std::span<const std::uint8_t> data, std::uint32_t riffSize,
                           bool padData) {
+    if (WaveError refused = CheckSoundFits({}, fmtBytes, data.size())) return refused;
     ChunkInfo riff;
     riff.size = riffSize;
     riff.formType = kWaveId;
+    errno = 0;
     if (const int result = file.CreateChunk(riff, true); result != 0) {
         return Fault(WaveFault::RiffChunkCreateFailed, {}, kRiffId, result);
     }
@@ -208,6 +232,7 @@ WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes
                                 WaveFault::FmtWriteShort)) {
         return error;
     }
+    errno = 0;
     if (const int result = file.Ascend(fmt); result != 0) {
         return Fault(WaveFault::FmtAscendFailed, {}, kFmtId, result);
     }
@@ -218,6 +243,7 @@ WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes
     }
     // Leaving the data chunk writes its pad byte; the sizes written with the headers stand.
     if (padData) {
+        errno = 0;
         if (const int result = file.Ascend(dataChunk); result != 0) {
             return Fault(WaveFault::DataWriteFailed, {}, kDataId, result);
         }
@@ -227,6 +253,8 @@ WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes
 
 WaveError CreateWaveFile(const std::string& path, std::span<const std::uint8_t> fmtBytes,
                          std::span<const std::uint8_t> data, std::uint32_t riffSize) {
+    if (WaveError refused = CheckSoundFits(path, fmtBytes, data.size())) return refused;
+    errno = 0;
     std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::CreateWrite);
     if (!file) return Fault(WaveFault::CreateFailed, path, 0, kRiffIoError);
     // The data and RIFF chunks are not left: the sizes written with their headers stand.
@@ -234,11 +262,13 @@ WaveError CreateWaveFile(const std::string& path, std::span<const std::uint8_t> 
         error->path = path;
         return error;
     }
+    errno = 0;
     if (file->Close() != 0) return Fault(WaveFault::DataWriteFailed, path, kDataId, kRiffIoError);
     return std::nullopt;
 }
 
 WaveError WriteDataSizeField(ParsedWave& wave, std::uint32_t newDataSize) {
+    errno = 0;
     const std::int64_t written = FlushedResult(
         *wave.file, WriteSizeField(*wave.file, wave.data.dataOffset - 4, newDataSize));
     if (auto error = CheckTransfer(wave, written, 4, WaveFault::DataWriteShort, kDataId)) {
@@ -251,6 +281,7 @@ WaveError WriteDataSizeField(ParsedWave& wave, std::uint32_t newDataSize) {
 WaveError WriteWaveData(ParsedWave& wave, std::span<const std::uint8_t> content) {
     const auto length = static_cast<std::int64_t>(content.size());
     std::int64_t written = kRiffIoError;
+    errno = 0;
     if (content.size() <= kMaxChunkSize && wave.file->Seek(wave.data.dataOffset, SEEK_SET) >= 0) {
         written = FlushedResult(*wave.file, wave.file->Write(content.data(), length));
     }
@@ -258,6 +289,7 @@ WaveError WriteWaveData(ParsedWave& wave, std::span<const std::uint8_t> content)
 }
 
 WaveError WriteRiffSizeField(ParsedWave& wave, std::uint32_t newRiffSize) {
+    errno = 0;
     if (wave.reporting == ParseReporting::MmioStyle) {
         if (auto error = CheckChunkStep(wave, wave.file->Ascend(wave.data),
                                         WaveFault::ChunkNotFound, kDataId)) {
@@ -275,35 +307,52 @@ WaveError WriteRiffSizeField(ParsedWave& wave, std::uint32_t newRiffSize) {
 }
 
 WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> content) {
-    if (content.size() > kMaxChunkSize) {
-        return ShortTransfer(wave, WaveFault::DataWriteShort, kDataId);
-    }
-    const auto newSize = static_cast<std::uint32_t>(content.size());
     const std::int64_t oldSize = wave.dataSize;
-    const std::int64_t added = std::int64_t{newSize} - oldSize;
     const std::int64_t oldEnd = std::int64_t{wave.data.dataOffset} + oldSize;
-
-    if (auto error = WriteDataSizeField(wave, newSize)) return error;
-    if (!wave.dataBytes) {
-        if (auto error = ReadWaveData(wave)) return error;
-    }
     // A file that carries the pad byte after an odd-sized data chunk (as the device writes it)
     // keeps doing so, and its RIFF size counts it; a file without one stays without.
     const std::int64_t fileSize = wave.file->Size();
     const bool lastChunk = fileSize <= oldEnd + (oldSize & 1);
     const bool pads = lastChunk && (oldSize & 1) != 0 && fileSize > oldEnd;
-    if (auto error = WriteWaveData(wave, content)) return error;
+
+    // The patched file must fit a WAVE file as the device saves it, with a pad byte after odd
+    // data whatever this file's habit (wavefile/wave_limits.h), so that the sound can always be
+    // saved again. Refused before a byte is written, naming the size and the most whole frames
+    // this file can hold.
+    const std::int64_t rest = std::int64_t{wave.riffSize} - oldSize - std::int64_t{pads};
+    const std::uint64_t contentSize = content.size();
+    if (contentSize > static_cast<std::uint64_t>(kMaxChunkSize) ||
+        rest + static_cast<std::int64_t>(contentSize + (contentSize & 1u)) >
+            static_cast<std::int64_t>(kMaxRiffSize)) {
+        const std::int64_t room = std::clamp<std::int64_t>(
+            static_cast<std::int64_t>(kMaxRiffSize) - rest, 0, kMaxChunkSize);
+        const std::int64_t even = room & ~std::int64_t{1};
+        WaveFailure failure(WaveFault::SoundTooLarge, wave.path);
+        failure.bytes = contentSize;
+        failure.limit = static_cast<std::uint64_t>(
+            even - even % std::max<std::int64_t>(wave.format.nBlockAlign, 1));
+        return failure;
+    }
+    const auto newSize = static_cast<std::uint32_t>(contentSize);
+    const std::int64_t added = std::int64_t{newSize} - oldSize;
     const bool padNew = pads && (newSize & 1) != 0;
+
+    if (auto error = WriteDataSizeField(wave, newSize)) return error;
+    if (!wave.dataBytes) {
+        if (auto error = ReadWaveData(wave)) return error;
+    }
+    if (auto error = WriteWaveData(wave, content)) return error;
     if (padNew) {
         const std::uint8_t pad = 0;
+        errno = 0;
         const std::int64_t padded = FlushedResult(*wave.file, wave.file->Write(&pad, 1));
         if (auto error = CheckTransfer(wave, padded, 1, WaveFault::DataWriteShort, kDataId)) {
             return error;
         }
     }
     const std::int64_t padChange = std::int64_t{padNew} - std::int64_t{pads};
-    const std::int64_t riffSize =
-        std::clamp<std::int64_t>(wave.riffSize + added + padChange, 0, kMaxChunkSize);
+    const std::int64_t riffSize = std::clamp<std::int64_t>(wave.riffSize + added + padChange, 0,
+                                                           static_cast<std::int64_t>(kMaxRiffSize));
     if (auto error = WriteRiffSizeField(wave, static_cast<std::uint32_t>(riffSize))) return error;
 
     // A shorter sound would leave stale samples of the old one behind the new end; drop them

@@ -72,7 +72,8 @@ Expected<ParsedWave> OpenWave(const std::string& path, const ParseOptions& optio
 WaveError ReadWaveData(ParsedWave& wave);
 
 // B. Creates `path` holding `fmtBytes` verbatim as its `fmt ` chunk and `data` as its data
-// chunk, with `riffSize` written as the RIFF size. Each step has a fault of its own.
+// chunk, with `riffSize` written as the RIFF size. Each step has a fault of its own; a sound
+// that does not fit a WAVE file is refused (SoundTooLarge) before the file is created.
 WaveError CreateWaveFile(const std::string& path, std::span<const std::uint8_t> fmtBytes,
                          std::span<const std::uint8_t> data, std::uint32_t riffSize);
 
@@ -83,8 +84,14 @@ WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes
                           std::span<const std::uint8_t> data, std::uint32_t riffSize, bool padData);
 
 // The RIFF size of a file holding exactly a `fmt ` chunk of fmtSize bytes and a data chunk of
-// dataSize bytes, as CreateWaveFile lays it out.
+// dataSize bytes, as CreateWaveFile lays it out (no pad byte after odd data). Capped at the
+// largest RIFF size: CreateWaveFile refuses a sound that does not fit before it uses it.
 std::uint32_t WaveRiffSizeFor(std::uint32_t fmtSize, std::uint32_t dataSize);
+
+// SoundTooLarge on `path` when `dataBytes` of sound beside the `fmt ` chunk `fmtBytes` do not
+// fit one WAVE file (wavefile/wave_limits.h), with the size and the most whole frames that fit.
+WaveError CheckSoundFits(const std::string& path, std::span<const std::uint8_t> fmtBytes,
+                         std::uint64_t dataBytes);
 
 // Where the data content starts in such a file.
 std::uint32_t WaveDataOffsetFor(std::uint32_t fmtSize);
@@ -98,7 +105,8 @@ WaveError WriteWaveData(ParsedWave& wave, std::span<const std::uint8_t> content)
 WaveError WriteRiffSizeField(ParsedWave& wave, std::uint32_t newRiffSize);
 
 // C as one call: data size := content size, old data read (unless already read), content
-// written, RIFF size := old + bytes added. A file that shrinks is cut to its new end.
+// written, RIFF size := old + bytes added. A file that shrinks is cut to its new end. Content
+// whose RIFF size would not fit 32 bits is refused (SoundTooLarge) before anything is written.
 WaveError PatchWaveInPlace(ParsedWave& wave, std::span<const std::uint8_t> content);
 
 // D. Rewrites the data content in place with the same number of bytes; sizes stay.

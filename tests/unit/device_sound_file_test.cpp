@@ -11,6 +11,7 @@
 #include "audio/sound_file_writer.h"
 #include "audio/wave_format.h"
 #include "fakes/fake_temp_dir.h"
+#include "fakes/huge_sound.h"
 #include "fakes/wav_builder.h"
 #include "res/wave_messages.h"
 
@@ -262,6 +263,58 @@ TEST_F(DeviceSoundFileWriter, RefusesDataThatDoesNotFitAWaveFile) {
     const std::string text = MessageFor(*p).text;
     EXPECT_NE(text.find("too large for a WAVE file"), std::string::npos) << text;
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(DeviceSoundFileWriter, SavesTheMostThatFitsAndRefusesOneFrameMore) {
+    struct Case {
+        Bytes fmt;
+        std::size_t frame;
+        std::uint64_t most;
+    };
+    const Case cases[] = {
+        {FmtBody(2, 44100, 16), 4, 4294967256u},
+        {FmtBody(1, 8000, 8), 1, 4294967258u},
+        {FmtBody(1, 8000, 8, Bytes{0, 0}), 1, 4294967256u},  // 18-byte record
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.fmt.size() << "-byte fmt, frame " << c.frame);
+        HugeSound sound(c.most + c.frame);
+        ASSERT_TRUE(sound.ok());
+        const std::string path = dir.file("big.wav");
+        const Bytes old = SimpleWave(Counting(10), 1, 8, 8000);
+        WriteBytes(path, old);
+
+        // At the limit the size passes and the writing begins: a file-size limit stops it
+        // (rather than writing 4 GiB here), which no refusal of the size would reach.
+        struct rlimit saved {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        auto* previous = ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limited = saved;
+        limited.rlim_cur = 4096;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const WaveError atLimit = writeSoundFile(path, c.fmt, sound.first(c.most));
+        const WaveError past = writeSoundFile(path, c.fmt, sound.first(c.most + c.frame));
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        ::signal(SIGXFSZ, previous);
+
+        ASSERT_TRUE(atLimit);
+        EXPECT_EQ(atLimit->code, WaveFault::FileUnwritable);
+        EXPECT_EQ(MessageFor(*atLimit).text, "Cannot write the file " + path + ": File too large");
+
+        // One frame more is refused before a byte is written, with the size and the limit.
+        ASSERT_TRUE(past);
+        EXPECT_EQ(past->code, WaveFault::SoundTooLarge);
+        EXPECT_EQ(past->bytes, c.most + c.frame);
+        EXPECT_EQ(past->limit, c.most);
+        EXPECT_EQ(MessageFor(*past).text,
+                  "Cannot write the file " + path + ": the sound is too large for a WAVE file (" +
+                      std::to_string(c.most + c.frame) + " bytes of sound, and at most " +
+                      std::to_string(c.most) + " fit with this format).");
+        EXPECT_EQ(ReadBytes(path), old);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                std::filesystem::directory_iterator()),
+                  1);
+    }
 }
 
 }  // namespace

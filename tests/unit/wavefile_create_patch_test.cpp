@@ -3,6 +3,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "fakes/huge_sound.h"
 #include "fakes/wav_builder.h"
 #include "res/wave_messages.h"
 #include "wavefile/wave_ops.h"
@@ -82,12 +83,14 @@ class FileSizeLimit {
     bool active_ = false;
 };
 
-TEST_F(CreatePatchTest, CreateFailureTextsCarryTheErrorStyle) {
+TEST_F(CreatePatchTest, CreateFailureTextsNameTheFileAndTheCauseInTheErrorStyle) {
     const Bytes fmt = FmtBody(1, 8000, 8);
-    auto missing = CreateWaveFile(folder.file("no/dir/x.wav"), fmt, Ramp(10), 46);
+    const std::string missingPath = folder.file("no/dir/x.wav");
+    auto missing = CreateWaveFile(missingPath, fmt, Ramp(10), 46);
     ASSERT_TRUE(missing);
-    EXPECT_EQ(MessageFor(*missing),
-              (UserMessage{"Cannot create temporary file!", MessageStyle::Error}));
+    EXPECT_EQ(MessageFor(*missing), (UserMessage{"Cannot create temporary file!\n" + missingPath +
+                                                     ": No such file or directory",
+                                                 MessageStyle::Error}));
     EXPECT_EQ(MessageFor(*missing).caption(), "Error");
     EXPECT_EQ(MessageFor(*missing).icon(), BoxIcon::Error);
 
@@ -100,21 +103,114 @@ TEST_F(CreatePatchTest, CreateFailureTextsCarryTheErrorStyle) {
         const char* text;
     };
     const std::vector<Case> cases = {
-        {20, 16, 10, "Cannot ascend out of FMT chunk"},
-        {100, 1 << 20, 10, "Cannot write wave structure"},
-        {50, 16, 1000, "Cannot write waveaudio data"},     // fails on the closing flush
-        {50, 16, 1 << 20, "Cannot write waveaudio data"},  // fails in the write itself
+        {20, 16, 10, "Cannot ascend out of FMT chunk in "},
+        {100, 1 << 20, 10, "Cannot write wave structure to "},
+        {50, 16, 1000, "Cannot write waveaudio data to "},     // fails on the closing flush
+        {50, 16, 1 << 20, "Cannot write waveaudio data to "},  // fails in the write itself
     };
+    const std::string full = folder.file("full.wav");
     for (const Case& c : cases) {
         const Bytes format = c.fmtSize == 16 ? fmt : Ramp(c.fmtSize);
         WaveError error;
         {
             FileSizeLimit limit(c.limit);
             if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
-            error = CreateWaveFile(folder.file("full.wav"), format, Ramp(c.dataSize), 46);
+            error = CreateWaveFile(full, format, Ramp(c.dataSize), 46);
         }
         ASSERT_TRUE(error) << c.text;
-        EXPECT_EQ(MessageFor(*error), (UserMessage{c.text, MessageStyle::Error}));
+        // The full disk's own words, as the system gives them for a file-size limit.
+        EXPECT_EQ(MessageFor(*error),
+                  (UserMessage{c.text + full + ": File too large.", MessageStyle::Error}));
+    }
+}
+
+TEST_F(CreatePatchTest, CreateRefusesASoundPastTheLimitBeforeMakingTheFile) {
+    // 8-bit mono beside a 16-byte record: 4294967258 bytes fit (an odd size would need a pad
+    // byte past the RIFF size's reach).
+    constexpr std::size_t kMost = 4294967258u;
+    HugeSound sound(kMost + 1);
+    ASSERT_TRUE(sound.ok());
+    const Bytes fmt = FmtBody(1, 8000, 8);
+    const std::string atLimitPath = folder.file("at-limit.wav");
+    const std::string pastPath = folder.file("past.wav");
+    WaveError atLimit, past;
+    {
+        // At the limit the writing begins, stopped here by a file-size limit instead of
+        // writing 4 GiB; one byte more is refused before the file is made.
+        FileSizeLimit limit(4096);
+        if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
+        atLimit = CreateWaveFile(atLimitPath, fmt, sound.first(kMost), WaveRiffSizeFor(16, kMost));
+        past =
+            CreateWaveFile(pastPath, fmt, sound.first(kMost + 1), WaveRiffSizeFor(16, kMost + 1));
+    }
+    ASSERT_TRUE(atLimit);
+    EXPECT_EQ(atLimit->code, WaveFault::DataWriteFailed);
+    ASSERT_TRUE(past);
+    EXPECT_EQ(past->code, WaveFault::SoundTooLarge);
+    EXPECT_EQ(past->path, pastPath);
+    EXPECT_EQ(past->bytes, kMost + 1);
+    EXPECT_EQ(past->limit, kMost);
+    EXPECT_EQ(MessageFor(*past),
+              (UserMessage{"Cannot write the file " + pastPath +
+                               ": the sound is too large for a WAVE file (4294967259 bytes of "
+                               "sound, and at most 4294967258 fit with this format).",
+                           MessageStyle::Error}));
+    EXPECT_FALSE(std::filesystem::exists(pastPath));
+}
+
+TEST_F(CreatePatchTest, PatchRefusesContentPastTheLimitBeforeWritingAByte) {
+    struct Case {
+        const char* what;
+        Bytes file;
+        std::size_t frame;
+        std::size_t most;
+    };
+    const Case cases[] = {
+        {"8-bit mono", SimpleWave(Ramp(1000), 1, 8, 8000), 1, 4294967258u},
+        {"16-bit stereo", SimpleWave(Ramp(1000), 2, 16, 8000), 4, 4294967256u},
+        // Another chunk in the file leaves that much less room for the sound.
+        {"8-bit mono with a LIST chunk",
+         BuildRiff({{"fmt ", FmtBody(1, 8000, 8)}, {"LIST", Ramp(100)}, {"data", Ramp(1000)}}), 1,
+         4294967258u - 108},
+        // A device-saved odd data chunk with its pad byte.
+        {"8-bit mono, odd and padded", SimpleWave(Ramp(999), 1, 8, 8000), 1, 4294967258u},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HugeSound sound(c.most + c.frame);
+        ASSERT_TRUE(sound.ok());
+        const std::string path = folder.write("patch.wav", c.file);
+        {
+            ParsedWave wave = ParseForPatch(path, true);
+            WaveError past;
+            {
+                FileSizeLimit limit(8192);  // so that a patch that went ahead stops soon
+                if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
+                past = PatchWaveInPlace(wave, sound.first(c.most + c.frame));
+            }
+            ASSERT_TRUE(past);
+            EXPECT_EQ(past->code, WaveFault::SoundTooLarge);
+            EXPECT_EQ(past->path, path);
+            EXPECT_EQ(past->bytes, c.most + c.frame);
+            EXPECT_EQ(past->limit, c.most);
+            EXPECT_EQ(MessageFor(*past).text,
+                      "Cannot write the file " + path +
+                          ": the sound is too large for a WAVE file (" +
+                          std::to_string(c.most + c.frame) + " bytes of sound, and at most " +
+                          std::to_string(c.most) + " fit with this format).");
+        }
+        EXPECT_EQ(ReadBytes(path), c.file);
+
+        // At the limit the patch goes ahead (stopped here by a file-size limit).
+        WaveError atLimit;
+        {
+            ParsedWave wave = ParseForPatch(path, true);
+            FileSizeLimit limit(8192);
+            if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
+            atLimit = PatchWaveInPlace(wave, sound.first(c.most));
+        }
+        ASSERT_TRUE(atLimit);
+        EXPECT_EQ(atLimit->code, WaveFault::IoError);
     }
 }
 
@@ -154,6 +250,20 @@ TEST_F(CreatePatchTest, PatchInOneCallGrowsAndShrinksTheFile) {
     EXPECT_EQ(ReadBytes(path), SimpleWave(Ramp(800)));
 }
 
+TEST_F(CreatePatchTest, APatchThatFillsTheDiskNamesTheFileAndTheCause) {
+    const std::string path = folder.write("grow.wav", SimpleWave(Ramp(1000), 1, 8, 8000));
+    WaveError error;
+    {
+        ParsedWave wave = ParseForPatch(path, true);
+        FileSizeLimit limit(1500);
+        if (!limit.active()) GTEST_SKIP() << "cannot limit file sizes here";
+        error = PatchWaveInPlace(wave, Ramp(2000));
+    }
+    ASSERT_TRUE(error);
+    EXPECT_EQ(MessageFor(*error),
+              (UserMessage{kIoBox + ("\n" + path + ": File too large"), MessageStyle::Title}));
+}
+
 TEST_F(CreatePatchTest, RewriteKeepsSizesAndRefusesAnotherLength) {
     const std::string path = folder.write("r.wav", SimpleWave(Ramp(64)));
     ParseOptions options;
@@ -162,7 +272,7 @@ TEST_F(CreatePatchTest, RewriteKeepsSizesAndRefusesAnotherLength) {
     ASSERT_TRUE(wave);
     Bytes reversed(wave->Data().rbegin(), wave->Data().rend());
     EXPECT_EQ(MessageFor(*RewriteWaveData(*wave, Ramp(63))).text,
-              "Error: failed to write data chunk");
+              "Error: failed to write data chunk to " + path + ".");
     ASSERT_EQ(RewriteWaveData(*wave, reversed), std::nullopt);
     wave->file->Close();
     EXPECT_EQ(ReadBytes(path), SimpleWave(reversed));
@@ -173,17 +283,18 @@ TEST_F(CreatePatchTest, WritesThatMoveNoBytesFailInBothStyles) {
     const std::string path = folder.write("ro.wav", SimpleWave(Ramp(64)));
     auto direct = ParseWave(path);
     ASSERT_TRUE(direct);
+    // No system error stops them (the file is not open for writing): they name the file only.
     EXPECT_EQ(MessageFor(*RewriteWaveData(*direct, Ramp(64))).text,
-              "Error: failed to write data chunk");
+              "Error: failed to write data chunk to " + path + ".");
     EXPECT_EQ(MessageFor(*WriteRiffSizeField(*direct, 1)).text,
-              "Error: cannot write new RIFF size");
+              "Error: cannot write new RIFF size to " + path + ".");
 
     ParseOptions mmio;
     mmio.reporting = ParseReporting::MmioStyle;
     auto wave = ParseWave(path, mmio);
     ASSERT_TRUE(wave);
-    EXPECT_EQ(MessageFor(*WriteDataSizeField(*wave, 10)).text, kIoBox);
-    EXPECT_EQ(MessageFor(*PatchWaveInPlace(*wave, Ramp(10))).text, kIoBox);
+    EXPECT_EQ(MessageFor(*WriteDataSizeField(*wave, 10)).text, kIoBox + ("\n" + path));
+    EXPECT_EQ(MessageFor(*PatchWaveInPlace(*wave, Ramp(10))).text, kIoBox + ("\n" + path));
     EXPECT_EQ(ReadBytes(path), SimpleWave(Ramp(64)));
 }
 

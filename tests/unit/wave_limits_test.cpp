@@ -1,0 +1,86 @@
+// The one size limit of a WAVE file (its 32-bit RIFF size field) at its exact boundary, and
+// the texts that refuse a sound past it.
+
+#include "wavefile/wave_limits.h"
+
+#include <gtest/gtest.h>
+
+#include "audio/clock.h"
+#include "audio/null_backend.h"
+#include "audio/wave_device.h"
+#include "res/wave_messages.h"
+#include "wavefile/wave_ops.h"
+
+namespace quorbel {
+namespace {
+
+TEST(WaveLimits, TheMostSoundThatFitsBesideEachFormatRecord) {
+    struct Case {
+        std::uint64_t fmtBytes;
+        std::uint64_t frameBytes;
+        std::uint64_t most;
+    };
+    // 8 + RIFF size = the whole file; the RIFF size counts "WAVE", both chunk headers, the
+    // records and a pad byte after each odd one. So a 16-byte record leaves 4294967259 bytes,
+    // which as odd data would need a pad byte: 4294967258 is the most for 8-bit mono.
+    const Case cases[] = {
+        {16, 1, 4294967258u},                        // 8-bit mono
+        {16, 2, 4294967258u},                        // 16-bit mono, 8-bit stereo
+        {16, 4, 4294967256u},                        // 16-bit stereo
+        {16, 3, 4294967256u},                        // 24-bit mono
+        {18, 1, 4294967256u},                        // a record with cbSize
+        {18, 4, 4294967256u}, {19, 3, 4294967253u},  // an odd record takes a pad byte too
+        {40, 6, 4294967232u},                        // WAVE_FORMAT_EXTENSIBLE, 24-bit stereo
+        {40, 8, 4294967232u},                        // WAVE_FORMAT_EXTENSIBLE, 32-bit stereo
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.fmtBytes << "-byte fmt, " << c.frameBytes << "-byte frames");
+        EXPECT_EQ(MaxDataBytes(c.fmtBytes, c.frameBytes), c.most);
+        EXPECT_EQ(c.most % c.frameBytes, 0u);
+        EXPECT_TRUE(SoundFits(c.fmtBytes, c.most));
+        EXPECT_LE(RiffSizeOf(c.fmtBytes, c.most), kMaxRiffSize);
+        EXPECT_FALSE(SoundFits(c.fmtBytes, c.most + c.frameBytes));
+    }
+    EXPECT_EQ(RiffSizeOf(16, 4294967258u), 4294967294u);
+    EXPECT_EQ(RiffSizeOf(16, 4294967259u), 4294967296u);
+    EXPECT_FALSE(SoundFits(16, 4294967259u));
+}
+
+TEST(WaveLimits, TheCreatedLayoutsRiffSizeStopsAtTheLimit) {
+    // CreateWaveFile writes no pad byte after odd data; its RIFF size does not count one.
+    EXPECT_EQ(WaveRiffSizeFor(16, 1000), 1036u);
+    EXPECT_EQ(WaveRiffSizeFor(16, 1001), 1037u);
+    EXPECT_EQ(WaveRiffSizeFor(17, 1000), 1038u);
+    EXPECT_EQ(WaveRiffSizeFor(16, 4294967258u), 4294967294u);
+    EXPECT_EQ(WaveRiffSizeFor(16, 4294967259u), 4294967295u);
+    EXPECT_EQ(WaveRiffSizeFor(16, 0xFFFFFFFFu), 0xFFFFFFFFu);
+}
+
+TEST(WaveLimits, CheckSoundFitsNamesTheSizeAndTheMostWholeFramesThatFit) {
+    const std::uint8_t stereo16[16] = {1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
+    EXPECT_EQ(CheckSoundFits("/w/a.wav", stereo16, 4294967256u), std::nullopt);
+    const WaveError refused = CheckSoundFits("/w/a.wav", stereo16, 4294967260u);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->code, WaveFault::SoundTooLarge);
+    EXPECT_EQ(refused->path, "/w/a.wav");
+    EXPECT_EQ(refused->bytes, 4294967260u);
+    EXPECT_EQ(refused->limit, 4294967256u);
+    EXPECT_EQ(MessageFor(*refused),
+              (UserMessage{"Cannot write the file /w/a.wav: the sound is too large for a WAVE "
+                           "file (4294967260 bytes of sound, and at most 4294967256 fit with "
+                           "this format).",
+                           MessageStyle::Error}));
+}
+
+TEST(WaveLimits, TheDevicesGenericTextGivesTheLimitInBytes) {
+    ManualClock clock;
+    NullAudioBackend backend{clock};
+    WaveDevices devices{backend};
+    EXPECT_EQ(devices.errorText(kDeviceErrTooLarge),
+              "The sound is too large for a WAVE file: a WAVE file holds at most 4294967295 "
+              "bytes after its 8-byte header.");
+}
+
+}  // namespace
+}  // namespace quorbel
