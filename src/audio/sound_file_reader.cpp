@@ -10,6 +10,7 @@
 #include "wavefile/byte_buffer.h"
 #include "wavefile/regular_file.h"
 #include "wavefile/wave_format.h"
+#include "wavefile/wave_limits.h"
 
 namespace quorbel {
 namespace {
@@ -52,15 +53,6 @@ WaveFailure NotRegular(const std::string& path, mode_t mode) {
 }
 
 }  // namespace
-
-std::uint64_t DataBytesPresent(std::uint32_t declared, std::uint64_t present,
-                               std::uint64_t frameBytes) {
-    // A writer that never finished its header leaves 0 or 0xFFFFFFFF; one cut short declares
-    // more than is there. Each means: all the sound the file holds.
-    const bool unfinished = declared == 0 || declared == 0xFFFFFFFFu || declared > present;
-    const std::uint64_t bytes = unfinished ? present : declared;
-    return frameBytes == 0 ? bytes : bytes - bytes % frameBytes;
-}
 
 WaveError readSoundFile(const std::string& path, LoadedSound& out, SoundReading reading) {
     // A pipe, socket, folder or device is refused before anything could wait on it.
@@ -126,7 +118,7 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out,
     const auto present =
         static_cast<std::uint64_t>(std::max<std::int64_t>(fileSize - data.dataOffset, 0));
     std::int64_t dataSize =
-        static_cast<std::int64_t>(DataBytesPresent(data.size, present, frameBytes));
+        static_cast<std::int64_t>(DataBytesPresent(data.size, present, fmt.size, frameBytes));
     // Looking at a sound keeps every byte a finished header declares, a partial frame too.
     if (reading == SoundReading::AnyLayout && data.size > 0 && data.size <= present &&
         data.size != 0xFFFFFFFFu) {

@@ -23,12 +23,6 @@ struct LoadedSound {
     SharedBytes data;
 };
 
-// The sound bytes of a `data` chunk that declares `declared` bytes where the file holds
-// `present` after its header, in whole frames of `frameBytes`: a declared size of 0 or
-// 0xFFFFFFFF, or one past the end of the file, means every whole frame present.
-std::uint64_t DataBytesPresent(std::uint32_t declared, std::uint64_t present,
-                               std::uint64_t frameBytes);
-
 enum class SoundReading {
     Playable,   // only layouts the device can play; whole frames
     AnyLayout,  // any PCM layout a `fmt ` record describes, to look at: its format is not judged

@@ -30,4 +30,17 @@ constexpr std::uint64_t MaxDataBytes(std::uint64_t fmtBytes, std::uint64_t frame
     return frameBytes == 0 ? most : most - most % frameBytes;
 }
 
+// The sound bytes to take from a `data` chunk that declares `declared` bytes where the file
+// holds `present` after the chunk's header: a writer that never finished its header leaves 0
+// or 0xFFFFFFFF, and one cut short declares more than is there; each means every whole frame
+// present. Never more than a WAVE file beside a `fmt ` chunk of `fmtBytes` can hold again.
+constexpr std::uint64_t DataBytesPresent(std::uint32_t declared, std::uint64_t present,
+                                         std::uint64_t fmtBytes, std::uint64_t frameBytes) {
+    const bool unfinished = declared == 0 || declared == 0xFFFFFFFFu || declared > present;
+    const std::uint64_t bytes = unfinished ? present : declared;
+    const std::uint64_t most = MaxDataBytes(fmtBytes, frameBytes);
+    const std::uint64_t whole = frameBytes == 0 ? bytes : bytes - bytes % frameBytes;
+    return whole < most ? whole : most;
+}
+
 }  // namespace quorbel

@@ -151,10 +151,11 @@ Expected<ParsedWave> OpenWave(const std::string& path, const ParseOptions& optio
     wave.dataSize = wave.data.size;
     if (options.lenient && (wave.dataSize == 0 || wave.data.End() > fileSize)) {
         // As much as the file holds in whole frames, and no more than can be saved again.
-        const std::int64_t present = std::max<std::int64_t>(fileSize - wave.data.dataOffset, 0);
-        const std::int64_t frame = std::max<std::int64_t>(wave.format.nBlockAlign, 1);
-        const auto most = static_cast<std::int64_t>(MaxDataBytes(wave.fmt.size, frame));
-        wave.dataSize = static_cast<std::uint32_t>(std::min(present - present % frame, most));
+        const auto present =
+            static_cast<std::uint64_t>(std::max<std::int64_t>(fileSize - wave.data.dataOffset, 0));
+        wave.dataSize = static_cast<std::uint32_t>(DataBytesPresent(
+            wave.data.size, present, wave.fmt.size,
+            static_cast<std::uint64_t>(std::max<int>(wave.format.nBlockAlign, 1))));
     }
     return wave;
 }
