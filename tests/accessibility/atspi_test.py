@@ -70,6 +70,7 @@ RECORD = Control("push button", "Record")
 BUTTONS = (PLAY, STOP, TO_START, TO_END, RECORD)
 SLIDER = Control("slider", "Play position")
 VIEW = Control(None, "Sound view")
+EXIT = Control("menu item", "Exit")
 
 
 # ---------------------------------------------------------------------------------------
@@ -442,6 +443,9 @@ class AtspiTestCase(unittest.TestCase):
                       f"{text!r}")
 
     def expect_value_text_contains(self, control, text, timeout=REACTION_TIMEOUT):
+        """The Value text is what AT-SPI carries for a value that reads as words. Qt 6.4's
+        bridge (Debian 12) sends only the number and leaves it empty, so on that Qt a text
+        such as the play position's time reaches the bus only in the name or description."""
         node = self.find(control)
         if not wait_until(lambda: text in value_text_of(node), timeout):
             self.fail(f"{control}'s value text {value_text_of(node)!r} (value "
@@ -517,10 +521,7 @@ class TransportTest(AtspiTestCase):
     def test_exit_menu_item_ends_the_program_cleanly(self):
         # Through the menu a screen-reader user would take; nothing is modified, so nothing
         # asks to be saved.
-        exit_item = self.find(Control("menu item", "Exit"))
-        names = action_names(exit_item)
-        self.assertIn("Press", names)
-        fresh(exit_item).queryAction().doAction(names.index("Press"))
+        self.press(EXIT)
         try:
             status = self.process.wait(timeout=APP_TIMEOUT)
         except subprocess.TimeoutExpired:
