@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev libgl-dev
   portaudio19-dev
   xvfb xauth
+  dbus-daemon at-spi2-core python3-pyatspi
   pulseaudio pulseaudio-utils
   fonts-dejavu-core
   imagemagick
