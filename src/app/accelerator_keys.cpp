@@ -20,6 +20,10 @@ Qt::Key qtKey(AccelKey key) {
             return Qt::Key_C;
         case AccelKey::V:
             return Qt::Key_V;
+        case AccelKey::E:
+            return Qt::Key_E;
+        case AccelKey::R:
+            return Qt::Key_R;
         case AccelKey::Backspace:
             return Qt::Key_Backspace;
         case AccelKey::Delete:

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -20,6 +21,7 @@
 #include "app/picture_button.h"
 #include "app/position_slider.h"
 #include "app/qt_canvas.h"
+#include "app/select_range_dialog.h"
 #include "app/view_accessible.h"
 #include "audio/quorbel_doc.h"
 #include "framework/command_ids.h"
@@ -81,6 +83,8 @@ ViewWidget::ViewWidget(CQuorbelDoc& document, AppContext& context, CommandDispat
     setFixedSize(kWidth, kHeight);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Tab reaches the view itself, whose keys move the selection handles.
+    setFocusPolicy(Qt::StrongFocus);
     view_ = std::make_unique<CQuorbelView>(document, *this, context);
     installViewAccessibleFactory();
 }
@@ -95,9 +99,59 @@ ViewWidget::~ViewWidget() {
 
 QString ViewWidget::soundDescription() const {
     const CQuorbelView& v = *view_;
-    return QString::fromStdString(
+    QString text = QString::fromStdString(
         soundViewDescription(v.GetDocument().GetTitle(), v.m_nBitsPerSample, v.m_nChannels,
                              v.m_nSamplesPerSec, v.m_dwWaveDataLen, v.m_nBlockAlign));
+    if (!selectionText_.isEmpty()) text += QStringLiteral(". ") + selectionText_;
+    return text;
+}
+
+void ViewWidget::selectionChanged(const std::string& text, const std::string& zoom) {
+    selectionText_ = QString::fromStdString(zoom.empty() ? text : text + ". " + zoom);
+    announceDescription();
+}
+
+std::optional<std::pair<std::uint32_t, std::uint32_t>> ViewWidget::askSelectionRange(
+    std::uint32_t startMs, std::uint32_t endMs, const RangeCheck& check) {
+    return runSelectRangeDialog(this, startMs, endMs, check);
+}
+
+void ViewWidget::keyPressEvent(QKeyEvent* event) {
+    using Key = CQuorbelView::SelectionKey;
+    std::optional<Key> key;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            key = Key::Left;
+            break;
+        case Qt::Key_Right:
+            key = Key::Right;
+            break;
+        case Qt::Key_Home:
+            key = Key::Home;
+            break;
+        case Qt::Key_End:
+            key = Key::End;
+            break;
+        default:
+            break;
+    }
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (key && view_->OnSelectionKey(*key, (mods & Qt::ShiftModifier) != 0,
+                                     (mods & Qt::ControlModifier) != 0)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ViewWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void ViewWidget::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void ViewWidget::announceDescription() {
@@ -338,6 +392,13 @@ void ViewWidget::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(this);
     painter.drawImage(dirty, picture_, dirty);
+    if (hasFocus()) {
+        // The focus mark: a dotted frame around the vectorscope in the skin's trace colour.
+        const Color c = TracePenColor(view_->m_nSkin);
+        painter.setPen(QPen(QColor(c.r, c.g, c.b), 1, Qt::DotLine));
+        const Rect& s = kScopeRect;
+        painter.drawRect(QRect(s.left - 2, s.top - 2, s.width() + 3, s.height() + 3));
+    }
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event) {

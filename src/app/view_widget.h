@@ -68,6 +68,9 @@ class ViewWidget final : public QWidget, public ViewWindow {
     BoxAnswer messageBox(const std::string& text, const std::string& caption, BoxIcon icon,
                          BoxButtons buttons) override;
     void trackPopupMenu(int menuId, Point screenPos) override;
+    void selectionChanged(const std::string& text, const std::string& zoom) override;
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> askSelectionRange(
+        std::uint32_t startMs, std::uint32_t endMs, const RangeCheck& check) override;
     void postDeviceNotify(unsigned code, std::uint32_t deviceId) override;
 
   protected:
@@ -75,6 +78,9 @@ class ViewWidget final : public QWidget, public ViewWindow {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     bool event(QEvent* event) override;
 
@@ -95,6 +101,7 @@ class ViewWidget final : public QWidget, public ViewWindow {
     std::map<unsigned, int> timers_;  // the view's timer id -> Qt's timer id
     int paintedSkin_ = -1;            // the skin of the last paint: focus marks follow it
     QString announcedDescription_;
+    QString selectionText_;  // the selection and the zoom, read out with the description
 };
 
 }  // namespace quorbel

@@ -51,26 +51,22 @@ bool CQuorbelView::MoveHandles(unsigned flags, Point point) {
     } else {
         return false;
     }
-
-    // The box, and each handle's drawn corner with 100 pixels to either side.
-    constexpr int kSide = 100;
-    constexpr int kCorner = 10;
-    const Rect& s = m_rcStartHandle;
-    const Rect& e = m_rcEndHandle;
-    m_window.invalidateRect(m_rcScope, false);
-    m_window.invalidateRect({s.left - kSide, s.top + kCorner, s.right + kSide, s.bottom}, false);
-    m_window.invalidateRect({e.left - kSide, e.top, e.right + kSide, e.bottom}, false);
+    m_exactSelection.reset();
+    invalidateHandles();
+    selectionChanged();
     return true;
 }
 
 std::uint32_t CQuorbelView::GetSelStartMs() const {
-    return HandleMs(m_rcStartHandle.right - m_rcScope.left, m_dwLength);
+    if (m_exactSelection) return m_exactSelection->first;
+    return ZoomedHandleMs(m_rcStartHandle.right - m_rcScope.left, ScopeFromMs(), ScopeSpanMs());
 }
 
 std::uint32_t CQuorbelView::GetSelEndMs() const {
+    if (m_exactSelection) return m_exactSelection->second;
     // Measured at the end handle's right edge, 15 pixels past its pointer edge, so that the
     // initial place reaches beyond the end of the sound.
-    return HandleMs(m_rcEndHandle.right - m_rcScope.left, m_dwLength);
+    return ZoomedHandleMs(m_rcEndHandle.right - m_rcScope.left, ScopeFromMs(), ScopeSpanMs());
 }
 
 bool CQuorbelView::CheckSelection(std::uint32_t startMs, std::uint32_t endMs) {

@@ -3,6 +3,7 @@
 
 #include "edit/selection_math.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -29,6 +30,35 @@ double MsPerScopePixel(std::uint32_t lengthMs) {
 
 std::uint32_t HandleMs(int pixels, std::uint32_t lengthMs) {
     return TruncatedU32(static_cast<double>(pixels) * MsPerScopePixel(lengthMs));
+}
+
+std::uint32_t ZoomedHandleMs(int pixels, std::uint32_t fromMs, std::uint32_t spanMs) {
+    const std::uint64_t ms = std::uint64_t{fromMs} + HandleMs(pixels, spanMs);
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(ms, UINT32_MAX));
+}
+
+int PixelOfMs(std::uint32_t ms, std::uint32_t fromMs, std::uint32_t spanMs) {
+    if (ms <= fromMs) return 0;
+    const double pixels = static_cast<double>(ms - fromMs) / MsPerScopePixel(spanMs);
+    int p = static_cast<int>(std::min(pixels, 367.0));
+    // The truncations of the forward rule: step until the pixel's milliseconds reach `ms`.
+    while (p < 367 && ZoomedHandleMs(p + 1, fromMs, spanMs) <= ms) ++p;
+    while (p > 0 && ZoomedHandleMs(p, fromMs, spanMs) > ms) --p;
+    return p;
+}
+
+ZoomStretch ZoomStretchFor(std::uint32_t startMs, std::uint32_t endMs, std::uint32_t lengthMs) {
+    ZoomStretch z{std::min(startMs, lengthMs), std::min(endMs, lengthMs)};
+    if (z.toMs - z.fromMs >= kMinZoomSpanMs || lengthMs <= kMinZoomSpanMs) {
+        if (lengthMs <= kMinZoomSpanMs) z = {0, lengthMs};
+        return z;
+    }
+    // Widen around the selection's middle, staying within the sound.
+    const std::uint32_t middle = z.fromMs + (z.toMs - z.fromMs) / 2;
+    const std::uint32_t from = middle > kMinZoomSpanMs / 2 ? middle - kMinZoomSpanMs / 2 : 0;
+    z.fromMs = std::min(from, lengthMs - kMinZoomSpanMs);
+    z.toMs = z.fromMs + kMinZoomSpanMs;
+    return z;
 }
 
 std::uint32_t StartByteOf(std::uint32_t startMs, std::uint32_t avgBytesPerSec) {

@@ -14,6 +14,25 @@ double MsPerScopePixel(std::uint32_t lengthMs);
 // Milliseconds of a handle whose edge lies `pixels` right of the vectorscope's left edge.
 std::uint32_t HandleMs(int pixels, std::uint32_t lengthMs);
 
+// The same while the vectorscope's 367 pixels stand for the stretch that starts at `fromMs`
+// and lasts `spanMs` (zoomed); unzoomed, fromMs is 0 and spanMs the length.
+std::uint32_t ZoomedHandleMs(int pixels, std::uint32_t fromMs, std::uint32_t spanMs);
+
+// The pixel (0 to 367) whose milliseconds in that stretch come nearest to `ms` from below.
+int PixelOfMs(std::uint32_t ms, std::uint32_t fromMs, std::uint32_t spanMs);
+
+// The shortest stretch a zoom shows: one millisecond a pixel.
+inline constexpr std::uint32_t kMinZoomSpanMs = 367;
+
+// The stretch Zoom to Selection shows for the selection [startMs, endMs] of a sound of
+// `lengthMs`: the selection within the sound, widened to kMinZoomSpanMs where it is shorter.
+struct ZoomStretch {
+    std::uint32_t fromMs = 0;
+    std::uint32_t toMs = 0;
+    friend bool operator==(const ZoomStretch&, const ZoomStretch&) = default;
+};
+ZoomStretch ZoomStretchFor(std::uint32_t startMs, std::uint32_t endMs, std::uint32_t lengthMs);
+
 // The selection's start byte: startMs x 0.001 x avgBytesPerSec, truncated, all in double.
 std::uint32_t StartByteOf(std::uint32_t startMs, std::uint32_t avgBytesPerSec);
 

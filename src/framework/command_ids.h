@@ -56,7 +56,11 @@ namespace quorbel {
     X(ID_SKIN_GREY, 32795)                    \
     X(ID_RECORD_INSERT, 32807)                \
     X(ID_RECORD_OVERWRITE, 32808)             \
-    X(ID_HELP_HOWTOUSE, 32809)
+    X(ID_HELP_HOWTOUSE, 32809)                \
+    /* Selecting exactly. */                  \
+    X(ID_ZOOM_TO_SELECTION, 32850)            \
+    X(ID_ZOOM_OUT, 32851)                     \
+    X(ID_EDIT_SELECT_RANGE, 32852)
 
 #define QUORBEL_DEFINE_COMMAND_ID(name, number) inline constexpr int name = number;
 QUORBEL_COMMAND_IDS(QUORBEL_DEFINE_COMMAND_ID)

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "framework/geometry.h"
 #include "framework/message.h"
@@ -57,6 +61,23 @@ class ViewWindow : public NotifySink {
     // the main window; the chosen command is routed like a menu command. Returns when the
     // pop-up closes.
     virtual void trackPopupMenu(int menuId, Point screenPos) = 0;
+
+    // The selection changed: `text` says what it is now (and `zoom` the stretch shown, or "")
+    // for assistive technology; one call per change.
+    virtual void selectionChanged(const std::string& text, const std::string& zoom) {
+        (void)text;
+        (void)zoom;
+    }
+    // Asks for a selection in milliseconds, starting from [startMs, endMs]; `check` says why a
+    // pair is refused (empty when it is fine). Empty when the user cancels.
+    using RangeCheck = std::function<std::string(std::uint32_t, std::uint32_t)>;
+    virtual std::optional<std::pair<std::uint32_t, std::uint32_t>> askSelectionRange(
+        std::uint32_t startMs, std::uint32_t endMs, const RangeCheck& check) {
+        (void)startMs;
+        (void)endMs;
+        (void)check;
+        return std::nullopt;
+    }
 };
 
 }  // namespace quorbel

@@ -13,6 +13,9 @@ const std::vector<Accelerator>& acceleratorTable() {
         {AccelKey::Insert, kAccelCtrl, ID_EDIT_COPY},   {AccelKey::V, kAccelCtrl, ID_EDIT_PASTE},
         {AccelKey::Insert, kAccelShift, ID_EDIT_PASTE}, {AccelKey::F6, 0, ID_NEXT_PANE},
         {AccelKey::F6, kAccelShift, ID_PREV_PANE},
+        {AccelKey::E, kAccelCtrl, ID_ZOOM_TO_SELECTION},
+        {AccelKey::E, kAccelCtrl | kAccelShift, ID_ZOOM_OUT},
+        {AccelKey::R, kAccelCtrl, ID_EDIT_SELECT_RANGE},
     };
     return kTable;
 }

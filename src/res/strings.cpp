@@ -9,7 +9,7 @@ namespace quorbel {
 
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 39> kPrompts = {{
+constexpr std::array<std::pair<int, std::string_view>, 42> kPrompts = {{
     {ID_FILE_NEW, "Create a new wave file\nNew"},
     {ID_FILE_OPEN, "Open an existing wave file\nOpen"},
     {ID_FILE_CLOSE, "Close the active wave file\nClose"},
@@ -21,6 +21,9 @@ constexpr std::array<std::pair<int, std::string_view>, 39> kPrompts = {{
     {ID_EDIT_CUT, "Cut the selection and put it into a buffer\nCut"},
     {ID_EDIT_COPY, "Copy the selection and put it into a buffer\nCopy"},
     {ID_EDIT_PASTE, "Insert buffer contents\nPaste"},
+    {ID_EDIT_SELECT_RANGE, "Select an exact stretch of the sound by its times\nSelect Range"},
+    {ID_ZOOM_TO_SELECTION, "Show the selection across the whole vectorscope\nZoom to Selection"},
+    {ID_ZOOM_OUT, "Show the whole sound in the vectorscope\nZoom Out"},
     {ID_RECORD_INSERT, "Insert recorded data into existing wave file"},
     {ID_RECORD_OVERWRITE, "Over-write existing waveaudio file"},
     {ID_FILTER_HIGHPASS, "Apply high pass filter"},

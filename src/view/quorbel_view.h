@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <span>
 #include <string>
 #include <vector>
@@ -142,6 +143,28 @@ class CQuorbelView : public CommandTarget {
     // Selection handles.
     std::uint32_t GetSelStartMs() const;
     std::uint32_t GetSelEndMs() const;
+    // Zoom: while zoomed the vectorscope's 367 pixels stand for [m_dwZoomFromMs,
+    // m_dwZoomToMs] instead of the whole sound, for its trace and for the handles.
+    bool IsZoomed() const { return m_dwZoomToMs > m_dwZoomFromMs; }
+    std::uint32_t ScopeFromMs() const { return IsZoomed() ? m_dwZoomFromMs : 0; }
+    std::uint32_t ScopeSpanMs() const {
+        return IsZoomed() ? m_dwZoomToMs - m_dwZoomFromMs : m_dwLength;
+    }
+    void OnZoomToSelection();
+    void OnZoomOut();
+    // Whether the selection holds a whole frame of sound (what Zoom to Selection needs).
+    bool SelectionHoldsAFrame() const;
+    // Sets the selection to exactly [startMs, endMs], zoomed so both show; Cut and Copy use
+    // these values until a handle moves. Empty, or why the pair is refused.
+    std::string SetSelectionMs(std::uint32_t startMs, std::uint32_t endMs);
+    void OnEditSelectRange();
+    // The keyboard's handles: Left/Right move the start handle a pixel, with Shift the end
+    // handle, with Ctrl ten pixels; Home puts the start handle at the left edge, End the end
+    // handle at the right edge. False when the key does nothing here.
+    enum class SelectionKey { Left, Right, Home, End };
+    bool OnSelectionKey(SelectionKey key, bool shift, bool ctrl);
+    // "Selection 0:01.250 – 0:02.500 (1.250 s)": what Cut and Copy would take.
+    std::string SelectionStatusText() const;
     bool CheckSelection(std::uint32_t startMs, std::uint32_t endMs);
     bool MoveHandles(unsigned flags, Point point);
 
@@ -187,6 +210,10 @@ class CQuorbelView : public CommandTarget {
     Rect m_rcEndHandle = kEndHandleRect;
     bool m_bStartGrabbed = false;
     bool m_bEndGrabbed = false;
+    std::uint32_t m_dwZoomFromMs = 0;  // both 0: the whole sound
+    std::uint32_t m_dwZoomToMs = 0;
+    // A selection set in exact milliseconds, kept until a handle moves.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> m_exactSelection;
 
   private:
     WaveDevices& devices() const;
@@ -203,6 +230,12 @@ class CQuorbelView : public CommandTarget {
     void ReportLostSound();
     void onDeviceNotify(unsigned code, std::uint32_t deviceId);
     void setMode(int& field, int value, void (CQuorbelView::*repaint)());
+    // Puts the handles where [startMs, endMs] fall in the stretch the vectorscope shows.
+    void placeHandles(std::uint32_t startMs, std::uint32_t endMs);
+    // Repaints the frame and the handles after they moved.
+    void invalidateHandles();
+    // Tells the status line and assistive technology what the selection is now.
+    void selectionChanged();
     void repaintStripErased();
     void repaintAllErased();
     void noRepaint() {}

@@ -124,7 +124,14 @@ bool CQuorbelView::AdoptSound(const std::string& fileName, const LoadedSound& so
     ReplaceWaveData(sound.data);
     if (samplesOnly) return true;
 
+    const std::uint32_t lengthBefore = m_dwLength;
     devices().length(m_wDeviceID, m_dwLength);
+    if (m_dwLength != lengthBefore) {
+        // Another length: the vectorscope shows the whole sound again; the handles keep
+        // their pixels.
+        m_dwZoomFromMs = m_dwZoomToMs = 0;
+        m_exactSelection.reset();
+    }
     storeFormat(*format, DataBytes(sound));
     m_document.m_strFileName = fileName;
     setSliderRange(DataBytes(sound));

@@ -37,6 +37,12 @@ bool hasFileName(const View& v, int) {
 bool hasUndoTarget(const View& v, int) {
     return v.m_strCurrentFile != v.m_strPreviousFile;
 }
+bool selectionHoldsAFrame(const View& v, int) {
+    return v.SelectionHoldsAFrame();
+}
+bool isZoomed(const View& v, int) {
+    return v.IsZoomed();
+}
 // Something on the clipboard, and a working file to paste it into.
 bool canPaste(const View& v, int) {
     const Clipboard* clipboard = v.GetContext().clipboard;
@@ -98,6 +104,9 @@ constexpr ViewCommand kViewCommands[] = {
      hasWaveData,
      {&View::m_nRecordMode, RECORDMODE_OVERWRITE}},
     {ID_FILE_PROPERTIES, &View::OnFileProperties, hasFileName},
+    {ID_EDIT_SELECT_RANGE, &View::OnEditSelectRange, hasWaveData},
+    {ID_ZOOM_TO_SELECTION, &View::OnZoomToSelection, selectionHoldsAFrame},
+    {ID_ZOOM_OUT, &View::OnZoomOut, isZoomed},
 };
 
 const ViewCommand* findCommand(int id) {

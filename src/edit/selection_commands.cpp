@@ -1,0 +1,157 @@
+// Selecting exactly: zoom to the selection and back, a selection typed in milliseconds, the
+// handles moved by keys, and the selection read out after every change.
+
+#include <algorithm>
+
+#include "audio/quorbel_doc.h"
+#include "edit/selection_math.h"
+#include "edit/selection_time.h"
+#include "framework/frame_window.h"
+#include "view/quorbel_view.h"
+
+namespace quorbel {
+namespace {
+
+constexpr int kScopeLeft = kScopeRect.left;    // the pointer edges' range
+constexpr int kScopeRight = kScopeRect.right;  // (a handle never leaves it)
+
+}  // namespace
+
+bool CQuorbelView::SelectionHoldsAFrame() const {
+    if (!m_pWaveData || m_dwWaveDataLen == 0) return false;
+    const std::uint32_t last = WholeFrames(m_dwWaveDataLen, m_nBlockAlign);
+    const std::uint32_t start =
+        std::min(WholeFrames(StartByteOf(GetSelStartMs(), m_nAvgBytesPerSec), m_nBlockAlign), last);
+    const std::uint32_t end =
+        std::min(WholeFrames(EndByteOf(GetSelEndMs(), m_nAvgBytesPerSec), m_nBlockAlign), last);
+    return end > start;
+}
+
+void CQuorbelView::placeHandles(std::uint32_t startMs, std::uint32_t endMs) {
+    const int width = m_rcStartHandle.width();
+    const int start =
+        std::clamp(kScopeLeft + PixelOfMs(startMs, ScopeFromMs(), ScopeSpanMs()), kScopeLeft,
+                   kScopeRight - 1);
+    // The end handle's milliseconds are read at its right edge, a handle's width past its
+    // pointer edge.
+    const int endRight = kScopeLeft + PixelOfMs(endMs, ScopeFromMs(), ScopeSpanMs());
+    const int end = std::clamp(endRight - width, start + 1, kScopeRight);
+    m_rcStartHandle.left = start - width;
+    m_rcStartHandle.right = start;
+    m_rcEndHandle.left = end;
+    m_rcEndHandle.right = end + width;
+    m_bStartGrabbed = m_bEndGrabbed = false;
+    invalidateHandles();
+}
+
+void CQuorbelView::invalidateHandles() {
+    // The box, and each handle's drawn corner with 100 pixels to either side.
+    constexpr int kSide = 100;
+    constexpr int kCorner = 10;
+    const Rect& s = m_rcStartHandle;
+    const Rect& e = m_rcEndHandle;
+    m_window.invalidateRect(m_rcScope, false);
+    m_window.invalidateRect({s.left - kSide, s.top + kCorner, s.right + kSide, s.bottom}, false);
+    m_window.invalidateRect({e.left - kSide, e.top, e.right + kSide, e.bottom}, false);
+}
+
+std::string CQuorbelView::SelectionStatusText() const {
+    return SelectionText(std::min(GetSelStartMs(), m_dwLength),
+                         std::min(GetSelEndMs(), m_dwLength));
+}
+
+void CQuorbelView::selectionChanged() {
+    const std::string text = SelectionStatusText();
+    if (m_context.mainFrame != nullptr) m_context.mainFrame->setStatusText(text);
+    const std::string zoom = IsZoomed() ? "Zoomed to " + FormatSelectionTime(m_dwZoomFromMs) +
+                                              " \u2013 " + FormatSelectionTime(m_dwZoomToMs)
+                                        : std::string();
+    m_window.selectionChanged(text, zoom);
+}
+
+void CQuorbelView::OnZoomToSelection() {
+    const std::uint32_t start = GetSelStartMs(), end = GetSelEndMs();
+    const ZoomStretch z = ZoomStretchFor(start, end, m_dwLength);
+    if (IsZoomed() && z == ZoomStretch{m_dwZoomFromMs, m_dwZoomToMs}) return;
+    if (!IsZoomed() && z == ZoomStretch{0, m_dwLength}) return;
+    // The zoom changes where the handles stand, not what they select.
+    m_exactSelection = {start, end};
+    m_dwZoomFromMs = z.fromMs;
+    m_dwZoomToMs = z.toMs;
+    placeHandles(start, end);
+    selectionChanged();
+}
+
+void CQuorbelView::OnZoomOut() {
+    const std::uint32_t start = GetSelStartMs(), end = GetSelEndMs();
+    m_exactSelection = {start, end};
+    m_dwZoomFromMs = m_dwZoomToMs = 0;
+    placeHandles(start, end);
+    selectionChanged();
+}
+
+std::string CQuorbelView::SetSelectionMs(std::uint32_t startMs, std::uint32_t endMs) {
+    if (!m_pWaveData) return "There is no sound to select in.";
+    if (endMs <= startMs) return "End must come after Start.";
+    if (endMs > m_dwLength) {
+        return "The sound is only " + FormatSelectionTime(m_dwLength) + " long.";
+    }
+    const ZoomStretch z = ZoomStretchFor(startMs, endMs, m_dwLength);
+    if (z == ZoomStretch{0, m_dwLength}) {
+        m_dwZoomFromMs = m_dwZoomToMs = 0;
+    } else {
+        m_dwZoomFromMs = z.fromMs;
+        m_dwZoomToMs = z.toMs;
+    }
+    placeHandles(startMs, endMs);
+    m_exactSelection = {startMs, endMs};
+    selectionChanged();
+    return {};
+}
+
+void CQuorbelView::OnEditSelectRange() {
+    const auto range = m_window.askSelectionRange(
+        std::min(GetSelStartMs(), m_dwLength), std::min(GetSelEndMs(), m_dwLength),
+        [this](std::uint32_t start, std::uint32_t end) {
+            if (end <= start) return std::string("End must come after Start.");
+            if (end > m_dwLength)
+                return "The sound is only " + FormatSelectionTime(m_dwLength) + " long.";
+            return std::string();
+        });
+    if (range) SetSelectionMs(range->first, range->second);
+}
+
+bool CQuorbelView::OnSelectionKey(SelectionKey key, bool shift, bool ctrl) {
+    if (!m_pWaveData) return false;
+    const int step = ctrl ? 10 : 1;
+    int start = m_rcStartHandle.right, end = m_rcEndHandle.left;
+    switch (key) {
+        case SelectionKey::Left:
+        case SelectionKey::Right: {
+            const int by = key == SelectionKey::Left ? -step : step;
+            // A handle stops at the other and never leaves the box.
+            if (shift) {
+                end = std::clamp(end + by, std::max(start + 1, kScopeLeft), kScopeRight);
+            } else {
+                start = std::clamp(start + by, kScopeLeft, std::min(end - 1, kScopeRight));
+            }
+            break;
+        }
+        case SelectionKey::Home:
+            start = kScopeLeft;
+            break;
+        case SelectionKey::End:
+            end = kScopeRight;
+            break;
+    }
+    if (start == m_rcStartHandle.right && end == m_rcEndHandle.left) return true;
+    const int width = m_rcStartHandle.width();
+    m_rcStartHandle = {start - width, m_rcStartHandle.top, start, m_rcStartHandle.bottom};
+    m_rcEndHandle = {end, m_rcEndHandle.top, end + width, m_rcEndHandle.bottom};
+    m_exactSelection.reset();
+    invalidateHandles();
+    selectionChanged();
+    return true;
+}
+
+}  // namespace quorbel
