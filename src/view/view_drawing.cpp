@@ -54,7 +54,7 @@ void CQuorbelView::DrawScopeWave(Canvas& canvas) {
     const std::span<const std::uint8_t> data(m_pWaveData.get(), m_dwWaveDataLen);
     const bool clustered = m_nScopeWaveMode == WAVEMODE_CLUSTERED;
     const std::uint64_t count = m_nSampleCount;
-    const std::uint64_t step = ScopeStep(m_nSampleCount);
+    const std::uint64_t step = ScopeStep(m_nSampleCount, m_nChannels);
 
     // One trace over elements first, first + step, ... around `baseline`; a step whose
     // element lies past the buffer's end is left out.

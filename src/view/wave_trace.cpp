@@ -86,14 +86,18 @@ Rect StripTraceBounds() {
 Rect ScopeTraceBounds() {
     // The widest offset is a one-channel 16-bit sample: -32768 / 250.
     const int reach = 32768 / 250;
-    // A step of N / 367 samples gives fewer than 2 x 367 columns.
+    // A step of N / 367 samples, or of that rounded down to whole frames, gives fewer than
+    // 2 x 367 columns.
     return {kScopeFirstX, kScopeBaselineLeft - reach, kScopeFirstX + 2 * kScopeColumns,
             kScopeBaselineRight + reach + 1};
 }
 
-std::uint32_t ScopeStep(std::uint32_t sampleCount) {
-    const std::uint32_t step = sampleCount / kScopeColumns;
-    return step == 0 ? 1 : step;
+std::uint32_t ScopeStep(std::uint32_t sampleCount, int channels) {
+    // Each trace reads one channel at a fixed offset into the frame: a step of whole frames
+    // keeps it on that channel, where any other step would wander into the next one.
+    const std::uint32_t frame = channels > 1 ? static_cast<std::uint32_t>(channels) : 1;
+    const std::uint32_t step = sampleCount / kScopeColumns / frame * frame;
+    return step == 0 ? frame : step;
 }
 
 bool ScopeDrawsFormat(int bitsPerSample, int channels) {

@@ -28,8 +28,9 @@ int StripMagnifyDivisor(int magnify);
 std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSample,
                                std::int64_t k, int halfHeight, int divisor);
 
-// Vectorscope step: samples per column, N / 367, at least 1.
-std::uint32_t ScopeStep(std::uint32_t sampleCount);
+// Vectorscope step: samples per column, N / 367 rounded down to whole frames of `channels`
+// samples, at least one frame.
+std::uint32_t ScopeStep(std::uint32_t sampleCount, int channels);
 
 // True for the four formats the vectorscope draws: 8-bit or 16-bit, one or two channels.
 bool ScopeDrawsFormat(int bitsPerSample, int channels);
