@@ -182,7 +182,7 @@ class CQuorbelView : public CommandTarget {
     std::uint32_t m_nSamplesPerSec = 0;
     std::uint32_t m_nAvgBytesPerSec = 0;
     int m_nBlockAlign = 0;
-    std::uint32_t m_nSampleCount = 0;  // data bytes, halved for 16-bit sound; slider maximum
+    std::uint32_t m_nSampleCount = 0;  // stored samples (bytes of 8-bit sound); slider maximum
     Rect m_rcStartHandle = kStartHandleRect;
     Rect m_rcEndHandle = kEndHandleRect;
     bool m_bStartGrabbed = false;

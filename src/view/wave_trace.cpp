@@ -11,16 +11,24 @@ namespace {
 bool IsByteFormat(int bits) {
     return bits <= 8;
 }
-bool IsWordFormat(int bits) {
-    return bits >= 16;
+
+// Bytes of one stored sample: 1 for 8-bit and narrower, bits / 8 from 16 bits on (2 for
+// 16-bit, 3 for 24-bit, 4 for 32-bit), 0 for the 9 to 15 bits that have no samples.
+std::uint64_t SampleBytes(int bits) {
+    if (IsByteFormat(bits)) return 1;
+    if (bits < 16) return 0;
+    return static_cast<std::uint64_t>(bits / 8);
 }
 
 int ByteSample(std::span<const std::uint8_t> data, std::uint64_t k) {
     return data[k];
 }
 
-int WordSample(std::span<const std::uint8_t> data, std::uint64_t k) {
-    return static_cast<std::int16_t>(LoadLe16(&data[2 * k]));
+// The top 16 bits of sample k, signed: the whole sample of 16-bit sound, the two most
+// significant (last stored) bytes of a wider one.
+int WordSample(std::span<const std::uint8_t> data, int bits, std::uint64_t k) {
+    const std::uint64_t width = SampleBytes(bits);
+    return static_cast<std::int16_t>(LoadLe16(&data[k * width + width - 2]));
 }
 
 }  // namespace
@@ -57,9 +65,8 @@ int StripMagnifyDivisor(int magnify) {
 }
 
 std::uint64_t ElementCount(std::span<const std::uint8_t> data, int bitsPerSample) {
-    if (IsByteFormat(bitsPerSample)) return data.size();
-    if (IsWordFormat(bitsPerSample)) return data.size() / 2;
-    return 0;
+    const std::uint64_t width = SampleBytes(bitsPerSample);
+    return width == 0 ? 0 : data.size() / width;
 }
 
 std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSample,
@@ -73,7 +80,7 @@ std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSa
         if (halfHeight >= 1) t %= halfHeight;
         return t % divisor;
     }
-    int t = WordSample(data, index) % divisor;
+    int t = WordSample(data, bitsPerSample, index) % divisor;
     if (halfHeight >= 1) t %= halfHeight;
     return t;
 }
@@ -101,8 +108,7 @@ std::uint32_t ScopeStep(std::uint32_t sampleCount, int channels) {
 }
 
 bool ScopeDrawsFormat(int bitsPerSample, int channels) {
-    return (IsByteFormat(bitsPerSample) || IsWordFormat(bitsPerSample)) &&
-           (channels == 1 || channels == 2);
+    return SampleBytes(bitsPerSample) != 0 && (channels == 1 || channels == 2);
 }
 
 std::optional<int> ScopeOffset(std::span<const std::uint8_t> data, int bitsPerSample, int channels,
@@ -112,7 +118,7 @@ std::optional<int> ScopeOffset(std::span<const std::uint8_t> data, int bitsPerSa
         const int s = ByteSample(data, k) - 128;
         return channels == 2 ? s / 2 : s;
     }
-    const int s = WordSample(data, k);
+    const int s = WordSample(data, bitsPerSample, k);
     return channels == 2 ? s / 500 : s / 250;
 }
 

@@ -220,6 +220,47 @@ TEST(ViewDrawing, ALeftOnlyStereoSoundShowsNothingInTheRightTrace) {
     }
 }
 
+// `words` as samples of `width` bytes: the word on top, low bytes that differ from sample
+// to sample below it.
+std::vector<std::uint8_t> WideSamples(const std::vector<std::int16_t>& words, int width) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        for (int low = 0; low < width - 2; ++low)
+            bytes.push_back(static_cast<std::uint8_t>(0x5A + 61 * i + 17 * low));
+        const auto word = static_cast<std::uint16_t>(words[i]);
+        bytes.push_back(static_cast<std::uint8_t>(word & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(word >> 8));
+    }
+    return bytes;
+}
+
+TEST(ViewDrawing, TwentyFourAndThirtyTwoBitSoundDrawsLikeItsTopSixteenBits) {
+    // 2000 samples of a ramp that wraps round: scope steps of 5 (mono) and 4 (stereo).
+    std::vector<std::int16_t> words(2000);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        words[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(i * 2741));
+    for (int channels : {1, 2}) {
+        ViewRig narrowRig;
+        CQuorbelView& narrow = narrowRig.open(Format(channels, 16, WideSamples(words, 2)));
+        for (int width : {3, 4}) {
+            SCOPED_TRACE(::testing::Message() << 8 * width << "-bit, " << channels << " ch");
+            ViewRig rig;
+            CQuorbelView& v = rig.open(Format(channels, 8 * width, WideSamples(words, width)));
+            EXPECT_EQ(v.m_nSampleCount, 2000u);
+            EXPECT_EQ(rig.window.sliderMax(), 2000);
+            for (int mode : {WAVEMODE_WAVE, WAVEMODE_CLUSTERED}) {
+                v.m_nSliderWaveMode = v.m_nScopeWaveMode = mode;
+                narrow.m_nSliderWaveMode = narrow.m_nScopeWaveMode = mode;
+                EXPECT_EQ(ScopePoints(v), ScopePoints(narrow));
+                for (int position : {0, 1001, 1900}) {
+                    v.m_nPosition = narrow.m_nPosition = position;
+                    EXPECT_EQ(StripPoints(v), StripPoints(narrow)) << "from " << position;
+                }
+            }
+        }
+    }
+}
+
 TEST(ViewDrawing, ScopeColumnCounts) {
     struct Case {
         std::size_t samples;
