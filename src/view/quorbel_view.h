@@ -48,7 +48,8 @@ class CQuorbelView : public CommandTarget {
     CQuorbelView& operator=(const CQuorbelView&) = delete;
 
     // --- Entry points the shell calls -------------------------------------------------
-    void OnInitialUpdate();
+    // False when the document's file was refused (after its box): the view shows nothing.
+    bool OnInitialUpdate();
     void OnDraw(Canvas& canvas);
     void OnLButtonDown(unsigned flags, Point point);
     void OnLButtonUp(unsigned flags, Point point);
