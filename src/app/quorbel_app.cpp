@@ -124,7 +124,12 @@ CChildFrame* CQuorbelApp::createFrame(std::unique_ptr<CQuorbelDoc> document) {
     mainFrame_->mdiArea()->addSubWindow(frame);
     connect(frame, &QObject::destroyed, this,
             [this] { QTimer::singleShot(0, this, &CQuorbelApp::onActiveFrameChanged); });
-    widget->view().OnInitialUpdate();
+    if (!widget->view().OnInitialUpdate()) {
+        // The view refused the sound after its box: a window that can show, play or save
+        // nothing would only mislead, so it goes before it is ever shown.
+        frame->closeWithoutPrompt();
+        return nullptr;
+    }
     frame->ActivateFrame();
     widget->setFocus();
     onActiveFrameChanged();
@@ -135,8 +140,10 @@ CChildFrame* CQuorbelApp::OnFileNew() {
     auto document = std::make_unique<CQuorbelDoc>(context_);
     document->SetTitle(waveDocTemplate().docName + std::to_string(untitledCount_ + 1));
     if (!document->OnNewDocument()) return nullptr;
-    ++untitledCount_;
-    return createFrame(std::move(document));
+    // A file chosen for the new sound that the view refuses takes no number either.
+    CChildFrame* frame = createFrame(std::move(document));
+    if (frame != nullptr) ++untitledCount_;
+    return frame;
 }
 
 CChildFrame* CQuorbelApp::OpenDocumentFile(const std::string& path) {

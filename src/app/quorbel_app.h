@@ -50,7 +50,8 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
 
     // File New: a new document titled Wave1, Wave2, ... Null when none was created.
     CChildFrame* OnFileNew();
-    // Opens `path` as a document, or activates its window when it is already open.
+    // Opens `path` as a document, or activates its window when it is already open. Null when
+    // the document or its view refused the file (after its box): no window is left for it.
     CChildFrame* OpenDocumentFile(const std::string& path);
     // Save and Save As of one document; false when it was not saved.
     bool SaveDocument(CChildFrame& frame);

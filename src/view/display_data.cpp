@@ -33,7 +33,10 @@ Expected<DisplayData> ReadDisplayData(const std::string& path) {
 }
 
 std::uint32_t SampleCountOf(std::uint32_t dataBytes, int bitsPerSample) {
-    return bitsPerSample >= 16 ? dataBytes >> 1 : dataBytes;
+    // One unit per stored sample of 16 bits and more (bits / 8 bytes each); narrower sound
+    // counts bytes.
+    return bitsPerSample >= 16 ? dataBytes / static_cast<std::uint32_t>(bitsPerSample / 8)
+                               : dataBytes;
 }
 
 std::uint32_t SliderPageOf(std::uint32_t dataBytes) {

@@ -2,7 +2,7 @@
 
 // Conversions between device milliseconds and position-slider units, and the time text of
 // the status line. Slider units count samples of the wave data buffer (bytes of 8-bit sound,
-// 16-bit words otherwise), 0 to the slider's maximum.
+// whole samples of 2, 3 or 4 bytes otherwise), 0 to the slider's maximum.
 
 #include <cstdint>
 #include <string>

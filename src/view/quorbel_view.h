@@ -49,7 +49,8 @@ class CQuorbelView : public CommandTarget {
     CQuorbelView& operator=(const CQuorbelView&) = delete;
 
     // --- Entry points the shell calls -------------------------------------------------
-    void OnInitialUpdate();
+    // False when the document's file was refused (after its box): the view shows nothing.
+    bool OnInitialUpdate();
     void OnDraw(Canvas& canvas);
     void OnLButtonDown(unsigned flags, Point point);
     void OnLButtonUp(unsigned flags, Point point);
@@ -205,7 +206,7 @@ class CQuorbelView : public CommandTarget {
     std::uint32_t m_nSamplesPerSec = 0;
     std::uint32_t m_nAvgBytesPerSec = 0;
     int m_nBlockAlign = 0;
-    std::uint32_t m_nSampleCount = 0;  // data bytes, halved for 16-bit sound; slider maximum
+    std::uint32_t m_nSampleCount = 0;  // stored samples (bytes of 8-bit sound); slider maximum
     Rect m_rcStartHandle = kStartHandleRect;
     Rect m_rcEndHandle = kEndHandleRect;
     bool m_bStartGrabbed = false;

@@ -54,10 +54,10 @@ void CQuorbelView::DrawScopeWave(Canvas& canvas) {
     const std::span<const std::uint8_t> data(m_pWaveData.get(), m_dwWaveDataLen);
     const bool clustered = m_nScopeWaveMode == WAVEMODE_CLUSTERED;
     const std::uint64_t count = m_nSampleCount;
-    const std::uint64_t step = ScopeStep(m_nSampleCount);
+    const std::uint64_t step = ScopeStep(m_nSampleCount, m_nChannels);
 
-    // One trace over elements first, first + step, ... around `baseline`; a step whose
-    // element lies past the buffer's end is left out.
+    // One trace over samples first, first + step, ... around `baseline`; a step whose
+    // sample lies past the buffer's end is left out.
     auto trace = [&](int baseline, std::uint64_t first) {
         int x = kScopeFirstX;
         for (std::uint64_t i = 0; i < count; i += step, ++x) {

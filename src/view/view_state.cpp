@@ -21,7 +21,7 @@ WaveDevices& CQuorbelView::devices() const {
     return *m_context.devices;
 }
 
-void CQuorbelView::OnInitialUpdate() {
+bool CQuorbelView::OnInitialUpdate() {
     m_wDeviceID = m_document.m_wDeviceID;
     m_pWaveData.reset();
     m_dwWaveDataLen = 0;
@@ -31,8 +31,8 @@ void CQuorbelView::OnInitialUpdate() {
     if (hasFile) {
         m_strPreviousFile = m_strCurrentFile = m_document.m_strFileName;
         // A refused or unreadable file leaves a view without buttons or slider, its
-        // device closed.
-        if (!CaptureDisplayData()) return;
+        // device closed: the shell closes its window.
+        if (!CaptureDisplayData()) return false;
     } else {
         m_strPreviousFile.clear();
         m_strCurrentFile.clear();
@@ -50,6 +50,7 @@ void CQuorbelView::OnInitialUpdate() {
     m_rcStartHandle = kStartHandleRect;
     m_rcEndHandle = kEndHandleRect;
     m_bStartGrabbed = m_bEndGrabbed = false;
+    return true;
 }
 
 void CQuorbelView::CreateButtons(bool hasFile) {

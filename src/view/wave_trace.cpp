@@ -11,16 +11,24 @@ namespace {
 bool IsByteFormat(int bits) {
     return bits <= 8;
 }
-bool IsWordFormat(int bits) {
-    return bits >= 16;
+
+// Bytes of one stored sample: 1 for 8-bit and narrower, bits / 8 from 16 bits on (2 for
+// 16-bit, 3 for 24-bit, 4 for 32-bit), 0 for the 9 to 15 bits that have no samples.
+std::uint64_t SampleBytes(int bits) {
+    if (IsByteFormat(bits)) return 1;
+    if (bits < 16) return 0;
+    return static_cast<std::uint64_t>(bits / 8);
 }
 
 int ByteSample(std::span<const std::uint8_t> data, std::uint64_t k) {
     return data[k];
 }
 
-int WordSample(std::span<const std::uint8_t> data, std::uint64_t k) {
-    return static_cast<std::int16_t>(LoadLe16(&data[2 * k]));
+// The top 16 bits of sample k, signed: the whole sample of 16-bit sound, the two most
+// significant (last stored) bytes of a wider one.
+int WordSample(std::span<const std::uint8_t> data, int bits, std::uint64_t k) {
+    const std::uint64_t width = SampleBytes(bits);
+    return static_cast<std::int16_t>(LoadLe16(&data[k * width + width - 2]));
 }
 
 }  // namespace
@@ -57,9 +65,8 @@ int StripMagnifyDivisor(int magnify) {
 }
 
 std::uint64_t ElementCount(std::span<const std::uint8_t> data, int bitsPerSample) {
-    if (IsByteFormat(bitsPerSample)) return data.size();
-    if (IsWordFormat(bitsPerSample)) return data.size() / 2;
-    return 0;
+    const std::uint64_t width = SampleBytes(bitsPerSample);
+    return width == 0 ? 0 : data.size() / width;
 }
 
 std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSample,
@@ -73,7 +80,7 @@ std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSa
         if (halfHeight >= 1) t %= halfHeight;
         return t % divisor;
     }
-    int t = WordSample(data, index) % divisor;
+    int t = WordSample(data, bitsPerSample, index) % divisor;
     if (halfHeight >= 1) t %= halfHeight;
     return t;
 }
@@ -86,19 +93,22 @@ Rect StripTraceBounds() {
 Rect ScopeTraceBounds() {
     // The widest offset is a one-channel 16-bit sample: -32768 / 250.
     const int reach = 32768 / 250;
-    // A step of N / 367 samples gives fewer than 2 x 367 columns.
+    // A step of N / 367 samples, or of that rounded down to whole frames, gives fewer than
+    // 2 x 367 columns.
     return {kScopeFirstX, kScopeBaselineLeft - reach, kScopeFirstX + 2 * kScopeColumns,
             kScopeBaselineRight + reach + 1};
 }
 
-std::uint32_t ScopeStep(std::uint32_t sampleCount) {
-    const std::uint32_t step = sampleCount / kScopeColumns;
-    return step == 0 ? 1 : step;
+std::uint32_t ScopeStep(std::uint32_t sampleCount, int channels) {
+    // Each trace reads one channel at a fixed offset into the frame: a step of whole frames
+    // keeps it on that channel, where any other step would wander into the next one.
+    const std::uint32_t frame = channels > 1 ? static_cast<std::uint32_t>(channels) : 1;
+    const std::uint32_t step = sampleCount / kScopeColumns / frame * frame;
+    return step == 0 ? frame : step;
 }
 
 bool ScopeDrawsFormat(int bitsPerSample, int channels) {
-    return (IsByteFormat(bitsPerSample) || IsWordFormat(bitsPerSample)) &&
-           (channels == 1 || channels == 2);
+    return SampleBytes(bitsPerSample) != 0 && (channels == 1 || channels == 2);
 }
 
 std::optional<int> ScopeOffset(std::span<const std::uint8_t> data, int bitsPerSample, int channels,
@@ -108,7 +118,7 @@ std::optional<int> ScopeOffset(std::span<const std::uint8_t> data, int bitsPerSa
         const int s = ByteSample(data, k) - 128;
         return channels == 2 ? s / 2 : s;
     }
-    const int s = WordSample(data, k);
+    const int s = WordSample(data, bitsPerSample, k);
     return channels == 2 ? s / 500 : s / 250;
 }
 

@@ -3,6 +3,8 @@
 // The arithmetic of the view's two waveform traces, over the raw bytes of a data chunk:
 // which background and pen a skin uses, how far from its baseline a sample is drawn in the
 // slider strip and in the vectorscope, and which samples the vectorscope steps through.
+// Samples of 8 bits and less are unsigned bytes; from 16 bits on each sample is drawn from
+// its top 16 bits, signed.
 
 #include <cstdint>
 #include <optional>
@@ -21,22 +23,23 @@ Color TracePenColor(int skin);
 // Strip magnification divisor for m_nMagnify MAGNIFY_100, MAGNIFY_200, MAGNIFY_300.
 int StripMagnifyDivisor(int magnify);
 
-// Offset from the strip's baseline of element k, or none when the column has no sample (k
-// at or past the buffer's last element). `halfHeight` is half the view's client height; a
-// value below 1 leaves that step out. 8-bit: ((s - 128) rem H) rem M; 16-bit: (s rem M) rem
-// H. Bits 9 to 15 have no samples.
+// Offset from the strip's baseline of sample k, or none when the column has no sample (k
+// at or past the buffer's last sample). `halfHeight` is half the view's client height; a
+// value below 1 leaves that step out. 8-bit: ((s - 128) rem H) rem M; 16 bits and more:
+// (s rem M) rem H of the top 16 bits. Bits 9 to 15 have no samples.
 std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSample,
                                std::int64_t k, int halfHeight, int divisor);
 
-// Vectorscope step: samples per column, N / 367, at least 1.
-std::uint32_t ScopeStep(std::uint32_t sampleCount);
+// Vectorscope step: samples per column, N / 367 rounded down to whole frames of `channels`
+// samples, at least one frame.
+std::uint32_t ScopeStep(std::uint32_t sampleCount, int channels);
 
-// True for the four formats the vectorscope draws: 8-bit or 16-bit, one or two channels.
+// True for the formats the vectorscope draws: 8-bit or 16 bits and more, one or two channels.
 bool ScopeDrawsFormat(int bitsPerSample, int channels);
 
-// Offset from its baseline of element k in the vectorscope, or none past the buffer's end.
-// One channel: 8-bit s - 128, 16-bit s / 250. Two channels: 8-bit (s - 128) / 2, 16-bit
-// s / 500.
+// Offset from its baseline of sample k in the vectorscope, or none past the buffer's end.
+// One channel: 8-bit s - 128, wider s / 250. Two channels: 8-bit (s - 128) / 2, wider
+// s / 500 (s the top 16 bits).
 std::optional<int> ScopeOffset(std::span<const std::uint8_t> data, int bitsPerSample, int channels,
                                std::uint64_t k);
 
@@ -46,7 +49,7 @@ std::optional<int> ScopeOffset(std::span<const std::uint8_t> data, int bitsPerSa
 Rect StripTraceBounds();
 Rect ScopeTraceBounds();
 
-// Number of elements (bytes or 16-bit words) of the buffer for a sample width.
+// Number of whole samples in the buffer for a sample width; 0 for bits 9 to 15.
 std::uint64_t ElementCount(std::span<const std::uint8_t> data, int bitsPerSample);
 
 }  // namespace quorbel

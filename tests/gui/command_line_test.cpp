@@ -156,6 +156,25 @@ TEST_F(CommandLineScriptTest, StartUpFailsWhenNoNamedFileOpens) {
     EXPECT_FALSE(run.out.contains("title:"));
 }
 
+TEST_F(CommandLineScriptTest, AFileTheViewRefusesCountsAsNotOpened) {
+    const QString refused = QString::fromStdString(writeFloatWave(dir, "float.wav"));
+    const QString good = QString::fromStdString(writeTestWave(dir, "good.wav"));
+    // Alone it ends the start-up with status 1.
+    ProgramRun run = runProgram({"--script", script("print title\n"), refused}, kNoScreen);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.out.startsWith("box: Quorbel|Error this is not PCM format|"))
+        << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains("title:"));
+    // Beside a file that opens it leaves no window: the good one is the only one.
+    run = runProgram({"--script", script("print title\nactivate 2\n"), good, refused}, kNoScreen);
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("box: Quorbel|Error this is not PCM format|"));
+    EXPECT_EQ(lines[1], "title: Quorbel - good.wav");
+    EXPECT_TRUE(run.err.contains("there is no document window 2 (1 open)"))
+        << run.err.toStdString();
+}
+
 TEST_F(CommandLineScriptTest, NamedDeviceThatIsNotThereIsReportedAndPlayFailsSayingWhy) {
     const QString wave = QString::fromStdString(writeTestWave(dir, "tone.wav"));
     for (const bool viaEnvironment : {false, true}) {

@@ -194,6 +194,48 @@ TEST_F(DocumentTest, SaveAsOntoAFileOpenInAnotherWindowIsRefusedBeforeWriting) {
     }
 }
 
+TEST_F(DocumentTest, AFileTheViewRefusesLeavesNoWindowBehind) {
+    // 32-bit float: the device opens it, the view says it is not PCM.
+    const std::string refused = writeFloatWave(dir, "float.wav");
+    const std::string kept = writeTestWave(dir, "kept.wav");
+    ASSERT_TRUE(start({QString::fromStdString(kept)}));
+    CChildFrame* keptFrame = documents().front();
+
+    fileDialogs.answers.push_back(refused);
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_OPEN));
+    QApplication::processEvents();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Error this is not PCM format");
+    ASSERT_EQ(documents().size(), 1u);
+    EXPECT_EQ(documents().front(), keptFrame);
+    EXPECT_EQ(app->activeFrame(), keptFrame);
+    EXPECT_EQ(frame().windowTitle(), "Quorbel - kept.wav");
+    // Save reaches the window that is left, without a word about a closed device.
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_SAVE));
+    EXPECT_EQ(boxes.shown.size(), 1u);
+
+    // Opening it again is refused again, and the file is not taken for an open one.
+    fileDialogs.answers.push_back(refused);
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_OPEN));
+    QApplication::processEvents();
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(documents().size(), 1u);
+}
+
+TEST_F(DocumentTest, ARefusedFileForASecondNewTakesNoNumber) {
+    ASSERT_TRUE(start());
+    fileDialogs.answers.push_back(writeFloatWave(dir, "float.wav"));
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_NEW));
+    QApplication::processEvents();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    ASSERT_EQ(documents().size(), 1u);
+    EXPECT_EQ(documents().front()->document().GetTitle(), "Wave1");
+    fileDialogs.answers.push_back(writeTestWave(dir, "chosen.wav"));
+    ASSERT_TRUE(app->dispatchCommand(ID_FILE_NEW));
+    ASSERT_EQ(documents().size(), 2u);
+    EXPECT_EQ(app->activeFrame()->document().GetTitle(), "Wave2");
+}
+
 TEST_F(DocumentTest, DroppedFilesOpenAsDocuments) {
     ASSERT_TRUE(start());
     const std::string path = writeTestWave(dir, "dropped.wav");

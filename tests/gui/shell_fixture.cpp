@@ -32,6 +32,15 @@ std::string writeFileBytes(const QTemporaryDir& dir, const std::string& name,
     return path.toStdString();
 }
 
+std::string writeFloatWave(const QTemporaryDir& dir, const std::string& name) {
+    testing::WavContent wav;
+    wav.formatTag = 3;
+    wav.channels = 2;
+    wav.bits = 32;
+    wav.data.assign(8 * 2205, 0);
+    return writeFileBytes(dir, name, testing::WavBytes(wav));
+}
+
 std::string writeJunkFile(const QTemporaryDir& dir, const std::string& name) {
     const QString path = dir.filePath(QString::fromStdString(name));
     QFile file(path);

@@ -124,16 +124,28 @@ TEST(ViewCapture, ByteAndWordCountsOfSmallAndOddChunks) {
         EXPECT_EQ(v.m_nBitsPerSample, 12);
         EXPECT_EQ(v.m_nSampleCount, 30u);
     }
-    {
-        SCOPED_TRACE("24-bit stereo");
+    for (const std::uint16_t bits : {24, 32}) {
+        SCOPED_TRACE(::testing::Message() << bits << "-bit stereo");
         ViewRig rig;
         WavContent s;
         s.channels = 2;
-        s.bits = 24;
-        s.data.assign(600, 0);
+        s.bits = bits;
+        s.data.assign(2400, 0);
         CQuorbelView& v = rig.open(s);
-        EXPECT_EQ(v.m_nBitsPerSample, 24);
-        EXPECT_EQ(v.m_nSampleCount, 300u);
+        EXPECT_EQ(v.m_nBitsPerSample, bits);
+        EXPECT_EQ(v.m_nSampleCount, 2400u / (bits / 8)) << "one unit per sample";
+        EXPECT_EQ(rig.window.sliderMax(), static_cast<int>(v.m_nSampleCount));
+    }
+    {
+        SCOPED_TRACE("24-bit mono, 31 bytes");
+        ViewRig rig;
+        WavContent s;
+        s.bits = 24;
+        s.data.assign(31, 0);
+        s.trailingChunk = {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'};
+        CQuorbelView& v = rig.openUnplayable(s);
+        EXPECT_EQ(v.m_nSampleCount, 10u);
+        EXPECT_EQ(v.m_dwWaveDataLen, 31u);
     }
 }
 

@@ -149,37 +149,116 @@ TEST(ViewDrawing, ScopeOffsetsForTheFourFormats) {
         EXPECT_EQ(moves[0].p, (Point{10, 310}));
         EXPECT_EQ(moves[1].p, (Point{10, 245}));
         EXPECT_EQ(moves[2].p, (Point{10, 375}));
-        // Upper trace: elements 0..3; lower: elements 1..3 (element 4 is past the end).
-        const std::vector<Point> expected{{10, 245 + 65}, {11, 245 - 65}, {12, 245},
-                                          {13, 245 + 1},  {10, 375 - 65}, {11, 375},
-                                          {12, 375 + 1}};
+        // One column per frame. Upper trace: left samples 0 and 2; lower: right samples 1
+        // and 3.
+        const std::vector<Point> expected{{10, 245 + 65}, {11, 245}, {10, 375 - 65}, {11, 375 + 1}};
         EXPECT_EQ(canvas.linePoints(), expected);
     }
     {
         SCOPED_TRACE("8-bit stereo");
         ViewRig rig;
         CQuorbelView& v = rig.open(Format(2, 8, {255, 0, 129, 127}));
-        const std::vector<Point> expected{{10, 245 + 63}, {11, 245 - 64}, {12, 245}, {13, 245},
-                                          {10, 375 - 64}, {11, 375},      {12, 375}};
+        const std::vector<Point> expected{{10, 245 + 63}, {11, 245}, {10, 375 - 64}, {11, 375}};
         EXPECT_EQ(ScopePoints(v), expected);
     }
 }
 
-TEST(ViewDrawing, StereoScopeWithStepThreeAlternatesChannelsInEachTrace) {
+TEST(ViewDrawing, StereoScopeStepsByWholeFramesSoEachTraceKeepsToItsChannel) {
     ViewRig rig;
     std::vector<std::uint8_t> data(3 * 367 + 1);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(128 + i % 50);
     CQuorbelView& v = rig.open(Format(2, 8, data));
     ASSERT_EQ(v.m_nSampleCount, 1102u);
     const std::vector<Point> points = ScopePoints(v);
-    // 1102 / 367 = 3: steps 0, 3, ..., 1101 are 368 columns in each trace.
-    ASSERT_EQ(points.size(), 368u + 367u) << "the lower trace's last step lies past the end";
+    // 1102 / 367 = 3 samples, rounded down to one frame of 2: 551 columns in each trace.
+    ASSERT_EQ(points.size(), 551u + 551u);
     EXPECT_EQ(points[0], (Point{10, 245 + 0}));
-    EXPECT_EQ(points[1], (Point{11, 245 + 3 / 2}));
-    EXPECT_EQ(points[2], (Point{12, 245 + 6 / 2}));
-    EXPECT_EQ(points[368], (Point{10, 375 + 1 / 2}));
-    EXPECT_EQ(points[369], (Point{11, 375 + 4 / 2}));
-    EXPECT_EQ(points[370], (Point{12, 375 + 7 / 2}));
+    EXPECT_EQ(points[1], (Point{11, 245 + 2 / 2}));
+    EXPECT_EQ(points[2], (Point{12, 245 + 4 / 2}));
+    EXPECT_EQ(points[551], (Point{10, 375 + 1 / 2}));
+    EXPECT_EQ(points[552], (Point{11, 375 + 3 / 2}));
+    EXPECT_EQ(points[553], (Point{12, 375 + 5 / 2}));
+}
+
+// The scope's traces one by one: the line points after each move, in order.
+std::vector<std::vector<Point>> ScopeTraces(CQuorbelView& v) {
+    RecordingCanvas canvas;
+    v.DrawScopeWave(canvas);
+    std::vector<std::vector<Point>> traces;
+    for (const RecordingCanvas::Call& call : canvas.calls) {
+        if (call.op == Op::MoveTo) traces.emplace_back();
+        if (call.op == Op::LineTo && !traces.empty()) traces.back().push_back(call.p);
+    }
+    return traces;
+}
+
+TEST(ViewDrawing, ALeftOnlyStereoSoundShowsNothingInTheRightTrace) {
+    // Frame counts that make N / 367 odd (5, 1, 0 and an odd step of 99), where a step of
+    // samples would alternate between the channels.
+    for (int bits : {8, 16}) {
+        for (std::size_t frames : {std::size_t{5 * 367 / 2 + 7}, std::size_t{200}, std::size_t{100},
+                                   std::size_t{99 * 367 / 2 + 3}}) {
+            SCOPED_TRACE(::testing::Message() << bits << "-bit, " << frames << " frames");
+            std::vector<std::uint8_t> data;
+            for (std::size_t f = 0; f < frames; ++f) {
+                if (bits == 8) {
+                    data.insert(data.end(), {255, 128});
+                } else {
+                    data.insert(data.end(), {0x30, 0x75, 0, 0});  // 30000 left, 0 right
+                }
+            }
+            ViewRig rig;
+            CQuorbelView& v = rig.open(Format(2, bits, data));
+            const std::vector<std::vector<Point>> traces = ScopeTraces(v);
+            ASSERT_EQ(traces.size(), 3u);
+            const int left = bits == 8 ? 63 : 60;
+            ASSERT_FALSE(traces[1].empty());
+            for (const Point& p : traces[1]) ASSERT_EQ(p.y, 245 + left) << "x " << p.x;
+            ASSERT_EQ(traces[2].size(), traces[1].size());
+            for (const Point& p : traces[2]) ASSERT_EQ(p.y, 375) << "x " << p.x;
+        }
+    }
+}
+
+// `words` as samples of `width` bytes: the word on top, low bytes that differ from sample
+// to sample below it.
+std::vector<std::uint8_t> WideSamples(const std::vector<std::int16_t>& words, int width) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        for (int low = 0; low < width - 2; ++low)
+            bytes.push_back(static_cast<std::uint8_t>(0x5A + 61 * i + 17 * low));
+        const auto word = static_cast<std::uint16_t>(words[i]);
+        bytes.push_back(static_cast<std::uint8_t>(word & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(word >> 8));
+    }
+    return bytes;
+}
+
+TEST(ViewDrawing, TwentyFourAndThirtyTwoBitSoundDrawsLikeItsTopSixteenBits) {
+    // 2000 samples of a ramp that wraps round: scope steps of 5 (mono) and 4 (stereo).
+    std::vector<std::int16_t> words(2000);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        words[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(i * 2741));
+    for (int channels : {1, 2}) {
+        ViewRig narrowRig;
+        CQuorbelView& narrow = narrowRig.open(Format(channels, 16, WideSamples(words, 2)));
+        for (int width : {3, 4}) {
+            SCOPED_TRACE(::testing::Message() << 8 * width << "-bit, " << channels << " ch");
+            ViewRig rig;
+            CQuorbelView& v = rig.open(Format(channels, 8 * width, WideSamples(words, width)));
+            EXPECT_EQ(v.m_nSampleCount, 2000u);
+            EXPECT_EQ(rig.window.sliderMax(), 2000);
+            for (int mode : {WAVEMODE_WAVE, WAVEMODE_CLUSTERED}) {
+                v.m_nSliderWaveMode = v.m_nScopeWaveMode = mode;
+                narrow.m_nSliderWaveMode = narrow.m_nScopeWaveMode = mode;
+                EXPECT_EQ(ScopePoints(v), ScopePoints(narrow));
+                for (int position : {0, 1001, 1900}) {
+                    v.m_nPosition = narrow.m_nPosition = position;
+                    EXPECT_EQ(StripPoints(v), StripPoints(narrow)) << "from " << position;
+                }
+            }
+        }
+    }
 }
 
 TEST(ViewDrawing, ScopeColumnCounts) {

@@ -179,6 +179,30 @@ TEST(ViewTransport, EverySliderNotificationSeeksAndRepaintsTheStrip) {
     }
 }
 
+TEST(ViewTransport, TheSliderCountsSamplesWhateverTheirWidth) {
+    // One second at 22050 Hz is 22050 slider units, 22 per ms, for every sample width.
+    for (const std::uint16_t bits : {8, 16, 24, 32}) {
+        SCOPED_TRACE(::testing::Message() << bits << "-bit");
+        ViewRig rig;
+        WavContent wav;
+        wav.bits = bits;
+        wav.data.assign(22050u * (bits / 8), bits == 8 ? 128 : 0);
+        CQuorbelView& v = rig.open(wav);
+        ASSERT_EQ(v.m_dwLength, 1000u);
+        ASSERT_TRUE(rig.click(ID_BUTTON_PLAY));
+        rig.run(250);
+        v.OnTimer(kPositionTimerId);
+        std::uint32_t ms = 0;
+        rig.devices.position(v.m_wDeviceID, ms);
+        EXPECT_EQ(rig.window.sliderPos(), static_cast<int>(ms * 22));
+        ASSERT_TRUE(rig.click(ID_BUTTON_TOEND));
+        EXPECT_EQ(rig.window.sliderPos(), 22000);
+        rig.window.userMovesSlider(v, 11000, SB_THUMBPOSITION);
+        rig.devices.position(v.m_wDeviceID, ms);
+        EXPECT_EQ(ms, 500u);
+    }
+}
+
 TEST(ViewTransport, ANoticeFromADeviceClosedSinceIsIgnored) {
     ViewRig rig;
     CQuorbelView& v = rig.open(Mono8Second());
