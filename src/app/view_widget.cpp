@@ -146,11 +146,17 @@ void ViewWidget::keyPressEvent(QKeyEvent* event) {
 
 void ViewWidget::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
+    // The mark shows where keys go once the user moves the focus here, not when the window
+    // merely becomes active.
+    const Qt::FocusReason why = event->reason();
+    focusMarked_ = why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason &&
+                   why != Qt::MouseFocusReason;
     update();
 }
 
 void ViewWidget::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
+    focusMarked_ = false;
     update();
 }
 
@@ -392,7 +398,7 @@ void ViewWidget::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(this);
     painter.drawImage(dirty, picture_, dirty);
-    if (hasFocus()) {
+    if (focusMarked_ && hasFocus()) {
         // The focus mark: a dotted frame around the vectorscope in the skin's trace colour.
         const Color c = TracePenColor(view_->m_nSkin);
         painter.setPen(QPen(QColor(c.r, c.g, c.b), 1, Qt::DotLine));

@@ -38,7 +38,7 @@ std::uint32_t ZoomedHandleMs(int pixels, std::uint32_t fromMs, std::uint32_t spa
 }
 
 int PixelOfMs(std::uint32_t ms, std::uint32_t fromMs, std::uint32_t spanMs) {
-    if (ms <= fromMs) return 0;
+    if (ms < fromMs) return 0;
     const double pixels = static_cast<double>(ms - fromMs) / MsPerScopePixel(spanMs);
     int p = static_cast<int>(std::min(pixels, 367.0));
     // The truncations of the forward rule: step until the pixel's milliseconds reach `ms`.

@@ -51,7 +51,10 @@ constexpr VerbSpec kVerbs[] = {
     {"wait", ScriptVerb::Wait, 1, 1, "wait MS"},
     {"answer", ScriptVerb::Answer, 1, 1, "answer yes|no|cancel|ok|PATH"},
     {"print", ScriptVerb::Print, 1, 2,
-     "print status|title|state|clip, print enabled ID, print checked ID"},
+     "print status|title|state|clip|selection, print enabled ID, print checked ID"},
+    {"select", ScriptVerb::Select, 2, 2, "select START END (milliseconds)"},
+    {"key", ScriptVerb::Key, 1, 1, "key SEQUENCE (Left, Shift+Right, Ctrl+E, Tab...)"},
+    {"focus", ScriptVerb::Focus, 1, 2, "focus view|slider|button N"},
     {"grab", ScriptVerb::Grab, 1, 1, "grab PATH"},
     {"quit", ScriptVerb::Quit, 0, 0, "quit"},
 };
@@ -244,6 +247,32 @@ ScriptParse parseScriptLine(std::string_view text, int number) {
             }
             break;
         }
+        case ScriptVerb::Select: {
+            std::optional<int> start = integerArg(1, 0, std::numeric_limits<int>::max(), "START");
+            if (!start) return result;
+            std::optional<int> end = integerArg(2, 0, std::numeric_limits<int>::max(), "END");
+            if (!end) return result;
+            line.x = *start;
+            line.y = *end;
+            break;
+        }
+        case ScriptVerb::Key:
+            if (w[1].empty()) return fail("the key is empty");
+            line.path = w[1];
+            break;
+        case ScriptVerb::Focus: {
+            const std::string& target = w[1];
+            if (target == "button") {
+                if (args != 2) return fail("usage: " + std::string(spec->usage));
+                std::optional<int> n = integerArg(2, 1, 5, "the button number");
+                if (!n) return result;
+                line.x = *n;
+            } else if ((target != "view" && target != "slider") || args != 1) {
+                return fail("usage: " + std::string(spec->usage));
+            }
+            line.path = target;
+            break;
+        }
         case ScriptVerb::Wait: {
             std::optional<int> ms = integerArg(1, 0, kWaitLimitMs, "MS");
             if (!ms) return result;
@@ -282,6 +311,8 @@ ScriptParse parseScriptLine(std::string_view text, int number) {
                 line.print = ScriptPrint::State;
             } else if (what == "clip") {
                 line.print = ScriptPrint::Clip;
+            } else if (what == "selection") {
+                line.print = ScriptPrint::Selection;
             } else if (what == "enabled" || what == "checked") {
                 line.print = what == "enabled" ? ScriptPrint::Enabled : ScriptPrint::Checked;
                 if (!commandId(2)) return result;

@@ -28,10 +28,13 @@ enum class ScriptVerb {
     Answer,
     Print,
     Grab,
+    Select,
+    Key,
+    Focus,
     Quit,
 };
 
-enum class ScriptPrint { Status, Title, State, Enabled, Checked, Clip };
+enum class ScriptPrint { Status, Title, State, Enabled, Checked, Clip, Selection };
 
 // What an `answer` line queues: a button of a message box, or a path for a file dialog.
 enum class ScriptAnswer { Yes, No, Cancel, Ok, Path };
@@ -39,7 +42,7 @@ enum class ScriptAnswer { Yes, No, Cancel, Ok, Path };
 struct ScriptLine {
     int number = 0;  // 1-based line number in the script
     ScriptVerb verb = ScriptVerb::Quit;
-    std::string path;         // open, saveas, grab, answer PATH
+    std::string path;         // open, saveas, grab, answer PATH; key SEQUENCE; focus TARGET
     std::string commandText;  // the command as written (name or number), for printing
     int commandId = 0;        // command, print enabled/checked
     int x = 0;                // activate N, button N, slider POS, wait MS, mouse X

@@ -2,6 +2,7 @@
 // position, the vectorscope's trace of the whole sound, and the selection frame with its
 // handles.
 
+#include <algorithm>
 #include <span>
 
 #include "audio/quorbel_doc.h"
@@ -53,8 +54,18 @@ void CQuorbelView::DrawScopeWave(Canvas& canvas) {
     canvas.selectPen(TracePenColor(m_nSkin), 1);
     const std::span<const std::uint8_t> data(m_pWaveData.get(), m_dwWaveDataLen);
     const bool clustered = m_nScopeWaveMode == WAVEMODE_CLUSTERED;
-    const std::uint64_t count = m_nSampleCount;
-    const std::uint64_t step = ScopeStep(m_nSampleCount, m_nChannels);
+    // The samples of the stretch shown: the whole sound, or the zoomed stretch in whole frames.
+    std::uint64_t from = 0, count = m_nSampleCount;
+    if (IsZoomed()) {
+        const auto channels = static_cast<std::uint64_t>(std::max(m_nChannels, 1));
+        const auto samplesAt = [&](std::uint32_t ms) {
+            const std::uint64_t frames = std::uint64_t{ms} * m_nSamplesPerSec / 1000;
+            return std::min<std::uint64_t>(frames * channels, m_nSampleCount);
+        };
+        from = samplesAt(m_dwZoomFromMs);
+        count = samplesAt(m_dwZoomToMs) - from;
+    }
+    const std::uint64_t step = ScopeStep(static_cast<std::uint32_t>(count), m_nChannels);
 
     // One trace over samples first, first + step, ... around `baseline`; a step whose
     // sample lies past the buffer's end is left out.
@@ -62,7 +73,7 @@ void CQuorbelView::DrawScopeWave(Canvas& canvas) {
         int x = kScopeFirstX;
         for (std::uint64_t i = 0; i < count; i += step, ++x) {
             const std::optional<int> t =
-                ScopeOffset(data, m_nBitsPerSample, m_nChannels, i + first);
+                ScopeOffset(data, m_nBitsPerSample, m_nChannels, from + i + first);
             if (!t) continue;
             canvas.lineTo({x, baseline + *t});
             if (clustered) canvas.lineTo({x, baseline - *t});

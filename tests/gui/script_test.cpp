@@ -442,3 +442,88 @@ TEST_F(ScriptTest, CutInOneFormatPasteIntoAnotherUndoPasteAgainAndSave) {
 
 }  // namespace
 }  // namespace quorbel::test
+
+#include "edit/selection_math.h"
+#include "fakes/sample_formats.h"
+
+namespace quorbel::test {
+namespace {
+
+// Ten seconds at 1000 Hz of a ramp in format `f`, written as `name`.
+testing::Bytes TenSeconds(const QTemporaryDir& dir, const std::string& name,
+                          testing::SampleFormat f) {
+    const testing::Bytes data = testing::Ramp(10000 * f.frame());
+    writeFileBytes(dir, name,
+                   testing::SimpleWave(data, static_cast<std::uint16_t>(f.channels),
+                                       static_cast<std::uint16_t>(f.bits), 1000));
+    return data;
+}
+
+// `data` without the bytes the milliseconds [startMs, endMs) stand for, by the rule Cut uses.
+testing::Bytes WithoutMs(const testing::Bytes& data, std::uint32_t startMs, std::uint32_t endMs,
+                         testing::SampleFormat f) {
+    const std::uint32_t avg = 1000 * f.frame();
+    const std::uint32_t s = WholeFrames(StartByteOf(startMs, avg), f.frame());
+    const std::uint32_t e = WholeFrames(EndByteOf(endMs, avg), f.frame());
+    testing::Bytes out(data.begin(), data.begin() + s);
+    out.insert(out.end(), data.begin() + e, data.end());
+    return out;
+}
+
+TEST_F(ScriptTest, SelectCutsExactlyTheTypedMillisecondsInEveryFormat) {
+    for (const testing::SampleFormat f : testing::kSampleFormats) {
+        SCOPED_TRACE(f.bits * 10 + f.channels);
+        const testing::Bytes data = TenSeconds(dir, "ten.wav", f);
+        const ScriptRun run = runScript(dir, "open " + path("ten.wav") +
+                                                 "\nselect 1234 5678\nprint selection\n"
+                                                 "command ID_EDIT_CUT\nsaveas " +
+                                                 path("cut.wav") + "\nquit\n");
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        ASSERT_EQ(run.starting("selection:").size(), 1u);
+        EXPECT_EQ(run.starting("selection:")[0].rfind("selection: 1234 5678", 0), 0u);
+        EXPECT_EQ(testing::SavedData(testing::ReadBytes(path("cut.wav"))),
+                  WithoutMs(data, 1234, 5678, f));
+    }
+    // A bad pair is a script error.
+    const ScriptRun bad = runScript(dir, "open " + path("ten.wav") + "\nselect 5678 1234\nquit\n");
+    EXPECT_NE(bad.exitCode, 0);
+    EXPECT_NE(bad.errors.find("End must come after Start"), std::string::npos) << bad.errors;
+}
+
+TEST_F(ScriptTest, ZoomAndKeysAloneReachAnExactSelection) {
+    const testing::SampleFormat f{16, 2};
+    const testing::Bytes data = TenSeconds(dir, "ten.wav", f);
+    // Keys only: the start handle 34 pixels in (926 ms), the end handle 150 pixels back from
+    // the right edge, then zoom so that each pixel is a few milliseconds, and fine moves.
+    std::string script = "open " + path("ten.wav") + "\nfocus view\nkey Ctrl+E\n";
+    for (int i = 0; i < 3; ++i) script += "key Ctrl+Right\n";
+    for (int i = 0; i < 4; ++i) script += "key Right\n";
+    for (int i = 0; i < 15; ++i) script += "key Ctrl+Shift+Left\n";
+    script += "print selection\nkey Ctrl+E\nprint selection\n";
+    for (int i = 0; i < 3; ++i) script += "key Right\n";
+    script += "key Shift+Left\nprint selection\ncommand ID_EDIT_CUT\nsaveas " + path("cut.wav") +
+              "\nquit\n";
+    const ScriptRun run = runScript(dir, script);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const std::vector<std::string> selections = run.starting("selection:");
+    ASSERT_EQ(selections.size(), 3u);
+    std::uint32_t a = 0, b = 0, za = 0, zb = 0;
+    ASSERT_EQ(std::sscanf(selections[0].c_str(), "selection: %u %u", &a, &b), 2);
+    EXPECT_EQ(selections[0].find("zoom"), std::string::npos) << "Ctrl+E with no selection";
+    ASSERT_EQ(std::sscanf(selections[1].c_str(), "selection: %u %u zoom: %u %u", &a, &b, &za, &zb),
+              4)
+        << selections[1];
+    EXPECT_EQ(za, a);
+    EXPECT_EQ(zb, b);
+    std::uint32_t s = 0, e = 0;
+    ASSERT_EQ(std::sscanf(selections[2].c_str(), "selection: %u %u", &s, &e), 2);
+    // Three pixels and one pixel of a zoomed stretch: a few milliseconds, not 27 a pixel.
+    EXPECT_GT(s, a);
+    EXPECT_LE(s - a, 3 * (zb - za) / 367 + 1);
+    EXPECT_LT(e, b);
+    EXPECT_LE(b - e, (zb - za) / 367 + 1);
+    EXPECT_EQ(testing::SavedData(testing::ReadBytes(path("cut.wav"))), WithoutMs(data, s, e, f));
+}
+
+}  // namespace
+}  // namespace quorbel::test

@@ -25,7 +25,9 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint32_t kSoundBytes = 4 * 1024 * 1024;
+// Large enough that the save takes a while to write and sync: the program does not read the
+// saved file back, so the save itself is the whole window.
+constexpr std::uint32_t kSoundBytes = 8 * 1024 * 1024;
 constexpr int kKills = 40;
 
 // True once the process has a file open in `folder`: the save has begun writing there.
@@ -130,16 +132,23 @@ TEST_F(KilledSave, EveryKillLeavesTheOldFileOrTheNewOneAndNothingElse) {
     ASSERT_TRUE(leftovers().empty());
 
     // Kills spread from the first byte written to a quarter past the rename.
-    int keptOld = 0, gotNew = 0, hiddenLeft = 0;
+    int keptOld = 0, gotNew = 0, hiddenLeft = 0, missed = 0;
     for (int k = 0; k < kKills; ++k) {
         SCOPED_TRACE("kill " + std::to_string(k + 1));
         ASSERT_TRUE(writeBytes(target, oldBytes));
         pid = start();
         ASSERT_GT(pid, 0);
         if (!waitForWrite(pid)) {
-            ADD_FAILURE() << "the save never wrote into the target's folder";
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &status, 0);
+            // On a busy machine the whole save can pass between two looks: when it did
+            // complete, this round is tried again rather than failed.
+            const bool completed = readBytes(target) == newBytes && leftovers().empty();
+            if (completed && ++missed <= kKills) {
+                --k;
+                continue;
+            }
+            ADD_FAILURE() << "the save never wrote into the target's folder";
             continue;
         }
         const double afterMs = windowMs * 1.25 * k / (kKills - 1);
@@ -165,8 +174,8 @@ TEST_F(KilledSave, EveryKillLeavesTheOldFileOrTheNewOneAndNothingElse) {
     }
     std::printf(
         "killed-save: %d kills over a %.1f ms write: %d kept the old file, %d had the "
-        "new one, %d hidden files left\n",
-        kKills, windowMs, keptOld, gotNew, hiddenLeft);
+        "new one, %d hidden files left, %d saves passed unseen and were tried again\n",
+        kKills, windowMs, keptOld, gotNew, hiddenLeft, missed);
     RecordProperty("kills", kKills);
     EXPECT_EQ(keptOld + gotNew, kKills);
     EXPECT_GT(keptOld, 0) << "no kill landed during the write";

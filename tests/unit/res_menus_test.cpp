@@ -50,12 +50,18 @@ TEST(ResMenus, DocumentFileAndEditMenus) {
         (std::vector<std::string>{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
                                   "Save &As...", "-", "P&roperties", "-", "E&xit"}));
     const MenuItem& edit = top(IDR_WAVETYPE, 1);
+    // The program's own items come after a separator, below the original ones.
     EXPECT_EQ(labels(edit.items),
               (std::vector<std::string>{"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
-                                        "&Paste\tCtrl+V", "-", "Reco&rding Mode"}));
+                                        "&Paste\tCtrl+V", "-", "Reco&rding Mode", "-",
+                                        "Select &Range...\tCtrl+R"}));
     EXPECT_EQ(menuCommandIds(edit.items),
               (std::vector<int>{ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
-                                ID_RECORD_INSERT, ID_RECORD_OVERWRITE}));
+                                ID_RECORD_INSERT, ID_RECORD_OVERWRITE, ID_EDIT_SELECT_RANGE}));
+    const MenuItem& view = top(IDR_WAVETYPE, 4);
+    EXPECT_EQ(labels(view.items),
+              (std::vector<std::string>{"&Toolbar", "&Status Bar", "-",
+                                        "Zoom to &Selection\tCtrl+E", "Zoom &Out\tCtrl+Shift+E"}));
 }
 
 TEST(ResMenus, EffectsAndAppearanceSubmenus) {

@@ -32,7 +32,11 @@ TEST(ResAccelerators, PrimaryAndSecondaryKeys) {
     EXPECT_TRUE(hasAccel(AccelKey::Insert, kAccelShift, ID_EDIT_PASTE));
     EXPECT_TRUE(hasAccel(AccelKey::F6, 0, ID_NEXT_PANE));
     EXPECT_TRUE(hasAccel(AccelKey::F6, kAccelShift, ID_PREV_PANE));
-    EXPECT_EQ(acceleratorTable().size(), 13u);
+    // The program's own keys for selecting exactly.
+    EXPECT_TRUE(hasAccel(AccelKey::E, kAccelCtrl, ID_ZOOM_TO_SELECTION));
+    EXPECT_TRUE(hasAccel(AccelKey::E, kAccelCtrl | kAccelShift, ID_ZOOM_OUT));
+    EXPECT_TRUE(hasAccel(AccelKey::R, kAccelCtrl, ID_EDIT_SELECT_RANGE));
+    EXPECT_EQ(acceleratorTable().size(), 16u);
 }
 
 TEST(ResAccelerators, NoKeyIsBoundTwice) {

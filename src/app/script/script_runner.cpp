@@ -5,18 +5,24 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QPixmap>
 #include <QSlider>
 #include <stdexcept>
 #include <vector>
 
+#include "app/accelerator_keys.h"
 #include "app/child_frame.h"
 #include "app/main_frame.h"
 #include "app/quorbel_app.h"
 #include "app/script/script_state.h"
+#include "app/select_range_dialog.h"
 #include "app/view_widget.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
+#include "res/accelerators.h"
+#include "view/quorbel_view.h"
 #include "wavefile/clipboard.h"
 
 namespace quorbel {
@@ -105,6 +111,7 @@ ScriptRunner::~ScriptRunner() {
     ViewWidget::setPopupMenuRecorder({});
     setFileDialogScript(nullptr);
     setBoxScript(nullptr);
+    setSelectRangeAnswerer(nullptr, nullptr);
 }
 
 void ScriptRunner::install() {
@@ -114,6 +121,25 @@ void ScriptRunner::install() {
     };
     setBoxScript(&boxes_);
     setFileDialogScript(&fileDialogs_);
+    // The Select Range dialog takes a queued answer "START END" (as typed into its fields),
+    // or cancels; what it says beside a field is printed.
+    setSelectRangeAnswerer(
+        [this] {
+            emitLine("dialog: Select Range");
+            SelectRangeAnswer answer;
+            if (answers_.empty() || answers_.front().kind != ScriptAnswer::Path) {
+                if (!answers_.empty()) answers_.pop_front();
+                return answer;
+            }
+            const std::string text = answers_.front().path;
+            answers_.pop_front();
+            const auto space = text.find(' ');
+            answer.texts =
+                std::pair{text.substr(0, space),
+                          space == std::string::npos ? std::string() : text.substr(space + 1)};
+            return answer;
+        },
+        [this](const std::string& message) { emitLine("field: " + message); });
     ViewWidget::setPopupMenuRecorder([this](int menuId) { lastMenu_ = menuId; });
     qApp->installEventFilter(this);
     // The script decides when the program ends and with which status.
@@ -189,6 +215,33 @@ void ScriptRunner::runNext() {
 ViewWidget* ScriptRunner::activeView() {
     CChildFrame* frame = app_->activeFrame();
     return frame != nullptr ? frame->viewWidget() : nullptr;
+}
+
+void ScriptRunner::sendKey(const std::string& text) {
+    const QKeySequence sequence = QKeySequence::fromString(QString::fromStdString(text));
+    if (sequence.count() != 1 || sequence[0].key() == Qt::Key_unknown) {
+        throw LineError("unknown key " + text);
+    }
+    const QKeyCombination combination = sequence[0];
+    QWidget* target = QApplication::focusWidget();
+    if (target == nullptr) target = app_->mainFrame();
+    // A key press goes first to the shortcuts, as the window system's would, then to the
+    // widget with the focus.
+    QKeyEvent override(QEvent::ShortcutOverride, combination.key(),
+                       combination.keyboardModifiers());
+    QCoreApplication::sendEvent(target, &override);
+    if (!override.isAccepted()) {
+        for (const Accelerator& accelerator : acceleratorTable()) {
+            if (keySequence(accelerator) != sequence) continue;
+            // As the main window's shortcut does: the command, if it is enabled now.
+            app_->dispatchCommand(accelerator.command);
+            return;
+        }
+    }
+    QKeyEvent press(QEvent::KeyPress, combination.key(), combination.keyboardModifiers());
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, combination.key(), combination.keyboardModifiers());
+    QCoreApplication::sendEvent(target, &release);
 }
 
 ViewWidget& ScriptRunner::requireView() {
@@ -317,6 +370,17 @@ ScriptRunner::Next ScriptRunner::execute(const ScriptLine& line) {
                         "checked: " + line.commandText + " " +
                         (app_->queryCommand(line.commandId).checked.value_or(false) ? "1" : "0"));
                     break;
+                case ScriptPrint::Selection: {
+                    const CQuorbelView& v = requireView().view();
+                    std::string text = "selection: " + std::to_string(v.GetSelStartMs()) + " " +
+                                       std::to_string(v.GetSelEndMs());
+                    if (v.IsZoomed()) {
+                        text += " zoom: " + std::to_string(v.m_dwZoomFromMs) + " " +
+                                std::to_string(v.m_dwZoomToMs);
+                    }
+                    emitLine(text);
+                    break;
+                }
                 case ScriptPrint::Clip: {
                     const Clipboard& clip = *app_->context().clipboard;
                     emitLine("clip: " + std::to_string(clip.Length()) + " " +
@@ -324,6 +388,29 @@ ScriptRunner::Next ScriptRunner::execute(const ScriptLine& line) {
                 } break;
             }
             break;
+        case ScriptVerb::Select: {
+            const std::string refused = requireView().view().SetSelectionMs(
+                static_cast<std::uint32_t>(line.x), static_cast<std::uint32_t>(line.y));
+            if (!refused.empty()) throw LineError("cannot select: " + refused);
+            break;
+        }
+        case ScriptVerb::Key:
+            sendKey(line.path);
+            break;
+        case ScriptVerb::Focus: {
+            ViewWidget& view = requireView();
+            QWidget* target = &view;
+            if (line.path == "slider") target = view.slider();
+            if (line.path == "button") {
+                static constexpr int kButtonIds[] = {ID_BUTTON_PLAY, ID_BUTTON_STOP,
+                                                     ID_BUTTON_TOSTART, ID_BUTTON_TOEND,
+                                                     ID_BUTTON_RECORD};
+                target = view.buttonWidget(kButtonIds[line.x - 1]);
+            }
+            if (target == nullptr) throw LineError("there is no " + line.path + " to focus");
+            target->setFocus(Qt::OtherFocusReason);
+            break;
+        }
         case ScriptVerb::Grab: {
             const QPixmap picture = requireView().grab();
             if (!picture.save(QString::fromStdString(line.path), "PNG")) {

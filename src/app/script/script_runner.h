@@ -64,6 +64,8 @@ class ScriptRunner final : public QObject {
     bool quitProgram();
     ViewWidget* activeView();
     ViewWidget& requireView();
+    // Sends one key (a QKeySequence text such as "Shift+Right") the way the keyboard would.
+    void sendKey(const std::string& text);
 
     ScriptProgram program_;
     std::FILE* out_;
