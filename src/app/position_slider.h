@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QSlider>
+#include <functional>
 
 namespace quorbel {
 
@@ -14,6 +15,11 @@ class PositionSlider final : public QSlider {
   public:
     explicit PositionSlider(QWidget* parent);
 
+    // What assistive technology reads as the slider's value: the time it stands for
+    // ("0:01.250"), from `timeOf` given the slider's position.
+    void setTimeText(std::function<QString(int position)> timeOf) { timeOf_ = std::move(timeOf); }
+    QString timeText() const { return timeOf_ ? timeOf_(value()) : QString::number(value()); }
+
   protected:
     void sliderChange(SliderChange change) override;
     void paintEvent(QPaintEvent* event) override;
@@ -22,6 +28,7 @@ class PositionSlider final : public QSlider {
     QRect thumbRect() const;
 
     QRect paintedThumb_;  // null until the first paint
+    std::function<QString(int)> timeOf_;
 };
 
 }  // namespace quorbel

@@ -27,7 +27,28 @@ QFont fittingFont(const QFont& base, const QString& text, int room) {
 }  // namespace
 
 StatusPane::StatusPane(const QString& text, QWidget* parent)
-    : QWidget(parent), label_(new QLabel(text, this)) {}
+    : QWidget(parent), label_(new QLabel(text, this)) {
+    // A label with an accessible name of its own raises no event per text change: the name
+    // is set here, and below at most every quarter second.
+    label_->setAccessibleName(text.isEmpty() ? QStringLiteral(" ") : text);
+    announceTimer_.setSingleShot(true);
+    announceTimer_.setInterval(250);
+    connect(&announceTimer_, &QTimer::timeout, this, [this] {
+        if (pendingAnnouncement_.isNull()) return;
+        label_->setAccessibleName(pendingAnnouncement_);
+        pendingAnnouncement_ = QString();
+        announceTimer_.start();
+    });
+}
+
+void StatusPane::announce(const QString& text) {
+    if (announceTimer_.isActive()) {
+        pendingAnnouncement_ = text;
+        return;
+    }
+    label_->setAccessibleName(text.isEmpty() ? QStringLiteral(" ") : text);
+    announceTimer_.start();
+}
 
 void StatusPane::resizeEvent(QResizeEvent* event) {
     label_->setGeometry(QRect(QPoint(0, 0), event->size()));
@@ -65,6 +86,7 @@ void StatusPane::showText(const QString& text, const QFont& base) {
     if (base == base_ && room == room_ && hasLastShape(text)) {
         // Only digits changed: the font and the size hints stay as they are.
         label_->setText(text);
+        announce(text);
         return;
     }
     shape_ = shapeOf(text, base);
@@ -73,6 +95,7 @@ void StatusPane::showText(const QString& text, const QFont& base) {
     room_ = room;
     if (label_->font() != fitted_) label_->setFont(fitted_);
     label_->setText(text);
+    announce(text);
     updateGeometry();
 }
 

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 namespace quorbel {
@@ -38,7 +39,14 @@ class StatusPane final : public QWidget {
     // Whether `text` has the shape of the last fitting (compared in place: no copy per tick).
     bool hasLastShape(const QString& text) const;
 
+    // Tells assistive technology the text at most a few times a second: during playback the
+    // time changes a hundred times a second, far more than anyone can listen to. The last
+    // text is always told.
+    void announce(const QString& text);
+
     QLabel* label_;
+    QTimer announceTimer_;
+    QString pendingAnnouncement_;
     // The widest digit of the font last measured.
     QFont measured_;
     QChar widest_;

@@ -24,9 +24,11 @@
 #include "app/select_range_dialog.h"
 #include "app/view_accessible.h"
 #include "audio/quorbel_doc.h"
+#include "edit/selection_time.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
 #include "res/menus.h"
+#include "view/position_math.h"
 #include "view/quorbel_view.h"
 #include "view/wave_trace.h"
 
@@ -272,7 +274,14 @@ void ViewWidget::createSlider(int, const Rect& r) {
         slider_->setGeometry(qtRect(r));
         return;
     }
-    slider_ = new PositionSlider(this);
+    auto* slider = new PositionSlider(this);
+    slider->setTimeText([this](int position) {
+        const auto pos = static_cast<std::uint32_t>(std::max(position, 0));
+        const auto maximum = static_cast<std::uint32_t>(std::max(slider_->maximum(), 0));
+        return QString::fromStdString(
+            FormatSelectionTime(MsFromSlider(pos, maximum, view_->m_dwLength)));
+    });
+    slider_ = slider;
     slider_->setTickPosition(QSlider::NoTicks);
     slider_->setGeometry(qtRect(r));
     slider_->setFocusPolicy(Qt::StrongFocus);

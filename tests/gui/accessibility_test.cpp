@@ -181,3 +181,37 @@ TEST_F(KeyboardTest, FocusMarkShowsInTheSkinsColour) {
 
 }  // namespace
 }  // namespace quorbel::test
+
+#include "app/main_frame.h"
+#include "app/status_pane.h"
+
+namespace quorbel::test {
+namespace {
+
+TEST_F(AccessibilityTest, TheSelectionAndTheTimeAreReadOut) {
+    ASSERT_TRUE(start({QString::fromStdString(writeTestWave(dir, "tone.wav", 44100 * 2))}));
+    ViewWidget& view = viewOf(documents().front());
+    QAccessibleInterface* slider = QAccessible::queryAccessibleInterface(view.slider());
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->text(QAccessible::Value).toStdString(), "0:00.000");
+
+    ASSERT_EQ(view.view().SetSelectionMs(250, 1250), "");
+    const std::string description = accessibleText(&view, QAccessible::Description);
+    EXPECT_NE(description.find("Selection 0:00.250 \u2013 0:01.250 (1.000 s)"), std::string::npos)
+        << description;
+    EXPECT_NE(description.find("Zoomed to"), std::string::npos) << description;
+    EXPECT_EQ(frame().statusText(), "Selection 0:00.250 \u2013 0:01.250 (1.000 s)");
+
+    // While it plays the status line's time runs; what assistive technology reads of it
+    // follows at most four times a second, and ends on the last text.
+    view.view().OnPlay();
+    QTest::qWait(600);
+    view.view().OnStop();
+    QLabel* status = frame().messagePane();
+    QTest::qWait(300);
+    EXPECT_EQ(status->accessibleName(), status->text());
+    EXPECT_NE(slider->text(QAccessible::Value).toStdString(), "0:00.000");
+}
+
+}  // namespace
+}  // namespace quorbel::test
