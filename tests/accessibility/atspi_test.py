@@ -267,7 +267,7 @@ class Session:
             bus.close_sync(None)
         self.env["AT_SPI_BUS_ADDRESS"] = address
 
-    def start_program(self, log="program.log"):
+    def start_program(self, log="program.log", script=None):
         env = dict(self.env)
         env.update(
             # A real X11 window: Qt's AT-SPI bridge lives in the xcb platform, not offscreen.
@@ -281,8 +281,13 @@ class Session:
         )
         env.pop("AT_SPI_BUS_ADDRESS", None)  # the program finds the bus as any would
         with open(self.path(log), "wb") as out:
+            arguments = [self.program, self.path(WAVE_NAME)]
+            if script is not None:
+                with open(self.path("script.txt"), "w", encoding="utf-8") as lines:
+                    lines.write(script)
+                arguments[1:1] = ["--script", self.path("script.txt")]
             process = subprocess.Popen(
-                [self.program, self.path(WAVE_NAME)],
+                arguments,
                 env=env,
                 cwd=self.folder,
                 stdin=subprocess.DEVNULL,
@@ -382,13 +387,14 @@ class AtspiTestCase(unittest.TestCase):
     """Starts the program for each test and finds its application on the desktop."""
 
     session = None  # set by main()
+    script = None  # script lines the program runs first (it waits in them for the test)
 
     def setUp(self):
         # pyatspi itself still calls client-library functions that are marked deprecated.
         # (Set here: the test runner replaces the warning filters while it runs.)
         warnings.filterwarnings("ignore", category=DeprecationWarning, module=r"pyatspi(\.|$)")
         self.log = f"program-{self.id().rsplit('.', 1)[-1]}.log"
-        self.process = self.session.start_program(self.log)
+        self.process = self.session.start_program(self.log, self.script)
         self.addCleanup(end_process_group, self.process)
         self.app = self._find_application()
 
@@ -499,6 +505,15 @@ class ControlsTest(AtspiTestCase):
         self.expect_description_contains(
             VIEW, f"{WAVE_NAME}: 16 bits, 2 channels (stereo), 44100 Hz, "
                   f"{WAVE_SECONDS:.2f} seconds")
+
+
+class SelectionTest(AtspiTestCase):
+    # A selection typed in milliseconds, then the program waits for the test.
+    script = "select 250 1250\nwait 60000\nquit\n"
+
+    def test_view_description_reads_the_selection_and_the_zoom(self):
+        self.expect_description_contains(VIEW, "Selection 0:00.250 \u2013 0:01.250 (1.000 s)")
+        self.expect_description_contains(VIEW, "Zoomed to 0:00.250 \u2013 0:01.250")
 
 
 class TransportTest(AtspiTestCase):
