@@ -67,6 +67,7 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> runSelectRangeDialog(
 
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Select Range"));
+    dialog.setMinimumWidth(360);  // room for a reason on one line
     auto* startEdit = new QLineEdit(QString::fromStdString(FormatSelectionTime(startMs)));
     auto* endEdit = new QLineEdit(QString::fromStdString(FormatSelectionTime(endMs)));
     auto* startError = new QLabel;

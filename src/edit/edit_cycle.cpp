@@ -7,6 +7,7 @@
 #include "edit/edit_cycle.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <iterator>
 #include <new>
 
@@ -158,7 +159,11 @@ bool RunUndo(EditHost& host) {
         }
         if (!host.AdoptSound(target, back, EditReload::Full)) return Finish(v, host, false);
     } catch (const std::bad_alloc&) {
-        return Finish(v, host, false, OutOfMemory(v, 0));
+        // The sound Undo goes back to is about as large as its file.
+        std::error_code ignored;
+        const std::uintmax_t bytes = std::filesystem::file_size(target, ignored);
+        return Finish(v, host, false,
+                      OutOfMemory(v, bytes == static_cast<std::uintmax_t>(-1) ? 0 : bytes));
     }
     host.SetModified();
     host.CurrentFile() = target;

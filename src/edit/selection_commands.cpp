@@ -29,9 +29,8 @@ bool CQuorbelView::SelectionHoldsAFrame() const {
 
 void CQuorbelView::placeHandles(std::uint32_t startMs, std::uint32_t endMs) {
     const int width = m_rcStartHandle.width();
-    const int start =
-        std::clamp(kScopeLeft + PixelOfMs(startMs, ScopeFromMs(), ScopeSpanMs()), kScopeLeft,
-                   kScopeRight - 1);
+    const int start = std::clamp(kScopeLeft + PixelOfMs(startMs, ScopeFromMs(), ScopeSpanMs()),
+                                 kScopeLeft, kScopeRight - 1);
     // The end handle's milliseconds are read at its right edge, a handle's width past its
     // pointer edge.
     const int endRight = kScopeLeft + PixelOfMs(endMs, ScopeFromMs(), ScopeSpanMs());
@@ -90,11 +89,18 @@ void CQuorbelView::OnZoomOut() {
     selectionChanged();
 }
 
-std::string CQuorbelView::SetSelectionMs(std::uint32_t startMs, std::uint32_t endMs) {
+std::string CQuorbelView::SelectionRefusal(std::uint32_t startMs, std::uint32_t endMs) const {
     if (!m_pWaveData) return "There is no sound to select in.";
     if (endMs <= startMs) return "End must come after Start.";
     if (endMs > m_dwLength) {
         return "The sound is only " + FormatSelectionTime(m_dwLength) + " long.";
+    }
+    return {};
+}
+
+std::string CQuorbelView::SetSelectionMs(std::uint32_t startMs, std::uint32_t endMs) {
+    if (std::string refused = SelectionRefusal(startMs, endMs); !refused.empty()) {
+        return refused;
     }
     const ZoomStretch z = ZoomStretchFor(startMs, endMs, m_dwLength);
     if (z == ZoomStretch{0, m_dwLength}) {
@@ -112,12 +118,7 @@ std::string CQuorbelView::SetSelectionMs(std::uint32_t startMs, std::uint32_t en
 void CQuorbelView::OnEditSelectRange() {
     const auto range = m_window.askSelectionRange(
         std::min(GetSelStartMs(), m_dwLength), std::min(GetSelEndMs(), m_dwLength),
-        [this](std::uint32_t start, std::uint32_t end) {
-            if (end <= start) return std::string("End must come after Start.");
-            if (end > m_dwLength)
-                return "The sound is only " + FormatSelectionTime(m_dwLength) + " long.";
-            return std::string();
-        });
+        [this](std::uint32_t start, std::uint32_t end) { return SelectionRefusal(start, end); });
     if (range) SetSelectionMs(range->first, range->second);
 }
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "audio/sound_file_reader.h"
@@ -158,6 +158,9 @@ class CQuorbelView : public CommandTarget {
     // Sets the selection to exactly [startMs, endMs], zoomed so both show; Cut and Copy use
     // these values until a handle moves. Empty, or why the pair is refused.
     std::string SetSelectionMs(std::uint32_t startMs, std::uint32_t endMs);
+    // Why [startMs, endMs] cannot be the selection (no sound, End not after Start, past the
+    // end), or empty.
+    std::string SelectionRefusal(std::uint32_t startMs, std::uint32_t endMs) const;
     void OnEditSelectRange();
     // The keyboard's handles: Left/Right move the start handle a pixel, with Shift the end
     // handle, with Ctrl ten pixels; Home puts the start handle at the left edge, End the end

@@ -120,3 +120,71 @@ TEST(DialogLayout, AboutButtonLiesOnTopOfThePicture) {
 
 }  // namespace
 }  // namespace quorbel::test
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QTimer>
+#include <functional>
+
+#include "app/select_range_dialog.h"
+
+namespace quorbel::test {
+namespace {
+
+// Works on the Select Range dialog once it is up: `act` gets the dialog.
+void WhenTheDialogShows(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(50, [act = std::move(act)] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        act(dialog);
+    });
+}
+
+void Type(QWidget* dialog, const char* start, const char* end) {
+    const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 2);
+    edits[0]->setText(QString::fromUtf8(start));
+    edits[1]->setText(QString::fromUtf8(end));
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+}
+
+// The texts shown beside the fields.
+QStringList Messages(QWidget* dialog) {
+    QStringList shown;
+    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (label->isVisible() && label->text().endsWith('.')) shown << label->text();
+    }
+    return shown;
+}
+
+TEST(SelectRangeDialog, RefusedTimesKeepItOpenWithTheReasonAndGoodOnesAreTaken) {
+    const auto check = [](std::uint32_t start, std::uint32_t end) {
+        if (end <= start) return std::string("End must come after Start.");
+        return end > 10000 ? std::string("The sound is only 0:10.000 long.") : std::string();
+    };
+    QStringList first, second, third;
+    WhenTheDialogShows([&](QWidget* dialog) {
+        const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+        ASSERT_EQ(edits.size(), 2);
+        EXPECT_EQ(edits[0]->text(), "0:01.000") << "filled with the selection";
+        Type(dialog, "abc", "2");
+        first = Messages(dialog);
+        Type(dialog, "0:03", "2.5");
+        second = Messages(dialog);
+        Type(dialog, "0:09.500", "10.5");
+        third = Messages(dialog);
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+    });
+    const auto chosen = runSelectRangeDialog(nullptr, 1000, 2000, check);
+    EXPECT_EQ(first, QStringList{"Not a time: type m:ss.mmm, h:mm:ss.mmm or seconds (12.5)."});
+    EXPECT_EQ(second, QStringList{"End must come after Start."});
+    EXPECT_EQ(third, QStringList{"The sound is only 0:10.000 long."});
+    EXPECT_FALSE(chosen.has_value()) << "cancelled";
+
+    WhenTheDialogShows([](QWidget* dialog) { Type(dialog, "1.25", "0:02.5"); });
+    EXPECT_EQ(runSelectRangeDialog(nullptr, 0, 0, check), (std::pair{1250u, 2500u}));
+}
+
+}  // namespace
+}  // namespace quorbel::test

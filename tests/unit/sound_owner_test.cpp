@@ -49,6 +49,10 @@ struct OwnerRig : testing::ViewRig {
     Bytes shown() const {
         return {view->m_pWaveData.get(), view->m_pWaveData.get() + view->m_dwWaveDataLen};
     }
+    // Another program clears the temporary folder.
+    void removeWorkingFiles() const {
+        for (const auto& f : fs::directory_iterator(temp.path())) fs::remove(f.path());
+    }
     std::size_t workingFiles() const {
         std::size_t n = 0;
         for (const auto& entry : fs::directory_iterator(temp.path())) n += entry.is_regular_file();
@@ -130,7 +134,7 @@ TEST(SoundOwner, AFailedEditKeepsTheSoundItHadAndNeverRereadsTheUsersFile) {
          [](OwnerRig& r) {
              r.selectFrom150(*r.view);
              ASSERT_TRUE(r.click(ID_EDIT_CUT));
-             for (const auto& f : fs::directory_iterator(r.temp.path())) fs::remove(f.path());
+             r.removeWorkingFiles();
          }},
     };
     for (const Case& c : cases) {
@@ -163,7 +167,7 @@ TEST(SoundOwner, AFailedUndoLeavesTheDocumentPlayableAndSavable) {
     ASSERT_TRUE(rig.click(ID_EDIT_CUT));
     ASSERT_TRUE(rig.click(ID_EFFECTS_REVERSE));
     const Bytes reversed = rig.shown();
-    for (const auto& f : fs::directory_iterator(rig.temp.path())) fs::remove(f.path());
+    rig.removeWorkingFiles();
     rig.window.boxes.clear();
     ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
     ASSERT_EQ(rig.window.boxes.size(), 1u);
