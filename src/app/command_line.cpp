@@ -17,6 +17,8 @@ const char* const kUsageText =
     "  --list-devices        list the audio output and input devices and exit\n"
     "  --output-device NAME  play on the output device NAME (a name --list-devices shows)\n"
     "  --input-device NAME   record from the input device NAME\n"
+    "  --no-recover          do not offer the unsaved sounds of a session that did not end\n"
+    "                        normally (they are kept for a later start)\n"
     "  --help                show this text and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -96,6 +98,10 @@ bool parseCommandLine(const QStringList& arguments, CommandLine& out, QString& e
         }
         if (argument == QStringLiteral("--")) {
             optionsEnded = true;
+            continue;
+        }
+        if (argument == QStringLiteral("--no-recover")) {
+            out.noRecover = true;
             continue;
         }
         QString* target = nullptr;

@@ -2,6 +2,7 @@
 // the script, the audio devices and the files of the command line.
 #include <QApplication>
 #include <QStringList>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "app/app_identity.h"
 #include "app/audio_backend_factory.h"
 #include "app/command_line.h"
+#include "app/exit_signals.h"
 #include "app/quorbel_app.h"
 #include "app/script/script_option.h"
 #include "app/script/script_runner.h"
@@ -50,6 +52,10 @@ int main(int argc, char* argv[]) {
     app.setAudioDevices(quorbel::audioDeviceChoice(commandLine.outputDevice.toStdString(),
                                                    commandLine.inputDevice.toStdString()));
     if (!app.InitInstance(commandLine.files)) return 1;
+    const quorbel::ExitSignals exitSignals([&app](int signal) { app.EndBySignal(signal); });
     if (script != nullptr && !script->start(app)) return 1;
+    // Once the event loop runs, after the script's first line: a script that begins with
+    // "answer" answers the question like any other box.
+    if (!commandLine.noRecover) QTimer::singleShot(0, &app, [&app] { app.OfferRecovery(); });
     return QApplication::exec();
 }

@@ -1,8 +1,12 @@
 #include "app/quorbel_app.h"
 
+#include <unistd.h>
+
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QTimer>
+#include <cstdio>
+#include <new>
 
 #include "app/about_dialog.h"
 #include "app/audio_backend_factory.h"
@@ -15,12 +19,16 @@
 #include "audio/clock.h"
 #include "audio/null_backend.h"
 #include "audio/quorbel_doc.h"
+#include "audio/recovered_sound.h"
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
 #include "framework/message.h"
 #include "res/menus.h"
 #include "res/strings.h"
+#include "res/wave_messages.h"
 #include "view/quorbel_view.h"
+#include "wavefile/session_folder.h"
+#include "wavefile/temp_files.h"
 
 namespace quorbel {
 
@@ -50,6 +58,8 @@ CQuorbelApp::~CQuorbelApp() {
     mainFrame_.reset();
     sound_.reset();
     if (devices_ != nullptr) devices_->stopWorker();
+    // Every document window has closed after its save prompt: nothing is left to recover.
+    if (session_ != nullptr) session_->Remove();
 }
 
 bool CQuorbelApp::InitInstance(const QStringList& files) {
@@ -81,6 +91,15 @@ bool CQuorbelApp::InitInstance(const QStringList& files) {
     fileDialogs_ = std::make_unique<QtFileDialogs>([this] { return mainFrame_.get(); });
     context_ = AppContext{devices_.get(), messageBoxes_.get(), fileDialogs_.get(), mainFrame_.get(),
                           &clipboard_};
+    // The folder this run keeps its documents' working files in, for recovery after a crash.
+    // Without one the working files go to the temporary folder itself.
+    if (auto session = SessionFolder::Create(TempDirectory())) {
+        session_ = std::move(*session);
+        context_.session = session_.get();
+    } else {
+        std::fprintf(stderr, "quorbel: %s Unsaved sounds cannot be recovered after a crash.\n",
+                     MessageFor(session.error()).text.c_str());
+    }
 
     // The command line: every file opens in its own window, in order, the last one active;
     // no file makes a new document.
@@ -227,6 +246,83 @@ bool CQuorbelApp::CloseAllDocuments() {
     for (CChildFrame* frame : frames) frame->closeWithoutPrompt();
     onActiveFrameChanged();
     return true;
+}
+
+void CQuorbelApp::OfferRecovery() {
+    if (session_ == nullptr) return;
+    std::vector<LeftSession> left = FindLeftSessions(TempDirectory(), session_->path());
+    std::size_t unsaved = 0;
+    for (const LeftSession& session : left) {
+        for (const LeftDocument& document : session.documents)
+            unsaved += HoldsUnsavedSound(document) ? 1 : 0;
+    }
+    BoxAnswer answer = BoxAnswer::No;
+    if (unsaved > 0) {
+        answer = showMessageBox(mainFrame_.get(),
+                                "Quorbel found " + std::to_string(unsaved) +
+                                    " unsaved sound(s) from a session that did not end normally. "
+                                    "Recover them?",
+                                kAppTitle, BoxIcon::Question, BoxButtons::YesNoCancel);
+    }
+    if (answer == BoxAnswer::Cancel) return;  // the locks go with `left`: kept for later
+    bool keptAny = false;
+    for (LeftSession& session : left) {
+        bool keep = false;
+        for (const LeftDocument& document : session.documents) {
+            if (answer != BoxAnswer::Yes || !HoldsUnsavedSound(document)) continue;
+            const std::string title = "Recovered - " + document.note->title;
+            RecoveredSound recovered;
+            try {
+                if (WaveError error = RecoverSound(document, recovered)) {
+                    // Damaged past reading: said once, then removed with the rest.
+                    showMessageBox(
+                        mainFrame_.get(),
+                        "Cannot recover " + document.note->title + ". " + MessageFor(*error).text,
+                        kAppTitle, BoxIcon::Warning);
+                    continue;
+                }
+                auto doc = std::make_unique<CQuorbelDoc>(context_);
+                // A sound that cannot be opened now (no memory, no room for its working
+                // file) stays in its folder for a later start.
+                if (!doc->OnRecoverDocument(title, recovered.sound, recovered.file) ||
+                    createFrame(std::move(doc)) == nullptr) {
+                    keep = true;
+                    continue;
+                }
+            } catch (const std::bad_alloc&) {
+                showMessageBox(mainFrame_.get(),
+                               "Not enough memory to recover " + document.note->title +
+                                   ". It is kept for the next start.",
+                               kAppTitle, BoxIcon::Warning);
+                keep = true;
+                continue;
+            }
+            RemoveFolder(document.folder);
+        }
+        if (keep) {
+            keptAny = true;
+        } else {
+            RemoveFolder(session.path);
+        }
+    }
+    if (!keptAny) onActiveFrameChanged();
+}
+
+void CQuorbelApp::EndBySignal(int signal) {
+    // Recordings end first, so their files on disk are whole; then each document leaves its
+    // folder for the next start when its sound was never saved, or removes it.
+    bool kept = false;
+    for (CChildFrame* frame : documentFrames()) {
+        CQuorbelDoc& document = frame->document();
+        if (devices_ != nullptr && document.m_wDeviceID != 0) devices_->stop(document.m_wDeviceID);
+        document.EndWithoutClosing();
+        kept = kept || document.IsModified();
+    }
+    if (session_ != nullptr && !kept) session_->Remove();
+    std::fflush(nullptr);
+    // No destructors: windows, boxes and nested event loops may be anywhere now, and every
+    // file worth keeping is on disk.
+    ::_exit(128 + signal);
 }
 
 void CQuorbelApp::onActiveFrameChanged() {

@@ -22,6 +22,7 @@ class CMainFrame;
 class Clock;
 class QtFileDialogs;
 class QtMessageBoxes;
+class SessionFolder;
 class WaveDevices;
 
 // The application: the audio device, the one document template (CQuorbelDoc in a
@@ -62,6 +63,14 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     // Closes every document after the save prompts; false when the user cancelled one.
     bool CloseAllDocuments();
 
+    // Looks for the folders of earlier runs that did not end normally. Those with unsaved
+    // sounds are offered back in one question (Yes opens each in a window, No removes them,
+    // Cancel keeps them for a later start); those without are removed without asking.
+    void OfferRecovery();
+    // Ends the program at once for `signal` (SIGTERM, SIGHUP, SIGINT): recordings are ended
+    // and written out, unsaved sounds stay for the next start, everything else is removed.
+    [[noreturn]] void EndBySignal(int signal);
+
     // CommandTarget (the application's own commands)
     bool OnUpdateCommand(int id, CommandState& state) override;
     bool OnCommand(int id) override;
@@ -89,6 +98,7 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     std::unique_ptr<QtMessageBoxes> messageBoxes_;
     std::unique_ptr<QtFileDialogs> fileDialogs_;
     std::unique_ptr<BuiltinSoundPlayer> sound_;
+    std::unique_ptr<SessionFolder> session_;
     std::unique_ptr<CMainFrame> mainFrame_;
     Clipboard clipboard_;  // one for every window
     AppContext context_;

@@ -11,6 +11,7 @@
 #include "framework/message_box_port.h"
 #include "res/wave_messages.h"
 #include "wavefile/regular_file.h"
+#include "wavefile/session_folder.h"
 
 namespace quorbel {
 namespace {
@@ -27,6 +28,120 @@ CQuorbelDoc::~CQuorbelDoc() {
     // The window closed normally: what was worth keeping has been saved (or the user said
     // not to), and no device reads the working files any more.
     m_workingFiles.RemoveAll();
+    if (!m_folder.empty() && !m_keepFolder) RemoveFolder(m_folder);
+}
+
+const std::string& CQuorbelDoc::Folder() {
+    if (m_folder.empty() && m_context.session != nullptr) {
+        if (Expected<std::string> folder = m_context.session->NewDocumentFolder()) {
+            m_folder = *folder;
+            m_workingFiles.SetFolder(m_folder);
+        }
+    }
+    return m_folder;
+}
+
+void CQuorbelDoc::OnDocumentChanged() {
+    UpdateNote();
+}
+
+void CQuorbelDoc::UpdateNote() {
+    if (m_context.session == nullptr || m_keepFolder) return;
+    DocumentNote note;
+    note.title = GetTitle();
+    note.pathName = GetPathName();
+    note.modified = IsModified();
+    note.sound = m_strFileName;
+    struct stat st {};
+    if (!m_workingFiles.Owns(m_strFileName) && !m_strFileName.empty() &&
+        ::stat(m_strFileName.c_str(), &st) == 0) {
+        note.soundSize = static_cast<std::uint64_t>(st.st_size);
+        note.soundModifiedNs =
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    }
+    note.recording = m_recording;
+    note.recordStart = m_recordStart;
+    note.recordOverwrite = m_recordOverwrite;
+    if (m_noteWritten && note == m_note) return;
+    const std::string& folder = Folder();
+    if (folder.empty()) return;
+    // A note that cannot be written now is tried again at the next change; the sound itself
+    // is not at stake.
+    if (!EnsureFolder(folder) || WriteDocumentNote(folder, note)) return;
+    m_note = std::move(note);
+    m_noteWritten = true;
+}
+
+void CQuorbelDoc::SoundChanged() {
+    const std::string recording = std::move(m_recording);
+    m_recording.clear();
+    UpdateNote();
+    // Only once the note no longer sends a later start to it.
+    if (!recording.empty()) ::unlink(recording.c_str());
+}
+
+std::string CQuorbelDoc::NewRecordingFile() {
+    const std::string& folder = Folder();
+    if (folder.empty() || !EnsureFolder(folder)) return {};
+    std::string file = folder + "recording-" + std::to_string(++m_recordings) + ".wav";
+    ::unlink(file.c_str());
+    return file;
+}
+
+void CQuorbelDoc::RecordingStarted(const std::string& file, std::uint64_t start, bool overwrite) {
+    if (file.empty()) return;
+    // A recording the last one left unsaved (its save failed) is in the device's sound and
+    // stays noted until a save or edit takes it in; the new one is noted then.
+    if (!m_recording.empty() && m_recording != file) return;
+    m_recording = file;
+    m_recordStart = start;
+    m_recordOverwrite = overwrite;
+    UpdateNote();
+}
+
+void CQuorbelDoc::EndWithoutClosing() {
+    UpdateNote();
+    if (IsModified() && !m_folder.empty()) {
+        m_keepFolder = true;
+        m_workingFiles.Abandon();
+        return;
+    }
+    m_workingFiles.RemoveAll();
+    if (!m_folder.empty()) RemoveFolder(m_folder);
+}
+
+bool CQuorbelDoc::OnRecoverDocument(const std::string& title, const LoadedSound& sound,
+                                    const std::string& file) {
+    SetTitle(title);
+    std::string own;
+    const std::string& folder = Folder();
+    if (!file.empty() && !folder.empty()) {
+        const std::string moved = folder + file.substr(file.rfind('/') + 1);
+        if (::rename(file.c_str(), moved.c_str()) == 0) {
+            m_workingFiles.Adopt(moved);
+            own = moved;
+        }
+    }
+    if (own.empty()) {
+        Expected<std::string> written = WriteWorkingFile("recovered", sound);
+        if (!written) {
+            if (m_context.messageBoxes != nullptr)
+                m_context.messageBoxes->show(MessageFor(written.error()));
+            return false;
+        }
+        own = *written;
+    }
+    DeviceId id = 0;
+    const unsigned result = m_context.devices->openSound(own, sound, id);
+    if (result != kDeviceOk) {
+        ShowDeviceError(result);
+        return false;
+    }
+    m_wDeviceID = id;
+    m_context.devices->setTimeFormatMilliseconds(m_wDeviceID);
+    m_strFileName = own;
+    SetModifiedFlag(true);
+    return true;
 }
 
 void CQuorbelDoc::ShowDeviceError(unsigned code) {
@@ -131,6 +246,7 @@ bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
     }
     m_context.devices->setTimeFormatMilliseconds(m_wDeviceID);
     SetModifiedFlag(false);
+    SoundChanged();
     return true;
 }
 

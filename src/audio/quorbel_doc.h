@@ -7,6 +7,7 @@
 #include "audio/sound_file_reader.h"
 #include "framework/app_context.h"
 #include "framework/document.h"
+#include "wavefile/document_note.h"
 #include "wavefile/working_files.h"
 
 namespace quorbel {
@@ -25,6 +26,28 @@ class CQuorbelDoc : public CDocument {
 
     AppContext& context() const { return m_context; }
 
+    // Opens a sound a program that is gone left unsaved as a new, modified document under
+    // `title`: the file holding it (when given) is moved into this document's folder, else the
+    // sound is written to a new working file. False after a box when it cannot.
+    bool OnRecoverDocument(const std::string& title, const LoadedSound& sound,
+                           const std::string& file);
+
+    // Recovery notes. The document's folder keeps a note of its title, file, modified flag,
+    // the file of its current sound and a recording in progress, rewritten whenever one of
+    // them changes, so that a later start can offer back what was never saved.
+    //
+    // The view calls SoundChanged once the document's sound is another file
+    // (m_strFileName): a recording noted before is in that sound now, and its file goes.
+    void SoundChanged();
+    // A file for the next recording to be written to as it is made; "" when the document keeps
+    // no folder (the recording then stays in memory only).
+    std::string NewRecordingFile();
+    // A recording into the current sound has started, written to `file`, at frame `start`.
+    void RecordingStarted(const std::string& file, std::uint64_t start, bool overwrite);
+    // The program ends without closing the window: leave the folder for the next start when
+    // the sound was never saved, else remove it with the working files.
+    void EndWithoutClosing();
+
     // Writes `sound` to a new working file named with `prefix` (no flush: the sound is in
     // memory as well). The file's name, or the fault that says why it could not be written;
     // a failed write leaves no file behind.
@@ -36,11 +59,26 @@ class CQuorbelDoc : public CDocument {
     // goes, after its device is closed.
     WorkingFiles m_workingFiles;
 
+  protected:
+    void OnDocumentChanged() override;
+
   private:
     // Shows the device's text for `code` in an "Error" box without an owner window.
     void ShowDeviceError(unsigned code);
+    // The document's folder in the session folder, made on first need; "" without one.
+    const std::string& Folder();
+    // Rewrites the note when what it says has changed.
+    void UpdateNote();
 
     AppContext& m_context;
+    std::string m_folder;
+    DocumentNote m_note;  // what the note on disk says
+    bool m_noteWritten = false;
+    std::string m_recording;  // the file of a recording not yet in a saved working file
+    std::uint64_t m_recordStart = 0;
+    bool m_recordOverwrite = false;
+    unsigned m_recordings = 0;
+    bool m_keepFolder = false;
 };
 
 }  // namespace quorbel

@@ -7,6 +7,7 @@ class MessageBoxPort;
 class FileDialogPort;
 class FrameWindow;
 class Clipboard;
+class SessionFolder;
 
 // The process-wide services documents and views use, handed to them at construction.
 // `messageBoxes` shows boxes without an owner window (the document's device errors).
@@ -16,6 +17,9 @@ struct AppContext {
     FileDialogPort* fileDialogs = nullptr;
     FrameWindow* mainFrame = nullptr;
     Clipboard* clipboard = nullptr;  // what Cut and Copy fill and Paste inserts, in every window
+    // Where documents keep their working files and notes for recovery; none in tests that
+    // need no recovery (working files then go to the temporary folder itself).
+    SessionFolder* session = nullptr;
 };
 
 }  // namespace quorbel

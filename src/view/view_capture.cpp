@@ -122,6 +122,9 @@ bool CQuorbelView::AdoptSound(const std::string& fileName, const LoadedSound& so
     m_nState = STATE_READY;
     devices().setTimeFormatMilliseconds(m_wDeviceID);
     ReplaceWaveData(sound.data);
+    m_document.m_strFileName = fileName;
+    // The note for recovery names the new file before an older recording's file goes.
+    m_document.SoundChanged();
     if (samplesOnly) return true;
 
     const std::uint32_t lengthBefore = m_dwLength;
@@ -133,7 +136,6 @@ bool CQuorbelView::AdoptSound(const std::string& fileName, const LoadedSound& so
         m_exactSelection.reset();
     }
     storeFormat(*format, DataBytes(sound));
-    m_document.m_strFileName = fileName;
     setSliderRange(DataBytes(sound));
     return true;
 }

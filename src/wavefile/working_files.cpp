@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
+#include "wavefile/session_folder.h"
 #include "wavefile/temp_files.h"
 
 namespace quorbel {
@@ -19,7 +21,11 @@ bool SameFile(const std::string& a, const std::string& b) {
 }  // namespace
 
 Expected<std::string> WorkingFiles::Create(std::string_view prefix) {
-    Expected<std::string> file = NewTempFileName(prefix);
+    Expected<std::string> file =
+        NewTempFileName(m_folder.empty() ? TempDirectory() : m_folder, prefix);
+    // Someone cleared the temporary folder while the program ran: make the folder again.
+    if (!file && !m_folder.empty() && file.error().err == ENOENT && EnsureFolder(m_folder))
+        file = NewTempFileName(m_folder, prefix);
     if (file) m_files.push_back(*file);
     return file;
 }

@@ -15,6 +15,12 @@ namespace quorbel {
 
 class WorkingFiles {
   public:
+    // Where new working files go from now on (ending in '/'); the temporary folder when "".
+    void SetFolder(std::string folder) { m_folder = std::move(folder); }
+    // Takes `path`, a file already written, as one of them.
+    void Adopt(const std::string& path) { m_files.push_back(path); }
+    // Forgets every one without deleting it: the program ends and leaves them for recovery.
+    void Abandon() { m_files.clear(); }
     // Creates a new, empty working file (NewTempFileName) and remembers it.
     Expected<std::string> Create(std::string_view prefix);
     // Deletes a working file at once (one a failed step leaves empty) and forgets it.
@@ -33,6 +39,7 @@ class WorkingFiles {
     const std::vector<std::string>& Files() const { return m_files; }
 
   private:
+    std::string m_folder;
     std::vector<std::string> m_files;
 };
 

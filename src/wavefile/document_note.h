@@ -1,0 +1,51 @@
+#pragma once
+
+// The small description a running program keeps beside each document's working files, so
+// that a later start can tell what the document was and where its unsaved sound is when the
+// program died. Plain text, one "key=value" a line, written whole under a new name and then
+// renamed over the old one: a reader sees the old note or the new one, never half of one.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "wavefile/expected.h"
+
+namespace quorbel {
+
+struct DocumentNote {
+    std::string title{};     // the window's title
+    std::string pathName{};  // the user's file; "" for a document never saved
+    bool modified = false;
+    // The file that holds the document's current sound: a working file in the document's
+    // folder, or the user's file; "" for a new, empty sound. For a file outside the folder,
+    // its size and modification time when the note was written, so a later start can tell
+    // whether it still holds that sound.
+    std::string sound{};
+    std::uint64_t soundSize = 0;
+    std::int64_t soundModifiedNs = 0;
+    // A recording in progress: the file it is written to (in the folder), the frame of the
+    // sound where it started, and whether it overwrites from there (else it is inserted).
+    std::string recording{};
+    std::uint64_t recordStart = 0;
+    bool recordOverwrite = false;
+
+    friend bool operator==(const DocumentNote&, const DocumentNote&) = default;
+};
+
+// The name of the note inside a document's folder.
+inline constexpr const char* kDocumentNoteName = "document";
+
+std::string FormatDocumentNote(const DocumentNote& note);
+// The note `text` holds, or nothing when it is not one of ours or is cut short (the last
+// line of a whole note is "end").
+std::optional<DocumentNote> ParseDocumentNote(std::string_view text);
+
+// Writes `note` into `folder` (ending in '/') under kDocumentNoteName, atomically.
+WaveError WriteDocumentNote(const std::string& folder, const DocumentNote& note);
+// Reads the note in `folder`; nothing when there is none, it is no regular file of a sane
+// size, or it does not parse.
+std::optional<DocumentNote> ReadDocumentNote(const std::string& folder);
+
+}  // namespace quorbel

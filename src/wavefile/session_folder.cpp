@@ -1,0 +1,149 @@
+#include "wavefile/session_folder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+namespace quorbel {
+namespace {
+
+constexpr const char* kLockName = "lock";
+constexpr const char* kDocumentPrefix = "doc-";
+
+// A folder this user made for itself: a real folder (not a link), owned by us, that nobody
+// else may enter.
+bool OwnPrivateFolder(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+std::vector<std::string> EntriesStartingWith(const std::string& folder, std::string_view prefix) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.substr(0, prefix.size()) == prefix && name.size() > prefix.size())
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Takes the lock of a session folder; an invalid descriptor when a running program holds it
+// or the folder has no lock file of ours.
+UniqueFd TakeLock(const std::string& folder) {
+    UniqueFd fd(::open((folder + kLockName).c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.get() < 0) return {};
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid()) return {};
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return {};
+    return fd;
+}
+
+}  // namespace
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+UniqueFd::~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+int UniqueFd::release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+Expected<std::unique_ptr<SessionFolder>> SessionFolder::Create(const std::string& parent) {
+    std::string pattern = parent + "quorbel-new-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)
+        return WaveFailure(WaveFault::TempFileNotCreated, parent, errno);
+    const std::string made = pattern + "/";
+    UniqueFd lock(::open((made + kLockName).c_str(),
+                         O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (lock.get() < 0 || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        RemoveFolder(made);
+        return WaveFailure(WaveFault::TempFileNotCreated, made, err);
+    }
+    // Locked: now it may carry the name other starts look for.
+    const std::string path =
+        parent + kSessionFolderPrefix + pattern.substr(pattern.size() - 6) + "/";
+    if (::rename(pattern.c_str(), path.substr(0, path.size() - 1).c_str()) != 0) {
+        const int err = errno;
+        RemoveFolder(made);
+        return WaveFailure(WaveFault::TempFileNotCreated, parent, err);
+    }
+    return std::unique_ptr<SessionFolder>(new SessionFolder(parent, path, std::move(lock)));
+}
+
+Expected<std::string> SessionFolder::NewDocumentFolder() {
+    int err = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const std::string folder = path_ + kDocumentPrefix + std::to_string(nextDocument_++) + "/";
+        if (::mkdir(folder.c_str(), 0700) == 0) return folder;
+        err = errno;
+        // The session folder was removed under us: make it again (its lock file too, which
+        // this program still holds open under the old name) and try once more.
+        if (err != ENOENT || ::mkdir(path_.c_str(), 0700) != 0) break;
+        UniqueFd lock(
+            ::open((path_ + kLockName).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (lock.get() >= 0 && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) lock_ = std::move(lock);
+    }
+    return WaveFailure(WaveFault::TempFileNotCreated, path_, err);
+}
+
+void SessionFolder::Remove() {
+    RemoveFolder(path_);
+}
+
+bool EnsureFolder(const std::string& folder) {
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    const std::string trimmed = folder.substr(0, folder.size() - 1);
+    const std::string parent = trimmed.substr(0, trimmed.rfind('/') + 1);
+    if (::lstat(parent.c_str(), &st) != 0 && ::mkdir(parent.c_str(), 0700) != 0) return false;
+    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+void RemoveFolder(const std::string& folder) {
+    // remove_all removes a symbolic link itself and never descends through one.
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+}
+
+std::vector<LeftSession> FindLeftSessions(const std::string& parent, const std::string& own) {
+    std::vector<LeftSession> sessions;
+    for (const std::string& name : EntriesStartingWith(parent, kSessionFolderPrefix)) {
+        const std::string path = parent + name + "/";
+        if (path == own || !OwnPrivateFolder(path)) continue;
+        UniqueFd lock = TakeLock(path);
+        if (lock.get() < 0) continue;
+        LeftSession session{path, std::move(lock), {}};
+        for (const std::string& doc : EntriesStartingWith(path, kDocumentPrefix)) {
+            const std::string folder = path + doc + "/";
+            if (!OwnPrivateFolder(folder)) continue;
+            session.documents.push_back({folder, ReadDocumentNote(folder)});
+        }
+        sessions.push_back(std::move(session));
+    }
+    return sessions;
+}
+
+}  // namespace quorbel

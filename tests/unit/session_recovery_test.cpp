@@ -1,0 +1,171 @@
+// What a run leaves for the next start: the notes, the session folders and their locks, and
+// the unsaved sound put together again from what is on disk.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "audio/recovered_sound.h"
+#include "audio/sound_file_writer.h"
+#include "audio/wave_format.h"
+#include "fakes/fake_temp_dir.h"
+#include "fakes/sample_formats.h"
+#include "wavefile/byte_buffer.h"
+
+namespace quorbel {
+namespace {
+
+using testing::FakeTempDir;
+
+TEST(DocumentNote, KeepsOddNamesAndRefusesAnyCutOrDamage) {
+    DocumentNote note;
+    note.title = "take=1\\x\n.wav";
+    note.pathName = "/home/u/take=1\\x\n.wav";
+    note.modified = true;
+    note.sound = "/tmp/s/doc-1/cut0001.tmp";
+    note.soundSize = 1234567890123;
+    note.soundModifiedNs = -5;
+    note.recording = "/tmp/s/doc-1/recording-1.wav";
+    note.recordStart = 44100;
+    note.recordOverwrite = true;
+    const std::string text = FormatDocumentNote(note);
+    EXPECT_EQ(ParseDocumentNote(text), note);
+    for (std::size_t cut = 0; cut < text.size(); ++cut)
+        EXPECT_FALSE(ParseDocumentNote(text.substr(0, cut))) << "cut at " << cut;
+    EXPECT_FALSE(ParseDocumentNote(std::string(text.size(), '\0')));
+    EXPECT_FALSE(ParseDocumentNote("quorbel-document 1\nmodified=2\nend\n"));
+
+    FakeTempDir dir;
+    const std::string folder = dir.path().string() + "/";
+    ASSERT_FALSE(WriteDocumentNote(folder, note));
+    EXPECT_EQ(ReadDocumentNote(folder), note);
+    std::filesystem::remove(folder + kDocumentNoteName);
+    std::filesystem::create_symlink(dir.file("elsewhere"), folder + kDocumentNoteName);
+    std::ofstream(dir.file("elsewhere")) << text;
+    EXPECT_FALSE(ReadDocumentNote(folder)) << "a note is never read through a link";
+}
+
+TEST(SessionFolder, OnlyFoldersOfRunsThatAreGoneAreFoundAndNothingIsFollowedOut) {
+    FakeTempDir dir;
+    const std::string parent = dir.path().string() + "/";
+    auto running = SessionFolder::Create(parent);
+    auto gone = SessionFolder::Create(parent);
+    ASSERT_TRUE(running && gone);
+    const std::string gonePath = (*gone)->path();
+    auto doc = (*gone)->NewDocumentFolder();
+    ASSERT_TRUE(doc);
+    ASSERT_FALSE(WriteDocumentNote(*doc, DocumentNote{.title = "Wave1", .modified = true}));
+    std::ofstream(dir.file("outside")) << "keep me";
+    std::filesystem::create_symlink(dir.file("outside"), *doc + "cut0001.tmp");
+    gone->reset();  // its program died: the system lets its lock go
+
+    // Look-alikes that are not ours to take: a link to a folder, a folder others may enter.
+    std::filesystem::create_directory(dir.file("target"));
+    std::filesystem::create_symlink(dir.file("target"), parent + kSessionFolderPrefix + "link");
+    const std::string open = parent + kSessionFolderPrefix + "open";
+    ::mkdir(open.c_str(), 0755);
+
+    std::vector<LeftSession> left = FindLeftSessions(parent, "");
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].path, gonePath);
+    ASSERT_EQ(left[0].documents.size(), 1u);
+    EXPECT_EQ(left[0].documents[0].note->title, "Wave1");
+    EXPECT_TRUE(FindLeftSessions(parent, "").empty()) << "one start at a time takes a folder";
+
+    RemoveFolder(left[0].path);
+    EXPECT_FALSE(std::filesystem::exists(gonePath));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("outside")));
+    EXPECT_TRUE(std::filesystem::exists((*running)->path() + "lock"));
+}
+
+// A sound of `frames` frames whose every byte counts up from `first`.
+LoadedSound CountingSound(testing::SampleFormat f, std::size_t frames, int first) {
+    LoadedSound sound;
+    sound.format = StreamFormat{11025, f.channels, f.bits == 8 ? SampleType::U8 : SampleType::S16};
+    sound.fmt = makePcmFormatRecord(sound.format);
+    ByteBuffer bytes(frames * f.frame());
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(first + i);
+    sound.data = ShareBytes(std::move(bytes));
+    return sound;
+}
+
+TEST(RecoverSound, PutsTheRecordingWhereItWasGoingInEveryFormat) {
+    for (const testing::SampleFormat f : testing::kSampleFormats) {
+        SCOPED_TRACE(f.bits * 10 + f.channels);
+        FakeTempDir dir;
+        const std::string folder = dir.path().string() + "/";
+        const LoadedSound base = CountingSound(f, 10, 0);
+        const LoadedSound take = CountingSound(f, 4, 100);
+        std::filesystem::create_directory(dir.file("home"));
+        const std::string user = dir.file("home/user.wav");
+        for (const std::string& file : {folder + "cut1.tmp", user, folder + "rec.wav"}) {
+            const LoadedSound& s = file == folder + "rec.wav" ? take : base;
+            ASSERT_FALSE(writeSoundFile(file, s.fmt, s.data.span(), SaveDurability::Scratch));
+        }
+        struct stat st {};
+        ::stat(user.c_str(), &st);
+        const std::int64_t mtime = st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec;
+        const auto expect = [&](std::span<const std::uint8_t> a, std::size_t at, std::size_t cut) {
+            std::vector<std::uint8_t> v(base.data.span().begin(), base.data.span().end());
+            v.erase(v.begin() + at * f.frame(), v.begin() + (at + cut) * f.frame());
+            v.insert(v.begin() + at * f.frame(), a.begin(), a.end());
+            return v;
+        };
+        struct Case {
+            DocumentNote note;
+            std::vector<std::uint8_t> sound;
+            bool adoptsFile;
+        };
+        const std::string cut = folder + "cut1.tmp", rec = folder + "rec.wav";
+        const std::uint64_t size = base.data.size + 44;
+        const std::vector<Case> cases = {
+            {{.modified = true, .sound = cut}, expect({}, 0, 0), true},
+            {{.modified = true, .sound = cut, .recording = rec, .recordStart = 3},
+             expect(take.data.span(), 3, 0),
+             false},
+            {{.modified = true,
+              .sound = cut,
+              .recording = rec,
+              .recordStart = 8,
+              .recordOverwrite = true},
+             expect(take.data.span(), 8, 2),
+             false},
+            {{.modified = true,
+              .sound = user,
+              .soundSize = size,
+              .soundModifiedNs = mtime,
+              .recording = rec},
+             expect(take.data.span(), 0, 0),
+             false},
+            // The user's file changed since: the recording comes back on its own.
+            {{.modified = true,
+              .sound = user,
+              .soundSize = 1,
+              .soundModifiedNs = mtime,
+              .recording = rec},
+             {take.data.span().begin(), take.data.span().end()},
+             false},
+        };
+        for (const Case& c : cases) {
+            const LeftDocument left{folder, c.note};
+            ASSERT_TRUE(HoldsUnsavedSound(left));
+            RecoveredSound out;
+            ASSERT_FALSE(RecoverSound(left, out));
+            EXPECT_EQ(std::vector<std::uint8_t>(out.sound.data.span().begin(),
+                                                out.sound.data.span().end()),
+                      c.sound);
+            EXPECT_EQ(out.file.empty(), !c.adoptsFile);
+        }
+        // Saved, or only the user's own file: nothing to offer.
+        EXPECT_FALSE(HoldsUnsavedSound({folder, DocumentNote{.sound = cut}}));
+        EXPECT_FALSE(HoldsUnsavedSound({folder, DocumentNote{.modified = true, .sound = user}}));
+        EXPECT_FALSE(
+            HoldsUnsavedSound({folder, DocumentNote{.modified = true, .sound = folder + "../x"}}));
+    }
+}
+
+}  // namespace
+}  // namespace quorbel
