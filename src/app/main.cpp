@@ -54,8 +54,8 @@ int main(int argc, char* argv[]) {
     if (!app.InitInstance(commandLine.files)) return 1;
     const quorbel::ExitSignals exitSignals([&app](int signal) { app.EndBySignal(signal); });
     if (script != nullptr && !script->start(app)) return 1;
-    // Once the event loop runs, after the script's first line: a script that begins with
-    // "answer" answers the question like any other box.
+    // Once the event loop runs, after the files of the command line opened; a script that
+    // begins with "answer" lines has queued them by now, so they answer the question.
     if (!commandLine.noRecover) QTimer::singleShot(0, &app, [&app] { app.OfferRecovery(); });
     return QApplication::exec();
 }

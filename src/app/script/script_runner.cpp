@@ -157,6 +157,12 @@ bool ScriptRunner::start(CQuorbelApp& app) {
     // Lines act on the active document window. Activate the main window as a user's first
     // click would: offscreen nothing else does, and an inactive area may report none.
     app.mainFrame()->activateWindow();
+    // Answers at the head of the script are queued at once: a box that comes as soon as the
+    // event loop runs (the offer of an earlier run's unsaved sounds) takes them.
+    while (next_ < program_.lines.size() && program_.lines[next_].verb == ScriptVerb::Answer) {
+        const ScriptLine& line = program_.lines[next_++];
+        answers_.push_back({line.answer, line.path, false});
+    }
     timer_.start(0);
     return true;
 }
