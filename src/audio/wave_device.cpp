@@ -258,13 +258,11 @@ struct WaveDevices::Impl {
         try {
             // The sound is shared and never changed: the recording goes into a new one.
             const std::uint64_t kept = d.keptRecordedFrames();
-            const ByteBuffer recorded = d.recorded.join(kept * d.frameBytes());
             const std::uint64_t start = std::min(d.recordStart, d.frames());
-            const std::span<const std::uint8_t> before = d.data.span();
-            ByteBuffer merged(before.begin(), before.end());
-            mergeRecording(merged, static_cast<std::size_t>(start * d.frameBytes()),
-                           std::span<const std::uint8_t>(recorded.data(), recorded.size()),
-                           d.recordMode);
+            ByteBuffer merged =
+                mergeRecording(d.data.span(), static_cast<std::size_t>(start * d.frameBytes()),
+                               static_cast<std::size_t>(kept * d.frameBytes()), d.recordMode,
+                               [&d](std::span<std::uint8_t> place) { d.recorded.moveOut(place); });
             d.data = ShareBytes(std::move(merged));
             d.position = start + kept;
             if (d.stoppedAtLimit) d.lost.stoppedAtLimitBytes = d.data.size;
