@@ -42,30 +42,23 @@ class SpoolTest : public ::testing::Test {
         clock.advanceMillis(ms);
         devices.service();
     }
-    void end(DeviceId id, Ending ending) {
+    unsigned end(DeviceId id, Ending ending) {
         LoadedSound sound;
         switch (ending) {
             case Ending::Stop:
-                EXPECT_EQ(devices.stop(id), kDeviceOk);
-                break;
+                return devices.stop(id);
             case Ending::Close:
-                EXPECT_EQ(devices.close(id), kDeviceOk);
-                break;
+                return devices.close(id);
             case Ending::Save:
-                EXPECT_EQ(devices.save(id, dir.file("saved.wav")), kDeviceOk);
-                break;
+                return devices.save(id, dir.file("saved.wav"));
             case Ending::Sound:
-                EXPECT_EQ(devices.sound(id, sound), kDeviceOk);
-                break;
+                return devices.sound(id, sound);
             case Ending::Play:
-                EXPECT_EQ(devices.play(id, &sink), kDeviceOk);
-                break;
+                return devices.play(id, &sink);
             case Ending::Record:
-                EXPECT_EQ(devices.record(id, RecordMode::Insert, &sink), kDeviceOk);
-                break;
-            case Ending::Seek:
-                EXPECT_EQ(devices.seekToStart(id), kDeviceOk);
-                break;
+                return devices.record(id, RecordMode::Insert, &sink);
+            default:
+                return devices.seekToStart(id);
         }
     }
     Bytes soundOf(DeviceId id) {
@@ -113,7 +106,7 @@ TEST_F(SpoolTest, HoldsExactlyTheRecordedPartOnceTheRecordingEnds) {
         backend.feedCapture(AsStdBytes(captured));
         recordFor(id, c.mode, spool, 2);
         clock.advanceMillis(3);
-        end(id, c.ending);
+        ASSERT_EQ(end(id, c.ending), kDeviceOk);
 
         // Complete when the command returns: the plain layout, sizes and pad byte included.
         EXPECT_EQ(ReadBytes(spool), SimpleWave(captured, c.channels, c.bits, 1000));
