@@ -23,17 +23,32 @@ void CaptureBlocks::drain(const std::function<std::size_t(std::span<std::byte>)>
     }
 }
 
-ByteBuffer CaptureBlocks::join(std::size_t bytes) const {
-    bytes = std::min(bytes, bytes_);
-    ByteBuffer all;
-    all.resize(bytes);
-    std::size_t at = 0;
+void CaptureBlocks::visit(std::size_t from, std::size_t bytes,
+                          const std::function<void(std::span<const std::uint8_t>)>& piece) const {
+    from = std::min(from, bytes_);
+    const std::size_t end = from + std::min(bytes, bytes_ - from);
+    std::size_t blockStart = 0;
     for (const ByteBuffer& block : blocks_) {
-        const std::size_t n = std::min(block.size(), bytes - at);
-        if (n > 0) std::memcpy(all.data() + at, block.data(), n);
-        at += n;
+        const std::size_t blockEnd = blockStart + block.size();
+        if (blockEnd > from && blockStart < end) {
+            const std::size_t first = std::max(from, blockStart) - blockStart;
+            const std::size_t last = std::min(end, blockEnd) - blockStart;
+            piece(std::span<const std::uint8_t>(block.data() + first, last - first));
+        }
+        if (blockEnd >= end) return;
+        blockStart = blockEnd;
     }
-    return all;
+}
+
+void CaptureBlocks::moveOut(std::span<std::uint8_t> out) {
+    std::size_t at = 0;
+    for (ByteBuffer& block : blocks_) {
+        const std::size_t n = std::min(block.size(), out.size() - at);
+        if (n > 0) std::memcpy(out.data() + at, block.data(), n);
+        at += n;
+        ByteBuffer().swap(block);  // gives the block's memory back now, not after the rest
+    }
+    clear();
 }
 
 void CaptureBlocks::clear() {

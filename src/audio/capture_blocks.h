@@ -6,6 +6,7 @@
 // (one growing buffer copied itself whole now and then, long enough for the ring to overflow).
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <vector>
@@ -22,8 +23,15 @@ class CaptureBlocks {
 
     std::size_t size() const { return bytes_; }
 
-    // Everything captured, in one buffer (the first `bytes` only, when given fewer).
-    ByteBuffer join(std::size_t bytes) const;
+    // Hands the `bytes` bytes from offset `from` (clipped to what is stored) to `piece`, in
+    // order, one stored piece at a time, without copying them.
+    void visit(std::size_t from, std::size_t bytes,
+               const std::function<void(std::span<const std::uint8_t>)>& piece) const;
+
+    // Copies the first out.size() bytes (at most size()) into `out` and empties the store,
+    // freeing each block as soon as it is copied: a long recording moved into its sound is
+    // never held twice.
+    void moveOut(std::span<std::uint8_t> out);
 
     void clear();
 

@@ -12,7 +12,9 @@
 
 #include "audio/audio_backend.h"
 #include "audio/capture_blocks.h"
+#include "audio/clock.h"
 #include "audio/recording_merge.h"
+#include "audio/recording_spool.h"
 #include "audio/sound_file_reader.h"
 #include "audio/sound_file_writer.h"
 #include "audio/wave_format.h"
@@ -32,6 +34,8 @@ constexpr auto kWorkerPeriod = std::chrono::milliseconds(5);
 
 enum class Mode { Stopped, Playing, Recording };
 
+using SpoolRef = std::shared_ptr<RecordingSpool>;
+
 struct Device {
     DeviceId id = 0;
     std::string element;  // "" for a new sound, else the file's canonical path
@@ -48,9 +52,12 @@ struct Device {
     std::unique_ptr<CaptureStream> capture;
     RecordMode recordMode = RecordMode::Insert;
     std::uint64_t recordStart = 0;
-    CaptureBlocks recorded;  // captured so far; merged into `data` when the recording ends
+    CaptureBlocks recorded;   // captured so far; merged into `data` when the recording ends
+    SpoolRef spool;           // the file the running recording also goes to, when asked for
+    std::size_t spooled = 0;  // bytes of `recorded` handed to the spool so far
 
     LostSound lost;               // what the last play or recording that ended lost
+    SpoolRef lostSpool;           // the spool of that recording: its failure belongs to `lost`
     bool stoppedAtLimit = false;  // the last recording filled what a WAVE file holds
 
     std::size_t frameBytes() const { return format.bytesPerFrame(); }
@@ -74,15 +81,29 @@ struct Notice {
     unsigned code;
     DeviceId id;
 };
-using Notices = std::vector<Notice>;
 
-// Commands post their notices after the device lock is released, so a sink may call back in;
-// the worker posts under the lock (see service()).
-void post(const Notices& notices) {
+// What ending plays and recordings leaves for after the device lock: notices to post and the
+// spools of ended recordings, which finish writing meanwhile without holding up the devices.
+struct Ended {
+    std::vector<Notice> notices;
+    std::vector<SpoolRef> spools;
+};
+
+void post(const std::vector<Notice>& notices) {
     for (const Notice& n : notices) {
         if (n.sink != nullptr) n.sink->postDeviceNotify(n.code, n.id);
     }
 }
+
+// Commands settle after the device lock is released: they return once the spools of the
+// recordings they ended are complete, and post their notices then, so a sink may call back in.
+// The worker posts under the lock and never waits for a spool (see service()).
+void settle(const Ended& ended) {
+    for (const SpoolRef& spool : ended.spools) spool->waitUntilWritten();
+    post(ended.notices);
+}
+
+const SteadyClock kSteadyClock;
 
 std::uint32_t framesToMs(std::uint64_t frames, std::uint32_t rate) {
     const std::uint64_t ms = frames * 1000u / rate;
@@ -185,9 +206,10 @@ std::string openElsewhereText(const std::string& path) {
 }
 
 struct WaveDevices::Impl {
-    explicit Impl(AudioBackend& b) : backend(b) {}
+    Impl(AudioBackend& b, const Clock& c) : backend(b), clock(c) {}
 
     AudioBackend& backend;
+    const Clock& clock;  // times the spools' syncs
     mutable std::mutex mutex;
     std::map<DeviceId, std::unique_ptr<Device>> devices;
     DeviceId lastId = 0;
@@ -238,15 +260,35 @@ struct WaveDevices::Impl {
         return lastId;
     }
 
-    // Moves everything captured so far into the device's recording buffer.
+    // Moves everything captured so far into the device's recording buffer, and on to its
+    // spool.
     static void drainCapture(Device& d) {
         d.recorded.drain([&d](std::span<std::byte> out) { return d.capture->read(out); },
                          kDrainStep);
+        feedSpool(d);
+    }
+
+    // Hands the spool copies of what was drained since, as far as the sound keeps it (never
+    // past what a WAVE file holds). The spool writes them on its own thread.
+    static void feedSpool(Device& d) {
+        if (!d.spool) return;
+        const auto kept = static_cast<std::size_t>(d.keptRecordedFrames() * d.frameBytes());
+        if (kept <= d.spooled) return;
+        d.recorded.visit(d.spooled, kept - d.spooled,
+                         [&d](std::span<const std::uint8_t> piece) { d.spool->append(piece); });
+        d.spooled = kept;
+    }
+
+    // The spool of the last ended recording is let go (once the lock is released, as its
+    // writer may still be busy).
+    static void dropLostSpool(Device& d, Ended& ended) {
+        if (d.lostSpool) ended.spools.push_back(std::move(d.lostSpool));
     }
 
     // Ends a recording and puts what was captured into the sound; false when memory ran out
-    // (the recording is then lost, the sound stays as it was).
-    static bool finishRecording(Device& d) {
+    // (the recording is then lost, the sound stays as it was). Its spool gets everything
+    // drained whatever becomes of the merge, and is told to finish; `ended` waits for it.
+    static bool finishRecording(Device& d, Ended& ended) {
         bool ok = true;
         d.capture->stop();
         d.lost = {true, d.capture->overruns(), d.capture->framesLost(), d.format.sampleRate};
@@ -255,16 +297,22 @@ struct WaveDevices::Impl {
         } catch (const std::bad_alloc&) {
             ok = false;
         }
+        dropLostSpool(d, ended);
+        if (d.spool) {
+            feedSpool(d);
+            d.spool->finish();
+            ended.spools.push_back(d.spool);
+            d.lostSpool = std::move(d.spool);
+        }
+        d.spooled = 0;
         try {
             // The sound is shared and never changed: the recording goes into a new one.
             const std::uint64_t kept = d.keptRecordedFrames();
-            const ByteBuffer recorded = d.recorded.join(kept * d.frameBytes());
             const std::uint64_t start = std::min(d.recordStart, d.frames());
-            const std::span<const std::uint8_t> before = d.data.span();
-            ByteBuffer merged(before.begin(), before.end());
-            mergeRecording(merged, static_cast<std::size_t>(start * d.frameBytes()),
-                           std::span<const std::uint8_t>(recorded.data(), recorded.size()),
-                           d.recordMode);
+            ByteBuffer merged =
+                mergeRecording(d.data.span(), static_cast<std::size_t>(start * d.frameBytes()),
+                               static_cast<std::size_t>(kept * d.frameBytes()), d.recordMode,
+                               [&d](std::span<std::uint8_t> place) { d.recorded.moveOut(place); });
             d.data = ShareBytes(std::move(merged));
             d.position = start + kept;
             if (d.stoppedAtLimit) d.lost.stoppedAtLimitBytes = d.data.size;
@@ -279,7 +327,7 @@ struct WaveDevices::Impl {
 
     // Ends a running play or recording; its notice carries `code` (a play that had already
     // reached its end counts as successful).
-    static void endActivity(Device& d, unsigned code, Notices& notices) {
+    static void endActivity(Device& d, unsigned code, Ended& ended) {
         if (d.mode == Mode::Playing) {
             if (d.playback->finished()) code = kNotifySuccessful;
             // Stop where the listener is, not where the output buffer is: on a real device the
@@ -287,14 +335,15 @@ struct WaveDevices::Impl {
             const std::uint64_t played = d.playback->framesHeard();
             d.playback->stop();
             d.lost = lostByPlay(d);
+            dropLostSpool(d, ended);
             d.position = std::min(d.playStart + played, d.frames());
             d.playback.reset();
         } else if (d.mode == Mode::Recording) {
-            if (!finishRecording(d)) code = kNotifyFailure;
+            if (!finishRecording(d, ended)) code = kNotifyFailure;
         } else {
             return;
         }
-        notices.push_back({d.notify, code, d.id});
+        ended.notices.push_back({d.notify, code, d.id});
         d.mode = Mode::Stopped;
         d.notify = nullptr;
     }
@@ -380,7 +429,7 @@ struct WaveDevices::Impl {
         device->fmt = std::move(sound.fmt);
         device->format = sound.format;
         device->data = std::move(sound.data);
-        Notices notices;
+        Ended ended;
         {
             std::lock_guard lock(mutex);
             if (holderOf(key, replaced) != nullptr) {
@@ -391,29 +440,57 @@ struct WaveDevices::Impl {
             if (replaced != 0) {
                 const auto it = devices.find(replaced);
                 if (it == devices.end()) return kDeviceErrInvalidId;
-                endActivity(*it->second, kNotifyAborted, notices);
+                endActivity(*it->second, kNotifyAborted, ended);
                 device->lost = it->second->lost;
+                device->lostSpool = std::move(it->second->lostSpool);
                 devices.erase(it);
             }
             device->id = newId();
             id = device->id;
             devices.emplace(id, std::move(device));
         }
-        post(notices);
+        settle(ended);
         return kDeviceOk;
     }
 
+    // The spool of the last ended recording of `id` is complete before another play or
+    // recording can replace it (so no device lock is ever held while a spool is busy).
+    void waitForLostSpool(DeviceId id) {
+        SpoolRef spool;
+        {
+            std::lock_guard lock(mutex);
+            if (Device* d = find(id)) spool = d->lostSpool;
+        }
+        if (spool) spool->waitUntilWritten();
+    }
+
+    // A running recording's spool still gets what was captured and is completed; the spools
+    // are waited for (by their destructors) once the lock is released.
     void stopAll() {
+        std::vector<SpoolRef> spools;
         std::lock_guard lock(mutex);
         for (auto& [id, d] : devices) {
             if (d->playback) d->playback->stop();
             if (d->capture) d->capture->stop();
+            if (d->spool) {
+                try {
+                    drainCapture(*d);
+                } catch (const std::bad_alloc&) {
+                }
+                feedSpool(*d);
+                d->spool->finish();
+                spools.push_back(std::move(d->spool));
+            }
+            if (d->lostSpool) spools.push_back(std::move(d->lostSpool));
         }
         devices.clear();
     }
 };
 
-WaveDevices::WaveDevices(AudioBackend& backend) : impl_(std::make_unique<Impl>(backend)) {}
+WaveDevices::WaveDevices(AudioBackend& backend) : WaveDevices(backend, kSteadyClock) {}
+
+WaveDevices::WaveDevices(AudioBackend& backend, const Clock& clock)
+    : impl_(std::make_unique<Impl>(backend, clock)) {}
 
 WaveDevices::~WaveDevices() {
     stopWorker();
@@ -433,15 +510,16 @@ unsigned WaveDevices::reopen(DeviceId id, const std::string& element, DeviceId& 
 }
 
 unsigned WaveDevices::close(DeviceId id) {
-    Notices notices;
+    Ended ended;
     {
         std::lock_guard lock(impl_->mutex);
         const auto it = impl_->devices.find(id);
         if (it == impl_->devices.end()) return kDeviceErrInvalidId;
-        Impl::endActivity(*it->second, kNotifyAborted, notices);
+        Impl::endActivity(*it->second, kNotifyAborted, ended);
+        Impl::dropLostSpool(*it->second, ended);
         impl_->devices.erase(it);
     }
-    post(notices);
+    settle(ended);
     return kDeviceOk;
 }
 
@@ -461,15 +539,15 @@ SharedBytes WaveDevices::soundBytes(DeviceId id) const {
 }
 
 unsigned WaveDevices::sound(DeviceId id, LoadedSound& out) {
-    Notices notices;
+    Ended ended;
     unsigned result = kDeviceOk;
     {
         std::lock_guard lock(impl_->mutex);
         Device* d = impl_->find(id);
         if (d == nullptr) return kDeviceErrInvalidId;
         if (d->mode == Mode::Recording) {
-            Impl::endActivity(*d, kNotifyAborted, notices);
-            if (!notices.empty() && notices.back().code == kNotifyFailure) {
+            Impl::endActivity(*d, kNotifyAborted, ended);
+            if (!ended.notices.empty() && ended.notices.back().code == kNotifyFailure) {
                 result = impl_->fail(kDeviceErrOutOfMemory, genericText(kDeviceErrOutOfMemory));
             }
         }
@@ -477,7 +555,7 @@ unsigned WaveDevices::sound(DeviceId id, LoadedSound& out) {
         out.format = d->format;
         out.data = d->data;
     }
-    post(notices);
+    settle(ended);
     return result;
 }
 
@@ -499,17 +577,18 @@ unsigned WaveDevices::position(DeviceId id, std::uint32_t& ms) {
 }
 
 unsigned WaveDevices::play(DeviceId id, NotifySink* notify) {
-    Notices notices;
+    impl_->waitForLostSpool(id);
+    Ended ended;
     unsigned result = kDeviceOk;
     {
         std::lock_guard lock(impl_->mutex);
         Device* d = impl_->find(id);
         if (d == nullptr) return kDeviceErrInvalidId;
-        Impl::endActivity(*d, kNotifySuperseded, notices);
+        Impl::endActivity(*d, kNotifySuperseded, ended);
         if (d->position >= d->frames()) {
             // Nothing left to play: the play is over at once.
             d->position = d->frames();
-            notices.push_back({notify, kNotifySuccessful, id});
+            ended.notices.push_back({notify, kNotifySuccessful, id});
         } else {
             const std::size_t from = static_cast<std::size_t>(d->position * d->frameBytes());
             std::string error;
@@ -526,20 +605,20 @@ unsigned WaveDevices::play(DeviceId id, NotifySink* notify) {
             }
         }
     }
-    post(notices);
+    settle(ended);
     if (result == kDeviceOk) impl_->kickWorker();
     return result;
 }
 
 unsigned WaveDevices::stop(DeviceId id) {
-    Notices notices;
+    Ended ended;
     {
         std::lock_guard lock(impl_->mutex);
         Device* d = impl_->find(id);
         if (d == nullptr) return kDeviceErrInvalidId;
-        Impl::endActivity(*d, kNotifyAborted, notices);
+        Impl::endActivity(*d, kNotifyAborted, ended);
     }
-    post(notices);
+    settle(ended);
     return kDeviceOk;
 }
 
@@ -552,47 +631,76 @@ unsigned WaveDevices::seekToEnd(DeviceId id) {
 }
 
 unsigned WaveDevices::seekTo(DeviceId id, std::uint32_t ms) {
-    Notices notices;
+    Ended ended;
     {
         std::lock_guard lock(impl_->mutex);
         Device* d = impl_->find(id);
         if (d == nullptr) return kDeviceErrInvalidId;
-        Impl::endActivity(*d, kNotifyAborted, notices);
+        Impl::endActivity(*d, kNotifyAborted, ended);
         d->position = std::min(msToFrames(ms, d->format.sampleRate), d->frames());
     }
-    post(notices);
+    settle(ended);
     return kDeviceOk;
 }
 
-unsigned WaveDevices::record(DeviceId id, RecordMode mode, NotifySink* notify) {
-    Notices notices;
+unsigned WaveDevices::record(DeviceId id, RecordMode mode, NotifySink* notify,
+                             const std::string& spoolPath) {
+    impl_->waitForLostSpool(id);
+    // The spool's file is made without the device lock: creating a file can take a while.
+    SpoolRef spool;
+    if (!spoolPath.empty()) {
+        std::vector<std::uint8_t> fmt;
+        {
+            std::lock_guard lock(impl_->mutex);
+            Device* d = impl_->find(id);
+            if (d == nullptr) return kDeviceErrInvalidId;
+            fmt = d->fmt;
+        }
+        spool = std::make_shared<RecordingSpool>(spoolPath, fmt, impl_->clock);
+    }
+    Ended ended;
     unsigned result = kDeviceOk;
     {
         std::lock_guard lock(impl_->mutex);
         Device* d = impl_->find(id);
-        if (d == nullptr) return kDeviceErrInvalidId;
-        Impl::endActivity(*d, kNotifySuperseded, notices);
-        std::string error;
-        auto stream = impl_->backend.startCapture(d->format, error);
-        if (!stream) {
-            result = impl_->fail(kDeviceErrNoInput,
-                                 error.empty() ? genericText(kDeviceErrNoInput) : error);
+        if (d == nullptr) {
+            result = kDeviceErrInvalidId;
         } else {
-            d->capture = std::move(stream);
-            d->recordMode = mode;
-            d->recordStart = std::min(d->position, d->frames());
-            d->recorded.clear();
-            d->mode = Mode::Recording;
-            d->notify = notify;
+            Impl::endActivity(*d, kNotifySuperseded, ended);
+            std::string error;
+            auto stream = impl_->backend.startCapture(d->format, error);
+            if (!stream) {
+                result = impl_->fail(kDeviceErrNoInput,
+                                     error.empty() ? genericText(kDeviceErrNoInput) : error);
+            } else {
+                d->capture = std::move(stream);
+                d->recordMode = mode;
+                d->recordStart = std::min(d->position, d->frames());
+                d->recorded.clear();
+                d->spool = std::move(spool);
+                d->spooled = 0;
+                d->mode = Mode::Recording;
+                d->notify = notify;
+            }
         }
     }
-    post(notices);
+    settle(ended);
+    // A recording that never began leaves no file behind.
+    if (spool) spool->discard();
     if (result == kDeviceOk) impl_->kickWorker();
     return result;
 }
 
+unsigned WaveDevices::recordStartFrame(DeviceId id, std::uint64_t& frame) {
+    std::lock_guard lock(impl_->mutex);
+    const Device* d = impl_->find(id);
+    if (d == nullptr) return kDeviceErrInvalidId;
+    frame = d->recordStart;
+    return kDeviceOk;
+}
+
 unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability durability) {
-    Notices notices;
+    Ended ended;
     Device* d = nullptr;
     {
         std::lock_guard lock(impl_->mutex);
@@ -603,9 +711,9 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability 
         if (impl_->holderOf(elementKey(path), id) != nullptr) {
             return impl_->fail(kDeviceErrAlreadyOpen, openElsewhereText(path));
         }
-        if (d->mode == Mode::Recording) Impl::endActivity(*d, kNotifyAborted, notices);
+        if (d->mode == Mode::Recording) Impl::endActivity(*d, kNotifyAborted, ended);
     }
-    post(notices);
+    settle(ended);
     // Only commands, which all run on the caller's thread, change a sound's bytes; the worker
     // only ends plays and drains captures. So the bytes can be written without the lock, and a
     // long write does not hold up other devices.
@@ -615,11 +723,19 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability 
 }
 
 unsigned WaveDevices::takeLostSound(DeviceId id, LostSound& out) {
-    std::lock_guard lock(impl_->mutex);
-    Device* d = impl_->find(id);
-    if (d == nullptr) return kDeviceErrInvalidId;
-    out = d->lost;
-    d->lost = {};
+    SpoolRef spool;
+    {
+        std::lock_guard lock(impl_->mutex);
+        Device* d = impl_->find(id);
+        if (d == nullptr) return kDeviceErrInvalidId;
+        out = d->lost;
+        d->lost = {};
+        spool = std::move(d->lostSpool);
+    }
+    if (spool) {
+        spool->waitUntilWritten();
+        if (const WaveError failure = spool->failure()) out.spoolError = MessageFor(*failure).text;
+    }
     return kDeviceOk;
 }
 
@@ -637,17 +753,19 @@ std::size_t WaveDevices::openCount() const {
 }
 
 void WaveDevices::service() {
-    Notices notices;
+    // Declared before the lock: a spool let go here is destroyed only once it is released.
+    Ended ended;
     // The worker posts while it still holds the lock: once close() (or a new play or record)
     // has returned on the UI thread, no late notice can reach a sink its owner has destroyed.
     std::lock_guard lock(impl_->mutex);
     for (auto& [id, d] : impl_->devices) {
         if (d->mode == Mode::Playing && d->playback->finished()) {
             d->lost = Impl::lostByPlay(*d);
+            Impl::dropLostSpool(*d, ended);
             d->playback.reset();
             d->position = d->frames();
             d->mode = Mode::Stopped;
-            notices.push_back({d->notify, kNotifySuccessful, id});
+            ended.notices.push_back({d->notify, kNotifySuccessful, id});
             d->notify = nullptr;
         } else if (d->mode == Mode::Recording) {
             try {
@@ -655,14 +773,25 @@ void WaveDevices::service() {
                 // A WAVE file cannot hold more: the recording ends there, keeping what fits.
                 if (d->keptRecordedFrames() < d->recordedFrames()) {
                     d->stoppedAtLimit = true;
-                    Impl::endActivity(*d, kNotifySuccessful, notices);
+                    Impl::endActivity(*d, kNotifySuccessful, ended);
                 }
             } catch (const std::bad_alloc&) {
-                Impl::endActivity(*d, kNotifyFailure, notices);
+                Impl::endActivity(*d, kNotifyFailure, ended);
             }
         }
     }
-    post(notices);
+    post(ended.notices);
+}
+
+void WaveDevices::waitForSpools() {
+    std::vector<SpoolRef> spools;
+    {
+        std::lock_guard lock(impl_->mutex);
+        for (const auto& [id, d] : impl_->devices) {
+            if (d->spool) spools.push_back(d->spool);
+        }
+    }
+    for (const SpoolRef& spool : spools) spool->waitUntilWritten();
 }
 
 void WaveDevices::startWorker() {

@@ -14,6 +14,7 @@
 namespace quorbel {
 
 class AudioBackend;
+class Clock;
 
 using DeviceId = std::uint32_t;
 
@@ -46,8 +47,13 @@ struct LostSound {
     std::uint32_t sampleRate = 0;
     // A recording that filled what a WAVE file holds stopped there: the bytes it kept.
     std::uint64_t stoppedAtLimitBytes = 0;
+    // Why the recording's spool file could not be created or written ("" when it was, or when
+    // none was asked for); the recording itself is kept in memory all the same.
+    std::string spoolError = {};
 
-    explicit operator bool() const { return dropouts > 0 || frames > 0 || stoppedAtLimitBytes > 0; }
+    explicit operator bool() const {
+        return dropouts > 0 || frames > 0 || stoppedAtLimitBytes > 0 || !spoolError.empty();
+    }
     // The duration lost, rounded up to whole milliseconds.
     std::uint64_t milliseconds() const {
         return sampleRate == 0 ? 0 : (frames * 1000 + sampleRate - 1) / sampleRate;
@@ -64,6 +70,8 @@ std::string openElsewhereText(const std::string& path);
 class WaveDevices {
   public:
     explicit WaveDevices(AudioBackend& backend);
+    // The same with the clock that times the spools' syncs (tests give a manual one).
+    WaveDevices(AudioBackend& backend, const Clock& clock);
     ~WaveDevices();
     WaveDevices(const WaveDevices&) = delete;
     WaveDevices& operator=(const WaveDevices&) = delete;
@@ -97,7 +105,16 @@ class WaveDevices {
     unsigned seekToEnd(DeviceId id);
     unsigned seekTo(DeviceId id, std::uint32_t ms);
     // Records from the default input at the current position until stopped; returns at once.
-    unsigned record(DeviceId id, RecordMode mode, NotifySink* notify);
+    // With a `spoolPath`, the recorded part also goes to that file as it is captured: a new
+    // WAVE file (it must not exist; readable by its owner only) whose header counts only what
+    // is durable, synced at least once a second, so a crash loses little of the recording.
+    // When the recording ends, by whatever command or limit, the file is completed and left
+    // where it is; a command that ended it returns once it is complete. A spool that cannot be
+    // created or written changes nothing else: takeLostSound() then says why.
+    unsigned record(DeviceId id, RecordMode mode, NotifySink* notify,
+                    const std::string& spoolPath = {});
+    // The frame where the running recording of `id`, or the last one, started (0 before any).
+    unsigned recordStartFrame(DeviceId id, std::uint64_t& frame);
     // Writes the whole sound as a PCM RIFF WAVE file (fmt then data); a recording in progress
     // is ended and included. A file another device has open is refused (kDeviceErrAlreadyOpen)
     // before anything is written. A scratch save writes a working file in place without
@@ -109,7 +126,8 @@ class WaveDevices {
     // stays open as it was, so its sound is never lost to a file that cannot be read back.
     unsigned reopen(DeviceId id, const std::string& element, DeviceId& newId);
     // What the last play or recording of `id` that has ended lost, once: the record is
-    // cleared when taken. A reopen by reopen() carries it over to the new id.
+    // cleared when taken. A reopen by reopen() carries it over to the new id. Waits for that
+    // recording's spool to be complete, for its failure.
     unsigned takeLostSound(DeviceId id, LostSound& out);
     // A printable text for any nonzero code. For a code the device has just returned, the text
     // says what exactly went wrong (which file, which format, which system error).
@@ -124,6 +142,10 @@ class WaveDevices {
     // call it directly. It posts while holding the device lock, so a sink's postDeviceNotify
     // must only queue the notice and never call back into the device.
     void service();
+    // Waits until the spool of every running recording has written what it was given so far,
+    // and made it durable where that was due. Tests with a manual clock call it after service()
+    // to read a spool at a known point.
+    void waitForSpools();
     // Starts or stops the worker thread that calls service() every few milliseconds.
     void startWorker();
     void stopWorker();

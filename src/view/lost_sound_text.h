@@ -1,7 +1,8 @@
 #pragma once
 
 // The words for sound lost by a play or recording: the status line's line and the warning
-// box a recording that lost sound shows.
+// box a recording that lost sound shows. Both also tell when the recording's recovery copy
+// (its spool file) could not be written.
 
 #include <string>
 

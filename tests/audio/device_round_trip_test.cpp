@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "audio/portaudio/portaudio_backend.h"
+#include "audio/sound_file_reader.h"
 #include "audio/wave_device.h"
 #include "framework/notify_sink.h"
 #include "round_trip.h"
@@ -64,13 +66,15 @@ class DeviceRoundTrip : public ::testing::Test {
     std::string file(const char* name) const { return (dir_ / name).string(); }
 
     // Opens a generated tone file on one device and a new sound on another, records on the
-    // second while the first plays, and returns the first device's notices.
+    // second (into `spool` too, when given) while the first plays, and returns the first
+    // device's notices.
     std::vector<unsigned> playWhileRecording(const std::string& tonePath, DeviceId& recorder,
-                                             std::optional<std::chrono::milliseconds> stopAfter) {
+                                             std::optional<std::chrono::milliseconds> stopAfter,
+                                             const std::string& spool = {}) {
         DeviceId player = 0;
         EXPECT_EQ(devices_.open(tonePath, player), kDeviceOk);
         EXPECT_EQ(devices_.open("", recorder), kDeviceOk);
-        EXPECT_EQ(devices_.record(recorder, RecordMode::Insert, &recordNotices_), kDeviceOk);
+        EXPECT_EQ(devices_.record(recorder, RecordMode::Insert, &recordNotices_, spool), kDeviceOk);
         // Let the capture flow before the sound starts.
         std::uint32_t recorded = 0;
         for (int i = 0; i < 300 && recorded < 200; ++i) {
@@ -158,6 +162,29 @@ TEST_F(DeviceRoundTrip, StopEndsThePlayAtOnceAndSaysSo) {
     ASSERT_TRUE(t.found);
     EXPECT_GT(t.seconds, 0.2);
     EXPECT_LT(t.seconds, 0.8) << "the sound went on after the stop";
+}
+
+TEST_F(DeviceRoundTrip, TheSpoolFileHoldsExactlyTheRecording) {
+    const StreamFormat format{44100, 2, SampleType::S16};
+    const std::string tone = file("tone.wav");
+    writePcmWave(tone, format, makeTone(format, 1.0, {523, 784}, kAmplitude));
+    const std::string spool = file("spool.wav");
+
+    DeviceId recorder = 0;
+    EXPECT_EQ(playWhileRecording(tone, recorder, std::nullopt, spool),
+              std::vector<unsigned>{kNotifySuccessful});
+    LoadedSound recorded;
+    LoadedSound spooled;
+    ASSERT_EQ(devices_.sound(recorder, recorded), kDeviceOk);
+    ASSERT_EQ(readSoundFile(spool, spooled), std::nullopt);
+    LostSound lost;
+    ASSERT_EQ(devices_.takeLostSound(recorder, lost), kDeviceOk);
+    EXPECT_EQ(lost.spoolError, "");
+    devices_.close(recorder);
+
+    EXPECT_EQ(spooled.fmt, recorded.fmt);
+    EXPECT_GT(recorded.data.size, 44100u * 4) << "too short to pass a sync while recording";
+    EXPECT_TRUE(std::ranges::equal(spooled.data.span(), recorded.data.span()));
 }
 
 }  // namespace

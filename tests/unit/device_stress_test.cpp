@@ -51,11 +51,15 @@ struct Harness {
             case 1:
                 if (devices.play(id, &sinks[i]) == kDeviceOk) ++started[i];
                 break;
-            case 2:
+            case 2: {
+                // Every other recording also goes to a spool file.
+                const std::string spool =
+                    rng() % 2 ? dir.file("spool" + std::to_string(++spools) + ".wav") : "";
                 if (devices.record(id, rng() % 2 ? RecordMode::Insert : RecordMode::Overwrite,
-                                   &sinks[i]) == kDeviceOk)
+                                   &sinks[i], spool) == kDeviceOk)
                     ++started[i];
                 break;
+            }
             case 3:
                 devices.stop(id);
                 break;
@@ -94,6 +98,7 @@ struct Harness {
     std::vector<DeviceId> ids;
     std::deque<FakeNotifySink> sinks;
     std::vector<std::size_t> started;
+    std::size_t spools = 0;
 };
 
 TEST(DeviceStress, ManualClockManyStartsAndEnds) {
@@ -155,6 +160,7 @@ TEST(DeviceStress, NoNoticeReachesASinkAfterItsDeviceIsClosed) {
 }
 
 TEST(DeviceStress, DestroyingTheDevicesWhileBusyIsSafe) {
+    FakeTempDir dir;
     SteadyClock clock;
     NullAudioBackend backend(clock);
     FakeNotifySink sink;
@@ -163,7 +169,8 @@ TEST(DeviceStress, DestroyingTheDevicesWhileBusyIsSafe) {
         devices.startWorker();
         DeviceId id = 0;
         ASSERT_EQ(devices.open("", id), kDeviceOk);
-        ASSERT_EQ(devices.record(id, RecordMode::Insert, &sink), kDeviceOk);
+        const std::string spool = round % 2 ? dir.file(std::to_string(round) + ".wav") : "";
+        ASSERT_EQ(devices.record(id, RecordMode::Insert, &sink, spool), kDeviceOk);
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
 }

@@ -8,6 +8,7 @@
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
 #include "unit/view_test_rig.h"
+#include "view/lost_sound_text.h"
 
 namespace quorbel {
 namespace {
@@ -89,6 +90,25 @@ TEST(LostSound, IsReportedWhenAPlayOrRecordingEnds) {
         EXPECT_TRUE(rig.frame.texts.empty() ||
                     rig.frame.statusText().find("lost") == std::string::npos);
     }
+}
+
+TEST(LostSound, ARecoveryCopyThatCouldNotBeWrittenIsToldWithWhy) {
+    const std::string why = "Cannot write the file /r/take.wav: No space left on device";
+    const std::string copy = "The recovery copy of the recording could not be written.";
+    const std::string kept = copy + " " + why + ". The recording itself is kept.";
+    LostSound alone{true, 0, 0, 44100};
+    alone.spoolError = why;
+    EXPECT_TRUE(alone);
+    EXPECT_EQ(LostSoundStatusText(alone), copy);
+    EXPECT_EQ(LostRecordingBoxText(alone), kept);
+
+    LostSound withGaps{true, 2, 882, 44100};
+    withGaps.spoolError = why;
+    EXPECT_EQ(LostSoundStatusText(withGaps), "Recording lost 20 ms of sound (2 dropouts). " + copy);
+    EXPECT_EQ(LostRecordingBoxText(withGaps),
+              "The recording lost 20 ms of sound in 2 dropouts: the computer did not keep up "
+              "with the sound input. The sound recorded around the gaps is kept. " +
+                  kept);
 }
 
 TEST(LostSound, NothingIsSaidWhenNothingWasLost) {
