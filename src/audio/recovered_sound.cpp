@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "audio/recording_merge.h"
 #include "wavefile/byte_buffer.h"
 
@@ -67,11 +69,17 @@ WaveError RecoverSound(const LeftDocument& document, RecoveredSound& out) {
         out.sound = std::move(recorded);
         return {};
     }
-    ByteBuffer merged(base.data.data.get(), base.data.data.get() + base.data.size);
-    const std::size_t frameBytes = base.format.bytesPerFrame();
-    mergeRecording(merged, static_cast<std::size_t>(note.recordStart) * frameBytes,
-                   recorded.data.span(),
-                   note.recordOverwrite ? RecordMode::Overwrite : RecordMode::Insert);
+    const std::span<const std::uint8_t> take = recorded.data.span();
+    ByteBuffer merged = mergeRecording(
+        base.data.span(),
+        // A note's start past the end (it may be damaged) puts the recording at the end.
+        static_cast<std::size_t>(std::min<std::uint64_t>(
+            note.recordStart, base.data.size / base.format.bytesPerFrame())) *
+            base.format.bytesPerFrame(),
+        take.size(), note.recordOverwrite ? RecordMode::Overwrite : RecordMode::Insert,
+        [&take](std::span<std::uint8_t> into) {
+            std::copy(take.begin(), take.end(), into.begin());
+        });
     out.sound.fmt = std::move(base.fmt);
     out.sound.format = base.format;
     out.sound.data = ShareBytes(std::move(merged));

@@ -129,7 +129,13 @@ void CQuorbelView::OnToEnd() {
 void CQuorbelView::OnRecord() {
     const RecordMode mode =
         m_nRecordMode == RECORDMODE_INSERT ? RecordMode::Insert : RecordMode::Overwrite;
-    if (ShowMciError(devices().record(m_wDeviceID, mode, &m_window))) return;
+    // The recording is written to the document's folder as it is made, so a crash loses at
+    // most its last moments.
+    const std::string file = m_document.NewRecordingFile();
+    if (ShowMciError(devices().record(m_wDeviceID, mode, &m_window, file))) return;
+    std::uint64_t start = 0;
+    if (devices().recordStartFrame(m_wDeviceID, start) == kDeviceOk)
+        m_document.RecordingStarted(file, start, mode == RecordMode::Overwrite);
     StopPositionTimer();
     if (m_context.mainFrame != nullptr)
         m_context.mainFrame->setStatusText("Recording from audio source...");
