@@ -55,9 +55,9 @@ WaveFailure unwritable(const std::string& path, int err) {
 // Makes the file's name itself durable, so that it is there to be found after a power cut.
 // Some file systems cannot sync a folder; the file is then as safe as they make it anyway.
 void syncFolderOf(const std::string& path) {
-    std::string folder = std::filesystem::path(path).parent_path().string();
-    if (folder.empty()) folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
