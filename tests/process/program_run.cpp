@@ -18,9 +18,9 @@ namespace {
 // Sets up the child side and replaces it with the program; never returns.
 [[noreturn]] void execProgram(const ProgramOptions& options) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("QUORBEL_AUDIO", "null", 1);
-    if (!options.tmpdir.empty()) {
-        setenv("TMPDIR", options.tmpdir.c_str(), 1);
+    if (!options.realAudio) setenv("QUORBEL_AUDIO", "null", 1);
+    if (!options.tmpdir.empty()) setenv("TMPDIR", options.tmpdir.c_str(), 1);
+    if (!options.tmpdir.empty() && !options.realAudio) {
         // Qt would otherwise make its runtime folder in TMPDIR.
         const std::string runtime = options.tmpdir + "/../runtime";
         ::mkdir(runtime.c_str(), 0700);
