@@ -94,18 +94,11 @@ Expected<std::unique_ptr<SessionFolder>> SessionFolder::Create(const std::string
 }
 
 Expected<std::string> SessionFolder::NewDocumentFolder() {
-    int err = 0;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const std::string folder = path_ + kDocumentPrefix + std::to_string(nextDocument_++) + "/";
-        if (::mkdir(folder.c_str(), 0700) == 0) return folder;
-        err = errno;
-        // The session folder was removed under us: make it again (its lock file too, which
-        // this program still holds open under the old name) and try once more.
-        if (err != ENOENT || ::mkdir(path_.c_str(), 0700) != 0) break;
-        UniqueFd lock(
-            ::open((path_ + kLockName).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (lock.get() >= 0 && ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) lock_ = std::move(lock);
-    }
+    const std::string folder = path_ + kDocumentPrefix + std::to_string(nextDocument_++) + "/";
+    if (::mkdir(folder.c_str(), 0700) == 0) return folder;
+    const int err = errno;
+    // The session folder was removed under us: EnsureFolder makes it again, locked.
+    if (err == ENOENT && EnsureFolder(folder)) return folder;
     return WaveFailure(WaveFault::TempFileNotCreated, path_, err);
 }
 
@@ -118,7 +111,14 @@ bool EnsureFolder(const std::string& folder) {
     if (::lstat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
     const std::string trimmed = folder.substr(0, folder.size() - 1);
     const std::string parent = trimmed.substr(0, trimmed.rfind('/') + 1);
-    if (::lstat(parent.c_str(), &st) != 0 && ::mkdir(parent.c_str(), 0700) != 0) return false;
+    if (::lstat(parent.c_str(), &st) != 0) {
+        if (::mkdir(parent.c_str(), 0700) != 0) return false;
+        // The session folder is new: lock it again, so that other starts still see a running
+        // program's folder. The lock is held until the program ends, as the first one was.
+        const int lock =
+            ::open((parent + kLockName).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (lock >= 0) ::flock(lock, LOCK_EX | LOCK_NB);
+    }
     return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 

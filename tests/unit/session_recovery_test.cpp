@@ -79,6 +79,12 @@ TEST(SessionFolder, OnlyFoldersOfRunsThatAreGoneAreFoundAndNothingIsFollowedOut)
     EXPECT_FALSE(std::filesystem::exists(gonePath));
     EXPECT_TRUE(std::filesystem::exists(dir.file("outside")));
     EXPECT_TRUE(std::filesystem::exists((*running)->path() + "lock"));
+
+    // Someone clears the temporary folder under the running program: its folder comes back,
+    // still locked against other starts.
+    RemoveFolder((*running)->path());
+    EXPECT_TRUE((*running)->NewDocumentFolder());
+    EXPECT_TRUE(FindLeftSessions(parent, "").empty());
 }
 
 // A sound of `frames` frames whose every byte counts up from `first`.
