@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "audio/quorbel_doc.h"
+#include "audio/sound_file_writer.h"
 #include "framework/frame_window.h"
 #include "view/quorbel_view.h"
 #include "wavefile/wave_limits.h"
@@ -49,8 +50,17 @@ bool ViewEditHost::AdoptSound(const std::string& file, const LoadedSound& sound,
     return m_view.AdoptSound(file, sound, how == EditReload::SamplesOnly);
 }
 
-Expected<std::string> ViewEditHost::WriteWorkingFile(const char* prefix, const LoadedSound& sound) {
-    return m_view.m_document.WriteWorkingFile(prefix, sound);
+Expected<std::string> ViewEditHost::NewWorkingFile(const char* prefix) {
+    return m_view.m_document.m_workingFiles.Create(prefix);
+}
+
+WaveError ViewEditHost::WriteSound(const std::string& file, const LoadedSound& sound) {
+    // No flush: the sound is in memory as well.
+    return writeSoundFile(file, sound.fmt, sound.data.span(), SaveDurability::Scratch);
+}
+
+bool ViewEditHost::OwnsFile(const std::string& file) {
+    return m_view.m_document.m_workingFiles.Owns(file);
 }
 
 void ViewEditHost::KeepOnlyWorkingFiles(const std::string& keep1, const std::string& keep2) {
@@ -71,6 +81,10 @@ std::string& ViewEditHost::CurrentFile() {
 
 std::string& ViewEditHost::PreviousFile() {
     return m_view.m_strPreviousFile;
+}
+
+LoadedSound& ViewEditHost::UndoSound() {
+    return m_view.m_undoSound;
 }
 
 }  // namespace quorbel

@@ -16,6 +16,9 @@ struct AppContext {
     FileDialogPort* fileDialogs = nullptr;
     FrameWindow* mainFrame = nullptr;
     Clipboard* clipboard = nullptr;  // what Cut and Copy fill and Paste inserts, in every window
+    // Long work (edits, effects) goes on while the window answers, which polls it with a
+    // timer. False: the command waits for it, as tests and benchmarks of the core want.
+    bool backgroundWork = false;
 };
 
 }  // namespace quorbel

@@ -5,6 +5,7 @@
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
 #include "view/quorbel_view.h"
+#include "view/running_edit.h"
 
 namespace quorbel {
 
@@ -12,6 +13,8 @@ CQuorbelView::CQuorbelView(CQuorbelDoc& document, ViewWindow& window, AppContext
     : m_document(document), m_window(window), m_context(context) {}
 
 CQuorbelView::~CQuorbelView() {
+    // An operation still running is cancelled; its working file goes with the document's.
+    m_running.reset();
     // The window may already be gone; only the device is released here. Closing a device
     // the document closes again later is harmless.
     if (m_context.devices != nullptr) m_context.devices->close(m_wDeviceID);

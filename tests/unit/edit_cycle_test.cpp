@@ -37,15 +37,19 @@ struct FakeHost final : EditHost {
         ++adopted;
         return true;
     }
-    Expected<std::string> WriteWorkingFile(const char* prefix, const LoadedSound&) override {
+    Expected<std::string> NewWorkingFile(const char* prefix) override {
         written.push_back(std::string("/work/") + prefix + std::to_string(written.size()));
         return written.back();
     }
+    WaveError WriteSound(const std::string&, const LoadedSound&) override { return std::nullopt; }
+    bool OwnsFile(const std::string&) override { return false; }
     void KeepOnlyWorkingFiles(const std::string&, const std::string&) override {}
     void DiscardWorkingFile(const std::string&) override {}
     void SetModified() override {}
     std::string& CurrentFile() override { return current; }
     std::string& PreviousFile() override { return previous; }
+    LoadedSound& UndoSound() override { return undo; }
+    LoadedSound undo;
 };
 
 // 16-bit stereo with a 16-byte `fmt `: `bytes` of sound that are never touched (no memory).
@@ -71,10 +75,8 @@ TEST(EditCycle, AnEditThatWouldOutgrowAWaveFileIsRefusedBeforeAnyWork) {
         host.sound = HugeSound(bytes);
         bool ran = false;
         EditStep step = EffectStep(
-            [&ran](std::span<const std::uint8_t>, const WaveFormat&) {
-                ran = true;
-                return std::vector<std::uint8_t>(4);
-            },
+            [&ran](std::span<const std::uint8_t>, std::span<std::uint8_t>, const WaveFormat&,
+                   WorkProgress*) { ran = true; },
             [](std::uint64_t n, const WaveFormat&) { return OctaveDownBytes(n, 16, 2); });
         EXPECT_EQ(RunEdit(EditKind::OctaveDown, host, step), allowed);
         EXPECT_EQ(ran, allowed);
@@ -92,8 +94,8 @@ TEST(EditCycle, RunningOutOfMemoryRefusesTheEditAndNamesWhatItNeeded) {
     FakeHost host;
     host.sound = HugeSound(1u << 30);
     EditStep step =
-        EffectStep([](std::span<const std::uint8_t>,
-                      const WaveFormat&) -> std::vector<std::uint8_t> { throw std::bad_alloc(); },
+        EffectStep([](std::span<const std::uint8_t>, std::span<std::uint8_t>, const WaveFormat&,
+                      WorkProgress*) { throw std::bad_alloc(); },
                    [](std::uint64_t n, const WaveFormat&) { return OctaveDownBytes(n, 16, 2); });
     EXPECT_FALSE(RunEdit(EditKind::OctaveDown, host, step));
     ASSERT_EQ(host.boxes.size(), 1u);
