@@ -81,6 +81,8 @@ bool CQuorbelApp::InitInstance(const QStringList& files) {
     fileDialogs_ = std::make_unique<QtFileDialogs>([this] { return mainFrame_.get(); });
     context_ = AppContext{devices_.get(), messageBoxes_.get(), fileDialogs_.get(), mainFrame_.get(),
                           &clipboard_};
+    // Edits and effects run on a worker while the window answers.
+    context_.backgroundWork = true;
 
     // The command line: every file opens in its own window, in order, the last one active;
     // no file makes a new document.

@@ -4,6 +4,7 @@
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
+#include "framework/frame_window.h"
 #include "view/quorbel_view.h"
 #include "view/running_edit.h"
 
@@ -14,6 +15,9 @@ CQuorbelView::CQuorbelView(CQuorbelDoc& document, ViewWindow& window, AppContext
 
 CQuorbelView::~CQuorbelView() {
     // An operation still running is cancelled; its working file goes with the document's.
+    if (m_running && m_running->progressShown && m_context.mainFrame != nullptr) {
+        m_context.mainFrame->hideProgress();
+    }
     m_running.reset();
     // The window may already be gone; only the device is released here. Closing a device
     // the document closes again later is harmless.
