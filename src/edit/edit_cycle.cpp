@@ -11,6 +11,7 @@
 #include <iterator>
 #include <new>
 
+#include "edit/background_release.h"
 #include "res/wave_messages.h"
 #include "wavefile/wave_limits.h"
 
@@ -207,7 +208,9 @@ bool EditOperation::Complete() {
     if (outcome.commit) outcome.commit();
     m_host.SetModified();
     m_host.PreviousFile() = before;
+    SharedBytes oldUndo = std::move(m_host.UndoSound().data);
     m_host.UndoSound() = std::move(m_before);
+    ReleaseInBackground(std::move(oldUndo));
     m_host.CurrentFile() = m_output;
     m_host.KeepOnlyWorkingFiles(undoFile, m_output);
     return *(m_result = Finish(v, m_host, true));
@@ -223,6 +226,7 @@ bool RunUndo(EditHost& host) {
     Begin(v, host);
     const std::string target = host.PreviousFile();
     LoadedSound back = host.UndoSound();
+    SharedBytes after = host.CurrentBytes();
     try {
         if (back.fmt.empty()) {
             // Only a working file the program wrote is read back.
@@ -244,6 +248,7 @@ bool RunUndo(EditHost& host) {
     host.UndoSound() = std::move(back);
     // The sound after the edit is not used again.
     host.KeepOnlyWorkingFiles(target, target);
+    ReleaseInBackground(std::move(after));
     return Finish(v, host, true);
 }
 

@@ -85,6 +85,8 @@ class EditOperation {
 
     const char* Name() const;
     bool Done() const { return m_done.load(std::memory_order_acquire); }
+    // Whether it ended as it began (refused, or no sound): no worker was started.
+    bool EndedAtStart() const { return !m_worker.joinable() && m_result.has_value(); }
     int Percent() const { return m_progress.Percent(); }
     // How long it has run.
     std::chrono::steady_clock::duration Elapsed() const;

@@ -44,6 +44,8 @@ class EditHost {
     // Writes `sound` into the working file `file`. Called on the edit's worker thread: it
     // must not touch the window.
     virtual WaveError WriteSound(const std::string& file, const LoadedSound& sound) = 0;
+    // The bytes of the sound the window shows now (no recording is ended).
+    virtual SharedBytes CurrentBytes() = 0;
     // Whether `file` is one of the document's working files.
     virtual bool OwnsFile(const std::string& file) = 0;
     // Removes every working file of the document but `keep1` and `keep2`.

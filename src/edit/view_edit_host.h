@@ -22,6 +22,7 @@ class ViewEditHost final : public EditHost {
     bool AdoptSound(const std::string& file, const LoadedSound& sound, EditReload how) override;
     Expected<std::string> NewWorkingFile(const char* prefix) override;
     WaveError WriteSound(const std::string& file, const LoadedSound& sound) override;
+    SharedBytes CurrentBytes() override;
     bool OwnsFile(const std::string& file) override;
     void KeepOnlyWorkingFiles(const std::string& keep1, const std::string& keep2) override;
     void DiscardWorkingFile(const std::string& file) override;

@@ -16,7 +16,7 @@ void CQuorbelView::RunOperation(EditKind kind, EditStep step) {
     auto running = std::make_unique<RunningEdit>(*this);
     running->operation = std::make_unique<EditOperation>(kind, running->host, std::move(step));
     m_running = std::move(running);
-    if (!m_context.backgroundWork || m_running->operation->Done()) {
+    if (!m_context.backgroundWork || m_running->operation->EndedAtStart()) {
         FinishOperation();
         return;
     }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "edit/edit_steps.h"
@@ -42,9 +44,11 @@ struct FakeHost final : EditHost {
         return written.back();
     }
     WaveError WriteSound(const std::string&, const LoadedSound&) override { return std::nullopt; }
+    SharedBytes CurrentBytes() override { return sound.data; }
     bool OwnsFile(const std::string&) override { return false; }
     void KeepOnlyWorkingFiles(const std::string&, const std::string&) override {}
-    void DiscardWorkingFile(const std::string&) override {}
+    void DiscardWorkingFile(const std::string& file) override { discarded.push_back(file); }
+    std::vector<std::string> discarded;
     void SetModified() override {}
     std::string& CurrentFile() override { return current; }
     std::string& PreviousFile() override { return previous; }
@@ -104,6 +108,30 @@ TEST(EditCycle, RunningOutOfMemoryRefusesTheEditAndNamesWhatItNeeded) {
               "Nothing was changed.");
     EXPECT_EQ(host.adopted, 0);
     EXPECT_EQ(host.current, host.previous);
+}
+
+TEST(EditCycle, ACancelInTheMiddleOfTheWorkStopsItAndAdoptsNothing) {
+    FakeHost host;
+    host.sound = HugeSound(1u << 20);
+    std::atomic<bool> halfway{false};
+    EditStep step;
+    step.run = [&halfway](const LoadedSound&, WorkProgress& progress) {
+        progress.Begin(100);
+        progress.Advance(50);
+        halfway = true;
+        for (;;) progress.Advance(0);  // until cancelled
+        return EditOutcome{};
+    };
+    EditOperation operation(EditKind::LowPass, host, step);
+    while (!halfway) std::this_thread::yield();
+    EXPECT_EQ(operation.Percent(), 50);
+    EXPECT_FALSE(operation.Done());
+    operation.Cancel();
+    EXPECT_FALSE(operation.Complete());
+    EXPECT_EQ(host.adopted, 0);
+    EXPECT_EQ(host.discarded, host.written) << "the new working file is removed";
+    EXPECT_EQ(host.texts.back(), "Low pass filter operation cancelled.");
+    EXPECT_TRUE(host.boxes.empty());
 }
 
 }  // namespace
