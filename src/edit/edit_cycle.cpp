@@ -179,7 +179,10 @@ bool EditOperation::Complete() {
         // Cancelled before the window took the new sound: nothing of it stays.
         if (!m_output.empty()) m_host.DiscardWorkingFile(m_output);
         m_outcome = EditOutcome{};
-        m_host.Status((std::string(v.name) + " operation cancelled.").c_str());
+        // Built by appending: GCC 12 warns falsely (-Wrestrict) on std::string(...) + "...".
+        std::string text = v.name;
+        text += " operation cancelled.";
+        m_host.Status(text.c_str());
         if (v.stopAndWait) m_host.EndWait();
         return *(m_result = false);
     }
