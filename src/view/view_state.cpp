@@ -3,6 +3,8 @@
 
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
+#include "edit/background_release.h"
+#include "edit/view_edit_host.h"
 #include "framework/command_ids.h"
 #include "framework/frame_window.h"
 #include "view/quorbel_view.h"
@@ -22,6 +24,11 @@ CQuorbelView::~CQuorbelView() {
     // The window may already be gone; only the device is released here. Closing a device
     // the document closes again later is harmless.
     if (m_context.devices != nullptr) m_context.devices->close(m_wDeviceID);
+    // Closing returns at once: a large sound leaves memory, and a large working file the
+    // disk, on a thread of their own.
+    ReleaseInBackground(SharedBytes{std::move(m_pWaveData), m_dwWaveDataLen});
+    ReleaseInBackground(std::move(m_undoSound.data));
+    ViewEditHost(*this).KeepOnlyWorkingFiles({}, {});
 }
 
 WaveDevices& CQuorbelView::devices() const {
