@@ -47,9 +47,14 @@ constexpr EditVariant kVariants[] = {
 static_assert(std::size(kVariants) == static_cast<std::size_t>(EditKind::OctaveDown) + 1);
 
 std::string Grouped(std::uint64_t n) {
-    std::string digits = std::to_string(n);
-    for (std::ptrdiff_t i = std::ssize(digits) - 3; i > 0; i -= 3) digits.insert(i, ",");
-    return digits;
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) on an insert into the digits.
+    const std::string digits = std::to_string(n);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
 }
 
 UserMessage OutOfMemory(const EditVariant& v, std::uint64_t bytes) {

@@ -16,8 +16,10 @@ struct FreshBytes {
     std::span<std::uint8_t> bytes;  // the same bytes, to fill
 };
 
-// Throws std::bad_alloc when there is no room.
+// Throws std::bad_alloc when there is no room. A large buffer may be one a sound let go.
 FreshBytes MakeFreshBytes(std::size_t size);
+// Frees the large buffer kept for the next edit (a window closed: no edit may follow).
+void DropSpareBytes();
 
 // The bytes [start, end) of `bytes` as bytes of their own that keep the whole buffer alive:
 // the clipboard and a snapshot share one allocation instead of copying.

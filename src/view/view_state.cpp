@@ -1,9 +1,12 @@
 // Construction, the first update, the device close every reopen starts with, and the repaint
 // requests. The view's commands are in view_commands.cpp.
 
+#include <thread>
+
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
 #include "edit/background_release.h"
+#include "edit/fresh_bytes.h"
 #include "edit/view_edit_host.h"
 #include "framework/command_ids.h"
 #include "framework/frame_window.h"
@@ -29,6 +32,7 @@ CQuorbelView::~CQuorbelView() {
     ReleaseInBackground(SharedBytes{std::move(m_pWaveData), m_dwWaveDataLen});
     ReleaseInBackground(std::move(m_undoSound.data));
     ViewEditHost(*this).KeepOnlyWorkingFiles({}, {});
+    std::thread(DropSpareBytes).detach();
 }
 
 WaveDevices& CQuorbelView::devices() const {
