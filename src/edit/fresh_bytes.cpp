@@ -64,6 +64,8 @@ FreshBytes MakeFreshBytes(std::size_t size) {
     std::size_t capacity = size;
     std::uint8_t* first = TakeSpare(size, capacity);
     if (first == nullptr) {
+        // A spare that does not fit goes first: it never adds to the memory an edit holds.
+        DropSpareBytes();
         first = new std::uint8_t[size];
         // Filled once from start to end: large pages spare most of the page faults of
         // touching it for the first time. Only advice; refused, nothing changes.
