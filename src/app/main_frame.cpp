@@ -20,6 +20,7 @@
 #include "app/how_to_use_dialog.h"
 #include "app/lock_key_watcher.h"
 #include "app/menu_builder.h"
+#include "app/progress_pane.h"
 #include "app/status_pane.h"
 #include "app/view_widget.h"
 #include "framework/command_ids.h"
@@ -76,6 +77,8 @@ void CMainFrame::createStatusBar() {
     messagePane_ = new StatusPane(QString::fromUtf8(kReady), bar);
     messagePane_->setMinimumWidth(1);
     bar->addWidget(messagePane_, 1);
+    progress_ = new ProgressPane(this, bar);
+    bar->addPermanentWidget(progress_);
     const char* const texts[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         indicators_[i] = new QLabel(QString::fromUtf8(texts[i]), bar);
@@ -133,6 +136,14 @@ void CMainFrame::setStatusText(const std::string& text) {
 
 std::string CMainFrame::statusText() const {
     return messagePane_->label()->text().toStdString();
+}
+
+void CMainFrame::showProgress(const std::string& name, int percent, std::function<void()> cancel) {
+    progress_->show(name, percent, std::move(cancel));
+}
+
+void CMainFrame::hideProgress() {
+    progress_->hideAndForget();
 }
 
 void CMainFrame::beginWaitCursor() {

@@ -15,6 +15,7 @@ namespace quorbel {
 
 class CommandDispatcher;
 class LockKeyWatcher;
+class ProgressPane;
 
 // The main window: a fixed-size frame around the document area, with the menu bar, the
 // accelerators and the status bar (message pane and the CAP, NUM and SCRL indicators).
@@ -45,6 +46,9 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     std::string statusText() const override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
+    void showProgress(const std::string& name, int percent, std::function<void()> cancel) override;
+    void hideProgress() override;
+    ProgressPane* progressPane() const { return progress_; }
 
     // CommandTarget
     bool OnUpdateCommand(int id, CommandState& state) override;
@@ -64,6 +68,7 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     Callbacks callbacks_;
     QMdiArea* mdiArea_ = nullptr;
     StatusPane* messagePane_ = nullptr;
+    ProgressPane* progress_ = nullptr;
     QLabel* indicators_[3] = {nullptr, nullptr, nullptr};
     LockKeyWatcher* lockKeys_ = nullptr;
     int menuId_ = 0;

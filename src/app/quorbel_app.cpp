@@ -100,6 +100,8 @@ bool CQuorbelApp::InitInstance(const QStringList& files) {
         std::fprintf(stderr, "quorbel: %s Unsaved sounds cannot be recovered after a crash.\n",
                      MessageFor(session.error()).text.c_str());
     }
+    // Edits and effects run on a worker while the window answers.
+    context_.backgroundWork = true;
 
     // The command line: every file opens in its own window, in order, the last one active;
     // no file makes a new document.

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include "audio/sound_file_writer.h"
 #include "audio/wave_device.h"
 #include "framework/file_dialog_port.h"
@@ -28,7 +30,10 @@ CQuorbelDoc::~CQuorbelDoc() {
     // The window closed normally: what was worth keeping has been saved (or the user said
     // not to), and no device reads the working files any more.
     m_workingFiles.RemoveAll();
-    if (!m_folder.empty() && !m_keepFolder) RemoveFolder(m_folder);
+    // Closing returns at once: large working files may still be leaving the disk, so the
+    // folder goes on a thread of its own (the session's removal at exit sweeps up after it).
+    if (!m_folder.empty() && !m_keepFolder)
+        std::thread([folder = m_folder] { RemoveFolder(folder); }).detach();
 }
 
 const std::string& CQuorbelDoc::Folder() {

@@ -16,16 +16,14 @@ void CQuorbelView::OnEditCut() {
     const EditSelection selection{GetSelStartMs(), GetSelEndMs(), m_nBitsPerSample, m_nChannels,
                                   m_dwWaveDataLen};
     if (!CheckSelection(selection.startMs, selection.endMs)) return;
-    ViewEditHost host(*this);
-    RunEdit(EditKind::Cut, host, CutStep(selection, *m_context.clipboard));
+    RunOperation(EditKind::Cut, CutStep(selection, *m_context.clipboard));
 }
 
 void CQuorbelView::OnEditCopy() {
     const EditSelection selection{GetSelStartMs(), GetSelEndMs(), m_nBitsPerSample, m_nChannels,
                                   m_dwWaveDataLen};
     if (!CheckSelection(selection.startMs, selection.endMs)) return;
-    ViewEditHost host(*this);
-    RunEdit(EditKind::Copy, host, CopyStep(selection, *m_context.clipboard));
+    RunOperation(EditKind::Copy, CopyStep(selection, *m_context.clipboard));
 }
 
 void CQuorbelView::OnEditPaste() {
@@ -42,8 +40,7 @@ void CQuorbelView::OnEditPaste() {
     }
     const EditSelection selection{GetSelStartMs(), 0, m_nBitsPerSample, m_nChannels,
                                   m_dwWaveDataLen};
-    ViewEditHost host(*this);
-    RunEdit(EditKind::Paste, host, PasteStep(selection, clip));
+    RunOperation(EditKind::Paste, PasteStep(selection, clip));
 }
 
 void CQuorbelView::OnEditUndo() {

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <new>
 
+#include "edit/background_release.h"
 #include "res/wave_messages.h"
 #include "wavefile/wave_limits.h"
 
@@ -46,9 +47,14 @@ constexpr EditVariant kVariants[] = {
 static_assert(std::size(kVariants) == static_cast<std::size_t>(EditKind::OctaveDown) + 1);
 
 std::string Grouped(std::uint64_t n) {
-    std::string digits = std::to_string(n);
-    for (std::ptrdiff_t i = std::ssize(digits) - 3; i > 0; i -= 3) digits.insert(i, ",");
-    return digits;
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) on an insert into the digits.
+    const std::string digits = std::to_string(n);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
 }
 
 UserMessage OutOfMemory(const EditVariant& v, std::uint64_t bytes) {
@@ -94,68 +100,148 @@ const EditVariant& VariantOf(EditKind kind) {
     return kVariants[static_cast<std::size_t>(kind)];
 }
 
-bool RunEdit(EditKind kind, EditHost& host, const EditStep& step) {
+EditOperation::EditOperation(EditKind kind, EditHost& host, EditStep step)
+    : m_kind(kind),
+      m_host(host),
+      m_step(std::move(step)),
+      m_start(std::chrono::steady_clock::now()) {
     const EditVariant& v = VariantOf(kind);
     Begin(v, host);
-    LoadedSound before;
-    if (!host.TakeSound(before)) return Finish(v, host, false);
-
-    // Working files this edit wrote: a failure removes them again.
-    std::string undoFile, output;
-    auto fail = [&](const std::optional<UserMessage>& box) {
-        if (!output.empty()) host.DiscardWorkingFile(output);
-        if (!undoFile.empty() && undoFile != host.CurrentFile()) host.DiscardWorkingFile(undoFile);
-        return Finish(v, host, false, box);
-    };
-
-    const std::uint64_t resultBytes =
-        step.resultBytes ? step.resultBytes(before) : before.data.size;
-    const std::uint64_t limit = MaxDataBytes(before.fmt.size(), before.format.bytesPerFrame());
-    if (resultBytes > limit) return fail(TooLarge(v, resultBytes, limit));
-
-    try {
-        EditOutcome outcome = step.run(before);
-        if (outcome.failure) return fail(outcome.failure);
-        if (outcome.reload == EditReload::None) {
-            // The sound stays as it is (Copy): nothing to write, nothing to undo.
-            if (outcome.commit) outcome.commit();
-            return Finish(v, host, true);
-        }
-
-        // The sound before the edit is the Undo target: its own working file when the window
-        // has one that still holds it, else a new one written now. Never the user's file,
-        // which Save and other programs change.
-        undoFile = host.CurrentFile();
-        if (!host.OwnFileHolds(undoFile, before)) {
-            undoFile.clear();
-            Expected<std::string> written = host.WriteWorkingFile(v.prefix, before);
-            if (!written) return fail(MessageFor(written.error()));
-            undoFile = *written;
-        }
-        Expected<std::string> written = host.WriteWorkingFile(v.prefix, outcome.sound);
-        if (!written) return fail(MessageFor(written.error()));
-        output = *written;
-        if (!host.AdoptSound(output, outcome.sound, outcome.reload)) return fail(std::nullopt);
-
-        if (outcome.commit) outcome.commit();
-        host.SetModified();
-        host.PreviousFile() = undoFile;
-        host.CurrentFile() = output;
-        host.KeepOnlyWorkingFiles(undoFile, output);
-        return Finish(v, host, true);
-    } catch (const std::bad_alloc&) {
-        return fail(OutOfMemory(v, resultBytes));
+    if (!host.TakeSound(m_before)) {
+        m_result = Finish(v, host, false);
+        return;
     }
+    m_resultBytes = m_step.resultBytes ? m_step.resultBytes(m_before) : m_before.data.size;
+    const std::uint64_t limit = MaxDataBytes(m_before.fmt.size(), m_before.format.bytesPerFrame());
+    if (m_resultBytes > limit) {
+        m_result = Fail(TooLarge(v, m_resultBytes, limit));
+        return;
+    }
+    if (v.prefix != nullptr) {
+        Expected<std::string> made = host.NewWorkingFile(v.prefix);
+        if (!made) {
+            m_result = Fail(MessageFor(made.error()));
+            return;
+        }
+        m_output = *made;
+        // An Undo target that has a working file of its own may leave memory now: the sound
+        // before this edit becomes the Undo target, and at most two whole sounds (before and
+        // after) are held while the edit runs.
+        if (host.PreviousFile() != host.CurrentFile() && host.OwnsFile(host.PreviousFile())) {
+            host.UndoSound() = LoadedSound{};
+        }
+    }
+    m_worker = std::thread([this] { Work(); });
+}
+
+EditOperation::~EditOperation() {
+    if (m_worker.joinable()) {
+        m_progress.Cancel();
+        m_worker.join();
+    }
+}
+
+const char* EditOperation::Name() const {
+    return VariantOf(m_kind).name;
+}
+
+std::chrono::steady_clock::duration EditOperation::Elapsed() const {
+    return std::chrono::steady_clock::now() - m_start;
+}
+
+void EditOperation::Work() {
+    try {
+        m_outcome = m_step.run(m_before, m_progress);
+        if (!m_outcome.failure && m_outcome.reload != EditReload::None) {
+            m_progress.CheckPoint();
+            m_writeError = m_host.WriteSound(m_output, m_outcome.sound);
+        }
+    } catch (const WorkCancelled&) {
+        m_cancelled = true;
+    } catch (const std::bad_alloc&) {
+        m_outOfMemory = true;
+    } catch (...) {
+        m_unexpected = std::current_exception();
+    }
+    m_done.store(true, std::memory_order_release);
+}
+
+void EditOperation::Wait() {
+    if (m_worker.joinable()) m_worker.join();
+}
+
+bool EditOperation::Fail(std::optional<UserMessage> box) {
+    if (!m_output.empty()) m_host.DiscardWorkingFile(m_output);
+    m_outcome = EditOutcome{};  // `box` is a copy: it may have come from here
+    return Finish(VariantOf(m_kind), m_host, false, box);
+}
+
+bool EditOperation::Complete() {
+    if (m_result) return *m_result;
+    Wait();
+    const EditVariant& v = VariantOf(m_kind);
+    if (m_cancelled || m_progress.CancelRequested()) {
+        // Cancelled before the window took the new sound: nothing of it stays.
+        if (!m_output.empty()) m_host.DiscardWorkingFile(m_output);
+        m_outcome = EditOutcome{};
+        // Built by appending: GCC 12 warns falsely (-Wrestrict) on std::string(...) + "...".
+        std::string text = v.name;
+        text += " operation cancelled.";
+        m_host.Status(text.c_str());
+        if (v.stopAndWait) m_host.EndWait();
+        return *(m_result = false);
+    }
+    if (m_unexpected) std::rethrow_exception(m_unexpected);
+    if (m_outOfMemory) return *(m_result = Fail(OutOfMemory(v, m_resultBytes)));
+    if (m_outcome.failure) return *(m_result = Fail(m_outcome.failure));
+    if (m_writeError) return *(m_result = Fail(MessageFor(*m_writeError)));
+    EditOutcome outcome = std::move(m_outcome);
+    if (outcome.reload == EditReload::None) {
+        // The sound stays as it is (Copy): nothing to write, nothing to undo.
+        if (outcome.commit) outcome.commit();
+        return *(m_result = Finish(v, m_host, true));
+    }
+    // The sound before the edit is the Undo target, held in memory. Its own working file, when
+    // the window has one that still holds it, is kept beside it; a sound not yet in a file of
+    // the program's (just opened or recorded) is not written again for Undo.
+    const std::string before = m_host.CurrentFile();
+    const std::string undoFile = m_host.OwnFileHolds(before, m_before) ? before : std::string();
+    try {
+        if (!m_host.AdoptSound(m_output, outcome.sound, outcome.reload)) {
+            return *(m_result = Fail(std::nullopt));
+        }
+    } catch (const std::bad_alloc&) {
+        return *(m_result = Fail(OutOfMemory(v, m_resultBytes)));
+    }
+    if (outcome.commit) outcome.commit();
+    m_host.SetModified();
+    m_host.PreviousFile() = before;
+    SharedBytes oldUndo = std::move(m_host.UndoSound().data);
+    m_host.UndoSound() = std::move(m_before);
+    ReleaseInBackground(std::move(oldUndo));
+    m_host.CurrentFile() = m_output;
+    m_host.KeepOnlyWorkingFiles(undoFile, m_output);
+    return *(m_result = Finish(v, m_host, true));
+}
+
+bool RunEdit(EditKind kind, EditHost& host, const EditStep& step) {
+    EditOperation operation(kind, host, step);
+    return operation.Complete();
 }
 
 bool RunUndo(EditHost& host) {
     const EditVariant& v = VariantOf(EditKind::Undo);
     Begin(v, host);
     const std::string target = host.PreviousFile();
+    LoadedSound back = host.UndoSound();
+    SharedBytes after = host.CurrentBytes();
     try {
-        LoadedSound back;
-        if (WaveError error = readSoundFile(target, back)) {
-            return Finish(v, host, false, MessageFor(*error));
+        if (back.fmt.empty()) {
+            // Only a working file the program wrote is read back.
+            if (!host.OwnsFile(target)) return Finish(v, host, false);
+            if (WaveError error = readSoundFile(target, back)) {
+                return Finish(v, host, false, MessageFor(*error));
+            }
         }
         if (!host.AdoptSound(target, back, EditReload::Full)) return Finish(v, host, false);
     } catch (const std::bad_alloc&) {
@@ -167,8 +253,10 @@ bool RunUndo(EditHost& host) {
     }
     host.SetModified();
     host.CurrentFile() = target;
+    host.UndoSound() = std::move(back);
     // The sound after the edit is not used again.
     host.KeepOnlyWorkingFiles(target, target);
+    ReleaseInBackground(std::move(after));
     return Finish(v, host, true);
 }
 

@@ -1,17 +1,24 @@
 #pragma once
 
 // The steps every edit and effect shares: stop, take the sound the window plays, let the
-// operation make a new sound from it in memory, keep the sound before it in a working file
-// for Undo, write the new one to a working file, and hand it to the window, with each
-// operation's texts. What differs between operations is data: this table and the
-// operation's own step.
+// operation make a new sound from it in memory, keep the sound before it for Undo, write the
+// new one to a working file, and hand it to the window, with each operation's texts. The
+// making and the writing run on a worker thread; everything that touches the window runs on
+// the thread that starts and completes the operation. What differs between operations is
+// data: this table and the operation's own step.
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "edit/edit_host.h"
+#include "edit/work_progress.h"
 
 namespace quorbel {
 
@@ -59,15 +66,67 @@ struct EditStep {
     // The size of the sound the step will make from `before`: checked against the size
     // limit before any work, and named when memory runs out. Null: the size of `before`.
     std::function<std::uint64_t(const LoadedSound& before)> resultBytes;
-    std::function<EditOutcome(const LoadedSound& before)> run;
+    // Runs on the worker thread: it may read only `before` and what it captured by value,
+    // reports to `progress`, and lets its WorkCancelled through.
+    std::function<EditOutcome(const LoadedSound& before, WorkProgress& progress)> run;
 };
 
-// Runs one edit or effect on `host`'s sound. True when it took effect; otherwise the window
-// plays, draws and saves the sound it had, Undo is as it was, no working file of the edit is
-// left, and the status line says the edit failed.
+// One edit or effect on `host`'s sound, from its start to its completion. The constructor
+// begins it (texts, Stop, the snapshot, the size limit) and hands the work to a worker; the
+// window then polls Done and calls Complete, which takes the new sound or, after a failure or
+// a cancel, leaves everything as it was. `host` must outlive the operation. Destroying an
+// operation that is not complete cancels it and waits for its worker.
+class EditOperation {
+  public:
+    EditOperation(EditKind kind, EditHost& host, EditStep step);
+    ~EditOperation();
+    EditOperation(const EditOperation&) = delete;
+    EditOperation& operator=(const EditOperation&) = delete;
+
+    const char* Name() const;
+    bool Done() const { return m_done.load(std::memory_order_acquire); }
+    // Whether it ended as it began (refused, or no sound): no worker was started.
+    bool EndedAtStart() const { return !m_worker.joinable() && m_result.has_value(); }
+    int Percent() const { return m_progress.Percent(); }
+    // How long it has run.
+    std::chrono::steady_clock::duration Elapsed() const;
+    // Asks the work to stop: Complete then leaves the sound as it was. No effect once complete.
+    void Cancel() { m_progress.Cancel(); }
+    // Blocks until the worker is done.
+    void Wait();
+    // Waits for the worker, then ends the operation on the window: true when it took effect.
+    // Once only; later calls return the same answer.
+    bool Complete();
+
+  private:
+    void Work();
+    bool Fail(std::optional<UserMessage> box);
+
+    EditKind m_kind;
+    EditHost& m_host;
+    EditStep m_step;
+    LoadedSound m_before;
+    std::uint64_t m_resultBytes = 0;
+    std::string m_output;  // the working file of the new sound, made before the work starts
+    std::chrono::steady_clock::time_point m_start;
+    WorkProgress m_progress;
+    std::thread m_worker;
+    std::atomic<bool> m_done{false};
+    std::optional<bool> m_result;  // set once complete
+    // What the worker leaves for Complete.
+    EditOutcome m_outcome;
+    WaveError m_writeError;
+    bool m_cancelled = false, m_outOfMemory = false;
+    std::exception_ptr m_unexpected;
+};
+
+// Runs one edit or effect to its end, waiting for its worker: true when it took effect;
+// otherwise the window plays, draws and saves the sound it had, Undo is as it was, no working
+// file of the edit is left, and the status line says the edit failed.
 bool RunEdit(EditKind kind, EditHost& host, const EditStep& step);
 
-// Undo: goes back to the sound in the window's Undo file, which the program wrote itself.
+// Undo: goes back to the sound before the last edit, held in memory, or read from the Undo
+// file the program wrote itself when memory let it go.
 bool RunUndo(EditHost& host);
 
 }  // namespace quorbel

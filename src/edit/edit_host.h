@@ -38,15 +38,24 @@ class EditHost {
     // window cannot take it; it then keeps the sound it had.
     virtual bool AdoptSound(const std::string& file, const LoadedSound& sound, EditReload how) = 0;
 
-    // Writes `sound` to a new working file of the document named with `prefix`.
-    virtual Expected<std::string> WriteWorkingFile(const char* prefix,
-                                                   const LoadedSound& sound) = 0;
+    // Makes a new, empty working file of the document named with `prefix`; the edit's worker
+    // writes the new sound into it.
+    virtual Expected<std::string> NewWorkingFile(const char* prefix) = 0;
+    // Writes `sound` into the working file `file`. Called on the edit's worker thread: it
+    // must not touch the window.
+    virtual WaveError WriteSound(const std::string& file, const LoadedSound& sound) = 0;
+    // The bytes of the sound the window shows now (no recording is ended).
+    virtual SharedBytes CurrentBytes() = 0;
+    // Whether `file` is one of the document's working files.
+    virtual bool OwnsFile(const std::string& file) = 0;
     // Removes every working file of the document but `keep1` and `keep2`.
     virtual void KeepOnlyWorkingFiles(const std::string& keep1, const std::string& keep2) = 0;
     virtual void DiscardWorkingFile(const std::string& file) = 0;
     virtual void SetModified() = 0;
     virtual std::string& CurrentFile() = 0;   // the working file of the sound now
-    virtual std::string& PreviousFile() = 0;  // the Undo target
+    virtual std::string& PreviousFile() = 0;  // the Undo target's name
+    // The Undo target's sound in memory; empty once let go (it is then in PreviousFile).
+    virtual LoadedSound& UndoSound() = 0;
 };
 
 }  // namespace quorbel

@@ -5,10 +5,12 @@
 #include "edit/edit_steps.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "edit/clip_conversion.h"
+#include "edit/fresh_bytes.h"
 #include "edit/selection_math.h"
 #include "edit/splice.h"
 
@@ -65,12 +67,20 @@ std::uint64_t BlockBytesForView(const Clipboard& clip, int bits, int channels) {
 }
 
 // The same sound with other data.
-LoadedSound WithData(const LoadedSound& before, std::vector<std::uint8_t> data) {
+LoadedSound WithData(const LoadedSound& before, SharedBytes data) {
     LoadedSound after;
     after.fmt = before.fmt;
     after.format = before.format;
-    after.data = ShareBytes(std::move(data));
+    after.data = std::move(data);
     return after;
+}
+
+// Copies `from` into `to` in stretches, reporting each to `progress`.
+void CopyBytes(std::span<const std::uint8_t> from, std::uint8_t* to, WorkProgress& progress) {
+    constexpr std::uint64_t kStretch = std::uint64_t{8} << 20;
+    InChunks(from.size(), kStretch, 1, &progress, [&](std::uint64_t a, std::uint64_t b) {
+        std::memcpy(to + a, from.data() + a, b - a);
+    });
 }
 
 }  // namespace
@@ -82,7 +92,7 @@ WaveFormat FormatOf(const LoadedSound& sound) {
 
 EditStep CutStep(const EditSelection& sel, Clipboard& clipboard) {
     EditStep step;
-    step.run = [sel, &clipboard](const LoadedSound& before) {
+    step.run = [sel, &clipboard](const LoadedSound& before, WorkProgress& progress) {
         const WaveFormat f = FormatOf(before);
         const std::span<const std::uint8_t> data = before.data.span();
         const ByteRange r = SelectedFrames(f, data.size(), sel, data.size());
@@ -96,10 +106,14 @@ EditStep CutStep(const EditSelection& sel, Clipboard& clipboard) {
             // Refused: the clipboard keeps what it held.
             return EditOutcome::Failed({"You cannot cut the entire file!!", MessageStyle::Error});
         }
+        progress.Begin(kept);
+        const FreshBytes out = MakeFreshBytes(kept);
+        CopyBytes(data.first(r.start), out.bytes.data(), progress);
+        CopyBytes(data.subspan(r.end), out.bytes.data() + r.start, progress);
         EditOutcome done;
-        done.sound = WithData(before, WithoutStretch(data, r.start, r.end));
-        const SharedBytes cut =
-            ShareBytes(std::vector<std::uint8_t>(data.begin() + r.start, data.begin() + r.end));
+        done.sound = WithData(before, out.shared);
+        // The clipboard shares the cut bytes with the sound before the cut (the Undo target).
+        const SharedBytes cut = SliceOf(before.data, r.start, r.end);
         done.commit = [&clipboard, cut, sel] { clipboard.Replace(cut, sel.channels, sel.bits); };
         return done;
     };
@@ -109,32 +123,54 @@ EditStep CutStep(const EditSelection& sel, Clipboard& clipboard) {
 EditStep CopyStep(const EditSelection& sel, Clipboard& clipboard) {
     EditStep step;
     step.resultBytes = [](const LoadedSound&) { return std::uint64_t{0}; };
-    step.run = [sel, &clipboard](const LoadedSound& before) {
-        const std::span<const std::uint8_t> data = before.data.span();
-        const ByteRange r = SelectedFrames(FormatOf(before), data.size(), sel, sel.waveDataLen);
-        clipboard.Replace(Stretch(data, r.start, r.end), sel.channels, sel.bits);
+    step.run = [sel, &clipboard](const LoadedSound& before, WorkProgress&) {
+        const ByteRange r =
+            SelectedFrames(FormatOf(before), before.data.size, sel, sel.waveDataLen);
+        // The sound's bytes are never changed, so the clipboard shares them.
+        const SharedBytes copied = SliceOf(before.data, r.start, r.end);
         EditOutcome done;
         done.reload = EditReload::None;
+        done.commit = [&clipboard, copied, sel] {
+            clipboard.Replace(copied, sel.channels, sel.bits);
+        };
         return done;
     };
     return step;
 }
 
-EditStep PasteStep(const EditSelection& sel, const Clipboard& clipboard) {
+EditStep PasteStep(const EditSelection& sel, const Clipboard& clipboardNow) {
     EditStep step;
-    step.resultBytes = [sel, &clipboard](const LoadedSound& before) {
+    // What the clipboard holds now (its bytes are shared, not copied).
+    const Clipboard clipboard = clipboardNow;
+    step.resultBytes = [sel, clipboard](const LoadedSound& before) {
         return before.data.size + BlockBytesForView(clipboard, sel.bits, sel.channels);
     };
-    step.run = [sel, &clipboard](const LoadedSound& before) {
+    step.run = [sel, clipboard](const LoadedSound& before, WorkProgress& progress) {
         const WaveFormat f = FormatOf(before);
         const std::span<const std::uint8_t> data = before.data.span();
         const std::uint32_t whole =
             WholeFrames(static_cast<std::uint32_t>(data.size()), f.nBlockAlign);
         const std::uint32_t at = std::min(
             WholeFrames(StartByteOf(sel.startMs, f.nAvgBytesPerSec), f.nBlockAlign), whole);
+        // A block in the sound's own format is copied straight from the clipboard.
+        const bool converts = clipboard.Bits() != sel.bits || clipboard.Channels() != sel.channels;
+        std::vector<std::uint8_t> converted;
+        std::span<const std::uint8_t> block = clipboard.Bytes();
+        if (converts) {
+            converted = BlockForView(clipboard, sel.bits, sel.channels);
+            block = converted;
+        } else {
+            const std::size_t frame = std::max<std::size_t>(f.nBlockAlign, 1);
+            block = block.first(block.size() - block.size() % frame);
+        }
+        const std::size_t size = data.size() + block.size();
+        progress.Begin(size);
+        const FreshBytes out = MakeFreshBytes(size);
+        CopyBytes(data.first(at), out.bytes.data(), progress);
+        CopyBytes(block, out.bytes.data() + at, progress);
+        CopyBytes(data.subspan(at), out.bytes.data() + at + block.size(), progress);
         EditOutcome done;
-        done.sound = WithData(
-            before, WithBlockAt(data, at, BlockForView(clipboard, sel.bits, sel.channels)));
+        done.sound = WithData(before, out.shared);
         return done;
     };
     return step;
@@ -147,9 +183,15 @@ EditStep EffectStep(SampleWork work, SizeRule sizeRule) {
             return sizeRule(before.data.size, FormatOf(before));
         };
     }
-    step.run = [work, keepsLength = !sizeRule](const LoadedSound& before) {
+    step.run = [work, sizeRule](const LoadedSound& before, WorkProgress& progress) {
+        const WaveFormat f = FormatOf(before);
+        const bool keepsLength = !sizeRule;
+        const std::uint64_t size = keepsLength ? before.data.size : sizeRule(before.data.size, f);
+        progress.Begin(before.data.size);
+        const FreshBytes out = MakeFreshBytes(size);
+        work(before.data.span(), out.bytes, f, &progress);
         EditOutcome done;
-        done.sound = WithData(before, work(before.data.span(), FormatOf(before)));
+        done.sound = WithData(before, out.shared);
         done.reload = keepsLength ? EditReload::SamplesOnly : EditReload::Full;
         return done;
     };

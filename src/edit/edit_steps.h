@@ -36,12 +36,15 @@ EditStep CutStep(const EditSelection& selection, Clipboard& clipboard);
 EditStep CopyStep(const EditSelection& selection, Clipboard& clipboard);
 
 // Inserts the clipboard's block, converted to the sound's bits and channels, at the start of
-// the selection. The clipboard keeps what it holds.
+// the selection. The clipboard keeps what it holds; the step works on what it held when the
+// step was made, so the clipboard may change while the step runs.
 EditStep PasteStep(const EditSelection& selection, const Clipboard& clipboard);
 
-// What an effect makes of a sound's data, and the size it makes of `dataBytes` bytes.
+// What an effect makes of a sound's data, written into `out` (of the size the effect makes)
+// with its progress; and the size it makes of `dataBytes` bytes.
 using SampleWork =
-    std::function<std::vector<std::uint8_t>(std::span<const std::uint8_t>, const WaveFormat&)>;
+    std::function<void(std::span<const std::uint8_t> data, std::span<std::uint8_t> out,
+                       const WaveFormat&, WorkProgress* progress)>;
 using SizeRule = std::function<std::uint64_t(std::uint64_t dataBytes, const WaveFormat&)>;
 
 // An effect over the whole data (reverse, filters, octave shifts): the format stays, the data

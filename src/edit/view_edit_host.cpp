@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include "audio/quorbel_doc.h"
+#include "audio/sound_file_writer.h"
+#include "edit/background_release.h"
 #include "framework/frame_window.h"
 #include "view/quorbel_view.h"
 #include "wavefile/wave_limits.h"
@@ -49,12 +51,33 @@ bool ViewEditHost::AdoptSound(const std::string& file, const LoadedSound& sound,
     return m_view.AdoptSound(file, sound, how == EditReload::SamplesOnly);
 }
 
-Expected<std::string> ViewEditHost::WriteWorkingFile(const char* prefix, const LoadedSound& sound) {
-    return m_view.m_document.WriteWorkingFile(prefix, sound);
+Expected<std::string> ViewEditHost::NewWorkingFile(const char* prefix) {
+    return m_view.m_document.m_workingFiles.Create(prefix);
+}
+
+WaveError ViewEditHost::WriteSound(const std::string& file, const LoadedSound& sound) {
+    // No flush: the sound is in memory as well.
+    return writeSoundFile(file, sound.fmt, sound.data.span(), SaveDurability::Scratch);
+}
+
+SharedBytes ViewEditHost::CurrentBytes() {
+    return SharedBytes{m_view.m_pWaveData, m_view.m_dwWaveDataLen};
+}
+
+bool ViewEditHost::OwnsFile(const std::string& file) {
+    return m_view.m_document.m_workingFiles.Owns(file);
 }
 
 void ViewEditHost::KeepOnlyWorkingFiles(const std::string& keep1, const std::string& keep2) {
-    m_view.m_document.m_workingFiles.KeepOnly(keep1, keep2);
+    // A large file takes a while to leave the page cache: it is forgotten at once and removed
+    // in the background.
+    WorkingFiles& files = m_view.m_document.m_workingFiles;
+    const std::vector<std::string> all = files.Files();
+    for (const std::string& file : all) {
+        if (file == keep1 || file == keep2) continue;
+        files.Keep(file);
+        RemoveInBackground(file);
+    }
 }
 
 void ViewEditHost::DiscardWorkingFile(const std::string& file) {
@@ -71,6 +94,10 @@ std::string& ViewEditHost::CurrentFile() {
 
 std::string& ViewEditHost::PreviousFile() {
     return m_view.m_strPreviousFile;
+}
+
+LoadedSound& ViewEditHost::UndoSound() {
+    return m_view.m_undoSound;
 }
 
 }  // namespace quorbel

@@ -20,12 +20,16 @@ class ViewEditHost final : public EditHost {
     bool TakeSound(LoadedSound& out) override;
     bool OwnFileHolds(const std::string& file, const LoadedSound& sound) override;
     bool AdoptSound(const std::string& file, const LoadedSound& sound, EditReload how) override;
-    Expected<std::string> WriteWorkingFile(const char* prefix, const LoadedSound& sound) override;
+    Expected<std::string> NewWorkingFile(const char* prefix) override;
+    WaveError WriteSound(const std::string& file, const LoadedSound& sound) override;
+    SharedBytes CurrentBytes() override;
+    bool OwnsFile(const std::string& file) override;
     void KeepOnlyWorkingFiles(const std::string& keep1, const std::string& keep2) override;
     void DiscardWorkingFile(const std::string& file) override;
     void SetModified() override;
     std::string& CurrentFile() override;
     std::string& PreviousFile() override;
+    LoadedSound& UndoSound() override;
 
   private:
     CQuorbelView& m_view;

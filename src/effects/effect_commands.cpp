@@ -5,7 +5,6 @@
 
 #include "edit/clip_conversion.h"
 #include "edit/edit_steps.h"
-#include "edit/view_edit_host.h"
 #include "effects/effect_samples.h"
 #include "framework/app_context.h"
 #include "framework/frame_window.h"
@@ -14,7 +13,8 @@
 namespace quorbel {
 namespace {
 
-using SampleEffect = std::vector<std::uint8_t> (*)(std::span<const std::uint8_t>, int, int);
+using SampleEffect = void (*)(std::span<const std::uint8_t>, std::span<std::uint8_t>, int, int,
+                              WorkProgress*);
 using SizeOfEffect = std::uint64_t (*)(std::uint64_t, int, int);
 
 // Shows why the filters and octave shifts cannot work on this sound's format, if so.
@@ -38,41 +38,42 @@ void RunSampleEffect(CQuorbelView& view, EditKind kind, SampleEffect effect,
             return sizeOf(bytes, bits, channels);
         };
     }
-    ViewEditHost host(view);
-    RunEdit(kind, host,
-            EffectStep([=](std::span<const std::uint8_t> data,
-                           const WaveFormat&) { return effect(data, bits, channels); },
-                       size));
+    view.RunOperation(kind, EffectStep(
+                                [=](std::span<const std::uint8_t> data, std::span<std::uint8_t> out,
+                                    const WaveFormat&, WorkProgress* progress) {
+                                    effect(data, out, bits, channels, progress);
+                                },
+                                size));
 }
 
 }  // namespace
 
 void CQuorbelView::OnEffectsReverse() {
-    ViewEditHost host(*this);
-    RunEdit(EditKind::Reverse, host,
-            EffectStep([](std::span<const std::uint8_t> data, const WaveFormat& f) {
-                return ReverseFrames(data, f.nBlockAlign);
-            }));
+    RunOperation(EditKind::Reverse,
+                 EffectStep([](std::span<const std::uint8_t> data, std::span<std::uint8_t> out,
+                               const WaveFormat& f, WorkProgress* progress) {
+                     ReverseFramesInto(data, out, f.nBlockAlign, progress);
+                 }));
 }
 
 void CQuorbelView::OnFilterLowPass() {
     if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::LowPass, LowPass);
+    RunSampleEffect(*this, EditKind::LowPass, LowPassInto);
 }
 
 void CQuorbelView::OnFilterHighPass() {
     if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::HighPass, HighPass);
+    RunSampleEffect(*this, EditKind::HighPass, HighPassInto);
 }
 
 void CQuorbelView::OnOctaveIncrease() {
     if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::OctaveUp, OctaveUp, OctaveUpBytes);
+    RunSampleEffect(*this, EditKind::OctaveUp, OctaveUpInto, OctaveUpBytes);
 }
 
 void CQuorbelView::OnOctaveDecrease() {
     if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::OctaveDown, OctaveDown, OctaveDownBytes);
+    RunSampleEffect(*this, EditKind::OctaveDown, OctaveDownInto, OctaveDownBytes);
 }
 
 }  // namespace quorbel

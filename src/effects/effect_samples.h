@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "edit/work_progress.h"
+
 namespace quorbel {
 
 // The frames in reverse order, each frame's bytes kept as they are; a trailing partial frame
@@ -25,6 +27,20 @@ std::vector<std::uint8_t> OctaveUp(std::span<const std::uint8_t> data, int bits,
 // Octave down: each pair of frames A, B becomes A, the average of A and B, B; a last unpaired
 // frame is copied once.
 std::vector<std::uint8_t> OctaveDown(std::span<const std::uint8_t> data, int bits, int channels);
+
+// The same work into `out`, which holds exactly the size the effect makes (the size of `data`,
+// or the octave shift's size below), in stretches that report to `progress` (may be null)
+// and stop there with WorkCancelled when it is cancelled.
+void ReverseFramesInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out,
+                       int frameBytes, WorkProgress* progress);
+void LowPassInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
+                 int channels, WorkProgress* progress);
+void HighPassInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
+                  int channels, WorkProgress* progress);
+void OctaveUpInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
+                  int channels, WorkProgress* progress);
+void OctaveDownInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
+                    int channels, WorkProgress* progress);
 
 // The sizes in bytes the octave shifts make of `dataBytes` bytes of sound.
 std::uint64_t OctaveUpBytes(std::uint64_t dataBytes, int bits, int channels);

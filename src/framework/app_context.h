@@ -20,6 +20,9 @@ struct AppContext {
     // Where documents keep their working files and notes for recovery; none in tests that
     // need no recovery (working files then go to the temporary folder itself).
     SessionFolder* session = nullptr;
+    // Long work (edits, effects) goes on while the window answers, which polls it with a
+    // timer. False: the command waits for it, as tests and benchmarks of the core want.
+    bool backgroundWork = false;
 };
 
 }  // namespace quorbel

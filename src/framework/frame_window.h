@@ -1,11 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace quorbel {
 
-// The main frame as the core sees it: the status line (the status bar's message pane)
-// and the wait cursor.
+// The main frame as the core sees it: the status line (the status bar's message pane),
+// the wait cursor, and the progress of a long operation.
 class FrameWindow {
   public:
     virtual ~FrameWindow() = default;
@@ -13,6 +14,13 @@ class FrameWindow {
     virtual std::string statusText() const = 0;
     virtual void beginWaitCursor() = 0;
     virtual void endWaitCursor() = 0;
+    // Shows (or updates) the progress of a long operation beside the status line: its name,
+    // how far it is, and a Cancel button (and Esc) that calls `cancel`. hideProgress takes it
+    // away; `cancel` is not called after that.
+    virtual void showProgress(const std::string& name, int percent, std::function<void()> cancel) {
+        (void)name, (void)percent, (void)cancel;
+    }
+    virtual void hideProgress() {}
 };
 
 }  // namespace quorbel

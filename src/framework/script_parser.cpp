@@ -41,6 +41,8 @@ constexpr VerbSpec kVerbs[] = {
     {"close", ScriptVerb::Close, 0, 0, "close"},
     {"activate", ScriptVerb::Activate, 1, 1, "activate N"},
     {"command", ScriptVerb::Command, 1, 1, "command ID"},
+    {"start", ScriptVerb::Start, 1, 1, "start ID"},
+    {"finish", ScriptVerb::Finish, 0, 0, "finish"},
     {"button", ScriptVerb::Button, 1, 1,
      "button N (1 play, 2 stop, 3 to start, 4 to end, 5 record)"},
     {"slider", ScriptVerb::Slider, 1, 1, "slider POS"},
@@ -51,7 +53,7 @@ constexpr VerbSpec kVerbs[] = {
     {"wait", ScriptVerb::Wait, 1, 1, "wait MS"},
     {"answer", ScriptVerb::Answer, 1, 1, "answer yes|no|cancel|ok|PATH"},
     {"print", ScriptVerb::Print, 1, 2,
-     "print status|title|state|clip|selection, print enabled ID, print checked ID"},
+     "print status|title|state|clip|selection|progress, print enabled ID, print checked ID"},
     {"select", ScriptVerb::Select, 2, 2, "select START END (milliseconds)"},
     {"key", ScriptVerb::Key, 1, 1, "key SEQUENCE (Left, Shift+Right, Ctrl+E, Tab...)"},
     {"focus", ScriptVerb::Focus, 1, 2, "focus view|slider|button N"},
@@ -210,6 +212,7 @@ ScriptParse parseScriptLine(std::string_view text, int number) {
             break;
         }
         case ScriptVerb::Command:
+        case ScriptVerb::Start:
             if (!commandId(1)) return result;
             break;
         case ScriptVerb::Button: {
@@ -313,6 +316,8 @@ ScriptParse parseScriptLine(std::string_view text, int number) {
                 line.print = ScriptPrint::Clip;
             } else if (what == "selection") {
                 line.print = ScriptPrint::Selection;
+            } else if (what == "progress") {
+                line.print = ScriptPrint::Progress;
             } else if (what == "enabled" || what == "checked") {
                 line.print = what == "enabled" ? ScriptPrint::Enabled : ScriptPrint::Checked;
                 if (!commandId(2)) return result;

@@ -18,6 +18,8 @@ enum class ScriptVerb {
     Close,
     Activate,
     Command,
+    Start,
+    Finish,
     Button,
     Slider,
     LButton,
@@ -34,7 +36,7 @@ enum class ScriptVerb {
     Quit,
 };
 
-enum class ScriptPrint { Status, Title, State, Enabled, Checked, Clip, Selection };
+enum class ScriptPrint { Status, Title, State, Enabled, Checked, Clip, Selection, Progress };
 
 // What an `answer` line queues: a button of a message box, or a path for a file dialog.
 enum class ScriptAnswer { Yes, No, Cancel, Ok, Path };

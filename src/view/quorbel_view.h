@@ -28,6 +28,9 @@ namespace quorbel {
 
 class CQuorbelDoc;
 class WaveDevices;
+struct RunningEdit;
+struct EditStep;
+enum class EditKind;
 
 // Transport states of the view (values 1 and 4 are never used).
 inline constexpr int STATE_READY = 0;
@@ -40,6 +43,10 @@ inline constexpr int STATE_AT_START = 7;
 // The position timer's id and period.
 inline constexpr unsigned kPositionTimerId = 1;
 inline constexpr unsigned kPositionTimerPeriodMs = 10;
+// The timer that watches a long operation, and how long it runs before its progress shows.
+inline constexpr unsigned kOperationTimerId = 2;
+inline constexpr unsigned kOperationTimerPeriodMs = 25;
+inline constexpr unsigned kProgressDelayMs = 300;
 
 class CQuorbelView : public CommandTarget {
   public:
@@ -103,6 +110,18 @@ class CQuorbelView : public CommandTarget {
     // seeks and notices go to that id from now on, at the place the slider shows, and a
     // play the reopen cut off goes on from there.
     void AdoptDocumentDevice();
+
+    // Long operations (view_operation.cpp). An edit or effect runs on a worker while the
+    // window answers; meanwhile every command of this view is disabled.
+    void RunOperation(EditKind kind, EditStep step);
+    bool IsBusy() const { return m_running != nullptr; }
+    // The running operation's name and percentage.
+    std::optional<std::pair<std::string, int>> OperationProgress() const;
+    // Cancels the running operation and completes it at once: the sound stays as it was.
+    void CancelOperation();
+    // Waits for the running operation and completes it.
+    void FinishOperation();
+    void PollOperation();
 
     // Transport.
     void OnPlay();
@@ -203,6 +222,8 @@ class CQuorbelView : public CommandTarget {
     Rect m_rcScope = kScopeRect;
     std::string m_strPreviousFile;  // working file before the last edit: the Undo target
     std::string m_strCurrentFile;   // working file the device holds now
+    LoadedSound m_undoSound;        // the Undo target's sound; empty once only its file holds it
+    std::unique_ptr<RunningEdit> m_running;  // the edit or effect running now
     int m_bPCM = 0;
     int m_nChannels = 0;
     int m_nBitsPerSample = 0;

@@ -119,7 +119,8 @@ const ViewCommand* findCommand(int id) {
 bool CQuorbelView::OnUpdateCommand(int id, CommandState& state) {
     const ViewCommand* command = findCommand(id);
     if (command == nullptr) return false;
-    state.Enable(command->enabled(*this, id));
+    // While an operation runs on the sound, none of the view's commands may start.
+    state.Enable(!IsBusy() && command->enabled(*this, id));
     if (state.enabled && command->check.field != nullptr) {
         state.SetCheck(this->*command->check.field == command->check.value);
     }
@@ -128,7 +129,7 @@ bool CQuorbelView::OnUpdateCommand(int id, CommandState& state) {
 
 bool CQuorbelView::OnCommand(int id) {
     const ViewCommand* command = findCommand(id);
-    if (command == nullptr || !command->enabled(*this, id)) return false;
+    if (command == nullptr || IsBusy() || !command->enabled(*this, id)) return false;
     (this->*command->handler)();
     return true;
 }

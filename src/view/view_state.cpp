@@ -1,10 +1,17 @@
 // Construction, the first update, the device close every reopen starts with, and the repaint
 // requests. The view's commands are in view_commands.cpp.
 
+#include <thread>
+
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
+#include "edit/background_release.h"
+#include "edit/fresh_bytes.h"
+#include "edit/view_edit_host.h"
 #include "framework/command_ids.h"
+#include "framework/frame_window.h"
 #include "view/quorbel_view.h"
+#include "view/running_edit.h"
 
 namespace quorbel {
 
@@ -12,9 +19,20 @@ CQuorbelView::CQuorbelView(CQuorbelDoc& document, ViewWindow& window, AppContext
     : m_document(document), m_window(window), m_context(context) {}
 
 CQuorbelView::~CQuorbelView() {
+    // An operation still running is cancelled; its working file goes with the document's.
+    if (m_running && m_running->progressShown && m_context.mainFrame != nullptr) {
+        m_context.mainFrame->hideProgress();
+    }
+    m_running.reset();
     // The window may already be gone; only the device is released here. Closing a device
     // the document closes again later is harmless.
     if (m_context.devices != nullptr) m_context.devices->close(m_wDeviceID);
+    // Closing returns at once: a large sound leaves memory, and a large working file the
+    // disk, on a thread of their own.
+    ReleaseInBackground(SharedBytes{std::move(m_pWaveData), m_dwWaveDataLen});
+    ReleaseInBackground(std::move(m_undoSound.data));
+    ViewEditHost(*this).KeepOnlyWorkingFiles({}, {});
+    std::thread(DropSpareBytes).detach();
 }
 
 WaveDevices& CQuorbelView::devices() const {

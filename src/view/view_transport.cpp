@@ -177,7 +177,11 @@ void CQuorbelView::AdoptDocumentDevice() {
     }
 }
 
-void CQuorbelView::OnTimer(unsigned) {
+void CQuorbelView::OnTimer(unsigned timerId) {
+    if (timerId == kOperationTimerId) {
+        PollOperation();
+        return;
+    }
     SliderFromDevice();
     ShowStatusText();
 }

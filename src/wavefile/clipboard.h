@@ -17,6 +17,7 @@ class Clipboard {
     bool Holds() const { return m_holds; }
     // The sample bytes, as cut or copied: Paste converts a copy and never changes them.
     std::span<const std::uint8_t> Bytes() const { return m_bytes.span(); }
+    const SharedBytes& Shared() const { return m_bytes; }
     std::uint32_t Length() const { return static_cast<std::uint32_t>(m_bytes.size); }
     int Channels() const { return m_channels; }  // 1 or 2
     int Bits() const { return m_bits; }          // 8 or 16

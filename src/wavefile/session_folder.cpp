@@ -123,9 +123,13 @@ bool EnsureFolder(const std::string& folder) {
 }
 
 void RemoveFolder(const std::string& folder) {
-    // remove_all removes a symbolic link itself and never descends through one.
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
+    // remove_all removes a symbolic link itself and never descends through one. Files another
+    // thread removes meanwhile (large ones go in the background) can stop one pass short.
+    for (int pass = 0; pass < 3; ++pass) {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+        if (!ec) return;
+    }
 }
 
 std::vector<LeftSession> FindLeftSessions(const std::string& parent, const std::string& own) {

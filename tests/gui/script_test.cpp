@@ -221,6 +221,25 @@ TEST_F(ScriptTest, EditAndEffectCommandsRunOnlyWhenEnabled) {
     ASSERT_EQ(byNumber.starting("box: File Properties|Audio Stream Information\\n").size(), 1u);
 }
 
+TEST_F(ScriptTest, StartGoesOnWhileTheOperationRunsAndFinishWaitsForIt) {
+    // Long enough that the lines after `start` run before the operation ends.
+    const ScriptRun run = runScript(dir,
+                                    "start ID_EFFECTS_REVERSE\nprint enabled ID_EDIT_CUT\n"
+                                    "print progress\nfinish\nprint progress\nprint status\n"
+                                    "command ID_EFFECTS_REVERSE\nprint progress\nprint status\n"
+                                    "answer no\nquit\n",
+                                    {wave("long.wav", 4000000)});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(run.has("enabled: ID_EDIT_CUT 0")) << "the document's commands wait";
+    const std::vector<std::string> progress = run.starting("progress:");
+    ASSERT_EQ(progress.size(), 3u);
+    EXPECT_EQ(progress[0].rfind("progress: Reverse ", 0), 0u) << progress[0];
+    EXPECT_EQ(progress[1], "progress: none");
+    EXPECT_EQ(progress[2], "progress: none") << "command waits for its operation";
+    EXPECT_EQ(run.starting("status:"),
+              (std::vector<std::string>(2, "status: Reverse operation complete!")));
+}
+
 TEST_F(ScriptTest, EveryBoxKindIsPrintedAndAnswered) {
     QFile junk(dir.filePath("junk.wav"));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "edit/edit_steps.h"
@@ -37,15 +39,21 @@ struct FakeHost final : EditHost {
         ++adopted;
         return true;
     }
-    Expected<std::string> WriteWorkingFile(const char* prefix, const LoadedSound&) override {
+    Expected<std::string> NewWorkingFile(const char* prefix) override {
         written.push_back(std::string("/work/") + prefix + std::to_string(written.size()));
         return written.back();
     }
+    WaveError WriteSound(const std::string&, const LoadedSound&) override { return std::nullopt; }
+    SharedBytes CurrentBytes() override { return sound.data; }
+    bool OwnsFile(const std::string&) override { return false; }
     void KeepOnlyWorkingFiles(const std::string&, const std::string&) override {}
-    void DiscardWorkingFile(const std::string&) override {}
+    void DiscardWorkingFile(const std::string& file) override { discarded.push_back(file); }
+    std::vector<std::string> discarded;
     void SetModified() override {}
     std::string& CurrentFile() override { return current; }
     std::string& PreviousFile() override { return previous; }
+    LoadedSound& UndoSound() override { return undo; }
+    LoadedSound undo;
 };
 
 // 16-bit stereo with a 16-byte `fmt `: `bytes` of sound that are never touched (no memory).
@@ -71,10 +79,8 @@ TEST(EditCycle, AnEditThatWouldOutgrowAWaveFileIsRefusedBeforeAnyWork) {
         host.sound = HugeSound(bytes);
         bool ran = false;
         EditStep step = EffectStep(
-            [&ran](std::span<const std::uint8_t>, const WaveFormat&) {
-                ran = true;
-                return std::vector<std::uint8_t>(4);
-            },
+            [&ran](std::span<const std::uint8_t>, std::span<std::uint8_t>, const WaveFormat&,
+                   WorkProgress*) { ran = true; },
             [](std::uint64_t n, const WaveFormat&) { return OctaveDownBytes(n, 16, 2); });
         EXPECT_EQ(RunEdit(EditKind::OctaveDown, host, step), allowed);
         EXPECT_EQ(ran, allowed);
@@ -92,8 +98,8 @@ TEST(EditCycle, RunningOutOfMemoryRefusesTheEditAndNamesWhatItNeeded) {
     FakeHost host;
     host.sound = HugeSound(1u << 30);
     EditStep step =
-        EffectStep([](std::span<const std::uint8_t>,
-                      const WaveFormat&) -> std::vector<std::uint8_t> { throw std::bad_alloc(); },
+        EffectStep([](std::span<const std::uint8_t>, std::span<std::uint8_t>, const WaveFormat&,
+                      WorkProgress*) { throw std::bad_alloc(); },
                    [](std::uint64_t n, const WaveFormat&) { return OctaveDownBytes(n, 16, 2); });
     EXPECT_FALSE(RunEdit(EditKind::OctaveDown, host, step));
     ASSERT_EQ(host.boxes.size(), 1u);
@@ -102,6 +108,30 @@ TEST(EditCycle, RunningOutOfMemoryRefusesTheEditAndNamesWhatItNeeded) {
               "Nothing was changed.");
     EXPECT_EQ(host.adopted, 0);
     EXPECT_EQ(host.current, host.previous);
+}
+
+TEST(EditCycle, ACancelInTheMiddleOfTheWorkStopsItAndAdoptsNothing) {
+    FakeHost host;
+    host.sound = HugeSound(1u << 20);
+    std::atomic<bool> halfway{false};
+    EditStep step;
+    step.run = [&halfway](const LoadedSound&, WorkProgress& progress) {
+        progress.Begin(100);
+        progress.Advance(50);
+        halfway = true;
+        for (;;) progress.Advance(0);  // until cancelled
+        return EditOutcome{};
+    };
+    EditOperation operation(EditKind::LowPass, host, step);
+    while (!halfway) std::this_thread::yield();
+    EXPECT_EQ(operation.Percent(), 50);
+    EXPECT_FALSE(operation.Done());
+    operation.Cancel();
+    EXPECT_FALSE(operation.Complete());
+    EXPECT_EQ(host.adopted, 0);
+    EXPECT_EQ(host.discarded, host.written) << "the new working file is removed";
+    EXPECT_EQ(host.texts.back(), "Low pass filter operation cancelled.");
+    EXPECT_TRUE(host.boxes.empty());
 }
 
 }  // namespace

@@ -65,6 +65,13 @@ TEST(ScriptParserTest, CommandsByNameOrNumber) {
     EXPECT_EQ(enabled.print, ScriptPrint::Enabled);
     EXPECT_EQ(enabled.commandId, ID_EFFECTS_REVERSE);
     EXPECT_EQ(parsed("print checked 32789").print, ScriptPrint::Checked);
+    ScriptLine started = parsed("start ID_EFFECTS_REVERSE");
+    EXPECT_EQ(started.verb, ScriptVerb::Start);
+    EXPECT_EQ(started.commandId, ID_EFFECTS_REVERSE);
+    EXPECT_EQ(errorOf("start"), "usage: start ID");
+    EXPECT_EQ(parsed("finish").verb, ScriptVerb::Finish);
+    EXPECT_EQ(errorOf("finish now"), "usage: finish");
+    EXPECT_EQ(parsed("print progress").print, ScriptPrint::Progress);
 }
 
 TEST(ScriptParserTest, NumbersAreCheckedAgainstTheirRange) {

@@ -185,6 +185,14 @@ void ScriptRunner::finish(int code) {
 
 void ScriptRunner::runNext() {
     if (finished_) return;
+    // A `command` or `finish` line waits for the operation it started: the window keeps
+    // answering, and the script looks again shortly.
+    constexpr int kOperationPollMs = 10;
+    if (awaitOperations_ && operationRunning()) {
+        timer_.start(kOperationPollMs);
+        return;
+    }
+    awaitOperations_ = false;
     // Someone closed the main window (and answered its save prompts) while the script ran.
     if (failure_.empty() && !app_->mainFrame()->isVisible()) {
         finish(0);
@@ -250,6 +258,13 @@ void ScriptRunner::sendKey(const std::string& text) {
     QCoreApplication::sendEvent(target, &release);
 }
 
+bool ScriptRunner::operationRunning() const {
+    for (CChildFrame* frame : app_->documentFrames()) {
+        if (frame->viewWidget() != nullptr && frame->viewWidget()->view().IsBusy()) return true;
+    }
+    return false;
+}
+
 ViewWidget& ScriptRunner::requireView() {
     ViewWidget* view = activeView();
     if (view == nullptr) throw LineError("no document window is open");
@@ -305,6 +320,13 @@ ScriptRunner::Next ScriptRunner::execute(const ScriptLine& line) {
         }
         case ScriptVerb::Command:
             sendCommand(line.commandId, line.commandText);
+            awaitOperations_ = true;
+            break;
+        case ScriptVerb::Start:
+            sendCommand(line.commandId, line.commandText);
+            break;
+        case ScriptVerb::Finish:
+            awaitOperations_ = true;
             break;
         case ScriptVerb::Button: {
             auto* button = qobject_cast<QAbstractButton*>(requireView().buttonWidget(line.x));
@@ -385,6 +407,15 @@ ScriptRunner::Next ScriptRunner::execute(const ScriptLine& line) {
                                 std::to_string(v.m_dwZoomToMs);
                     }
                     emitLine(text);
+                    break;
+                }
+                case ScriptPrint::Progress: {
+                    ViewWidget* view = activeView();
+                    const auto progress =
+                        view != nullptr ? view->view().OperationProgress() : std::nullopt;
+                    emitLine(progress ? "progress: " + progress->first + " " +
+                                            std::to_string(progress->second)
+                                      : std::string("progress: none"));
                     break;
                 }
                 case ScriptPrint::Clip: {

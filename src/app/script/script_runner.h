@@ -64,6 +64,8 @@ class ScriptRunner final : public QObject {
     bool quitProgram();
     ViewWidget* activeView();
     ViewWidget& requireView();
+    // Whether an edit or effect runs in any document window.
+    bool operationRunning() const;
     // Sends one key (a QKeySequence text such as "Shift+Right") the way the keyboard would.
     void sendKey(const std::string& text);
 
@@ -83,6 +85,8 @@ class ScriptRunner final : public QObject {
     bool finished_ = false;
     std::string failure_;
     int waitMs_ = 0;
+    // The next line waits until no operation runs (after `command` and `finish`).
+    bool awaitOperations_ = false;
 };
 
 }  // namespace quorbel
