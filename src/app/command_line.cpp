@@ -17,6 +17,8 @@ const char* const kUsageText =
     "  --list-devices        list the audio output and input devices and exit\n"
     "  --output-device NAME  play on the output device NAME (a name --list-devices shows)\n"
     "  --input-device NAME   record from the input device NAME\n"
+    "  --no-settings         neither read nor write the list of recent files kept in\n"
+    "                        the configuration folder ($XDG_CONFIG_HOME, else ~/.config)\n"
     "  --help                show this text and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -106,6 +108,10 @@ bool parseCommandLine(const QStringList& arguments, CommandLine& out, QString& e
             name = argument.left(eq);
             value = argument.mid(eq + 1);
             inlineValue = true;
+        }
+        if (argument == QStringLiteral("--no-settings")) {
+            out.noSettings = true;
+            continue;
         }
         if (name == QStringLiteral("--output-device")) target = &out.outputDevice;
         if (name == QStringLiteral("--input-device")) target = &out.inputDevice;

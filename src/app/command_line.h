@@ -31,9 +31,10 @@ void chooseOffscreenForHeadlessScript(int argc, char** argv);
 
 // The start-up's part of the command line, after Qt and --script took theirs.
 struct CommandLine {
-    QStringList files;     // to open, each in its own window, in this order
-    QString outputDevice;  // --output-device; empty when not given
-    QString inputDevice;   // --input-device
+    QStringList files;        // to open, each in its own window, in this order
+    QString outputDevice;     // --output-device; empty when not given
+    QString inputDevice;      // --input-device
+    bool noSettings = false;  // --no-settings: the user's list of recent files is left alone
 };
 
 // Splits `arguments` into options and files. "--" ends the options. False with `error` set

@@ -10,6 +10,7 @@
 #include "app/audio_backend_factory.h"
 #include "app/command_line.h"
 #include "app/quorbel_app.h"
+#include "app/recent_files_store.h"
 #include "app/script/script_option.h"
 #include "app/script/script_runner.h"
 
@@ -49,6 +50,8 @@ int main(int argc, char* argv[]) {
     quorbel::CQuorbelApp app;
     app.setAudioDevices(quorbel::audioDeviceChoice(commandLine.outputDevice.toStdString(),
                                                    commandLine.inputDevice.toStdString()));
+    app.setRecentFilesStore(quorbel::RecentFilesStore(
+        commandLine.noSettings ? QString() : quorbel::RecentFilesStore::userFileName()));
     if (!app.InitInstance(commandLine.files)) return 1;
     if (script != nullptr && !script->start(app)) return 1;
     return QApplication::exec();

@@ -104,6 +104,9 @@ TEST_F(MenuTest, ToolbarItemDoesNothingAndPanesAreDisabled) {
 void collectChoosable(const std::vector<MenuItem>& items, std::set<int>& out) {
     for (const MenuItem& m : items) {
         if (m.kind == MenuItem::Kind::Command) out.insert(m.id);
+        if (m.kind == MenuItem::Kind::RecentFiles) {
+            for (int id : menuCommandIds({m})) out.insert(id);
+        }
         if (m.kind == MenuItem::Kind::Popup && !m.grayed) collectChoosable(m.items, out);
     }
 }

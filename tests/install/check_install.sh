@@ -77,8 +77,9 @@ if [[ -f $man ]]; then
         out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$man" 2>&1 >/dev/null)
         [[ -z $out ]] || fail "man --warnings: $out"
         text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$man" 2>/dev/null)
-        for word in --list-devices --output-device --input-device --script \
-            QUORBEL_OUTPUT_DEVICE "SCRIPT LANGUAGE"; do
+        for word in --list-devices --output-device --input-device --script --no-settings \
+            QUORBEL_OUTPUT_DEVICE "SCRIPT LANGUAGE" "print recent" ID_FILE_MRU_FILE1 \
+            XDG_CONFIG_HOME; do
             [[ $text == *"$word"* ]] || fail "the manual page does not mention $word"
         done
     fi
