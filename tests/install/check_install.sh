@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch DESTDIR and checks what a desktop gets: the program runs
-# from bin/, the launcher passes desktop-file-validate, the AppStream metainfo passes
-# appstreamcli (offline), every icon is a PNG of its folder's size, the manual page formats
-# without warnings, and the licence and changelog are there.
+# from bin/, the launcher passes desktop-file-validate and names the window's class, the
+# running window has that class (under Xvfb, where it can be had), the AppStream metainfo
+# passes appstreamcli (offline), every icon is a PNG of its folder's size, the manual page
+# formats without warnings, and the licence and changelog are there.
 #
 #   check_install.sh BUILD_DIR APP_ID
 set -uo pipefail
@@ -42,8 +43,34 @@ if [[ -f $desktop ]]; then
     grep -qx "Icon=$id" "$desktop" || fail "the launcher's Icon line"
     grep -qx 'MimeType=audio/x-wav;audio/wav;audio/vnd.wave;' "$desktop" || fail "MimeType"
     grep -qx 'Categories=AudioVideo;Audio;AudioVideoEditing;' "$desktop" || fail "Categories"
+    # Docks tie a window to its launcher by this class.
+    grep -qx "StartupWMClass=$id" "$desktop" || fail "StartupWMClass is not $id"
 else
     fail "no $desktop"
+fi
+
+# The window's class, as the X server has it, is the launcher's name.
+if command -v xvfb-run >/dev/null && command -v xwininfo >/dev/null; then
+    mkdir -p "$dest/home" "$dest/runtime"
+    chmod 700 "$dest/runtime"
+    printf 'wait 60000\n' >"$dest/wait.txt"
+    window=$(HOME=$dest/home XDG_CONFIG_HOME=$dest/home/.config XDG_RUNTIME_DIR=$dest/runtime \
+        QUORBEL_AUDIO=null xvfb-run -a bash -c '
+            "$1" --no-settings --script "$2" >/dev/null 2>&1 &
+            program=$!
+            for _ in $(seq 150); do
+                line=$(xwininfo -root -tree 2>/dev/null | grep -m1 "\"Quorbel[^\"]*\": (\"")
+                [[ -n $line ]] && break
+                sleep 0.2
+            done
+            kill "$program" 2>/dev/null
+            wait "$program" 2>/dev/null
+            echo "$line"' _ "$root/bin/quorbel" "$dest/wait.txt" 2>/dev/null)
+    # xwininfo: 0x400009 "Quorbel - Wave1": ("quorbel" "org.quorbel.Quorbel")  400x546+0+0 ...
+    class=$(sed -n 's/.*: ("[^"]*" "\([^"]*\)").*/\1/p' <<<"$window")
+    [[ $class == "$id" ]] || fail "the running window's class is '$class', not $id ($window)"
+else
+    echo "skipped: the running window's class (no xvfb-run or xwininfo)"
 fi
 
 # The AppStream metainfo, checked without the network.
