@@ -6,10 +6,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
 
 namespace quorbel {
 
-extern const char* const kUsageText;
+// The text of --help, naming where the installed README is.
+std::string usageText();
 
 // What the command line asks for that needs no window system.
 enum class EarlyRequest { None, Help, Version, ListDevices };

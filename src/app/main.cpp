@@ -17,7 +17,7 @@
 int main(int argc, char* argv[]) {
     switch (quorbel::findEarlyRequest(argc, argv)) {
         case quorbel::EarlyRequest::Help:
-            std::fputs(quorbel::kUsageText, stdout);
+            std::fputs(quorbel::usageText().c_str(), stdout);
             return 0;
         case quorbel::EarlyRequest::Version:
             std::printf("Quorbel %s\n", QUORBEL_VERSION);

@@ -3,7 +3,7 @@
 # from bin/, the launcher passes desktop-file-validate and names the window's class, the
 # running window has that class (under Xvfb, where it can be had), the AppStream metainfo
 # passes appstreamcli (offline), every icon is a PNG of its folder's size, the manual page
-# formats without warnings, and the licence and changelog are there.
+# formats without warnings, and the README, licence and changelog are there.
 #
 #   check_install.sh BUILD_DIR APP_ID
 set -uo pipefail
@@ -106,7 +106,7 @@ if [[ -f $man ]]; then
         text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$man" 2>/dev/null)
         for word in --list-devices --output-device --input-device --script --no-settings \
             QUORBEL_OUTPUT_DEVICE "SCRIPT LANGUAGE" "print recent" ID_FILE_MRU_FILE1 \
-            XDG_CONFIG_HOME; do
+            XDG_CONFIG_HOME share/doc/quorbel/README.md; do
             [[ $text == *"$word"* ]] || fail "the manual page does not mention $word"
         done
     fi
@@ -114,9 +114,12 @@ else
     fail "no $man"
 fi
 
-# Licence and changelog where Debian looks for them.
+# Licence and changelog where Debian looks for them, and the README that --help names.
 grep -q '^License: Expat' "$root/share/doc/quorbel/copyright" 2>/dev/null || fail "copyright"
 gzip -t "$root/share/doc/quorbel/changelog.gz" 2>/dev/null || fail "changelog.gz"
+readme=$root/share/doc/quorbel/README.md
+grep -q '`print recent`' "$readme" 2>/dev/null || fail "no README with the script language"
+"$root/bin/quorbel" --help 2>/dev/null | grep -qF "$readme" || fail "--help does not name $readme"
 
 if ((failures > 0)); then
     echo "$failures check(s) failed" >&2
