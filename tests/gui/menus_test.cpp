@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSlider>
 #include <QStatusBar>
 #include <set>
 
@@ -89,6 +90,19 @@ TEST_F(MenuTest, HighlightedItemShowsItsPromptInTheStatusBar) {
     exitItem->showStatusText(&frame());
     EXPECT_EQ(frame().statusBar()->currentMessage(),
               "Quit the application; prompts to save documents");
+}
+
+TEST_F(MenuTest, F10OpensTheFileMenuWhereverTheFocusIs) {
+    ASSERT_TRUE(start({QString::fromStdString(writeTestWave(dir, "a.wav"))}));
+    activateMainWindow();
+    ViewWidget* view = documents().front()->viewWidget();
+    for (QWidget* focus : std::vector<QWidget*>{view, view->slider(), &frame()}) {
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_F10);
+        QMenu* file = topMenu(frame(), "&File");
+        EXPECT_TRUE(file->isVisible()) << focus->metaObject()->className();
+        file->close();
+    }
 }
 
 TEST_F(MenuTest, ToolbarItemDoesNothingAndPanesAreDisabled) {
