@@ -9,7 +9,7 @@ bash scripts/setup.sh dpkg-dev file lintian
 
 # Debian's compiler and linker flags: fortified sources, stack protector, full RELRO, PIE.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 # Only what the package holds; the tests and benchmarks install nothing.

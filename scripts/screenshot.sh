@@ -45,5 +45,5 @@ perl -e '
 mkdir -p "$(dirname "$output")"
 printf 'slider 8800\ngrab %s\n' "$(realpath -m "$output")" >"$work/script.txt"
 QT_QPA_PLATFORM=offscreen QUORBEL_AUDIO=null XDG_RUNTIME_DIR=$work/runtime TMPDIR=$work \
-    "$program" --script "$work/script.txt" "$work/three-notes.wav" 2> >(grep -v propagateSizeHints >&2)
+    "$program" --no-settings --script "$work/script.txt" "$work/three-notes.wav" 2> >(grep -v propagateSizeHints >&2)
 echo "wrote $output"

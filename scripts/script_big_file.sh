@@ -49,7 +49,7 @@ start=$(date +%s.%N)
 stamp() { while IFS= read -r line; do printf '%7.3f %s\n' "$(echo "$(date +%s.%N) - $start" | bc)" "$line"; done; }
 set +e
 QT_QPA_PLATFORM=offscreen QUORBEL_AUDIO=null XDG_RUNTIME_DIR=$work/runtime TMPDIR=$work \
-    "$program" --script "$work/script.txt" "$wave" 2>"$work/stderr" | stamp
+    "$program" --no-settings --script "$work/script.txt" "$wave" 2>"$work/stderr" | stamp
 status=${PIPESTATUS[0]}
 set -e
 printf '%7.3f exit status %d\n' "$(echo "$(date +%s.%N) - $start" | bc)" "$status"

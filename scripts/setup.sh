@@ -8,7 +8,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev
   qt6-base-dev libgl-dev
   portaudio19-dev
-  xvfb xauth
+  xvfb xauth x11-utils
   dbus-daemon at-spi2-core python3-pyatspi
   pulseaudio pulseaudio-utils
   fonts-dejavu-core

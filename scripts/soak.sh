@@ -74,7 +74,7 @@ SCRIPT
 echo "soak: recording for $minutes min while playing ($build build, $load extra busy loops)"
 # The sanitizer build would fail the run over leaks inside the sound libraries at exit.
 ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" TMPDIR="$work" \
-    "./build/$build/quorbel" --script "$work/soak.txt" "$work/counter.wav" \
+    "./build/$build/quorbel" --no-settings --script "$work/soak.txt" "$work/counter.wav" \
     >"$work/program.out" 2>"$work/program.err"
 echo "soak: load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "soak: the program said (a lost recording shows a box; a lost play shows in the status):"

@@ -8,9 +8,10 @@ namespace quorbel {
 // name; the build passes the one the installed files use.
 inline constexpr const char* kAppId = QUORBEL_APP_ID;
 
-// Sets the application's name, version, window icon and desktop file name, so that docks,
-// task switchers and window lists find the installed launcher and show its icon. Needs the
-// QApplication.
+// Sets the application's name (the id, which X11 shows as the window's class), version,
+// window icon and desktop file name (the Wayland app id), so that docks, task switchers and
+// window lists find the installed launcher and show its icon; screen readers still hear
+// "Quorbel". Needs the QApplication, and must come before the first window is made.
 void setApplicationIdentity();
 
 }  // namespace quorbel

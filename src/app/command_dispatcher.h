@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "framework/command_target.h"
 
 class QWidget;
@@ -17,6 +20,8 @@ class CommandDispatcher {
     virtual bool dispatchCommand(int id) = 0;
     // The window that owns menus and pop-ups (the main window).
     virtual QWidget* menuOwner() = 0;
+    // The recently used files the File menu lists, newest first (full paths).
+    virtual std::vector<std::string> recentFiles() { return {}; }
 };
 
 }  // namespace quorbel

@@ -2,23 +2,29 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 namespace quorbel {
 
-const char* const kUsageText =
+namespace {
+
+constexpr const char* kUsage =
     "Usage: quorbel [OPTION]... [FILE.wav]...\n"
     "Records, plays and edits PCM wave files (8 or 16 bits, mono or stereo).\n"
     "Each FILE opens in its own window, in the order given; without FILE the program\n"
     "starts with a new empty sound.\n"
     "\n"
     "  --script FILE         run the commands in FILE (- reads standard input), then exit;\n"
-    "                        the README describes the script language\n"
+    "                        the script language is described in man quorbel and in\n"
+    "                        @README@\n"
     "  --list-devices        list the audio output and input devices and exit\n"
     "  --output-device NAME  play on the output device NAME (a name --list-devices shows)\n"
     "  --input-device NAME   record from the input device NAME\n"
     "  --no-recover          do not offer the unsaved sounds of a session that did not end\n"
     "                        normally (they are kept for a later start)\n"
+    "  --no-settings         neither read nor write the list of recent files kept in\n"
+    "                        the configuration folder ($XDG_CONFIG_HOME, else ~/.config)\n"
     "  --help                show this text and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -28,7 +34,19 @@ const char* const kUsageText =
     "  QUORBEL_OUTPUT_DEVICE=NAME  like --output-device (the option wins)\n"
     "  QUORBEL_INPUT_DEVICE=NAME   like --input-device (the option wins)\n";
 
-namespace {
+// The README installed beside the program (PREFIX/bin/quorbel has PREFIX/share/doc/quorbel),
+// or the one of the sources when the program runs from its build folder.
+std::string readmeLocation() {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const fs::path readme =
+            program.parent_path().parent_path() / "share" / "doc" / "quorbel" / "README.md";
+        if (fs::is_regular_file(readme, error)) return readme.string();
+    }
+    return "the README.md of the sources";
+}
 
 // Options whose next argument is their value.
 bool takesValue(std::string_view argument) {
@@ -41,6 +59,13 @@ bool isSet(const char* variable) {
 }
 
 }  // namespace
+
+std::string usageText() {
+    std::string text = kUsage;
+    const std::string placeholder = "@README@";
+    text.replace(text.find(placeholder), placeholder.size(), readmeLocation());
+    return text;
+}
 
 EarlyRequest findEarlyRequest(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -102,6 +127,10 @@ bool parseCommandLine(const QStringList& arguments, CommandLine& out, QString& e
         }
         if (argument == QStringLiteral("--no-recover")) {
             out.noRecover = true;
+            continue;
+        }
+        if (argument == QStringLiteral("--no-settings")) {
+            out.noSettings = true;
             continue;
         }
         QString* target = nullptr;

@@ -6,10 +6,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
 
 namespace quorbel {
 
-extern const char* const kUsageText;
+// The text of --help, naming where the installed README is.
+std::string usageText();
 
 // What the command line asks for that needs no window system.
 enum class EarlyRequest { None, Help, Version, ListDevices };
@@ -31,10 +33,11 @@ void chooseOffscreenForHeadlessScript(int argc, char** argv);
 
 // The start-up's part of the command line, after Qt and --script took theirs.
 struct CommandLine {
-    QStringList files;       // to open, each in its own window, in this order
-    QString outputDevice;    // --output-device; empty when not given
-    QString inputDevice;     // --input-device
-    bool noRecover = false;  // --no-recover: no offer of an earlier session's unsaved sounds
+    QStringList files;        // to open, each in its own window, in this order
+    QString outputDevice;     // --output-device; empty when not given
+    QString inputDevice;      // --input-device
+    bool noRecover = false;   // --no-recover: no offer of an earlier session's unsaved sounds
+    bool noSettings = false;  // --no-settings: the user's list of recent files is left alone
 };
 
 // Splits `arguments` into options and files. "--" ends the options. False with `error` set

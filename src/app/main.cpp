@@ -12,13 +12,14 @@
 #include "app/command_line.h"
 #include "app/exit_signals.h"
 #include "app/quorbel_app.h"
+#include "app/recent_files_store.h"
 #include "app/script/script_option.h"
 #include "app/script/script_runner.h"
 
 int main(int argc, char* argv[]) {
     switch (quorbel::findEarlyRequest(argc, argv)) {
         case quorbel::EarlyRequest::Help:
-            std::fputs(quorbel::kUsageText, stdout);
+            std::fputs(quorbel::usageText().c_str(), stdout);
             return 0;
         case quorbel::EarlyRequest::Version:
             std::printf("Quorbel %s\n", QUORBEL_VERSION);
@@ -51,6 +52,8 @@ int main(int argc, char* argv[]) {
     quorbel::CQuorbelApp app;
     app.setAudioDevices(quorbel::audioDeviceChoice(commandLine.outputDevice.toStdString(),
                                                    commandLine.inputDevice.toStdString()));
+    app.setRecentFilesStore(quorbel::RecentFilesStore(
+        commandLine.noSettings ? QString() : quorbel::RecentFilesStore::userFileName()));
     if (!app.InitInstance(commandLine.files)) return 1;
     const quorbel::ExitSignals exitSignals([&app](int signal) { app.EndBySignal(signal); });
     if (script != nullptr && !script->start(app)) return 1;

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -130,6 +131,15 @@ void CMainFrame::fitToView() {
     setFixedSize(ViewWidget::kWidth, menuHeight + ViewWidget::kHeight + statusHeight);
 }
 
+void CMainFrame::openFirstMenu() {
+    for (QAction* action : menuBar()->actions()) {
+        if (action->menu() != nullptr && action->isVisible() && action->isEnabled()) {
+            menuBar()->setActiveAction(action);
+            return;
+        }
+    }
+}
+
 void CMainFrame::setStatusText(const std::string& text) {
     messagePane_->showText(QString::fromStdString(text), statusBar()->font());
 }
@@ -197,6 +207,17 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* event) {
+    // F10 opens the menu bar, as on other desktops (Alt with a menu's letter works too). It
+    // arrives here from whichever control has the focus, since none of them takes F10.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier) {
+        openFirstMenu();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

@@ -40,6 +40,8 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     QLabel* indicator(int index) const { return indicators_[index]; }
     // Fixes the window to the size that shows a maximised 388 x 480 view exactly.
     void fitToView();
+    // Opens the menu bar's first menu that can open (File), as F10 does.
+    void openFirstMenu();
 
     // FrameWindow
     void setStatusText(const std::string& text) override;
@@ -56,6 +58,7 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

@@ -63,6 +63,7 @@ CQuorbelApp::~CQuorbelApp() {
 }
 
 bool CQuorbelApp::InitInstance(const QStringList& files) {
+    recentFiles_.reload();
     // Sound: the null backend keeps time with the steady clock when it is chosen.
     clock_ = std::make_unique<SteadyClock>();
     std::string error;
@@ -174,6 +175,7 @@ CChildFrame* CQuorbelApp::OpenDocumentFile(const std::string& path) {
         if (!open.empty() && canonicalPath(open) == canonical) {
             frame->ActivateFrame();
             onActiveFrameChanged();
+            recentFiles_.add(canonical);
             return frame;
         }
     }
@@ -182,7 +184,26 @@ CChildFrame* CQuorbelApp::OpenDocumentFile(const std::string& path) {
     if (!document->OnOpenDocument(path)) return nullptr;
     document->SetPathName(canonical);
     document->SetModifiedFlag(false);
-    return createFrame(std::move(document));
+    CChildFrame* frame = createFrame(std::move(document));
+    if (frame != nullptr) recentFiles_.add(canonical);
+    return frame;
+}
+
+CChildFrame* CQuorbelApp::OpenRecentFile(std::size_t index) {
+    const std::vector<std::string>& paths = recentFiles_.list().paths();
+    if (index >= paths.size()) return nullptr;
+    const std::string path = paths[index];
+    // A dangling symbolic link is gone too. A file that is there but cannot be opened keeps
+    // its entry: the document's own box says why, and it may open another time.
+    if (!QFileInfo::exists(QString::fromStdString(path))) {
+        showMessageBox(mainFrame_.get(),
+                       "The file " + path +
+                           " no longer exists. It has been removed from the list of recent files.",
+                       kAppTitle, BoxIcon::Warning);
+        recentFiles_.remove(path);
+        return nullptr;
+    }
+    return OpenDocumentFile(path);
 }
 
 bool CQuorbelApp::SaveDocument(CChildFrame& frame) {
@@ -220,6 +241,7 @@ bool CQuorbelApp::SaveDocumentAs(CChildFrame& frame) {
     document.SetPathName(canonicalPath(path));
     document.SetTitle(fileNameOf(path));
     document.SetModifiedFlag(false);
+    recentFiles_.add(document.GetPathName());
     onActiveFrameChanged();
     return true;
 }
@@ -361,6 +383,10 @@ QWidget* CQuorbelApp::menuOwner() {
 }
 
 bool CQuorbelApp::OnUpdateCommand(int id, CommandState& state) {
+    if (const std::optional<std::size_t> index = recentFileIndex(id)) {
+        state.Enable(*index < recentFiles_.list().size());
+        return true;
+    }
     switch (id) {
         case ID_FILE_NEW:
         case ID_FILE_OPEN:
@@ -378,6 +404,10 @@ bool CQuorbelApp::OnUpdateCommand(int id, CommandState& state) {
 }
 
 bool CQuorbelApp::OnCommand(int id) {
+    if (const std::optional<std::size_t> index = recentFileIndex(id)) {
+        OpenRecentFile(*index);
+        return true;
+    }
     switch (id) {
         case ID_FILE_NEW:
             OnFileNew();

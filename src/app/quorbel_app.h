@@ -9,6 +9,7 @@
 
 #include "app/audio_backend_factory.h"
 #include "app/command_dispatcher.h"
+#include "app/recent_files_store.h"
 #include "framework/app_context.h"
 #include "framework/command_target.h"
 #include "wavefile/clipboard.h"
@@ -36,6 +37,10 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     // The devices to play on and record from; call before InitInstance. Default: the
     // environment's choice, else the backend's default devices.
     void setAudioDevices(AudioDeviceChoice devices) { audioDevices_ = std::move(devices); }
+    // Where the list of recent files is kept; call before InitInstance. Default: in memory
+    // only, so that nothing reads or writes the user's own list.
+    void setRecentFilesStore(RecentFilesStore store) { recentFiles_ = std::move(store); }
+    const RecentFileList& recentFileList() const { return recentFiles_.list(); }
 
     // Starts the program with the files named on the command line: each opens in its own
     // window, in this order; one that is refused shows its box and the others still open. No
@@ -51,9 +56,13 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
 
     // File New: a new document titled Wave1, Wave2, ... Null when none was created.
     CChildFrame* OnFileNew();
-    // Opens `path` as a document, or activates its window when it is already open. Null when
-    // the document or its view refused the file (after its box): no window is left for it.
+    // Opens `path` as a document, or activates its window when it is already open, and puts
+    // it first on the list of recent files. Null when the document or its view refused the
+    // file (after its box): no window is left for it.
     CChildFrame* OpenDocumentFile(const std::string& path);
+    // Opens entry `index` of the recent files; one whose file is gone is taken off the list
+    // after a box that names it.
+    CChildFrame* OpenRecentFile(std::size_t index);
     // Save and Save As of one document; false when it was not saved.
     bool SaveDocument(CChildFrame& frame);
     bool SaveDocumentAs(CChildFrame& frame);
@@ -79,6 +88,7 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     CommandState queryCommand(int id) override;
     bool dispatchCommand(int id) override;
     QWidget* menuOwner() override;
+    std::vector<std::string> recentFiles() override { return recentFiles_.list().paths(); }
 
   signals:
     // Every command sent through the route, and whether a handler ran.
@@ -102,6 +112,7 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     std::unique_ptr<CMainFrame> mainFrame_;
     Clipboard clipboard_;  // one for every window
     AppContext context_;
+    RecentFilesStore recentFiles_;
     int untitledCount_ = 0;
 };
 

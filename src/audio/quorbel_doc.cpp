@@ -229,10 +229,17 @@ bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
         }
         return false;
     }
-    const unsigned result = m_context.devices->save(m_wDeviceID, path);
+    WaveError notKept;
+    const unsigned result =
+        m_context.devices->save(m_wDeviceID, path, SaveDurability::Durable, &notKept);
     if (result != kDeviceOk) {
         ShowDeviceError(result);
         return false;
+    }
+    // Saved, but the file changed hands (someone else's file in a shared folder): said, not
+    // hidden, since the file's other users may no longer be able to change it.
+    if (notKept && m_context.messageBoxes != nullptr) {
+        m_context.messageBoxes->show(MessageFor(*notKept));
     }
     // Saved over one of its own working files: that file is the user's now.
     m_workingFiles.Keep(path);

@@ -31,7 +31,9 @@ WaveFailure unwritable(const std::string& path, int err) {
 }  // namespace
 
 WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> fmt,
-                         std::span<const std::uint8_t> data, SaveDurability durability) {
+                         std::span<const std::uint8_t> data, SaveDurability durability,
+                         WaveError* warning) {
+    if (warning != nullptr) warning->reset();
     // Refused before anything is written: the old file stays, and no new one is begun.
     if (WaveError refused = CheckSoundFits(path, fmt, data.size())) return refused;
     const auto riffSize = static_cast<std::uint32_t>(RiffSizeOf(fmt.size(), data.size()));
@@ -66,6 +68,9 @@ WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> 
     if (std::string reason = replacement.commit(); !reason.empty()) {
         if (replacement.error() != 0) return unwritable(path, replacement.error());
         return notReplaced(path, std::move(reason));
+    }
+    if (warning != nullptr && replacement.keepError() != 0) {
+        *warning = WaveFailure(WaveFault::OwnerNotKept, path, replacement.keepError());
     }
     return std::nullopt;
 }

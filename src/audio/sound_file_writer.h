@@ -24,9 +24,11 @@ enum class SaveDurability {
 };
 
 // Writes a RIFF WAVE file holding just a `fmt ` chunk (the given body, verbatim) and a `data`
-// chunk.
+// chunk. With `warning`, a save that worked but could not give the new file the replaced one's
+// owner, group or permissions leaves OwnerNotKept there (else it is emptied).
 WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> fmt,
                          std::span<const std::uint8_t> data,
-                         SaveDurability durability = SaveDurability::Durable);
+                         SaveDurability durability = SaveDurability::Durable,
+                         WaveError* warning = nullptr);
 
 }  // namespace quorbel

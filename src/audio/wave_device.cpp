@@ -699,7 +699,8 @@ unsigned WaveDevices::recordStartFrame(DeviceId id, std::uint64_t& frame) {
     return kDeviceOk;
 }
 
-unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability durability) {
+unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability durability,
+                           WaveError* warning) {
     Ended ended;
     Device* d = nullptr;
     {
@@ -717,7 +718,7 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability 
     // Only commands, which all run on the caller's thread, change a sound's bytes; the worker
     // only ends plays and drains captures. So the bytes can be written without the lock, and a
     // long write does not hold up other devices.
-    const WaveError failure = writeSoundFile(path, d->fmt, d->data.span(), durability);
+    const WaveError failure = writeSoundFile(path, d->fmt, d->data.span(), durability, warning);
     std::lock_guard lock(impl_->mutex);
     return failure ? impl_->fail(*failure) : kDeviceOk;
 }

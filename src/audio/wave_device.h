@@ -118,9 +118,11 @@ class WaveDevices {
     // Writes the whole sound as a PCM RIFF WAVE file (fmt then data); a recording in progress
     // is ended and included. A file another device has open is refused (kDeviceErrAlreadyOpen)
     // before anything is written. A scratch save writes a working file in place without
-    // flushing.
+    // flushing. `warning`, when given, gets what a save that worked could not keep of the file
+    // it replaced (see writeSoundFile).
     unsigned save(DeviceId id, const std::string& path,
-                  SaveDurability durability = SaveDurability::Durable);
+                  SaveDurability durability = SaveDurability::Durable,
+                  WaveError* warning = nullptr);
     // Close and open in one: reads `element` and, only once that worked, closes `id` (a running
     // play or recording is aborted) and opens the element under a new id. On an error `id`
     // stays open as it was, so its sound is never lost to a file that cannot be read back.

@@ -60,7 +60,16 @@ namespace quorbel {
     /* Selecting exactly. */                  \
     X(ID_ZOOM_TO_SELECTION, 32850)            \
     X(ID_ZOOM_OUT, 32851)                     \
-    X(ID_EDIT_SELECT_RANGE, 32852)
+    X(ID_EDIT_SELECT_RANGE, 32852)            \
+    /* Recently used files, newest first. */  \
+    X(ID_FILE_MRU_FILE1, 57616)               \
+    X(ID_FILE_MRU_FILE2, 57617)               \
+    X(ID_FILE_MRU_FILE3, 57618)               \
+    X(ID_FILE_MRU_FILE4, 57619)               \
+    X(ID_FILE_MRU_FILE5, 57620)               \
+    X(ID_FILE_MRU_FILE6, 57621)               \
+    X(ID_FILE_MRU_FILE7, 57622)               \
+    X(ID_FILE_MRU_FILE8, 57623)
 
 #define QUORBEL_DEFINE_COMMAND_ID(name, number) inline constexpr int name = number;
 QUORBEL_COMMAND_IDS(QUORBEL_DEFINE_COMMAND_ID)

@@ -36,7 +36,17 @@ enum class ScriptVerb {
     Quit,
 };
 
-enum class ScriptPrint { Status, Title, State, Enabled, Checked, Clip, Selection, Progress };
+enum class ScriptPrint {
+    Status,
+    Title,
+    State,
+    Enabled,
+    Checked,
+    Clip,
+    Selection,
+    Progress,
+    Recent
+};
 
 // What an `answer` line queues: a button of a message box, or a path for a file dialog.
 enum class ScriptAnswer { Yes, No, Cancel, Ok, Path };

@@ -15,6 +15,10 @@ MenuItem separator() {
 MenuItem popup(std::string label, std::vector<MenuItem> items, bool grayed = false) {
     return {MenuItem::Kind::Popup, std::move(label), 0, grayed, std::move(items)};
 }
+// Added after the File menu's last separator, so the original items stay as they were.
+MenuItem recentFiles() {
+    return {MenuItem::Kind::RecentFiles, {}, 0, false, {}};
+}
 
 MenuItem helpMenu() {
     return popup("&Help", {item("&About", ID_APP_ABOUT), separator(),
@@ -24,7 +28,7 @@ MenuItem helpMenu() {
 std::vector<MenuItem> mainFrameMenu() {
     return {
         popup("&File", {item("&New\tCtrl+N", ID_FILE_NEW), item("&Open...\tCtrl+O", ID_FILE_OPEN),
-                        separator(), item("E&xit", ID_APP_EXIT)}),
+                        separator(), recentFiles(), item("E&xit", ID_APP_EXIT)}),
         helpMenu(),
         popup("&View", {item("&Toolbar", ID_VIEW_TOOLBAR), item("&Status Bar", ID_VIEW_STATUS_BAR)},
               true),
@@ -33,11 +37,11 @@ std::vector<MenuItem> mainFrameMenu() {
 
 std::vector<MenuItem> waveTypeMenu() {
     return {
-        popup("&File",
-              {item("&New\tCtrl+N", ID_FILE_NEW), item("&Open...\tCtrl+O", ID_FILE_OPEN),
-               item("&Close", ID_FILE_CLOSE), item("&Save\tCtrl+S", ID_FILE_SAVE),
-               item("Save &As...", ID_FILE_SAVE_AS), separator(),
-               item("P&roperties", ID_FILE_PROPERTIES), separator(), item("E&xit", ID_APP_EXIT)}),
+        popup("&File", {item("&New\tCtrl+N", ID_FILE_NEW), item("&Open...\tCtrl+O", ID_FILE_OPEN),
+                        item("&Close", ID_FILE_CLOSE), item("&Save\tCtrl+S", ID_FILE_SAVE),
+                        item("Save &As...", ID_FILE_SAVE_AS), separator(),
+                        item("P&roperties", ID_FILE_PROPERTIES), separator(), recentFiles(),
+                        item("E&xit", ID_APP_EXIT)}),
         popup("&Edit", {item("&Undo\tCtrl+Z", ID_EDIT_UNDO), separator(),
                         item("Cu&t\tCtrl+X", ID_EDIT_CUT), item("&Copy\tCtrl+C", ID_EDIT_COPY),
                         item("&Paste\tCtrl+V", ID_EDIT_PASTE), separator(),
@@ -64,10 +68,9 @@ std::vector<MenuItem> waveTypeMenu() {
                                     popup("Vectorscope", {item("W&ave", ID_SCOPE_WAVE),
                                                           item("C&lustered", ID_SCOPE_CLUSTERED),
                                                           item("N&one", ID_SCOPE_NONE)})})}),
-        popup("&View",
-              {item("&Toolbar", ID_VIEW_TOOLBAR), item("&Status Bar", ID_VIEW_STATUS_BAR),
-               separator(), item("Zoom to &Selection\tCtrl+E", ID_ZOOM_TO_SELECTION),
-               item("Zoom &Out\tCtrl+Shift+E", ID_ZOOM_OUT)}),
+        popup("&View", {item("&Toolbar", ID_VIEW_TOOLBAR), item("&Status Bar", ID_VIEW_STATUS_BAR),
+                        separator(), item("Zoom to &Selection\tCtrl+E", ID_ZOOM_TO_SELECTION),
+                        item("Zoom &Out\tCtrl+Shift+E", ID_ZOOM_OUT)}),
         helpMenu(),
         popup("&Window",
               {item("&New Window", ID_WINDOW_NEW), item("&Cascade", ID_WINDOW_CASCADE),
@@ -108,6 +111,9 @@ void collectIds(const std::vector<MenuItem>& items, std::vector<int>& out) {
     for (const MenuItem& m : items) {
         if (m.kind == MenuItem::Kind::Command) out.push_back(m.id);
         if (m.kind == MenuItem::Kind::Popup) collectIds(m.items, out);
+        if (m.kind == MenuItem::Kind::RecentFiles) {
+            for (int id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_FILE8; ++id) out.push_back(id);
+        }
     }
 }
 

@@ -113,6 +113,9 @@ constexpr std::array kFaultTexts = std::to_array<FaultText>({
      {},
      "The sound is too large for a WAVE file: a WAVE file holds at most {maxRiff} bytes after "
      "its 8-byte header."},
+    {WaveFault::OwnerNotKept, MessageStyle::Warning,
+     "The sound was saved to {path}, but the file could not keep its former owner, group and "
+     "permissions: {errno}."},
     // The document's save.
     {WaveFault::FileReadOnly, MessageStyle::Error,
      "Cannot save to {path}: the file is read-only. Use Save As to write the sound to another "

@@ -138,6 +138,7 @@ FileReplacement::~FileReplacement() {
 std::string FileReplacement::begin(const std::string& path, bool allowUnnamed) {
     abandon();
     error_ = 0;
+    keepError_ = 0;
     std::string reason;
     if (!followLinks(path, target_, reason)) return reason;
     folder_ = folderPart(target_);
@@ -190,11 +191,16 @@ std::string FileReplacement::createFile(bool allowUnnamed) {
 std::string FileReplacement::commit() {
     if (fd_ < 0) return failed(EBADF);
     if (hadOld_) {
-        // The new file takes the old one's place with its permissions and, where allowed, owner.
+        // The new file takes the old one's place with its owner, group and permissions. What
+        // cannot be kept does not stop the save (the content matters more); keepError() says.
         if (::fchown(fd_, old_.st_uid, old_.st_gid) != 0) {
-            (void)::fchown(fd_, static_cast<uid_t>(-1), old_.st_gid);
+            keepError_ = errno;
+            // Not allowed to give the file away: it keeps at least the old group where the user
+            // belongs to it. The owner is lost either way, which keepError_ already says.
+            [[maybe_unused]] const int groupKept =
+                ::fchown(fd_, static_cast<uid_t>(-1), old_.st_gid);
         }
-        (void)::fchmod(fd_, old_.st_mode & 07777);
+        if (::fchmod(fd_, old_.st_mode & 07777) != 0 && keepError_ == 0) keepError_ = errno;
     }
     if (::fsync(fd_) != 0) {
         const std::string reason = failed(errno);

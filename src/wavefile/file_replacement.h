@@ -34,6 +34,11 @@ class FileReplacement {
     // target is then as it was and no new file is left.
     std::string commit();
 
+    // After a successful commit(): the system error that kept the new file from taking the
+    // old one's owner, group or permissions (a user may not give a file away), or 0 when it
+    // took them all or there was no old file. The content is in place either way.
+    int keepError() const { return keepError_; }
+
     // Drops the new content. Harmless when nothing is pending.
     void abandon();
 
@@ -58,6 +63,7 @@ class FileReplacement {
     bool hadOld_ = false;
     struct stat old_ {};
     int error_ = 0;
+    int keepError_ = 0;
 };
 
 // The prefix and suffix of the hidden names the replacement stands in with.

@@ -71,6 +71,8 @@ enum class WaveFault {
     FileUnwritable,  // the save failed with errno `err`
     NotReplaced,     // the save's target cannot be replaced; `reason` says why
     SoundTooLarge,   // `bytes` bytes of sound do not fit a WAVE file; at most `limit` do
+    OwnerNotKept,    // a warning: saved, but the replaced file's owner, group or permissions
+                     // could not be given to the new one (errno `err`)
 
     // The document's save.
     FileReadOnly,  // the file to be saved over gives its user no write permission

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSlider>
 #include <QStatusBar>
 #include <set>
 
@@ -91,6 +92,19 @@ TEST_F(MenuTest, HighlightedItemShowsItsPromptInTheStatusBar) {
               "Quit the application; prompts to save documents");
 }
 
+TEST_F(MenuTest, F10OpensTheFileMenuWhereverTheFocusIs) {
+    ASSERT_TRUE(start({QString::fromStdString(writeTestWave(dir, "a.wav"))}));
+    activateMainWindow();
+    ViewWidget* view = documents().front()->viewWidget();
+    for (QWidget* focus : std::vector<QWidget*>{view, view->slider(), &frame()}) {
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_F10);
+        QMenu* file = topMenu(frame(), "&File");
+        EXPECT_TRUE(file->isVisible()) << focus->metaObject()->className();
+        file->close();
+    }
+}
+
 TEST_F(MenuTest, ToolbarItemDoesNothingAndPanesAreDisabled) {
     ASSERT_TRUE(start());
     EXPECT_TRUE(app->queryCommand(ID_VIEW_TOOLBAR).enabled);
@@ -104,6 +118,9 @@ TEST_F(MenuTest, ToolbarItemDoesNothingAndPanesAreDisabled) {
 void collectChoosable(const std::vector<MenuItem>& items, std::set<int>& out) {
     for (const MenuItem& m : items) {
         if (m.kind == MenuItem::Kind::Command) out.insert(m.id);
+        if (m.kind == MenuItem::Kind::RecentFiles) {
+            for (int id : menuCommandIds({m})) out.insert(id);
+        }
         if (m.kind == MenuItem::Kind::Popup && !m.grayed) collectChoosable(m.items, out);
     }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -542,6 +543,27 @@ TEST_F(ScriptTest, ZoomAndKeysAloneReachAnExactSelection) {
     EXPECT_LT(e, b);
     EXPECT_LE(b - e, (zb - za) / 367 + 1);
     EXPECT_EQ(testing::SavedData(testing::ReadBytes(path("cut.wav"))), WithoutMs(data, s, e, f));
+}
+
+TEST_F(ScriptTest, RecentFilesAreKeptInTheConfigFolderUnlessNoSettings) {
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");  // every run below inherits this one
+    qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
+    const QString a = wave("a.wav"), b = wave("b.wav"), c = wave("c.wav");
+    auto recent = [](const QString& file) {
+        return "recent: " + QFileInfo(file).canonicalFilePath().toStdString();
+    };
+    const ScriptRun first = runScript(dir, "print recent\n", {a, b});
+    EXPECT_EQ(first.starting("recent:"), (std::vector<std::string>{recent(b), recent(a)}));
+    // --no-settings: a list of its own, and nothing written.
+    const ScriptRun apart = runScript(dir, "print recent\n", {"--no-settings", c});
+    EXPECT_EQ(apart.starting("recent:"), (std::vector<std::string>{recent(c)}));
+    const ScriptRun next = runScript(dir,
+                                     "command ID_FILE_MRU_FILE2\nprint title\nprint recent\n"
+                                     "command ID_FILE_MRU_FILE3\n");
+    qputenv("XDG_CONFIG_HOME", saved);
+    ASSERT_EQ(next.exitCode, 0) << next.errors;
+    EXPECT_EQ(next.lines, (std::vector<std::string>{"title: Quorbel - a.wav", recent(a), recent(b),
+                                                    "disabled: ID_FILE_MRU_FILE3"}));
 }
 
 }  // namespace

@@ -66,6 +66,7 @@ bool withModalDialog(const std::function<void()>& open,
 std::vector<std::string> actionLabels(const QWidget* menuOrBar) {
     std::vector<std::string> labels;
     for (const QAction* action : menuOrBar->actions()) {
+        if (!action->isVisible()) continue;  // as the user sees it
         labels.push_back(action->isSeparator() ? "-" : action->text().toStdString());
     }
     return labels;

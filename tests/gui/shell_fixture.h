@@ -36,7 +36,7 @@ std::string writeJunkFile(const QTemporaryDir& dir, const std::string& name);
 bool withModalDialog(const std::function<void()>& open,
                      const std::function<void(QWidget*)>& inspect);
 
-// Labels of a menu's actions ("-" for separators).
+// Labels of a menu's visible actions ("-" for separators).
 std::vector<std::string> actionLabels(const QWidget* menuOrBar);
 QAction* findAction(const QWidget* menuOrBar, const std::string& label);
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch DESTDIR and checks what a desktop gets: the program runs
-# from bin/, the launcher passes desktop-file-validate, the AppStream metainfo passes
-# appstreamcli (offline), every icon is a PNG of its folder's size, the manual page formats
-# without warnings, and the licence and changelog are there.
+# from bin/, the launcher passes desktop-file-validate and names the window's class, the
+# running window has that class (under Xvfb, where it can be had), the AppStream metainfo
+# passes appstreamcli (offline), every icon is a PNG of its folder's size, the manual page
+# formats without warnings, and the README, licence and changelog are there.
 #
 #   check_install.sh BUILD_DIR APP_ID
 set -uo pipefail
@@ -42,8 +43,34 @@ if [[ -f $desktop ]]; then
     grep -qx "Icon=$id" "$desktop" || fail "the launcher's Icon line"
     grep -qx 'MimeType=audio/x-wav;audio/wav;audio/vnd.wave;' "$desktop" || fail "MimeType"
     grep -qx 'Categories=AudioVideo;Audio;AudioVideoEditing;' "$desktop" || fail "Categories"
+    # Docks tie a window to its launcher by this class.
+    grep -qx "StartupWMClass=$id" "$desktop" || fail "StartupWMClass is not $id"
 else
     fail "no $desktop"
+fi
+
+# The window's class, as the X server has it, is the launcher's name.
+if command -v xvfb-run >/dev/null && command -v xwininfo >/dev/null; then
+    mkdir -p "$dest/home" "$dest/runtime"
+    chmod 700 "$dest/runtime"
+    printf 'wait 60000\n' >"$dest/wait.txt"
+    window=$(HOME=$dest/home XDG_CONFIG_HOME=$dest/home/.config XDG_RUNTIME_DIR=$dest/runtime \
+        QUORBEL_AUDIO=null xvfb-run -a bash -c '
+            "$1" --no-settings --script "$2" >/dev/null 2>&1 &
+            program=$!
+            for _ in $(seq 150); do
+                line=$(xwininfo -root -tree 2>/dev/null | grep -m1 "\"Quorbel[^\"]*\": (\"")
+                [[ -n $line ]] && break
+                sleep 0.2
+            done
+            kill "$program" 2>/dev/null
+            wait "$program" 2>/dev/null
+            echo "$line"' _ "$root/bin/quorbel" "$dest/wait.txt" 2>/dev/null)
+    # xwininfo: 0x400009 "Quorbel - Wave1": ("quorbel" "org.quorbel.Quorbel")  400x546+0+0 ...
+    class=$(sed -n 's/.*: ("[^"]*" "\([^"]*\)").*/\1/p' <<<"$window")
+    [[ $class == "$id" ]] || fail "the running window's class is '$class', not $id ($window)"
+else
+    echo "skipped: the running window's class (no xvfb-run or xwininfo)"
 fi
 
 # The AppStream metainfo, checked without the network.
@@ -77,8 +104,9 @@ if [[ -f $man ]]; then
         out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$man" 2>&1 >/dev/null)
         [[ -z $out ]] || fail "man --warnings: $out"
         text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$man" 2>/dev/null)
-        for word in --list-devices --output-device --input-device --script \
-            QUORBEL_OUTPUT_DEVICE "SCRIPT LANGUAGE"; do
+        for word in --list-devices --output-device --input-device --script --no-settings \
+            QUORBEL_OUTPUT_DEVICE "SCRIPT LANGUAGE" "print recent" ID_FILE_MRU_FILE1 \
+            XDG_CONFIG_HOME share/doc/quorbel/README.md; do
             [[ $text == *"$word"* ]] || fail "the manual page does not mention $word"
         done
     fi
@@ -86,9 +114,12 @@ else
     fail "no $man"
 fi
 
-# Licence and changelog where Debian looks for them.
+# Licence and changelog where Debian looks for them, and the README that --help names.
 grep -q '^License: Expat' "$root/share/doc/quorbel/copyright" 2>/dev/null || fail "copyright"
 gzip -t "$root/share/doc/quorbel/changelog.gz" 2>/dev/null || fail "changelog.gz"
+readme=$root/share/doc/quorbel/README.md
+grep -q '`print recent`' "$readme" 2>/dev/null || fail "no README with the script language"
+"$root/bin/quorbel" --help 2>/dev/null | grep -qF "$readme" || fail "--help does not name $readme"
 
 if ((failures > 0)); then
     echo "$failures check(s) failed" >&2

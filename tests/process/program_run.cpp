@@ -43,6 +43,9 @@ namespace {
     std::vector<char*> argv;
     std::string binary = options.binary.empty() ? QUORBEL_BINARY : options.binary;
     argv.push_back(binary.data());
+    // The user's list of recent files is none of these tests' business.
+    std::string noSettings = "--no-settings";
+    argv.push_back(noSettings.data());
     std::vector<std::string> arguments = options.arguments;
     for (std::string& a : arguments) argv.push_back(a.data());
     argv.push_back(nullptr);

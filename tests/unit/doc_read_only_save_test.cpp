@@ -2,6 +2,7 @@
 // writable its folder: a box says so and points to Save As, nothing is written, and the
 // document stays modified and open. Judged for the user the tests run as (root: any write bit
 // will do) and, in a child process, for an unprivileged user (uid 65534 when run as root).
+// Someone else's file that the user may write is replaced, and a box says it changed hands.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -79,6 +80,7 @@ struct Case {
     gid_t group = static_cast<gid_t>(-1);  // -1: that user's group
     bool viaLink = false;                  // saved through a symbolic link to the file
     bool ownFile = false;                  // the document's own file (Save after an edit)
+    bool ownerLost = false;  // someone else's file: saved, with a warning that it changed hands
 };
 
 // Writes the case's target into `folder` as `user` would have it, saves over it as that user
@@ -118,6 +120,10 @@ void Check(const Case& c, const fs::path& folder, uid_t user, gid_t group, bool 
         // (A file its user may write but not read cannot be read back: a box says that.)
         EXPECT_EQ(outcome.rfind("saved clean open", 0), 0u) << outcome;
         EXPECT_EQ(outcome.find("read-only"), std::string::npos) << outcome;
+        const std::string warning = "|Error|The sound was saved to " + target +
+                                    ", but the file could not keep its former owner, group and "
+                                    "permissions: Operation not permitted.";
+        EXPECT_EQ(outcome.find(warning) != std::string::npos, c.ownerLost) << outcome;
         EXPECT_EQ(ReadBytes(file), kSound);
     }
     EXPECT_EQ(modeOf(file), c.mode);
@@ -178,9 +184,9 @@ TEST(ReadOnlySave, AUserMayReplaceOnlyAFileItsPermissionClassMayWrite) {
     };
     if (root) {
         // Someone else's file in the user's folder: the group's bit, then the others'.
-        cases.push_back({"root's, group's 0464", 0464, false, 0, kNobody});
+        cases.push_back({"root's, group's 0464", 0464, false, 0, kNobody, false, false, true});
         cases.push_back({"root's, 0446: the group's bit counts", 0446, true, 0, kNobody});
-        cases.push_back({"root's, others' 0666", 0666, false, 0, 0});
+        cases.push_back({"root's, others' 0666", 0666, false, 0, 0, false, false, true});
         cases.push_back({"root's, 0664: others may only read", 0664, true, 0, 0});
     }
     for (const Case& c : cases) Check(c, folder, user, group, true);

@@ -11,12 +11,15 @@
 namespace quorbel {
 namespace {
 
-// "label" for commands and submenus, "-" for separators, "[grayed]" appended for grayed.
+// "label" for commands and submenus, "-" for separators, "[recent]" for the list of recent
+// files, "[grayed]" appended for grayed.
 std::vector<std::string> labels(const std::vector<MenuItem>& items) {
     std::vector<std::string> out;
     for (const MenuItem& m : items) {
         if (m.kind == MenuItem::Kind::Separator) {
             out.push_back("-");
+        } else if (m.kind == MenuItem::Kind::RecentFiles) {
+            out.push_back("[recent]");
         } else {
             out.push_back(m.label + (m.grayed ? "[grayed]" : ""));
         }
@@ -31,11 +34,15 @@ const MenuItem& top(int menu, std::size_t index) {
 TEST(ResMenus, MainFrameMenuHasFileHelpAndGrayedView) {
     EXPECT_EQ(labels(menuResource(IDR_MAINFRAME)),
               (std::vector<std::string>{"&File", "&Help", "&View[grayed]"}));
-    EXPECT_EQ(labels(top(IDR_MAINFRAME, 0).items),
-              (std::vector<std::string>{"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "E&xit"}));
-    EXPECT_EQ(menuCommandIds(menuResource(IDR_MAINFRAME)),
-              (std::vector<int>{ID_FILE_NEW, ID_FILE_OPEN, ID_APP_EXIT, ID_APP_ABOUT,
-                                ID_HELP_HOWTOUSE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}));
+    EXPECT_EQ(
+        labels(top(IDR_MAINFRAME, 0).items),
+        (std::vector<std::string>{"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "[recent]", "E&xit"}));
+    EXPECT_EQ(
+        menuCommandIds(menuResource(IDR_MAINFRAME)),
+        (std::vector<int>{ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE2,
+                          ID_FILE_MRU_FILE3, ID_FILE_MRU_FILE4, ID_FILE_MRU_FILE5,
+                          ID_FILE_MRU_FILE6, ID_FILE_MRU_FILE7, ID_FILE_MRU_FILE8, ID_APP_EXIT,
+                          ID_APP_ABOUT, ID_HELP_HOWTOUSE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}));
 }
 
 TEST(ResMenus, DocumentMenuTopLevelOrderAndGrayedWindow) {
@@ -48,7 +55,7 @@ TEST(ResMenus, DocumentFileAndEditMenus) {
     EXPECT_EQ(
         labels(top(IDR_WAVETYPE, 0).items),
         (std::vector<std::string>{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
-                                  "Save &As...", "-", "P&roperties", "-", "E&xit"}));
+                                  "Save &As...", "-", "P&roperties", "-", "[recent]", "E&xit"}));
     const MenuItem& edit = top(IDR_WAVETYPE, 1);
     // The program's own items come after a separator, below the original ones.
     EXPECT_EQ(labels(edit.items),
@@ -107,7 +114,11 @@ TEST(ResMenus, EveryMenuCommandHasAPromptExceptAbout) {
     for (int menu : {IDR_MAINFRAME, IDR_WAVETYPE}) {
         for (int id : menuCommandIds(menuResource(menu))) ids.insert(id);
     }
-    for (int id : ids) EXPECT_FALSE(commandPromptString(id).empty()) << id;
+    for (int id : ids) {
+        // A recent file's prompt is its full path, given when the menu opens.
+        if (id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE8) continue;
+        EXPECT_FALSE(commandPromptString(id).empty()) << id;
+    }
 }
 
 }  // namespace

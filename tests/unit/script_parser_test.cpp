@@ -122,6 +122,8 @@ TEST(ScriptParserTest, AnswersAreButtonsUnlessQuoted) {
 TEST(ScriptParserTest, PrintNeedsAKnownSubject) {
     EXPECT_EQ(parsed("print state").print, ScriptPrint::State);
     EXPECT_EQ(parsed("print clip").print, ScriptPrint::Clip);
+    EXPECT_EQ(parsed("print recent").print, ScriptPrint::Recent);
+    EXPECT_NE(errorOf("print recent 1"), "");
     EXPECT_NE(errorOf("print"), "");
     EXPECT_NE(errorOf("print colour"), "");
     EXPECT_NE(errorOf("print enabled"), "");

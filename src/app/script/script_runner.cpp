@@ -418,6 +418,11 @@ ScriptRunner::Next ScriptRunner::execute(const ScriptLine& line) {
                                       : std::string("progress: none"));
                     break;
                 }
+                case ScriptPrint::Recent:
+                    for (const std::string& path : app_->recentFileList().paths()) {
+                        emitLine("recent: " + path);
+                    }
+                    break;
                 case ScriptPrint::Clip: {
                     const Clipboard& clip = *app_->context().clipboard;
                     emitLine("clip: " + std::to_string(clip.Length()) + " " +

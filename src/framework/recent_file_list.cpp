@@ -1,0 +1,107 @@
+#include "framework/recent_file_list.h"
+
+#include <algorithm>
+
+#include "framework/command_ids.h"
+
+namespace quorbel {
+
+namespace {
+
+constexpr std::size_t kMaxPathBytes = 4096;  // PATH_MAX on Linux, the terminating zero included
+
+static_assert(ID_FILE_MRU_FILE8 - ID_FILE_MRU_FILE1 + 1 == RecentFileList::kMaxEntries,
+              "one command per entry, numbered in order");
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool isUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (text.size() - i < length) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto c = static_cast<unsigned char>(text[i + k]);
+            const unsigned char min = k == 1 ? low : 0x80;
+            const unsigned char max = k == 1 ? high : 0xBF;
+            if (c < min || c > max) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool isRecentFilePath(std::string_view path) {
+    if (path.size() < 2 || path.size() >= kMaxPathBytes) return false;
+    if (path.front() != '/' || path.back() == '/') return false;
+    const bool control = std::any_of(path.begin(), path.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+    return !control && isUtf8(path);
+}
+
+RecentFileList::RecentFileList(const std::vector<std::string>& stored) {
+    for (const std::string& path : stored) {
+        if (paths_.size() == kMaxEntries) break;
+        if (!isRecentFilePath(path)) continue;
+        if (std::find(paths_.begin(), paths_.end(), path) != paths_.end()) continue;
+        paths_.push_back(path);
+    }
+}
+
+bool RecentFileList::add(const std::string& path) {
+    if (!isRecentFilePath(path)) return false;
+    remove(path);
+    paths_.insert(paths_.begin(), path);
+    if (paths_.size() > kMaxEntries) paths_.resize(kMaxEntries);
+    return true;
+}
+
+bool RecentFileList::remove(const std::string& path) {
+    const auto it = std::find(paths_.begin(), paths_.end(), path);
+    if (it == paths_.end()) return false;
+    paths_.erase(it);
+    return true;
+}
+
+std::string recentFileMenuLabel(std::size_t index, std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) on "&" + std::to_string(...).
+    std::string label = "&";
+    label += std::to_string(index + 1);
+    label += ' ';
+    for (char c : name) {
+        if (c == '&') label += '&';
+        label += c;
+    }
+    return label;
+}
+
+std::optional<std::size_t> recentFileIndex(int commandId) {
+    if (commandId < ID_FILE_MRU_FILE1 || commandId > ID_FILE_MRU_FILE8) return std::nullopt;
+    return static_cast<std::size_t>(commandId - ID_FILE_MRU_FILE1);
+}
+
+}  // namespace quorbel
