@@ -248,9 +248,21 @@ bool CQuorbelApp::SaveDocumentAs(CChildFrame& frame) {
 
 bool CQuorbelApp::SaveModified(CChildFrame& frame) {
     CQuorbelDoc& document = frame.document();
-    if (!document.IsModified()) return true;
     const std::string name =
         document.GetPathName().empty() ? document.GetTitle() : document.GetPathName();
+    // An edit still running is cancelled only when the user agrees; the sound then stays as
+    // it was before it, and the save prompt below speaks of that sound.
+    if (ViewWidget* widget = frame.viewWidget()) {
+        if (const auto running = widget->view().OperationProgress()) {
+            if (showMessageBox(mainFrame_.get(),
+                               running->first + " is still running on " + name +
+                                   ". Cancel it and close the window?",
+                               kAppTitle, BoxIcon::Question, BoxButtons::YesNo) != BoxAnswer::Yes)
+                return false;
+            widget->view().CancelOperation();
+        }
+    }
+    if (!document.IsModified()) return true;
     switch (showMessageBox(mainFrame_.get(), "Save changes to " + name + "?", kAppTitle,
                            BoxIcon::Warning, BoxButtons::YesNoCancel)) {
         case BoxAnswer::Yes:

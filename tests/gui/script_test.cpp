@@ -241,6 +241,20 @@ TEST_F(ScriptTest, StartGoesOnWhileTheOperationRunsAndFinishWaitsForIt) {
               (std::vector<std::string>(2, "status: Reverse operation complete!")));
 }
 
+TEST_F(ScriptTest, ClosingDuringAnOperationAsksBeforeCancellingIt) {
+    const ScriptRun run = runScript(dir,
+                                    "start ID_EFFECTS_REVERSE\nanswer no\nclose\nprint progress\n"
+                                    "answer yes\nclose\nprint title\nquit\n",
+                                    {wave("long.wav", 16000000)});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(
+        run.starting("box:"),
+        std::vector<std::string>(2, "box: Quorbel|Reverse is still running on " + path("long.wav") +
+                                        ". Cancel it and close the window?|question"));
+    EXPECT_EQ(run.starting("progress:").at(0).rfind("progress: Reverse ", 0), 0u);
+    EXPECT_TRUE(run.has("title: Quorbel")) << "cancelled and closed, with nothing to save";
+}
+
 TEST_F(ScriptTest, EveryBoxKindIsPrintedAndAnswered) {
     QFile junk(dir.filePath("junk.wav"));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
