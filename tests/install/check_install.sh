@@ -54,8 +54,9 @@ if command -v xvfb-run >/dev/null && command -v xwininfo >/dev/null; then
     mkdir -p "$dest/home" "$dest/runtime"
     chmod 700 "$dest/runtime"
     printf 'wait 60000\n' >"$dest/wait.txt"
+    # On the X server, whatever platform the caller chose (the test command picks offscreen).
     window=$(HOME=$dest/home XDG_CONFIG_HOME=$dest/home/.config XDG_RUNTIME_DIR=$dest/runtime \
-        QUORBEL_AUDIO=null xvfb-run -a bash -c '
+        QUORBEL_AUDIO=null QT_QPA_PLATFORM=xcb xvfb-run -a bash -c '
             "$1" --no-settings --script "$2" >/dev/null 2>&1 &
             program=$!
             for _ in $(seq 150); do
