@@ -54,7 +54,8 @@ WaveFailure NotRegular(const std::string& path, mode_t mode) {
 
 }  // namespace
 
-WaveError readSoundFile(const std::string& path, LoadedSound& out, SoundReading reading) {
+WaveError readSoundFile(const std::string& path, LoadedSound& out, SoundReading reading,
+                        WorkProgress* progress) {
     // A pipe, socket, folder or device is refused before anything could wait on it.
     errno = 0;
     std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::Read);
@@ -67,11 +68,11 @@ WaveError readSoundFile(const std::string& path, LoadedSound& out, SoundReading 
     struct stat st {};
     if (::fstat(file->Descriptor(), &st) != 0) return Unreadable(path, errno);
     if (!S_ISREG(st.st_mode)) return NotRegular(path, st.st_mode);
-    return readSound(*file, path, out, reading);
+    return readSound(*file, path, out, reading, progress);
 }
 
-WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out,
-                    SoundReading reading) {
+WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out, SoundReading reading,
+                    WorkProgress* progress) {
     errno = 0;
     const std::int64_t fileSize = file.Size();
     if (fileSize < 0) return Unreadable(path, errno);
@@ -132,9 +133,14 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out,
         failure.bytes = static_cast<std::uint64_t>(dataSize);
         return failure;
     }
-    if (auto error = ReadAt(file, path, bytes.data(), dataSize, data.dataOffset, kDataId)) {
-        return error;
+    if (progress != nullptr) {
+        progress->Begin(static_cast<std::uint64_t>(dataSize));
+        file.SetTransferHook(
+            [progress](std::int64_t n) { progress->Advance(static_cast<std::uint64_t>(n)); });
     }
+    WaveError error = ReadAt(file, path, bytes.data(), dataSize, data.dataOffset, kDataId);
+    file.SetTransferHook({});
+    if (error) return error;
     out.data = ShareBytes(std::move(bytes));
     out.fmt = std::move(fmtBytes);
     out.format = format;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "audio/audio_backend.h"
+#include "framework/work_progress.h"
 #include "wavefile/expected.h"
 #include "wavefile/riff_file.h"
 #include "wavefile/shared_bytes.h"
@@ -32,11 +33,15 @@ enum class SoundReading {
 // skipped, odd sizes with or without their pad byte, a RIFF size that is 0 or wrong, a data
 // size of 0, 0xFFFFFFFF or beyond the end of the file (all the whole frames there). The samples are
 // read with one read into memory. Fails with the fault that says why the file cannot be played.
+// With `progress`, the reading of the samples is counted there in bytes, and a cancel stops
+// it with WorkCancelled.
 WaveError readSoundFile(const std::string& path, LoadedSound& out,
-                        SoundReading reading = SoundReading::Playable);
+                        SoundReading reading = SoundReading::Playable,
+                        WorkProgress* progress = nullptr);
 
 // The same over a file already open for reading; `path` names it in failures.
 WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out,
-                    SoundReading reading = SoundReading::Playable);
+                    SoundReading reading = SoundReading::Playable,
+                    WorkProgress* progress = nullptr);
 
 }  // namespace quorbel

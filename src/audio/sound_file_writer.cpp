@@ -28,11 +28,19 @@ WaveFailure unwritable(const std::string& path, int err) {
     return failure;
 }
 
+// Counts what `file` writes in `progress`, when there is one.
+void ReportTo(RiffFile& file, WorkProgress* progress, std::uint64_t total) {
+    if (progress == nullptr) return;
+    progress->Begin(total);
+    file.SetTransferHook(
+        [progress](std::int64_t n) { progress->Advance(static_cast<std::uint64_t>(n)); });
+}
+
 }  // namespace
 
 WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> fmt,
                          std::span<const std::uint8_t> data, SaveDurability durability,
-                         WaveError* warning) {
+                         WaveError* warning, WorkProgress* progress) {
     if (warning != nullptr) warning->reset();
     // Refused before anything is written: the old file stays, and no new one is begun.
     if (WaveError refused = CheckSoundFits(path, fmt, data.size())) return refused;
@@ -43,6 +51,7 @@ WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> 
         errno = 0;
         std::unique_ptr<RiffFile> file = RiffFile::Open(path, RiffOpenMode::CreateWrite);
         if (!file) return unwritable(path, errno);
+        ReportTo(*file, progress, data.size());
         const WaveError written = WriteWaveChunks(*file, fmt, data, riffSize, true);
         if (written) return unwritable(path, written->err);
         if (file->Close() != 0) return unwritable(path, errno);
@@ -59,6 +68,7 @@ WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> 
     errno = 0;
     std::unique_ptr<RiffFile> file = RiffFile::WriteToDescriptor(replacement.fd());
     if (!file) return unwritable(path, errno);
+    ReportTo(*file, progress, data.size());
     const WaveError written = WriteWaveChunks(*file, fmt, data, riffSize, true);
     if (written || file->Close() != 0) {
         const int err = written ? written->err : errno;

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "framework/work_progress.h"
 #include "wavefile/expected.h"
 
 namespace quorbel {
@@ -25,10 +26,13 @@ enum class SaveDurability {
 
 // Writes a RIFF WAVE file holding just a `fmt ` chunk (the given body, verbatim) and a `data`
 // chunk. With `warning`, a save that worked but could not give the new file the replaced one's
-// owner, group or permissions leaves OwnerNotKept there (else it is emptied).
+// owner, group or permissions leaves OwnerNotKept there (else it is emptied). With `progress`,
+// the writing of the samples is counted there in bytes, and a cancel stops it with
+// WorkCancelled before the file takes the target's place (a working file is then left as far
+// as it got, for its owner to discard).
 WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> fmt,
                          std::span<const std::uint8_t> data,
                          SaveDurability durability = SaveDurability::Durable,
-                         WaveError* warning = nullptr);
+                         WaveError* warning = nullptr, WorkProgress* progress = nullptr);
 
 }  // namespace quorbel

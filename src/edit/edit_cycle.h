@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "edit/edit_host.h"
-#include "edit/work_progress.h"
+#include "framework/work_progress.h"
 
 namespace quorbel {
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "edit/work_progress.h"
+#include "framework/work_progress.h"
 
 namespace quorbel {
 

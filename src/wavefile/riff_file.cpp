@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 
@@ -119,7 +120,41 @@ bool RiffFile::PrepareFor(LastOp op) {
     return true;
 }
 
+namespace {
+
+constexpr std::int64_t kHookStretch = std::int64_t{8} << 20;
+
+// Moves `count` bytes in stretches through `some`, telling `hook` of each one: the total moved,
+// or the error of a stretch that moved nothing.
+template <class Some>
+std::int64_t InStretches(std::int64_t count, const std::function<void(std::int64_t)>& hook,
+                         Some some) {
+    if (!hook) return some(0, count);
+    std::int64_t moved = 0;
+    while (moved < count) {
+        const std::int64_t got = some(moved, std::min(kHookStretch, count - moved));
+        if (got <= 0) return moved > 0 ? moved : got;
+        moved += got;
+        hook(got);
+    }
+    return moved;
+}
+
+}  // namespace
+
 std::int64_t RiffFile::Read(void* buffer, std::int64_t count) {
+    return InStretches(count, hook_, [&](std::int64_t from, std::int64_t n) {
+        return ReadSome(static_cast<char*>(buffer) + from, n);
+    });
+}
+
+std::int64_t RiffFile::Write(const void* buffer, std::int64_t count) {
+    return InStretches(count, hook_, [&](std::int64_t from, std::int64_t n) {
+        return WriteSome(static_cast<const char*>(buffer) + from, n);
+    });
+}
+
+std::int64_t RiffFile::ReadSome(void* buffer, std::int64_t count) {
     if (count < 0 || mode_ == RiffOpenMode::CreateWrite || !PrepareFor(LastOp::Read)) {
         return kRiffIoError;
     }
@@ -134,7 +169,7 @@ std::int64_t RiffFile::Read(void* buffer, std::int64_t count) {
     return static_cast<std::int64_t>(got);
 }
 
-std::int64_t RiffFile::Write(const void* buffer, std::int64_t count) {
+std::int64_t RiffFile::WriteSome(const void* buffer, std::int64_t count) {
     if (count < 0 || mode_ == RiffOpenMode::Read || !PrepareFor(LastOp::Write)) {
         return kRiffIoError;
     }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -102,6 +103,11 @@ class RiffFile {
     // `riff` is set (id "RIFF"). Fills dataOffset and marks the chunk created. 0 or -1.
     int CreateChunk(ChunkInfo& chunk, bool riff);
 
+    // Called after each stretch of a few MiB that Read or Write moved, with its size, so a long
+    // transfer can show its progress. It may throw to abandon the transfer; the file is then
+    // left as far as it got, for its owner to discard.
+    void SetTransferHook(std::function<void(std::int64_t bytes)> hook) { hook_ = std::move(hook); }
+
     // Bytes read (fewer at the end of the file, 0 there), or -1.
     std::int64_t Read(void* buffer, std::int64_t count);
     // Bytes written, or -1.
@@ -127,6 +133,8 @@ class RiffFile {
 
     RiffFile(std::FILE* file, RiffOpenMode mode);
     bool PrepareFor(LastOp op);
+    std::int64_t ReadSome(void* buffer, std::int64_t count);
+    std::int64_t WriteSome(const void* buffer, std::int64_t count);
     // 0 with the header read; kRiffChunkNotFound when the file ends first; or -1.
     int ReadHeader(FourCC& id, std::uint32_t& size);
     // Whether a chunk header that fits before `end` starts at `offset` with a printable id.
@@ -140,6 +148,7 @@ class RiffFile {
     std::int64_t position_ = 0;
     LastOp lastOp_ = LastOp::None;
     std::unique_ptr<char[]> buffer_;
+    std::function<void(std::int64_t)> hook_;
 };
 
 }  // namespace quorbel
