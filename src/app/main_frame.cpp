@@ -16,6 +16,7 @@
 
 #include "app/accelerator_keys.h"
 #include "app/app_icons.h"
+#include "app/child_frame.h"
 #include "app/command_dispatcher.h"
 #include "app/compact_menu_bar_style.h"
 #include "app/how_to_use_dialog.h"
@@ -24,6 +25,7 @@
 #include "app/progress_pane.h"
 #include "app/status_pane.h"
 #include "app/view_widget.h"
+#include "audio/quorbel_doc.h"
 #include "framework/command_ids.h"
 #include "framework/message.h"
 #include "res/accelerators.h"
@@ -63,12 +65,19 @@ CMainFrame::CMainFrame(CommandDispatcher& dispatcher, Callbacks callbacks)
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     mdiArea_->setBackground(palette().dark());
     setCentralWidget(mdiArea_);
+    // The progress pane follows the active window: the newly active one shows its own work
+    // at its next look, if it has any.
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] {
+        if (progressOwner_ != nullptr) hideProgress(progressOwner_);
+    });
     createStatusBar();
     createAccelerators();
     setMenuResource(IDR_MAINFRAME);
 }
 
 CMainFrame::~CMainFrame() {
+    // The windows are closed as the base class goes, after this class is gone.
+    disconnect(mdiArea_, nullptr, this, nullptr);
     while (waitCursors_ > 0) endWaitCursor();
 }
 
@@ -148,11 +157,31 @@ std::string CMainFrame::statusText() const {
     return messagePane_->label()->text().toStdString();
 }
 
-void CMainFrame::showProgress(const std::string& name, int percent, std::function<void()> cancel) {
+const CDocument* CMainFrame::activeDocument() const {
+    const auto* frame = qobject_cast<const CChildFrame*>(mdiArea_->currentSubWindow());
+    return frame != nullptr ? &frame->document() : nullptr;
+}
+
+bool CMainFrame::hasWindowFor(const CDocument* document) const {
+    for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+        const auto* frame = qobject_cast<const CChildFrame*>(window);
+        if (frame != nullptr && &frame->document() == document) return true;
+    }
+    return false;
+}
+
+void CMainFrame::showProgress(const CDocument* owner, const std::string& name, int percent,
+                              std::function<void()> cancel) {
+    // The work of a window in the background waits its turn: its window shows it once active
+    // (work on no window yet, a file being opened, always shows).
+    if (owner != nullptr && owner != activeDocument() && hasWindowFor(owner)) return;
+    progressOwner_ = owner;
     progress_->show(name, percent, std::move(cancel));
 }
 
-void CMainFrame::hideProgress() {
+void CMainFrame::hideProgress(const CDocument* owner) {
+    if (owner != progressOwner_) return;
+    progressOwner_ = nullptr;
     progress_->hideAndForget();
 }
 

@@ -48,8 +48,9 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     std::string statusText() const override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
-    void showProgress(const std::string& name, int percent, std::function<void()> cancel) override;
-    void hideProgress() override;
+    void showProgress(const CDocument* owner, const std::string& name, int percent,
+                      std::function<void()> cancel) override;
+    void hideProgress(const CDocument* owner) override;
     ProgressPane* progressPane() const { return progress_; }
 
     // CommandTarget
@@ -63,6 +64,9 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // The document of the active window, or null.
+    const CDocument* activeDocument() const;
+    bool hasWindowFor(const CDocument* document) const;
     void createStatusBar();
     void createAccelerators();
     void refreshIndicators();
@@ -72,6 +76,7 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     QMdiArea* mdiArea_ = nullptr;
     StatusPane* messagePane_ = nullptr;
     ProgressPane* progress_ = nullptr;
+    const CDocument* progressOwner_ = nullptr;  // whose progress the pane shows
     QLabel* indicators_[3] = {nullptr, nullptr, nullptr};
     LockKeyWatcher* lockKeys_ = nullptr;
     int menuId_ = 0;

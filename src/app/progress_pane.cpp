@@ -32,7 +32,8 @@ void ProgressPane::show(const std::string& name, int percent, std::function<void
     name_->setText(QString::fromStdString(name));
     bar_->setValue(percent);
     onCancel_ = std::move(cancel);
-    escape_->setEnabled(true);
+    cancel_->setEnabled(onCancel_ != nullptr);
+    escape_->setEnabled(onCancel_ != nullptr);
     setVisible(true);
 }
 

@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 #include <new>
@@ -13,6 +15,7 @@
 #include "app/builtin_sound_player.h"
 #include "app/child_frame.h"
 #include "app/file_dialogs.h"
+#include "app/long_work_runner.h"
 #include "app/main_frame.h"
 #include "app/message_boxes.h"
 #include "app/view_widget.h"
@@ -42,6 +45,13 @@ std::string canonicalPath(const std::string& path) {
     const QFileInfo info(QString::fromStdString(path));
     const QString canonical = info.canonicalFilePath();
     return (canonical.isEmpty() ? info.absoluteFilePath() : canonical).toStdString();
+}
+
+// Whether an edit, an effect or a save runs on the frame's sound.
+bool isBusy(const CChildFrame& frame) {
+    const ViewWidget* widget = frame.viewWidget();
+    return frame.document().RunningWork() != nullptr ||
+           (widget != nullptr && widget->view().IsBusy());
 }
 
 // A save reopens the document's device under a new id; its view must follow.
@@ -101,8 +111,11 @@ bool CQuorbelApp::InitInstance(const QStringList& files) {
         std::fprintf(stderr, "quorbel: %s Unsaved sounds cannot be recovered after a crash.\n",
                      MessageFor(session.error()).text.c_str());
     }
-    // Edits and effects run on a worker while the window answers.
+    // Edits and effects run on a worker while the window answers; so do saves and the
+    // reading of opened files, which their callers wait for in a local event loop.
     context_.backgroundWork = true;
+    longWork_ = std::make_unique<LongWorkRunner>(*mainFrame_);
+    context_.longWork = longWork_.get();
 
     // The command line: every file opens in its own window, in order, the last one active;
     // no file makes a new document.
@@ -250,6 +263,19 @@ bool CQuorbelApp::SaveModified(CChildFrame& frame) {
     CQuorbelDoc& document = frame.document();
     const std::string name =
         document.GetPathName().empty() ? document.GetTitle() : document.GetPathName();
+    // A save still running is cancelled only when the user agrees, and the window closes once
+    // it has stopped (its caller is still waiting for it): the close comes back then, with
+    // the save prompt when the sound was not saved after all.
+    if (const DocumentWork* work = document.RunningWork()) {
+        if (showMessageBox(
+                mainFrame_.get(),
+                work->name + " is still running on " + name + ". Cancel it and close the window?",
+                kAppTitle, BoxIcon::Question, BoxButtons::YesNo) == BoxAnswer::Yes) {
+            if (work->cancellable) work->progress->Cancel();
+            closeWhenIdle(frame, closingAll_);
+        }
+        return false;
+    }
     // An edit still running is cancelled only when the user agrees; the sound then stays as
     // it was before it, and the save prompt below speaks of that sound.
     if (ViewWidget* widget = frame.viewWidget()) {
@@ -274,11 +300,33 @@ bool CQuorbelApp::SaveModified(CChildFrame& frame) {
     }
 }
 
+void CQuorbelApp::closeWhenIdle(CChildFrame& frame, bool quit) {
+    auto* timer = new QTimer(this);
+    const QPointer<CChildFrame> target(&frame);
+    connect(timer, &QTimer::timeout, this, [this, timer, target, quit] {
+        // Only from the program's own event loop: a box or a waiting save runs one of its own.
+        const bool waiting = target != nullptr && target->document().RunningWork() != nullptr;
+        if (waiting || QThread::currentThread()->loopLevel() > 1) return;
+        timer->deleteLater();
+        if (quit) {
+            mainFrame_->close();
+        } else if (target != nullptr) {
+            target->close();
+        }
+    });
+    timer->start(25);
+}
+
 bool CQuorbelApp::CloseAllDocuments() {
     const std::vector<CChildFrame*> frames = documentFrames();
+    closingAll_ = true;
     for (CChildFrame* frame : frames) {
-        if (!SaveModified(*frame)) return false;
+        if (!SaveModified(*frame)) {
+            closingAll_ = false;
+            return false;
+        }
     }
+    closingAll_ = false;
     for (CChildFrame* frame : frames) frame->closeWithoutPrompt();
     onActiveFrameChanged();
     return true;
@@ -406,10 +454,15 @@ bool CQuorbelApp::OnUpdateCommand(int id, CommandState& state) {
         case ID_APP_EXIT:
             return true;
         case ID_FILE_CLOSE:
-        case ID_FILE_SAVE:
-        case ID_FILE_SAVE_AS:
             state.Enable(activeFrame() != nullptr);
             return true;
+        case ID_FILE_SAVE:
+        case ID_FILE_SAVE_AS: {
+            // Not while an edit or a save runs on the sound: it would save a sound on its way out.
+            const CChildFrame* frame = activeFrame();
+            state.Enable(frame != nullptr && !isBusy(*frame));
+            return true;
+        }
         default:
             return false;
     }
@@ -435,10 +488,12 @@ bool CQuorbelApp::OnCommand(int id) {
             if (CChildFrame* frame = activeFrame()) frame->close();
             return true;
         case ID_FILE_SAVE:
-            if (CChildFrame* frame = activeFrame()) SaveDocument(*frame);
+            if (CChildFrame* frame = activeFrame(); frame != nullptr && !isBusy(*frame))
+                SaveDocument(*frame);
             return true;
         case ID_FILE_SAVE_AS:
-            if (CChildFrame* frame = activeFrame()) SaveDocumentAs(*frame);
+            if (CChildFrame* frame = activeFrame(); frame != nullptr && !isBusy(*frame))
+                SaveDocumentAs(*frame);
             return true;
         case ID_APP_ABOUT:
             OnAppAbout();

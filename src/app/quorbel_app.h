@@ -20,6 +20,7 @@ class AudioBackend;
 class BuiltinSoundPlayer;
 class CChildFrame;
 class CMainFrame;
+class LongWorkRunner;
 class Clock;
 class QtFileDialogs;
 class QtMessageBoxes;
@@ -98,6 +99,9 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     std::vector<CommandTarget*> route() const;
     CChildFrame* createFrame(std::unique_ptr<class CQuorbelDoc> document);
     void onActiveFrameChanged();
+    // Closes `frame`, or quits when `quit`, once the long work on its document has ended and
+    // no box is open: the close must not pull the window from under the code that waits.
+    void closeWhenIdle(CChildFrame& frame, bool quit);
     void OnAppAbout();
     void OnAppExit();
 
@@ -110,10 +114,12 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     std::unique_ptr<BuiltinSoundPlayer> sound_;
     std::unique_ptr<SessionFolder> session_;
     std::unique_ptr<CMainFrame> mainFrame_;
+    std::unique_ptr<LongWorkRunner> longWork_;
     Clipboard clipboard_;  // one for every window
     AppContext context_;
     RecentFilesStore recentFiles_;
     int untitledCount_ = 0;
+    bool closingAll_ = false;  // CloseAllDocuments is asking its questions
 };
 
 }  // namespace quorbel

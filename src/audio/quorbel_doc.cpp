@@ -9,6 +9,8 @@
 #include "audio/sound_file_writer.h"
 #include "audio/wave_device.h"
 #include "framework/file_dialog_port.h"
+#include "framework/frame_window.h"
+#include "framework/long_work.h"
 #include "framework/message.h"
 #include "framework/message_box_port.h"
 #include "res/wave_messages.h"
@@ -149,6 +151,23 @@ bool CQuorbelDoc::OnRecoverDocument(const std::string& title, const LoadedSound&
     return true;
 }
 
+bool CQuorbelDoc::RunWork(const std::string& name, WorkProgress& progress, bool cancellable,
+                          const std::function<void()>& work) {
+    BeginWork({name, &progress, cancellable});
+    bool finished = false;
+    try {
+        finished = RunLongWork(m_context.longWork, this, name, progress, cancellable, work);
+    } catch (...) {
+        EndWork();
+        throw;
+    }
+    EndWork();
+    if (!finished && m_context.mainFrame != nullptr) {
+        m_context.mainFrame->setStatusText(name + " operation cancelled.");
+    }
+    return finished;
+}
+
 void CQuorbelDoc::ShowDeviceError(unsigned code) {
     if (m_context.messageBoxes == nullptr) return;
     m_context.messageBoxes->show(m_context.devices->errorMessage(code));
@@ -195,8 +214,15 @@ bool CQuorbelDoc::OnOpenDocument(const std::string& path) {
     SetModifiedFlag(false);
     m_strFileName = path;
 
+    // A large file takes a while to read: the window answers meanwhile, and the user may
+    // cancel (no window is then opened).
     DeviceId id = 0;
-    const unsigned result = m_context.devices->open(path, id);
+    unsigned result = kDeviceOk;
+    WorkProgress progress;
+    if (!RunWork("Open", progress, true,
+                 [&] { result = m_context.devices->open(path, id, &progress); })) {
+        return false;
+    }
     if (result != kDeviceOk) {
         ShowDeviceError(result);
         return false;
@@ -229,9 +255,25 @@ bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
         }
         return false;
     }
+    // The sound to write, a recording in progress ended and included. It is a snapshot: the
+    // window goes on answering while it is written, and nothing it does changes these bytes.
+    LoadedSound sound;
+    unsigned result = m_context.devices->sound(m_wDeviceID, sound);
+    if (result == kDeviceErrInvalidId) {
+        ShowDeviceError(result);
+        return false;
+    }
+    // A recording that could not be kept whole has said so; the sound as it is gets saved.
+    result = kDeviceOk;
     WaveError notKept;
-    const unsigned result =
-        m_context.devices->save(m_wDeviceID, path, SaveDurability::Durable, &notKept);
+    WorkProgress progress;
+    // Cancelling stops the write before the new file takes the old one's place.
+    if (!RunWork("Save", progress, true, [&] {
+            result = m_context.devices->saveSound(m_wDeviceID, path, sound, SaveDurability::Durable,
+                                                  &notKept, &progress);
+        })) {
+        return false;
+    }
     if (result != kDeviceOk) {
         ShowDeviceError(result);
         return false;
@@ -246,11 +288,8 @@ bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
     // The device now stands for the saved file, which holds the sound it has in memory: it is
     // reopened on that sound under the file's name, without reading the file back.
     DeviceId id = 0;
-    LoadedSound sound;
-    unsigned reopened = m_context.devices->sound(m_wDeviceID, sound);
-    if (reopened == kDeviceOk) {
-        reopened = m_context.devices->reopenSound(m_wDeviceID, path, std::move(sound), id);
-    }
+    const unsigned reopened =
+        m_context.devices->reopenSound(m_wDeviceID, path, std::move(sound), id);
     if (reopened == kDeviceOk) {
         m_wDeviceID = id;
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,11 @@ class CQuorbelDoc : public CDocument {
     // The working files of this document's sound and of its Undo; removed when the document
     // goes, after its device is closed.
     WorkingFiles m_workingFiles;
+
+    // Runs `work` as the document's long work named `name` (see DocumentWork), through the
+    // program's long-work port: false when it was cancelled, after the status bar said so.
+    bool RunWork(const std::string& name, WorkProgress& progress, bool cancellable,
+                 const std::function<void()>& work);
 
   protected:
     void OnDocumentChanged() override;

@@ -395,7 +395,8 @@ struct WaveDevices::Impl {
 
     // Opens `element` under a new id; when `replaced` is not 0, that device is closed in the
     // same step, once the new sound is loaded (and stays open when it cannot be).
-    unsigned openReplacing(const std::string& element, DeviceId replaced, DeviceId& id) {
+    unsigned openReplacing(const std::string& element, DeviceId replaced, DeviceId& id,
+                           WorkProgress* progress = nullptr) {
         const std::string key = elementKey(element);
         LoadedSound sound;
         if (element.empty()) {
@@ -411,7 +412,8 @@ struct WaveDevices::Impl {
             }
             // The file is read without holding the lock, so running plays and recordings of
             // other devices keep being serviced meanwhile.
-            if (const WaveError failure = readSoundFile(element, sound)) {
+            if (const WaveError failure =
+                    readSoundFile(element, sound, SoundReading::Playable, progress)) {
                 std::lock_guard lock(mutex);
                 return fail(*failure);
             }
@@ -497,8 +499,8 @@ WaveDevices::~WaveDevices() {
     impl_->stopAll();
 }
 
-unsigned WaveDevices::open(const std::string& element, DeviceId& id) {
-    return impl_->openReplacing(element, 0, id);
+unsigned WaveDevices::open(const std::string& element, DeviceId& id, WorkProgress* progress) {
+    return impl_->openReplacing(element, 0, id, progress);
 }
 
 unsigned WaveDevices::reopen(DeviceId id, const std::string& element, DeviceId& newId) {
@@ -719,6 +721,22 @@ unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability 
     // only ends plays and drains captures. So the bytes can be written without the lock, and a
     // long write does not hold up other devices.
     const WaveError failure = writeSoundFile(path, d->fmt, d->data.span(), durability, warning);
+    std::lock_guard lock(impl_->mutex);
+    return failure ? impl_->fail(*failure) : kDeviceOk;
+}
+
+unsigned WaveDevices::saveSound(DeviceId id, const std::string& path, const LoadedSound& sound,
+                                SaveDurability durability, WaveError* warning,
+                                WorkProgress* progress) {
+    {
+        std::lock_guard lock(impl_->mutex);
+        if (impl_->find(id) == nullptr) return kDeviceErrInvalidId;
+        if (impl_->holderOf(elementKey(path), id) != nullptr) {
+            return impl_->fail(kDeviceErrAlreadyOpen, openElsewhereText(path));
+        }
+    }
+    const WaveError failure =
+        writeSoundFile(path, sound.fmt, sound.data.span(), durability, warning, progress);
     std::lock_guard lock(impl_->mutex);
     return failure ? impl_->fail(*failure) : kDeviceOk;
 }

@@ -78,7 +78,9 @@ class WaveDevices {
 
     // Opens `element` (a file path, or "" for a new empty sound). 0 and a new id at position
     // 0, or an error code; kDeviceErrAlreadyOpen when that element is already open.
-    unsigned open(const std::string& element, DeviceId& id);
+    // With `progress`, the reading is counted there and may be cancelled (WorkCancelled);
+    // safe on another thread while the caller's thread goes on answering.
+    unsigned open(const std::string& element, DeviceId& id, WorkProgress* progress = nullptr);
     // Closes `id`; a running play or recording is aborted (notice 4). Harmless when closed.
     unsigned close(DeviceId id);
     unsigned setTimeFormatMilliseconds(DeviceId id);
@@ -123,6 +125,12 @@ class WaveDevices {
     unsigned save(DeviceId id, const std::string& path,
                   SaveDurability durability = SaveDurability::Durable,
                   WaveError* warning = nullptr);
+    // The same for `sound`, a snapshot of `id`'s sound the caller took: nothing of the device
+    // is read but whether another device holds `path`. Safe on another thread while the
+    // caller's thread goes on answering (it takes the lock only briefly); `progress` counts
+    // the bytes written and may cancel before the file takes the target's place.
+    unsigned saveSound(DeviceId id, const std::string& path, const LoadedSound& sound,
+                       SaveDurability durability, WaveError* warning, WorkProgress* progress);
     // Close and open in one: reads `element` and, only once that worked, closes `id` (a running
     // play or recording is aborted) and opens the element under a new id. On an error `id`
     // stays open as it was, so its sound is never lost to a file that cannot be read back.

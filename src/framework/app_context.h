@@ -8,6 +8,7 @@ class FileDialogPort;
 class FrameWindow;
 class Clipboard;
 class SessionFolder;
+class LongWorkPort;
 
 // The process-wide services documents and views use, handed to them at construction.
 // `messageBoxes` shows boxes without an owner window (the document's device errors).
@@ -23,6 +24,9 @@ struct AppContext {
     // Long work (edits, effects) goes on while the window answers, which polls it with a
     // timer. False: the command waits for it, as tests and benchmarks of the core want.
     bool backgroundWork = false;
+    // Runs saves and the reading of opened files on another thread while the window answers;
+    // none: they run on the caller's thread.
+    LongWorkPort* longWork = nullptr;
 };
 
 }  // namespace quorbel

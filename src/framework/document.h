@@ -1,8 +1,19 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "framework/work_progress.h"
+
 namespace quorbel {
+
+// Long work on a document (a save) that runs while the window answers. Meanwhile the
+// document's commands are refused, and closing it asks first.
+struct DocumentWork {
+    std::string name;  // as the status bar and the close question name it
+    WorkProgress* progress = nullptr;
+    bool cancellable = false;
+};
 
 // The framework side of a document: its title, path name and modified flag.
 class CDocument {
@@ -25,6 +36,9 @@ class CDocument {
         OnDocumentChanged();
     }
 
+    // The long work running on the document now, or null.
+    const DocumentWork* RunningWork() const { return m_work ? &*m_work : nullptr; }
+
     virtual bool OnNewDocument() { return true; }
     virtual bool OnOpenDocument(const std::string& path) = 0;
     virtual bool OnSaveDocument(const std::string& path) = 0;
@@ -33,7 +47,11 @@ class CDocument {
     // The title, path name or modified flag was set (perhaps to what it was).
     virtual void OnDocumentChanged() {}
 
+    void BeginWork(DocumentWork work) { m_work = std::move(work); }
+    void EndWork() { m_work.reset(); }
+
   private:
+    std::optional<DocumentWork> m_work;
     std::string m_strTitle;
     std::string m_strPathName;
     bool m_bModified = false;

@@ -5,6 +5,8 @@
 
 namespace quorbel {
 
+class CDocument;
+
 // The main frame as the core sees it: the status line (the status bar's message pane),
 // the wait cursor, and the progress of a long operation.
 class FrameWindow {
@@ -14,13 +16,16 @@ class FrameWindow {
     virtual std::string statusText() const = 0;
     virtual void beginWaitCursor() = 0;
     virtual void endWaitCursor() = 0;
-    // Shows (or updates) the progress of a long operation beside the status line: its name,
-    // how far it is, and a Cancel button (and Esc) that calls `cancel`. hideProgress takes it
-    // away; `cancel` is not called after that.
-    virtual void showProgress(const std::string& name, int percent, std::function<void()> cancel) {
-        (void)name, (void)percent, (void)cancel;
+    // Shows (or updates) the progress of a long operation on `owner` (null: on no window's
+    // document) beside the status line: its name, how far it is, and a Cancel button (and
+    // Esc) that calls `cancel`, when there is one. There is one such place for all windows: it
+    // shows the operation of the active window. hideProgress takes away what `owner` showed;
+    // `cancel` is not called after that.
+    virtual void showProgress(const CDocument* owner, const std::string& name, int percent,
+                              std::function<void()> cancel) {
+        (void)owner, (void)name, (void)percent, (void)cancel;
     }
-    virtual void hideProgress() {}
+    virtual void hideProgress(const CDocument* owner) { (void)owner; }
 };
 
 }  // namespace quorbel

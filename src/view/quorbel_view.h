@@ -112,10 +112,11 @@ class CQuorbelView : public CommandTarget {
     void AdoptDocumentDevice();
 
     // Long operations (view_operation.cpp). An edit or effect runs on a worker while the
-    // window answers; meanwhile every command of this view is disabled.
+    // window answers, and so does a save of the document; meanwhile every command of this
+    // view is disabled.
     void RunOperation(EditKind kind, EditStep step);
-    bool IsBusy() const { return m_running != nullptr; }
-    // The running operation's name and percentage.
+    bool IsBusy() const;
+    // The running operation's name and percentage (an edit, an effect or a save).
     std::optional<std::pair<std::string, int>> OperationProgress() const;
     // Cancels the running operation and completes it at once: the sound stays as it was.
     void CancelOperation();

@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "audio/quorbel_doc.h"
 #include "edit/edit_steps.h"
 #include "framework/frame_window.h"
 #include "view/quorbel_view.h"
@@ -23,7 +24,14 @@ void CQuorbelView::RunOperation(EditKind kind, EditStep step) {
     m_window.setTimer(kOperationTimerId, kOperationTimerPeriodMs);
 }
 
+bool CQuorbelView::IsBusy() const {
+    return m_running != nullptr || m_document.RunningWork() != nullptr;
+}
+
 std::optional<std::pair<std::string, int>> CQuorbelView::OperationProgress() const {
+    if (const DocumentWork* work = m_document.RunningWork()) {
+        return std::pair<std::string, int>(work->name, work->progress->Percent());
+    }
     if (!m_running) return std::nullopt;
     return std::pair<std::string, int>(m_running->operation->Name(),
                                        m_running->operation->Percent());
@@ -41,7 +49,7 @@ void CQuorbelView::FinishOperation() {
     std::unique_ptr<RunningEdit> running = std::move(m_running);
     m_window.killTimer(kOperationTimerId);
     if (running->progressShown && m_context.mainFrame != nullptr) {
-        m_context.mainFrame->hideProgress();
+        m_context.mainFrame->hideProgress(&m_document);
     }
     running->operation->Complete();
 }
@@ -56,7 +64,7 @@ void CQuorbelView::PollOperation() {
     if (m_context.mainFrame != nullptr &&
         operation.Elapsed() >= std::chrono::milliseconds(kProgressDelayMs)) {
         m_running->progressShown = true;
-        m_context.mainFrame->showProgress(operation.Name(), operation.Percent(),
+        m_context.mainFrame->showProgress(&m_document, operation.Name(), operation.Percent(),
                                           [this] { CancelOperation(); });
     }
 }

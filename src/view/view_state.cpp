@@ -21,7 +21,7 @@ CQuorbelView::CQuorbelView(CQuorbelDoc& document, ViewWindow& window, AppContext
 CQuorbelView::~CQuorbelView() {
     // An operation still running is cancelled; its working file goes with the document's.
     if (m_running && m_running->progressShown && m_context.mainFrame != nullptr) {
-        m_context.mainFrame->hideProgress();
+        m_context.mainFrame->hideProgress(&m_document);
     }
     m_running.reset();
     // The window may already be gone; only the device is released here. Closing a device

@@ -5,17 +5,20 @@
 
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "audio/null_backend.h"
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
 #include "fakes/child_process.h"
 #include "fakes/fake_file_dialogs.h"
+#include "fakes/fake_frame_window.h"
 #include "fakes/fake_message_boxes.h"
 #include "fakes/fake_notify_sink.h"
 #include "fakes/fake_temp_dir.h"
 #include "fakes/wav_builder.h"
 #include "framework/app_context.h"
+#include "framework/long_work.h"
 
 namespace quorbel {
 namespace {
@@ -242,6 +245,62 @@ TEST_F(DocTest, DestructionClosesOnlyItsOwnDevice) {
     EXPECT_TRUE(isOpen(b->m_wDeviceID));
     b.reset();
     EXPECT_EQ(devices.openCount(), 0u);
+}
+
+// Saves and opens run their file work through the long-work port: on another thread, or
+// stopped by a cancel, which leaves the user's file and the document as they were.
+class LongWorkPortForTest : public LongWorkPort {
+  public:
+    bool cancelFirst = false;
+    std::vector<std::string> names;
+    void run(const CDocument* owner, const std::string& name, WorkProgress& progress, bool,
+             const std::function<void()>& work) override {
+        names.push_back(name);
+        busyDuringWork = owner != nullptr && owner->RunningWork() != nullptr;
+        if (cancelFirst) progress.Cancel();
+        std::thread(work).join();
+    }
+    bool busyDuringWork = false;
+};
+
+TEST_F(DocTest, SaveAndOpenRunAsLongWorkAndACancelChangesNothing) {
+    LongWorkPortForTest port;
+    FakeFrameWindow frame;
+    context.longWork = &port;
+    context.mainFrame = &frame;
+    const Bytes before = ReadBytes(goodFile);
+
+    // Open then Save As on a worker thread: the same sound reaches the new file.
+    auto doc = newDoc();
+    ASSERT_TRUE(doc->OnOpenDocument(goodFile));
+    const std::string copy = dir.file("copy.wav");
+    ASSERT_TRUE(doc->OnSaveDocument(copy));
+    EXPECT_EQ(ReadBytes(copy), before);
+    EXPECT_EQ(port.names, (std::vector<std::string>{"Open", "Save"}));
+    EXPECT_TRUE(port.busyDuringWork) << "the document's commands are refused while it saves";
+    EXPECT_EQ(doc->RunningWork(), nullptr);
+
+    // Cancelled: the file keeps its bytes, the document its modified flag, and no file is
+    // left beside it.
+    port.cancelFirst = true;
+    WriteBytes(copy, SimpleWave(Counting(20), 1, 8, 1000));
+    const Bytes other = ReadBytes(copy);
+    doc->SetModifiedFlag(true);
+    EXPECT_FALSE(doc->OnSaveDocument(copy));
+    EXPECT_EQ(ReadBytes(copy), other);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(frame.statusText(), "Save operation cancelled.");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              3)
+        << "good.wav, mp3.wav and copy.wav only";
+
+    auto second = newDoc();
+    EXPECT_FALSE(second->OnOpenDocument(goodFile));
+    EXPECT_EQ(second->m_wDeviceID, 0u);
+    EXPECT_EQ(devices.openCount(), 1u);
+    EXPECT_EQ(frame.statusText(), "Open operation cancelled.");
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 }  // namespace

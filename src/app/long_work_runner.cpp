@@ -1,0 +1,50 @@
+#include "app/long_work_runner.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "framework/frame_window.h"
+
+namespace quorbel {
+namespace {
+
+constexpr int kPollMs = 25;
+constexpr auto kProgressDelay = std::chrono::milliseconds(300);
+
+}  // namespace
+
+void LongWorkRunner::run(const CDocument* owner, const std::string& name, WorkProgress& progress,
+                         bool cancellable, const std::function<void()>& work) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        work();
+        done.store(true, std::memory_order_release);
+    });
+    QEventLoop loop;
+    QTimer poll;
+    const auto start = std::chrono::steady_clock::now();
+    bool shown = false;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done.load(std::memory_order_acquire)) {
+            loop.quit();
+            return;
+        }
+        if (std::chrono::steady_clock::now() - start < kProgressDelay) return;
+        shown = true;
+        std::function<void()> cancel;
+        if (cancellable) cancel = [&progress] { progress.Cancel(); };
+        frame_.showProgress(owner, name, progress.Percent(), std::move(cancel));
+    });
+    poll.start(kPollMs);
+    if (!done.load(std::memory_order_acquire)) loop.exec();
+    // The loop also ends when the program is quitting: the work then stops at its next
+    // checkpoint if it may, and is waited for either way.
+    if (!done.load(std::memory_order_acquire) && cancellable) progress.Cancel();
+    worker.join();
+    if (shown) frame_.hideProgress(owner);
+}
+
+}  // namespace quorbel
