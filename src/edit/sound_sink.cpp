@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <stdexcept>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "edit/fresh_bytes.h"
@@ -18,7 +21,7 @@ namespace quorbel {
 
 void SoundSink::Begin(std::uint64_t bytes) {
     m_size = bytes;
-    m_put = 0;
+    m_put = m_counted = 0;
     m_progress.Begin(bytes);
     Start(bytes);
 }
@@ -29,6 +32,7 @@ void SoundSink::Put(std::span<const std::uint8_t> bytes) {
         if (n > m_size - m_put) throw std::logic_error("more bytes put than the sound holds");
         Append(bytes.first(n));
         m_put += n;
+        m_counted += n;
         m_progress.Advance(n);
         bytes = bytes.subspan(n);
     }
@@ -36,14 +40,19 @@ void SoundSink::Put(std::span<const std::uint8_t> bytes) {
 
 void SoundSink::Commit(std::size_t bytes) {
     if (bytes > m_size - m_put) throw std::logic_error("more bytes put than the sound holds");
-    AppendRoom(bytes);
     m_put += bytes;
-    m_progress.Advance(bytes);
+    const std::size_t done = AppendRoom(bytes);
+    m_counted += done;
+    m_progress.Advance(done);
 }
 
 SharedBytes SoundSink::Finish() {
     if (m_put != m_size) throw std::logic_error("a sound finished before all its bytes");
-    return End();
+    SharedBytes bytes = End();
+    // Only now is the whole sound in place.
+    m_progress.Advance(m_size - m_counted);
+    m_counted = m_size;
+    return bytes;
 }
 
 namespace {
@@ -65,7 +74,10 @@ class MemoryBytes final : public SoundSink {
         std::memcpy(m_out.bytes.data() + m_at, bytes.data(), bytes.size());
         m_at += bytes.size();
     }
-    void AppendRoom(std::size_t bytes) override { m_at += bytes; }
+    std::size_t AppendRoom(std::size_t bytes) override {
+        m_at += bytes;
+        return bytes;
+    }
     SharedBytes End() override { return std::move(m_out.shared); }
 
   private:
@@ -104,13 +116,16 @@ class FileBytes final : public SoundSink {
         if (m_fd < 0) Failed(errno);
     }
     ~FileBytes() override {
+        // A piece still being written (after a cancel or a failure) ends before its buffer.
+        if (m_writing.valid()) m_writing.wait();
         if (m_fd >= 0) ::close(m_fd);
     }
 
     std::span<std::uint8_t> Room(std::size_t bytes) override {
-        // One staging buffer for the whole sound, filled and written piece by piece.
-        if (m_staging.empty()) m_staging.resize(kPieceBytes);
-        return std::span<std::uint8_t>(m_staging).first(std::min(bytes, m_staging.size()));
+        // Two staging buffers for the whole sound: one is filled while the other is written.
+        std::vector<std::uint8_t>& staging = m_staging[m_filling];
+        if (staging.empty()) staging.resize(kPieceBytes);
+        return std::span<std::uint8_t>(staging).first(std::min(bytes, staging.size()));
     }
 
   protected:
@@ -121,11 +136,28 @@ class FileBytes final : public SoundSink {
         m_dataOffset = header.size();
         WriteAll(header);
     }
-    void Append(std::span<const std::uint8_t> bytes) override { WriteAll(bytes); }
-    void AppendRoom(std::size_t bytes) override {
-        WriteAll(std::span<const std::uint8_t>(m_staging).first(bytes));
+    void Append(std::span<const std::uint8_t> bytes) override {
+        FinishWriting();
+        WriteAll(bytes);
+    }
+    std::size_t AppendRoom(std::size_t bytes) override {
+        // The piece before is written first, then this one is written on a thread of its own
+        // while the next is made.
+        const std::size_t done = FinishWriting();
+        const std::span<const std::uint8_t> piece =
+            std::span<const std::uint8_t>(m_staging[m_filling]).first(bytes);
+        m_filling ^= 1;
+        try {
+            m_writing = std::async(std::launch::async, [this, piece] { WriteAll(piece); });
+        } catch (const std::system_error&) {
+            WriteAll(piece);  // no thread to spare: written here, and done
+            return done + bytes;
+        }
+        m_inFlight = bytes;
+        return done;
     }
     SharedBytes End() override {
+        FinishWriting();
         const std::size_t dataBytes = m_written - m_dataOffset;
         // An odd data chunk ends with its pad byte.
         if (dataBytes % 2 == 1) {
@@ -144,6 +176,12 @@ class FileBytes final : public SoundSink {
     }
 
   private:
+    // Waits for the piece being written, if any; rethrows its failure. Returns its size.
+    std::size_t FinishWriting() {
+        if (!m_writing.valid()) return 0;
+        m_writing.get();
+        return std::exchange(m_inFlight, 0);
+    }
     [[noreturn]] void Failed(int err) {
         throw SinkWriteFailed{WaveFailure(WaveFault::FileUnwritable, m_path, err != 0 ? err : EIO)};
     }
@@ -162,7 +200,10 @@ class FileBytes final : public SoundSink {
     std::vector<std::uint8_t> m_fmt;
     int m_fd = -1;
     std::size_t m_written = 0, m_dataOffset = 0;
-    std::vector<std::uint8_t> m_staging;
+    std::vector<std::uint8_t> m_staging[2];
+    int m_filling = 0;
+    std::future<void> m_writing;  // the piece being written
+    std::size_t m_inFlight = 0;
 };
 
 }  // namespace

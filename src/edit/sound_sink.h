@@ -47,12 +47,15 @@ class SoundSink {
   protected:
     virtual void Start(std::uint64_t bytes) = 0;
     virtual void Append(std::span<const std::uint8_t> bytes) = 0;
-    virtual void AppendRoom(std::size_t bytes) = 0;
+    // Puts the first `bytes` of the room; returns how many bytes put so far are now in place
+    // and were not yet counted (a sink may still be writing the latest piece).
+    virtual std::size_t AppendRoom(std::size_t bytes) = 0;
+    // Puts the rest in place.
     virtual SharedBytes End() = 0;
 
   private:
     WorkProgress& m_progress;
-    std::uint64_t m_size = 0, m_put = 0;
+    std::uint64_t m_size = 0, m_put = 0, m_counted = 0;
 };
 
 // The new sound in fresh memory (MakeFreshBytes).

@@ -110,6 +110,14 @@ void OctaveDownPairsOf(std::size_t width, const std::uint8_t* in, std::uint8_t* 
     return OctaveDownPairs<1>(in, out, frame, from, to);
 }
 
+// `count` frames of F bytes (0: `frame`), every other one from `in` on.
+template <std::size_t F = 0>
+void EveryOtherFrame(const std::uint8_t* in, std::size_t count, std::size_t frame,
+                     std::uint8_t* out) {
+    const std::size_t size = F != 0 ? F : frame;
+    for (std::size_t k = 0; k < count; ++k) std::memcpy(out + k * size, in + 2 * k * size, size);
+}
+
 // Frames [start, end) of the reversed sound, of F bytes (0: `frame`, known only at run time).
 template <std::size_t F = 0>
 void ReversedFrames(const std::uint8_t* in, std::size_t whole, std::size_t frame, std::size_t start,
@@ -205,8 +213,15 @@ void OctaveUpPart(std::span<const std::uint8_t> data, int bits, int channels, st
     const std::size_t frame = FrameBytes(bits, channels);
     const std::size_t first = static_cast<std::size_t>(from) / frame;
     const std::size_t count = out.size() / frame;
-    for (std::size_t k = 0; k < count; ++k) {
-        std::memcpy(&out[k * frame], &data[2 * (first + k) * frame], frame);
+    const std::uint8_t* in = data.data() + 2 * first * frame;
+    if (frame == 1) {
+        EveryOtherFrame<1>(in, count, frame, out.data());
+    } else if (frame == 2) {
+        EveryOtherFrame<2>(in, count, frame, out.data());
+    } else if (frame == 4) {
+        EveryOtherFrame<4>(in, count, frame, out.data());
+    } else {
+        EveryOtherFrame(in, count, frame, out.data());
     }
 }
 
