@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <future>
+#include <new>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -166,7 +167,11 @@ class FileBytes final : public SoundSink {
         }
         if (dataBytes == 0) return {};
         void* mapped = ::mmap(nullptr, m_written, PROT_READ, MAP_SHARED, m_fd, 0);
-        if (mapped == MAP_FAILED) Failed(errno);
+        if (mapped == MAP_FAILED) {
+            // No room to map the new sound: the same as no memory to hold it.
+            if (errno == ENOMEM) throw std::bad_alloc();
+            Failed(errno);
+        }
         const std::size_t length = m_written;
         std::shared_ptr<const std::uint8_t[]> whole(
             static_cast<const std::uint8_t*>(mapped),

@@ -64,7 +64,8 @@ std::unique_ptr<SoundSink> MemorySink(WorkProgress& progress);
 // The new sound written into the working file `path` (an empty file the program made, which
 // only it writes): the WAVE header with `fmt` first, then the data as it is put; Finish maps
 // the complete file read-only and hands out its data. Throws SinkWriteFailed when the file
-// cannot be opened or written; whoever made it removes it then.
+// cannot be opened or written, and std::bad_alloc when there is no room to map it; whoever
+// made it removes it then.
 std::unique_ptr<SoundSink> WorkingFileSink(const std::string& path,
                                            std::span<const std::uint8_t> fmt,
                                            WorkProgress& progress);
