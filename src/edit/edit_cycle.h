@@ -1,11 +1,11 @@
 #pragma once
 
 // The steps every edit and effect shares: stop, take the sound the window plays, let the
-// operation make a new sound from it in memory, keep the sound before it for Undo, write the
-// new one to a working file, and hand it to the window, with each operation's texts. The
-// making and the writing run on a worker thread; everything that touches the window runs on
-// the thread that starts and completes the operation. What differs between operations is
-// data: this table and the operation's own step.
+// operation make a new sound from it (straight into a working file, or in memory and then
+// written to one), keep the sound before it for Undo, and hand the new one to the window, with each
+// operation's texts. The making and the writing run on a worker thread; everything that touches the
+// window runs on the thread that starts and completes the operation. What differs between
+// operations is data: this table and the operation's own step.
 
 #include <atomic>
 #include <chrono>
@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "edit/edit_host.h"
+#include "edit/sound_sink.h"
 #include "framework/work_progress.h"
 
 namespace quorbel {
@@ -69,6 +70,11 @@ struct EditStep {
     // Runs on the worker thread: it may read only `before` and what it captured by value,
     // reports to `progress`, and lets its WorkCancelled through.
     std::function<EditOutcome(const LoadedSound& before, WorkProgress& progress)> run;
+    // Instead of `run`, when set: the same work with the new sound's bytes put into `sink`
+    // (announced with Begin, taken with Finish), which reports the progress. The host may
+    // give a sink that writes the working file as it goes; the file is then not written again.
+    std::function<EditOutcome(const LoadedSound& before, SoundSink& sink, WorkProgress& progress)>
+        make;
 };
 
 // One edit or effect on `host`'s sound, from its start to its completion. The constructor

@@ -3,9 +3,12 @@
 // What the edit cycle asks of the window whose sound it changes. The view answers through an
 // adapter (edit/view_edit_host.*), so the cycle and the view know each other only by this.
 
+#include <memory>
+#include <span>
 #include <string>
 
 #include "audio/sound_file_reader.h"
+#include "edit/sound_sink.h"
 #include "framework/message.h"
 #include "wavefile/expected.h"
 
@@ -44,6 +47,17 @@ class EditHost {
     // Writes `sound` into the working file `file`. Called on the edit's worker thread: it
     // must not touch the window.
     virtual WaveError WriteSound(const std::string& file, const LoadedSound& sound) = 0;
+    // A sink that writes the new sound with the `fmt ` chunk body `fmt` straight into the
+    // working file `file` and hands back its bytes from there; null when the host takes the
+    // sound in memory and writes it with WriteSound. Called on the edit's worker thread.
+    virtual std::unique_ptr<SoundSink> FileSink(const std::string& file,
+                                                std::span<const std::uint8_t> fmt,
+                                                WorkProgress& progress) {
+        (void)file;
+        (void)fmt;
+        (void)progress;
+        return nullptr;
+    }
     // The bytes of the sound the window shows now (no recording is ended).
     virtual SharedBytes CurrentBytes() = 0;
     // Whether `file` is one of the document's working files.

@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "edit/clip_conversion.h"
 #include "edit/fresh_bytes.h"
 #include "edit/selection_math.h"
+#include "edit/sound_sink.h"
 #include "edit/splice.h"
 
 namespace quorbel {
@@ -75,14 +77,6 @@ LoadedSound WithData(const LoadedSound& before, SharedBytes data) {
     return after;
 }
 
-// Copies `from` into `to` in stretches, reporting each to `progress`.
-void CopyBytes(std::span<const std::uint8_t> from, std::uint8_t* to, WorkProgress& progress) {
-    constexpr std::uint64_t kStretch = std::uint64_t{8} << 20;
-    InChunks(from.size(), kStretch, 1, &progress, [&](std::uint64_t a, std::uint64_t b) {
-        std::memcpy(to + a, from.data() + a, b - a);
-    });
-}
-
 }  // namespace
 
 WaveFormat FormatOf(const LoadedSound& sound) {
@@ -92,7 +86,7 @@ WaveFormat FormatOf(const LoadedSound& sound) {
 
 EditStep CutStep(const EditSelection& sel, Clipboard& clipboard) {
     EditStep step;
-    step.run = [sel, &clipboard](const LoadedSound& before, WorkProgress& progress) {
+    step.make = [sel, &clipboard](const LoadedSound& before, SoundSink& sink, WorkProgress&) {
         const WaveFormat f = FormatOf(before);
         const std::span<const std::uint8_t> data = before.data.span();
         const ByteRange r = SelectedFrames(f, data.size(), sel, data.size());
@@ -106,12 +100,11 @@ EditStep CutStep(const EditSelection& sel, Clipboard& clipboard) {
             // Refused: the clipboard keeps what it held.
             return EditOutcome::Failed({"You cannot cut the entire file!!", MessageStyle::Error});
         }
-        progress.Begin(kept);
-        const FreshBytes out = MakeFreshBytes(kept);
-        CopyBytes(data.first(r.start), out.bytes.data(), progress);
-        CopyBytes(data.subspan(r.end), out.bytes.data() + r.start, progress);
+        sink.Begin(kept);
+        sink.Put(data.first(r.start));
+        sink.Put(data.subspan(r.end));
         EditOutcome done;
-        done.sound = WithData(before, out.shared);
+        done.sound = WithData(before, sink.Finish());
         // The clipboard shares the cut bytes with the sound before the cut (the Undo target).
         const SharedBytes cut = SliceOf(before.data, r.start, r.end);
         done.commit = [&clipboard, cut, sel] { clipboard.Replace(cut, sel.channels, sel.bits); };
@@ -145,7 +138,7 @@ EditStep PasteStep(const EditSelection& sel, const Clipboard& clipboardNow) {
     step.resultBytes = [sel, clipboard](const LoadedSound& before) {
         return before.data.size + BlockBytesForView(clipboard, sel.bits, sel.channels);
     };
-    step.run = [sel, clipboard](const LoadedSound& before, WorkProgress& progress) {
+    step.make = [sel, clipboard](const LoadedSound& before, SoundSink& sink, WorkProgress&) {
         const WaveFormat f = FormatOf(before);
         const std::span<const std::uint8_t> data = before.data.span();
         const std::uint32_t whole =
@@ -163,14 +156,12 @@ EditStep PasteStep(const EditSelection& sel, const Clipboard& clipboardNow) {
             const std::size_t frame = std::max<std::size_t>(f.nBlockAlign, 1);
             block = block.first(block.size() - block.size() % frame);
         }
-        const std::size_t size = data.size() + block.size();
-        progress.Begin(size);
-        const FreshBytes out = MakeFreshBytes(size);
-        CopyBytes(data.first(at), out.bytes.data(), progress);
-        CopyBytes(block, out.bytes.data() + at, progress);
-        CopyBytes(data.subspan(at), out.bytes.data() + at + block.size(), progress);
+        sink.Begin(data.size() + block.size());
+        sink.Put(data.first(at));
+        sink.Put(block);
+        sink.Put(data.subspan(at));
         EditOutcome done;
-        done.sound = WithData(before, out.shared);
+        done.sound = WithData(before, sink.Finish());
         return done;
     };
     return step;
@@ -192,6 +183,39 @@ EditStep EffectStep(SampleWork work, SizeRule sizeRule) {
         work(before.data.span(), out.bytes, f, &progress);
         EditOutcome done;
         done.sound = WithData(before, out.shared);
+        done.reload = keepsLength ? EditReload::SamplesOnly : EditReload::Full;
+        return done;
+    };
+    return step;
+}
+
+EditStep ChunkedEffectStep(SamplePart part, std::size_t frameBytes, SizeRule sizeRule) {
+    EditStep step;
+    if (sizeRule) {
+        step.resultBytes = [sizeRule](const LoadedSound& before) {
+            return sizeRule(before.data.size, FormatOf(before));
+        };
+    }
+    step.make = [part, frameBytes, sizeRule](const LoadedSound& before, SoundSink& sink,
+                                             WorkProgress&) {
+        const WaveFormat f = FormatOf(before);
+        const bool keepsLength = !sizeRule;
+        const std::uint64_t size = keepsLength ? before.data.size : sizeRule(before.data.size, f);
+        // Pieces of whole frames, and of whole groups of three frames for an octave down.
+        const std::size_t frame =
+            std::max<std::size_t>(frameBytes != 0 ? frameBytes : f.nBlockAlign, 1);
+        const std::size_t piece =
+            std::max<std::size_t>(SoundSink::kPieceBytes / (6 * frame), 1) * 6 * frame;
+        sink.Begin(size);
+        for (std::uint64_t from = 0; from < size; from += piece) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - from));
+            const std::span<std::uint8_t> room = sink.Room(n);
+            if (room.size() != n) throw std::logic_error("a piece larger than the sink's room");
+            part(before.data.span(), from, room, f);
+            sink.Commit(n);
+        }
+        EditOutcome done;
+        done.sound = WithData(before, sink.Finish());
         done.reload = keepsLength ? EditReload::SamplesOnly : EditReload::Full;
         return done;
     };

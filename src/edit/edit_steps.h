@@ -51,4 +51,13 @@ using SizeRule = std::function<std::uint64_t(std::uint64_t dataBytes, const Wave
 // is `work`'s. Effects that keep the length (`sizeRule` null) change only the samples.
 EditStep EffectStep(SampleWork work, SizeRule sizeRule = nullptr);
 
+// The bytes [from, from + out.size()) of what an effect makes of a sound's data, computed from
+// the whole data; `from` and the size are whole frames, but for the last part.
+using SamplePart = std::function<void(std::span<const std::uint8_t> data, std::uint64_t from,
+                                      std::span<std::uint8_t> out, const WaveFormat&)>;
+
+// The same effect made part by part, in pieces of a few MiB of whole frames (of `frameBytes`;
+// 0: the sound's block), each put into the new sound as it is made.
+EditStep ChunkedEffectStep(SamplePart part, std::size_t frameBytes, SizeRule sizeRule = nullptr);
+
 }  // namespace quorbel

@@ -60,6 +60,14 @@ WaveError ViewEditHost::WriteSound(const std::string& file, const LoadedSound& s
     return writeSoundFile(file, sound.fmt, sound.data.span(), SaveDurability::Scratch);
 }
 
+std::unique_ptr<SoundSink> ViewEditHost::FileSink(const std::string& file,
+                                                  std::span<const std::uint8_t> fmt,
+                                                  WorkProgress& progress) {
+    // The working file is the program's own, in its private session folder: nothing else
+    // writes it, so its mapping stays as written.
+    return WorkingFileSink(file, fmt, progress);
+}
+
 SharedBytes ViewEditHost::CurrentBytes() {
     return SharedBytes{m_view.m_pWaveData, m_view.m_dwWaveDataLen};
 }

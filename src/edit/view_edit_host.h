@@ -22,6 +22,8 @@ class ViewEditHost final : public EditHost {
     bool AdoptSound(const std::string& file, const LoadedSound& sound, EditReload how) override;
     Expected<std::string> NewWorkingFile(const char* prefix) override;
     WaveError WriteSound(const std::string& file, const LoadedSound& sound) override;
+    std::unique_ptr<SoundSink> FileSink(const std::string& file, std::span<const std::uint8_t> fmt,
+                                        WorkProgress& progress) override;
     SharedBytes CurrentBytes() override;
     bool OwnsFile(const std::string& file) override;
     void KeepOnlyWorkingFiles(const std::string& keep1, const std::string& keep2) override;

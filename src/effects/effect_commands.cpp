@@ -13,8 +13,8 @@
 namespace quorbel {
 namespace {
 
-using SampleEffect = void (*)(std::span<const std::uint8_t>, std::span<std::uint8_t>, int, int,
-                              WorkProgress*);
+using SampleEffect = void (*)(std::span<const std::uint8_t>, int, int, std::uint64_t,
+                              std::span<std::uint8_t>);
 using SizeOfEffect = std::uint64_t (*)(std::uint64_t, int, int);
 
 // Shows why the filters and octave shifts cannot work on this sound's format, if so.
@@ -38,42 +38,42 @@ void RunSampleEffect(CQuorbelView& view, EditKind kind, SampleEffect effect,
             return sizeOf(bytes, bits, channels);
         };
     }
-    view.RunOperation(kind, EffectStep(
-                                [=](std::span<const std::uint8_t> data, std::span<std::uint8_t> out,
-                                    const WaveFormat&, WorkProgress* progress) {
-                                    effect(data, out, bits, channels, progress);
-                                },
-                                size));
+    view.RunOperation(
+        kind, ChunkedEffectStep([=](std::span<const std::uint8_t> data, std::uint64_t from,
+                                    std::span<std::uint8_t> out,
+                                    const WaveFormat&) { effect(data, bits, channels, from, out); },
+                                FrameBytesOf(bits, channels), size));
 }
 
 }  // namespace
 
 void CQuorbelView::OnEffectsReverse() {
-    RunOperation(EditKind::Reverse,
-                 EffectStep([](std::span<const std::uint8_t> data, std::span<std::uint8_t> out,
-                               const WaveFormat& f, WorkProgress* progress) {
-                     ReverseFramesInto(data, out, f.nBlockAlign, progress);
-                 }));
+    RunOperation(EditKind::Reverse, ChunkedEffectStep(
+                                        [](std::span<const std::uint8_t> data, std::uint64_t from,
+                                           std::span<std::uint8_t> out, const WaveFormat& f) {
+                                            ReverseFramesPart(data, f.nBlockAlign, from, out);
+                                        },
+                                        0));
 }
 
 void CQuorbelView::OnFilterLowPass() {
     if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::LowPass, LowPassInto);
+    RunSampleEffect(*this, EditKind::LowPass, LowPassPart);
 }
 
 void CQuorbelView::OnFilterHighPass() {
     if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::HighPass, HighPassInto);
+    RunSampleEffect(*this, EditKind::HighPass, HighPassPart);
 }
 
 void CQuorbelView::OnOctaveIncrease() {
     if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::OctaveUp, OctaveUpInto, OctaveUpBytes);
+    RunSampleEffect(*this, EditKind::OctaveUp, OctaveUpPart, OctaveUpBytes);
 }
 
 void CQuorbelView::OnOctaveDecrease() {
     if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::OctaveDown, OctaveDownInto, OctaveDownBytes);
+    RunSampleEffect(*this, EditKind::OctaveDown, OctaveDownPart, OctaveDownBytes);
 }
 
 }  // namespace quorbel

@@ -33,55 +33,134 @@ void Put(std::uint8_t* p, int v) {
     SampleCodec{W}.put(p, v);
 }
 
+// The output bytes [from, end) of a part, with the whole frames among them.
+struct PartRange {
+    std::size_t from, end;
+};
+
+// The two-tap filters over the frames of [from, end), then the bytes after the last whole
+// frame, which keep their values.
 template <std::size_t W, class Formula>
-void TwoTapInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, std::size_t stride,
-                WorkProgress* progress, Formula formula) {
-    const std::size_t frames = data.size() / stride;
-    // Bytes after the last whole frame keep their values.
-    std::copy(data.begin() + static_cast<std::ptrdiff_t>(frames * stride), data.end(),
-              out.begin() + static_cast<std::ptrdiff_t>(frames * stride));
+void TwoTapPart(std::span<const std::uint8_t> data, std::size_t stride, PartRange r,
+                std::span<std::uint8_t> out, Formula formula) {
+    const std::size_t frames = data.size() / stride, whole = frames * stride;
     const std::uint8_t* in = data.data();
     std::uint8_t* o = out.data();
-    InChunks(frames, FramesPerStretch(stride), stride, progress,
-             [&](std::uint64_t from, std::uint64_t to) {
-                 // The last frame is its own partner: the stretch before it runs plainly.
-                 const std::size_t plainEnd = std::min<std::size_t>(to, frames - 1);
-                 for (std::size_t i = from * stride; i < plainEnd * stride; i += W) {
-                     Put<W>(o + i, formula(Get<W>(in + i), Get<W>(in + i + stride)));
-                 }
-                 if (to == frames) {
-                     const std::size_t last = (frames - 1) * stride;
-                     for (std::size_t s = 0; s < stride; s += W) {
-                         const int x = Get<W>(in + last + s);
-                         Put<W>(o + last + s, formula(x, x));
-                     }
-                 }
-             });
-}
-
-template <class Formula>
-void TwoTap(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits, int channels,
-            WorkProgress* progress, Formula formula) {
-    const std::size_t stride = FrameBytes(bits, channels);
-    if (SampleCodec::ForBits(bits).width == 2) {
-        TwoTapInto<2>(data, out, stride, progress, formula);
-    } else {
-        TwoTapInto<1>(data, out, stride, progress, formula);
+    const std::size_t framesEnd = std::min(r.end, whole);
+    if (r.from < framesEnd) {
+        // The last frame is its own partner: the frames before it run plainly.
+        const std::size_t plainEnd = std::min(framesEnd, whole - stride);
+        for (std::size_t i = r.from; i < plainEnd; i += W) {
+            Put<W>(o + (i - r.from), formula(Get<W>(in + i), Get<W>(in + i + stride)));
+        }
+        if (framesEnd == whole) {
+            const std::size_t last = whole - stride;
+            for (std::size_t s = 0; s < stride; s += W) {
+                const int x = Get<W>(in + last + s);
+                Put<W>(o + (last + s - r.from), formula(x, x));
+            }
+        }
+    }
+    if (r.end > whole) {
+        const std::size_t at = std::max(r.from, whole);
+        std::memcpy(o + (at - r.from), in + at, r.end - at);
     }
 }
 
-template <std::size_t W>
+template <class Formula>
+void TwoTap(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
+            std::span<std::uint8_t> out, Formula formula) {
+    const std::size_t stride = FrameBytes(bits, channels);
+    const PartRange r{static_cast<std::size_t>(from), static_cast<std::size_t>(from) + out.size()};
+    if (SampleCodec::ForBits(bits).width == 2) {
+        TwoTapPart<2>(data, stride, r, out, formula);
+    } else {
+        TwoTapPart<1>(data, stride, r, out, formula);
+    }
+}
+
+// Pairs [from, to) of octave down, written from `out` on (the first of pair `from`), with
+// frames of F bytes (0: `frame`, known only at run time).
+template <std::size_t W, std::size_t F = 0>
 void OctaveDownPairs(const std::uint8_t* in, std::uint8_t* out, std::size_t frame, std::size_t from,
                      std::size_t to) {
+    const std::size_t size = F != 0 ? F : frame;
     for (std::size_t k = from; k < to; ++k) {
-        const std::uint8_t* a = in + 2 * k * frame;
-        const std::uint8_t* b = a + frame;
-        std::uint8_t* o = out + 3 * k * frame;
-        std::memcpy(o, a, frame);
-        for (std::size_t s = 0; s < frame; s += W) {
-            Put<W>(o + frame + s, (Get<W>(a + s) + Get<W>(b + s)) / 2);
+        const std::uint8_t* a = in + 2 * k * size;
+        const std::uint8_t* b = a + size;
+        std::uint8_t* o = out + 3 * (k - from) * size;
+        std::memcpy(o, a, size);
+        for (std::size_t s = 0; s < size; s += W) {
+            Put<W>(o + size + s, (Get<W>(a + s) + Get<W>(b + s)) / 2);
         }
-        std::memcpy(o + 2 * frame, b, frame);
+        std::memcpy(o + 2 * size, b, size);
+    }
+}
+
+// The same for 8- and 16-bit mono and stereo, with the frame's size fixed at compile time.
+void OctaveDownPairsOf(std::size_t width, const std::uint8_t* in, std::uint8_t* out,
+                       std::size_t frame, std::size_t from, std::size_t to) {
+    if (width == 2) {
+        if (frame == 2) return OctaveDownPairs<2, 2>(in, out, frame, from, to);
+        if (frame == 4) return OctaveDownPairs<2, 4>(in, out, frame, from, to);
+        return OctaveDownPairs<2>(in, out, frame, from, to);
+    }
+    if (frame == 1) return OctaveDownPairs<1, 1>(in, out, frame, from, to);
+    if (frame == 2) return OctaveDownPairs<1, 2>(in, out, frame, from, to);
+    return OctaveDownPairs<1>(in, out, frame, from, to);
+}
+
+// `count` frames of F bytes (0: `frame`), every other one from `in` on.
+template <std::size_t F = 0>
+void EveryOtherFrame(const std::uint8_t* in, std::size_t count, std::size_t frame,
+                     std::uint8_t* out) {
+    const std::size_t size = F != 0 ? F : frame;
+    for (std::size_t k = 0; k < count; ++k) std::memcpy(out + k * size, in + 2 * k * size, size);
+}
+
+// Frames [start, end) of the reversed sound, of F bytes (0: `frame`, known only at run time).
+template <std::size_t F = 0>
+void ReversedFrames(const std::uint8_t* in, std::size_t whole, std::size_t frame, std::size_t start,
+                    std::size_t end, std::uint8_t* out) {
+    const std::size_t size = F != 0 ? F : frame;
+    for (std::size_t at = start; at < end; at += size) {
+        std::memcpy(out + (at - start), in + (whole - size - at), size);
+    }
+}
+
+// Output frame `j` of octave down on its own: the start or end of a part inside a pair.
+void OctaveDownFrame(const std::uint8_t* in, std::size_t frames, std::size_t frame,
+                     SampleCodec codec, std::size_t j, std::uint8_t* o) {
+    const std::size_t pair = j / 3, pairs = frames / 2;
+    const std::uint8_t* a = in + 2 * pair * frame;
+    if (pair >= pairs) {
+        std::memcpy(o, in + (frames - 1) * frame, frame);  // the last, unpaired frame
+    } else if (j % 3 == 1) {
+        for (std::size_t s = 0; s < frame; s += codec.width) {
+            codec.put(o + s, (codec.get(a + s) + codec.get(a + frame + s)) / 2);
+        }
+    } else {
+        std::memcpy(o, j % 3 == 0 ? a : a + frame, frame);
+    }
+}
+
+// Runs a part function over all of `out` in stretches of whole output frames, reporting to
+// `progress` the share of `inBytes` each stretch stands for.
+template <class Part>
+void InStretches(std::uint64_t inBytes, std::span<std::uint8_t> out, std::size_t frame,
+                 WorkProgress* progress, Part part) {
+    const std::size_t stretch = FramesPerStretch(frame) * frame;
+    std::uint64_t reported = 0;
+    for (std::size_t from = 0; from < out.size(); from += stretch) {
+        const std::size_t n = std::min(stretch, out.size() - from);
+        part(from, out.subspan(from, n));
+        if (progress != nullptr) {
+            const auto done = static_cast<std::uint64_t>(static_cast<double>(from + n) /
+                                                         static_cast<double>(out.size()) *
+                                                         static_cast<double>(inBytes));
+            progress->Advance(done - std::min(done, reported));
+            reported = std::max(done, reported);
+        }
     }
 }
 
@@ -94,59 +173,115 @@ std::vector<std::uint8_t> Made(std::uint64_t bytes, Into into) {
 
 }  // namespace
 
+void ReverseFramesPart(std::span<const std::uint8_t> data, int frameBytes, std::uint64_t from,
+                       std::span<std::uint8_t> out) {
+    const std::size_t frame = static_cast<std::size_t>(std::max(frameBytes, 1));
+    const std::size_t whole = data.size() / frame * frame;
+    const std::size_t start = static_cast<std::size_t>(from), end = start + out.size();
+    const std::size_t framesEnd = std::min(end, whole);
+    if (start < framesEnd) {
+        const std::uint8_t* in = data.data();
+        if (frame == 1) {
+            ReversedFrames<1>(in, whole, frame, start, framesEnd, out.data());
+        } else if (frame == 2) {
+            ReversedFrames<2>(in, whole, frame, start, framesEnd, out.data());
+        } else if (frame == 4) {
+            ReversedFrames<4>(in, whole, frame, start, framesEnd, out.data());
+        } else {
+            ReversedFrames(in, whole, frame, start, framesEnd, out.data());
+        }
+    }
+    // A trailing partial frame stays at the end.
+    if (end > whole) {
+        const std::size_t at = std::max(start, whole);
+        std::memcpy(&out[at - start], &data[at], end - at);
+    }
+}
+
+void LowPassPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
+                 std::span<std::uint8_t> out) {
+    TwoTap(data, bits, channels, from, out, [](int x, int next) { return (x + next) / 2; });
+}
+
+void HighPassPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
+                  std::span<std::uint8_t> out) {
+    TwoTap(data, bits, channels, from, out, [](int x, int next) { return (next - x) / 2; });
+}
+
+void OctaveUpPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
+                  std::span<std::uint8_t> out) {
+    const std::size_t frame = FrameBytes(bits, channels);
+    const std::size_t first = static_cast<std::size_t>(from) / frame;
+    const std::size_t count = out.size() / frame;
+    const std::uint8_t* in = data.data() + 2 * first * frame;
+    if (frame == 1) {
+        EveryOtherFrame<1>(in, count, frame, out.data());
+    } else if (frame == 2) {
+        EveryOtherFrame<2>(in, count, frame, out.data());
+    } else if (frame == 4) {
+        EveryOtherFrame<4>(in, count, frame, out.data());
+    } else {
+        EveryOtherFrame(in, count, frame, out.data());
+    }
+}
+
+void OctaveDownPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
+                    std::span<std::uint8_t> out) {
+    const SampleCodec codec = SampleCodec::ForBits(bits);
+    const std::size_t frame = FrameBytes(bits, channels);
+    const std::size_t frames = data.size() / frame, pairs = frames / 2;
+    const std::size_t first = static_cast<std::size_t>(from) / frame;
+    const std::size_t end = first + out.size() / frame;
+    std::size_t j = first;
+    auto at = [&](std::size_t k) { return out.data() + (k - first) * frame; };
+    // Up to the start of a pair one frame at a time, then whole pairs, then the rest.
+    for (; j < end && j % 3 != 0; ++j) OctaveDownFrame(data.data(), frames, frame, codec, j, at(j));
+    const std::size_t pairEnd = std::min(end / 3, pairs);
+    if (j / 3 < pairEnd) {
+        OctaveDownPairsOf(codec.width, data.data(), at(j), frame, j / 3, pairEnd);
+        j = pairEnd * 3;
+    }
+    for (; j < end; ++j) OctaveDownFrame(data.data(), frames, frame, codec, j, at(j));
+}
+
 void ReverseFramesInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out,
                        int frameBytes, WorkProgress* progress) {
-    const std::size_t frame = static_cast<std::size_t>(std::max(frameBytes, 1));
-    const std::size_t frames = data.size() / frame;
-    // A trailing partial frame stays at the end.
-    std::copy(data.begin() + static_cast<std::ptrdiff_t>(frames * frame), data.end(),
-              out.begin() + static_cast<std::ptrdiff_t>(frames * frame));
-    InChunks(frames, FramesPerStretch(frame), frame, progress,
-             [&](std::uint64_t from, std::uint64_t to) {
-                 for (std::size_t k = from; k < to; ++k) {
-                     std::memcpy(&out[k * frame], &data[(frames - 1 - k) * frame], frame);
-                 }
-             });
+    InStretches(data.size(), out, static_cast<std::size_t>(std::max(frameBytes, 1)), progress,
+                [&](std::uint64_t from, std::span<std::uint8_t> part) {
+                    ReverseFramesPart(data, frameBytes, from, part);
+                });
 }
 
 void LowPassInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
                  int channels, WorkProgress* progress) {
-    TwoTap(data, out, bits, channels, progress, [](int x, int next) { return (x + next) / 2; });
+    InStretches(data.size(), out, FrameBytes(bits, channels), progress,
+                [&](std::uint64_t from, std::span<std::uint8_t> part) {
+                    LowPassPart(data, bits, channels, from, part);
+                });
 }
 
 void HighPassInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
                   int channels, WorkProgress* progress) {
-    TwoTap(data, out, bits, channels, progress, [](int x, int next) { return (next - x) / 2; });
+    InStretches(data.size(), out, FrameBytes(bits, channels), progress,
+                [&](std::uint64_t from, std::span<std::uint8_t> part) {
+                    HighPassPart(data, bits, channels, from, part);
+                });
 }
 
 void OctaveUpInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
                   int channels, WorkProgress* progress) {
-    const std::size_t frame = FrameBytes(bits, channels);
-    const std::size_t kept = out.size() / frame;
-    InChunks(kept, FramesPerStretch(frame), 2 * frame, progress,
-             [&](std::uint64_t from, std::uint64_t to) {
-                 for (std::size_t k = from; k < to; ++k) {
-                     std::memcpy(&out[k * frame], &data[2 * k * frame], frame);
-                 }
-             });
+    InStretches(data.size(), out, FrameBytes(bits, channels), progress,
+                [&](std::uint64_t from, std::span<std::uint8_t> part) {
+                    OctaveUpPart(data, bits, channels, from, part);
+                });
 }
 
 void OctaveDownInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
                     int channels, WorkProgress* progress) {
-    const std::size_t frame = FrameBytes(bits, channels);
-    const std::size_t frames = data.size() / frame;
-    const std::size_t pairs = frames / 2;
-    InChunks(pairs, FramesPerStretch(2 * frame), 2 * frame, progress,
-             [&](std::uint64_t from, std::uint64_t to) {
-                 if (SampleCodec::ForBits(bits).width == 2) {
-                     OctaveDownPairs<2>(data.data(), out.data(), frame, from, to);
-                 } else {
-                     OctaveDownPairs<1>(data.data(), out.data(), frame, from, to);
-                 }
-             });
-    if (frames % 2 == 1) {
-        std::memcpy(&out[pairs * 3 * frame], &data[(frames - 1) * frame], frame);
-    }
+    InStretches(data.size(), out, 3 * FrameBytes(bits, channels), progress,
+                [&](std::uint64_t from, std::span<std::uint8_t> part) {
+                    OctaveDownPart(data, bits, channels, from, part);
+                });
 }
 
 std::vector<std::uint8_t> ReverseFrames(std::span<const std::uint8_t> data, int frameBytes) {
@@ -165,6 +300,10 @@ std::vector<std::uint8_t> HighPass(std::span<const std::uint8_t> data, int bits,
     return Made(data.size(), [&](std::span<std::uint8_t> out) {
         HighPassInto(data, out, bits, channels, nullptr);
     });
+}
+
+std::size_t FrameBytesOf(int bits, int channels) {
+    return FrameBytes(bits, channels);
 }
 
 std::uint64_t OctaveUpBytes(std::uint64_t dataBytes, int bits, int channels) {

@@ -4,6 +4,7 @@
 // and high-pass filters, and the octave shifts. Each takes whole frames and returns the new
 // bytes; none looks at a file.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -41,6 +42,23 @@ void OctaveUpInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> ou
                   int channels, WorkProgress* progress);
 void OctaveDownInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
                     int channels, WorkProgress* progress);
+
+// Part of the same work: the bytes [from, from + out.size()) of what the effect makes of the
+// whole of `data`. `from` is a multiple of the frame, and so is the end unless it is the end
+// of what the effect makes; the parts of any such split, side by side, are the whole result.
+void ReverseFramesPart(std::span<const std::uint8_t> data, int frameBytes, std::uint64_t from,
+                       std::span<std::uint8_t> out);
+void LowPassPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
+                 std::span<std::uint8_t> out);
+void HighPassPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
+                  std::span<std::uint8_t> out);
+void OctaveUpPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
+                  std::span<std::uint8_t> out);
+void OctaveDownPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
+                    std::span<std::uint8_t> out);
+
+// The bytes of one frame of the filters and octave shifts.
+std::size_t FrameBytesOf(int bits, int channels);
 
 // The sizes in bytes the octave shifts make of `dataBytes` bytes of sound.
 std::uint64_t OctaveUpBytes(std::uint64_t dataBytes, int bits, int channels);

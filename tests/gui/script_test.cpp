@@ -229,7 +229,7 @@ TEST_F(ScriptTest, StartGoesOnWhileTheOperationRunsAndFinishWaitsForIt) {
                                     "print progress\nfinish\nprint progress\nprint status\n"
                                     "command ID_EFFECTS_REVERSE\nprint progress\nprint status\n"
                                     "answer no\nquit\n",
-                                    {wave("long.wav", 4000000)});
+                                    {wave("long.wav", 16000000)});
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_TRUE(run.has("enabled: ID_EDIT_CUT 0")) << "the document's commands wait";
     const std::vector<std::string> progress = run.starting("progress:");

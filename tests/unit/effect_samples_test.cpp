@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/sample_formats.h"
 #include "fakes/wav_builder.h"
 
 namespace quorbel {
@@ -49,6 +50,47 @@ TEST(EffectSamples, OctavesKeepEverySecondFrameOrPutAnAverageBetweenPairs) {
     EXPECT_EQ(OctaveUp(Bytes{1, 2, 3, 4, 5, 6, 7}, 8, 2), (Bytes{1, 2, 5, 6}))
         << "a partial frame is dropped";
     EXPECT_EQ(OctaveDown(OctaveUp(testing::Ramp(1000), 8, 1), 8, 1).size(), 750u);
+}
+
+TEST(EffectSamples, PartsSideBySideAreTheWholeResult) {
+    using Whole = Bytes (*)(std::span<const std::uint8_t>, int, int);
+    using Part =
+        void (*)(std::span<const std::uint8_t>, int, int, std::uint64_t, std::span<std::uint8_t>);
+    const Whole reverse = [](std::span<const std::uint8_t> d, int bits, int channels) {
+        return ReverseFrames(d, bits / 8 * channels);
+    };
+    const Part reversePart = [](std::span<const std::uint8_t> d, int bits, int channels,
+                                std::uint64_t from, std::span<std::uint8_t> out) {
+        ReverseFramesPart(d, bits / 8 * channels, from, out);
+    };
+    const std::pair<Whole, Part> effects[] = {{reverse, reversePart},
+                                              {LowPass, LowPassPart},
+                                              {HighPass, HighPassPart},
+                                              {OctaveUp, OctaveUpPart},
+                                              {OctaveDown, OctaveDownPart}};
+    for (const testing::SampleFormat f : testing::kSampleFormats) {
+        // Odd and even frame counts, a single frame, and a trailing partial frame.
+        for (const std::size_t size :
+             {f.frame() * 1, f.frame() * 12, f.frame() * 13, f.frame() * 13 + f.frame() - 1}) {
+            const Bytes data = testing::Ramp(size);
+            for (std::size_t e = 0; e < std::size(effects); ++e) {
+                const Bytes whole = effects[e].first(data, f.bits, f.channels);
+                // Pieces of 1, 2, 5 and 6 frames: inside, across and along octave-down triples.
+                for (const std::size_t frames : {1u, 2u, 5u, 6u}) {
+                    SCOPED_TRACE(::testing::Message()
+                                 << f.bits << " bits, " << f.channels << " channels, " << size
+                                 << " bytes, effect " << e << ", pieces of " << frames);
+                    Bytes parts(whole.size(), 0xEE);
+                    for (std::size_t from = 0; from < parts.size(); from += frames * f.frame()) {
+                        const std::size_t n = std::min(frames * f.frame(), parts.size() - from);
+                        effects[e].second(data, f.bits, f.channels, from,
+                                          std::span<std::uint8_t>(parts).subspan(from, n));
+                    }
+                    EXPECT_EQ(parts, whole);
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
