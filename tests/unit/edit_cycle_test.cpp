@@ -239,7 +239,9 @@ TEST(EditCycle, AnEffectWrittenIntoItsWorkingFileIsTheKernelsSoundInTheFileASave
                                               << size << " bytes, " << VariantOf(e.kind).name);
             FileHost host(folder.path().string());
             host.sound = SoundOf(f, data);
-            ASSERT_TRUE(RunEdit(e.kind, host, StepOf(e, f)));
+            EditOperation operation(e.kind, host, StepOf(e, f));
+            ASSERT_TRUE(operation.Complete());
+            EXPECT_EQ(operation.Percent(), 100) << "the whole sound is in its file";
             const testing::Bytes expected = e.whole(data, f.bits, f.channels);
             const std::span<const std::uint8_t> made = host.adoptedSound.data.span();
             EXPECT_TRUE(std::equal(made.begin(), made.end(), expected.begin(), expected.end()));
