@@ -221,6 +221,14 @@ class Session:
                         "1024x768x24"],
             "xvfb.log", "Xvfb")
         self.env["DISPLAY"] = ":" + display
+        # On a busy machine the server may name its display a moment before a client can
+        # connect: the first program would then die on "could not connect to display".
+        xwininfo = shutil.which("xwininfo")
+        if xwininfo is not None:
+            wait_until(lambda: subprocess.run([xwininfo, "-root"], env=self.env,
+                                              stdout=subprocess.DEVNULL,
+                                              stderr=subprocess.DEVNULL).returncode == 0,
+                       STARTUP_TIMEOUT, 0.1)
 
     def _start_session_bus(self):
         # The session configuration (its policy and the service folders holding the
@@ -398,7 +406,7 @@ class AtspiTestCase(unittest.TestCase):
         self.addCleanup(end_process_group, self.process)
         self.app = self._find_application()
 
-    def _find_application(self):
+    def _find_application(self, retried=False):
         desktop = pyatspi.Registry.getDesktop(0)
         found = []
 
@@ -412,6 +420,13 @@ class AtspiTestCase(unittest.TestCase):
             return False
 
         wait_until(look, APP_TIMEOUT, 0.1)
+        # A display that refused the connection (a busy X server) is tried once more.
+        if (self.process.poll() is not None and not retried
+                and "could not connect to display" in self.session.log_text(self.log)):
+            time.sleep(0.5)
+            self.process = self.session.start_program(self.log, self.script)
+            self.addCleanup(end_process_group, self.process)
+            return self._find_application(retried=True)
         if self.process.poll() is not None:
             self.fail(f"the program ended with status {self.process.returncode} before it "
                       f"showed on the desktop:\n{self.session.log_text(self.log)}")
