@@ -1,7 +1,7 @@
 // Reverse, filters and octave shifts as plain loops over sample bytes, in 32-bit integer
-// arithmetic with halving truncated toward zero and 8-bit samples centred on 128. The loops
-// run in stretches of a few MiB so a cancel is seen quickly, and with the sample width fixed
-// at compile time so the compiler can keep them tight.
+// arithmetic with halving truncated toward zero and 8-bit samples centred on 128. Each effect
+// makes any part of its result, so an edit makes it a few MiB at a time and sees a cancel
+// between parts; the sample width is fixed at compile time so the loops stay tight.
 
 #include "effects/effect_samples.h"
 
@@ -14,14 +14,8 @@
 namespace quorbel {
 namespace {
 
-constexpr std::size_t kStretchBytes = std::size_t{4} << 20;
-
 std::size_t FrameBytes(int bits, int channels) {
     return SampleCodec::ForBits(bits).width * static_cast<std::size_t>(std::max(channels, 1));
-}
-
-std::size_t FramesPerStretch(std::size_t frameBytes) {
-    return std::max<std::size_t>(1, kStretchBytes / frameBytes);
 }
 
 template <std::size_t W>
@@ -144,26 +138,6 @@ void OctaveDownFrame(const std::uint8_t* in, std::size_t frames, std::size_t fra
     }
 }
 
-// Runs a part function over all of `out` in stretches of whole output frames, reporting to
-// `progress` the share of `inBytes` each stretch stands for.
-template <class Part>
-void InStretches(std::uint64_t inBytes, std::span<std::uint8_t> out, std::size_t frame,
-                 WorkProgress* progress, Part part) {
-    const std::size_t stretch = FramesPerStretch(frame) * frame;
-    std::uint64_t reported = 0;
-    for (std::size_t from = 0; from < out.size(); from += stretch) {
-        const std::size_t n = std::min(stretch, out.size() - from);
-        part(from, out.subspan(from, n));
-        if (progress != nullptr) {
-            const auto done = static_cast<std::uint64_t>(static_cast<double>(from + n) /
-                                                         static_cast<double>(out.size()) *
-                                                         static_cast<double>(inBytes));
-            progress->Advance(done - std::min(done, reported));
-            reported = std::max(done, reported);
-        }
-    }
-}
-
 template <class Into>
 std::vector<std::uint8_t> Made(std::uint64_t bytes, Into into) {
     std::vector<std::uint8_t> out(bytes);
@@ -244,62 +218,19 @@ void OctaveDownPart(std::span<const std::uint8_t> data, int bits, int channels, 
     for (; j < end; ++j) OctaveDownFrame(data.data(), frames, frame, codec, j, at(j));
 }
 
-void ReverseFramesInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out,
-                       int frameBytes, WorkProgress* progress) {
-    InStretches(data.size(), out, static_cast<std::size_t>(std::max(frameBytes, 1)), progress,
-                [&](std::uint64_t from, std::span<std::uint8_t> part) {
-                    ReverseFramesPart(data, frameBytes, from, part);
-                });
-}
-
-void LowPassInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
-                 int channels, WorkProgress* progress) {
-    InStretches(data.size(), out, FrameBytes(bits, channels), progress,
-                [&](std::uint64_t from, std::span<std::uint8_t> part) {
-                    LowPassPart(data, bits, channels, from, part);
-                });
-}
-
-void HighPassInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
-                  int channels, WorkProgress* progress) {
-    InStretches(data.size(), out, FrameBytes(bits, channels), progress,
-                [&](std::uint64_t from, std::span<std::uint8_t> part) {
-                    HighPassPart(data, bits, channels, from, part);
-                });
-}
-
-void OctaveUpInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
-                  int channels, WorkProgress* progress) {
-    InStretches(data.size(), out, FrameBytes(bits, channels), progress,
-                [&](std::uint64_t from, std::span<std::uint8_t> part) {
-                    OctaveUpPart(data, bits, channels, from, part);
-                });
-}
-
-void OctaveDownInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
-                    int channels, WorkProgress* progress) {
-    InStretches(data.size(), out, 3 * FrameBytes(bits, channels), progress,
-                [&](std::uint64_t from, std::span<std::uint8_t> part) {
-                    OctaveDownPart(data, bits, channels, from, part);
-                });
-}
-
 std::vector<std::uint8_t> ReverseFrames(std::span<const std::uint8_t> data, int frameBytes) {
-    return Made(data.size(), [&](std::span<std::uint8_t> out) {
-        ReverseFramesInto(data, out, frameBytes, nullptr);
-    });
+    return Made(data.size(),
+                [&](std::span<std::uint8_t> out) { ReverseFramesPart(data, frameBytes, 0, out); });
 }
 
 std::vector<std::uint8_t> LowPass(std::span<const std::uint8_t> data, int bits, int channels) {
-    return Made(data.size(), [&](std::span<std::uint8_t> out) {
-        LowPassInto(data, out, bits, channels, nullptr);
-    });
+    return Made(data.size(),
+                [&](std::span<std::uint8_t> out) { LowPassPart(data, bits, channels, 0, out); });
 }
 
 std::vector<std::uint8_t> HighPass(std::span<const std::uint8_t> data, int bits, int channels) {
-    return Made(data.size(), [&](std::span<std::uint8_t> out) {
-        HighPassInto(data, out, bits, channels, nullptr);
-    });
+    return Made(data.size(),
+                [&](std::span<std::uint8_t> out) { HighPassPart(data, bits, channels, 0, out); });
 }
 
 std::size_t FrameBytesOf(int bits, int channels) {
@@ -318,15 +249,13 @@ std::uint64_t OctaveDownBytes(std::uint64_t dataBytes, int bits, int channels) {
 }
 
 std::vector<std::uint8_t> OctaveUp(std::span<const std::uint8_t> data, int bits, int channels) {
-    return Made(OctaveUpBytes(data.size(), bits, channels), [&](std::span<std::uint8_t> out) {
-        OctaveUpInto(data, out, bits, channels, nullptr);
-    });
+    return Made(OctaveUpBytes(data.size(), bits, channels),
+                [&](std::span<std::uint8_t> out) { OctaveUpPart(data, bits, channels, 0, out); });
 }
 
 std::vector<std::uint8_t> OctaveDown(std::span<const std::uint8_t> data, int bits, int channels) {
-    return Made(OctaveDownBytes(data.size(), bits, channels), [&](std::span<std::uint8_t> out) {
-        OctaveDownInto(data, out, bits, channels, nullptr);
-    });
+    return Made(OctaveDownBytes(data.size(), bits, channels),
+                [&](std::span<std::uint8_t> out) { OctaveDownPart(data, bits, channels, 0, out); });
 }
 
 }  // namespace quorbel

@@ -9,8 +9,6 @@
 #include <span>
 #include <vector>
 
-#include "framework/work_progress.h"
-
 namespace quorbel {
 
 // The frames in reverse order, each frame's bytes kept as they are; a trailing partial frame
@@ -28,20 +26,6 @@ std::vector<std::uint8_t> OctaveUp(std::span<const std::uint8_t> data, int bits,
 // Octave down: each pair of frames A, B becomes A, the average of A and B, B; a last unpaired
 // frame is copied once.
 std::vector<std::uint8_t> OctaveDown(std::span<const std::uint8_t> data, int bits, int channels);
-
-// The same work into `out`, which holds exactly the size the effect makes (the size of `data`,
-// or the octave shift's size below), in stretches that report to `progress` (may be null)
-// and stop there with WorkCancelled when it is cancelled.
-void ReverseFramesInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out,
-                       int frameBytes, WorkProgress* progress);
-void LowPassInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
-                 int channels, WorkProgress* progress);
-void HighPassInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
-                  int channels, WorkProgress* progress);
-void OctaveUpInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
-                  int channels, WorkProgress* progress);
-void OctaveDownInto(std::span<const std::uint8_t> data, std::span<std::uint8_t> out, int bits,
-                    int channels, WorkProgress* progress);
 
 // Part of the same work: the bytes [from, from + out.size()) of what the effect makes of the
 // whole of `data`. `from` is a multiple of the frame, and so is the end unless it is the end

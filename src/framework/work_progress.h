@@ -42,16 +42,4 @@ class WorkProgress {
     std::atomic<bool> m_cancel{false};
 };
 
-// Runs `work(from, to)` over [0, count) in stretches of `chunk`, reporting `unitBytes` per
-// item to `progress` after each, so a cancel is seen within one stretch.
-template <class Work>
-void InChunks(std::uint64_t count, std::uint64_t chunk, std::uint64_t unitBytes,
-              WorkProgress* progress, Work&& work) {
-    for (std::uint64_t from = 0; from < count; from += chunk) {
-        const std::uint64_t to = std::min(count, from + chunk);
-        work(from, to);
-        if (progress != nullptr) progress->Advance((to - from) * unitBytes);
-    }
-}
-
 }  // namespace quorbel
