@@ -14,6 +14,8 @@ Qt::Key qtKey(AccelKey key) {
             return Qt::Key_S;
         case AccelKey::Z:
             return Qt::Key_Z;
+        case AccelKey::Y:
+            return Qt::Key_Y;
         case AccelKey::X:
             return Qt::Key_X;
         case AccelKey::C:

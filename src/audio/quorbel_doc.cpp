@@ -2,9 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <thread>
+#include <utility>
 
 #include "audio/sound_file_writer.h"
 #include "audio/wave_device.h"
@@ -14,13 +18,19 @@
 #include "framework/message.h"
 #include "framework/message_box_port.h"
 #include "res/wave_messages.h"
+#include "wavefile/background_release.h"
 #include "wavefile/regular_file.h"
 #include "wavefile/session_folder.h"
+#include "wavefile/wave_limits.h"
 
 namespace quorbel {
 namespace {
 
 constexpr const char* kWaveFilter = "Wave files (*.wav)|*.wav |";
+
+std::int64_t ModifiedNs(const struct stat& st) {
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+}
 
 }  // namespace
 
@@ -32,6 +42,9 @@ CQuorbelDoc::~CQuorbelDoc() {
     // The window closed normally: what was worth keeping has been saved (or the user said
     // not to), and no device reads the working files any more.
     m_workingFiles.RemoveAll();
+    // Large versions of the sound leave memory on a thread of their own.
+    for (SoundVersion& version : m_history.TakeAll())
+        ReleaseInBackground(std::move(version.sound.data));
     // Closing returns at once: large working files may still be leaving the disk, so the
     // folder goes on a thread of its own (the session's removal at exit sweeps up after it).
     if (!m_folder.empty() && !m_keepFolder)
@@ -63,8 +76,7 @@ void CQuorbelDoc::UpdateNote() {
     if (!m_workingFiles.Owns(m_strFileName) && !m_strFileName.empty() &&
         ::stat(m_strFileName.c_str(), &st) == 0) {
         note.soundSize = static_cast<std::uint64_t>(st.st_size);
-        note.soundModifiedNs =
-            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+        note.soundModifiedNs = ModifiedNs(st);
     }
     note.recording = m_recording;
     note.recordStart = m_recordStart;
@@ -149,6 +161,51 @@ bool CQuorbelDoc::OnRecoverDocument(const std::string& title, const LoadedSound&
     m_strFileName = own;
     SetModifiedFlag(true);
     return true;
+}
+
+SoundVersion CQuorbelDoc::VersionOf(LoadedSound sound, const std::string& file) const {
+    SoundVersion version{std::move(sound), file, m_workingFiles.Owns(file)};
+    struct stat st {};
+    if (!version.ownFile && !file.empty() && ::stat(file.c_str(), &st) == 0) {
+        version.fileSize = static_cast<std::uint64_t>(st.st_size);
+        version.fileModifiedNs = ModifiedNs(st);
+    }
+    return version;
+}
+
+bool CQuorbelDoc::FileStillHolds(const SoundVersion& version) const {
+    struct stat st {};
+    if (version.file.empty() || ::stat(version.file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    if (!version.ownFile)
+        return size == version.fileSize && ModifiedNs(st) == version.fileModifiedNs;
+    // A working file is only ever written whole; one cut short lost part of the sound.
+    return m_workingFiles.Owns(version.file) &&
+           size >= RiffSizeOf(version.sound.fmt.size(), version.sound.data.size) + 8;
+}
+
+void CQuorbelDoc::LetGo(std::vector<SoundVersion> versions) {
+    for (SoundVersion& version : versions) {
+        if (version.ownFile && m_workingFiles.Owns(version.file)) {
+            // Forgotten at once; a large file leaves the disk in the background.
+            m_workingFiles.Keep(version.file);
+            RemoveInBackground(version.file);
+        }
+        ReleaseInBackground(std::move(version.sound.data));
+    }
+}
+
+bool CQuorbelDoc::KeepHistoryWithinBudget() {
+    std::uint64_t freeDisk = UINT64_MAX;
+    struct statvfs fs {};
+    const std::string& folder = m_folder.empty() ? Folder() : m_folder;
+    if (!folder.empty() && ::statvfs(folder.c_str(), &fs) == 0)
+        freeDisk = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
+    std::vector<SoundVersion> dropped = m_history.KeepWithin(m_historyBudget, freeDisk);
+    if (dropped.empty()) return false;
+    LetGo(std::move(dropped));
+    return !std::exchange(m_saidStepsLetGo, true);
 }
 
 bool CQuorbelDoc::RunWork(const std::string& name, WorkProgress& progress, bool cancellable,
@@ -283,8 +340,24 @@ bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
     if (notKept && m_context.messageBoxes != nullptr) {
         m_context.messageBoxes->show(MessageFor(*notKept));
     }
-    // Saved over one of its own working files: that file is the user's now.
+    // Saved over one of its own working files: that file is the user's now, and a version
+    // it held, unless it is the one just saved, is held by no file any more.
+    for (const std::string& file : m_workingFiles.Files()) {
+        std::error_code ignored;
+        if (!std::filesystem::equivalent(file, path, ignored)) continue;
+        if (SoundVersion* version = m_history.Find(file)) {
+            version->ownFile = false;
+            version->file.clear();
+        }
+    }
     m_workingFiles.Keep(path);
+    // The saved file holds the current version now: a version no file of the program's holds
+    // can be brought back from there while the file stays as saved.
+    if (!m_history.Empty() && !m_history.Current().ownFile &&
+        m_history.Current().sound.data.data == sound.data.data &&
+        m_history.Current().sound.data.size == sound.data.size) {
+        m_history.Current() = VersionOf(m_history.Current().sound, path);
+    }
     // The device now stands for the saved file, which holds the sound it has in memory: it is
     // reopened on that sound under the file's name, without reading the file back.
     DeviceId id = 0;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "audio/sound_file_reader.h"
+#include "audio/sound_history.h"
 #include "framework/app_context.h"
 #include "framework/document.h"
 #include "wavefile/document_note.h"
@@ -60,6 +61,23 @@ class CQuorbelDoc : public CDocument {
     // goes, after its device is closed.
     WorkingFiles m_workingFiles;
 
+    // The versions of the sound, for Undo and Redo; the current one is what the device plays.
+    SoundHistory m_history;
+    HistoryBudget m_historyBudget;
+    // A version of `sound` held by `file`: one of the document's working files, or a file of
+    // the user's, whose size and modification time are taken now.
+    SoundVersion VersionOf(LoadedSound sound, const std::string& file) const;
+    // Whether `version`'s file still holds its sound, so a later start can bring it back from
+    // there: a working file of the program's still whole, or a file of the user's unchanged.
+    bool FileStillHolds(const SoundVersion& version) const;
+    // Lets go of versions the history dropped: their working files are removed and their
+    // bytes released, large ones in the background.
+    void LetGo(std::vector<SoundVersion> versions);
+    // Lets the oldest versions go while the history is over its budget. True the first time
+    // any went, when the user is to be told (once per document: a long session over its
+    // budget would otherwise say it after every edit).
+    bool KeepHistoryWithinBudget();
+
     // Runs `work` as the document's long work named `name` (see DocumentWork), through the
     // program's long-work port: false when it was cancelled, after the status bar said so.
     bool RunWork(const std::string& name, WorkProgress& progress, bool cancellable,
@@ -85,6 +103,7 @@ class CQuorbelDoc : public CDocument {
     bool m_recordOverwrite = false;
     unsigned m_recordings = 0;
     bool m_keepFolder = false;
+    bool m_saidStepsLetGo = false;
 };
 
 }  // namespace quorbel

@@ -1,4 +1,4 @@
-// Cut, Copy, Paste and Undo as the view runs them: the selection is read from the handles,
+// Cut, Copy, Paste, Undo and Redo as the view runs them: the selection is read from the handles,
 // the sample work is the edit steps', and the shared edit cycle does the rest.
 
 #include <string>
@@ -46,6 +46,11 @@ void CQuorbelView::OnEditPaste() {
 void CQuorbelView::OnEditUndo() {
     ViewEditHost host(*this);
     RunUndo(host);
+}
+
+void CQuorbelView::OnEditRedo() {
+    ViewEditHost host(*this);
+    RunRedo(host);
 }
 
 }  // namespace quorbel

@@ -11,8 +11,8 @@
 #include <iterator>
 #include <new>
 
-#include "edit/background_release.h"
 #include "res/wave_messages.h"
+#include "wavefile/background_release.h"
 #include "wavefile/wave_limits.h"
 
 namespace quorbel {
@@ -34,8 +34,10 @@ constexpr EditVariant kVariants[] = {
      "Copy operation complete!", "Copy operation failed."},
     {"Paste", "pastefile", true, false, "Pasting... Please wait...",
      "Paste operation complete!", "Paste operation failed."},
-    {"Undo", nullptr, true, false, "Restoring previous status... Please wait...",
+    {"Undo", "undofile", true, false, "Restoring previous status... Please wait...",
      "Undo operation complete!", "Undo operation failed."},
+    {"Redo", "undofile", true, false, "Restoring next status... Please wait...",
+     "Redo operation complete!", "Redo operation failed."},
     {"Reverse", "newfile", true, true, "Reversing... Please wait...",
      "Reverse operation complete!", "Reverse operation failed."},
     {"Low pass filter", "newfile", true, true, kFilterStart, kFilterEnd, kFilterFailed},
@@ -124,12 +126,6 @@ EditOperation::EditOperation(EditKind kind, EditHost& host, EditStep step)
             return;
         }
         m_output = *made;
-        // An Undo target that has a working file of its own may leave memory now: the sound
-        // before this edit becomes the Undo target, and at most two whole sounds (before and
-        // after) are held while the edit runs.
-        if (host.PreviousFile() != host.CurrentFile() && host.OwnsFile(host.PreviousFile())) {
-            host.UndoSound() = LoadedSound{};
-        }
     }
     m_worker = std::thread([this] { Work(); });
 }
@@ -214,11 +210,6 @@ bool EditOperation::Complete() {
         if (outcome.commit) outcome.commit();
         return *(m_result = Finish(v, m_host, true));
     }
-    // The sound before the edit is the Undo target, held in memory. Its own working file, when
-    // the window has one that still holds it, is kept beside it; a sound not yet in a file of
-    // the program's (just opened or recorded) is not written again for Undo.
-    const std::string before = m_host.CurrentFile();
-    const std::string undoFile = m_host.OwnFileHolds(before, m_before) ? before : std::string();
     try {
         if (!m_host.AdoptSound(m_output, outcome.sound, outcome.reload)) {
             return *(m_result = Fail(std::nullopt));
@@ -228,13 +219,20 @@ bool EditOperation::Complete() {
     }
     if (outcome.commit) outcome.commit();
     m_host.SetModified();
-    m_host.PreviousFile() = before;
-    SharedBytes oldUndo = std::move(m_host.UndoSound().data);
-    m_host.UndoSound() = std::move(m_before);
-    ReleaseInBackground(std::move(oldUndo));
-    m_host.CurrentFile() = m_output;
-    m_host.KeepOnlyWorkingFiles(undoFile, m_output);
-    return *(m_result = Finish(v, m_host, true));
+    // The sound the edit was made from is the history's current version, unless it changed
+    // outside the history (a recording this edit ended): then it becomes a version of its own,
+    // so Undo comes back to exactly what the edit started from.
+    SoundHistory& history = m_host.History();
+    if (history.Empty() || history.Current().sound.data.data != m_before.data.data ||
+        history.Current().sound.data.size != m_before.data.size) {
+        m_host.LetGo(history.Push(m_host.VersionOf(std::move(m_before), {})));
+    }
+    m_host.LetGo(history.Push(m_host.VersionOf(std::move(outcome.sound), m_output)));
+    const bool letGo = m_host.KeepHistoryWithinBudget();
+    m_host.HistoryChanged();
+    Finish(v, m_host, true);
+    if (letGo) m_host.Status(kOlderStepsLetGoText);
+    return *(m_result = true);
 }
 
 bool RunEdit(EditKind kind, EditHost& host, const EditStep& step) {
@@ -242,35 +240,67 @@ bool RunEdit(EditKind kind, EditHost& host, const EditStep& step) {
     return operation.Complete();
 }
 
-bool RunUndo(EditHost& host) {
-    const EditVariant& v = VariantOf(EditKind::Undo);
-    Begin(v, host);
-    const std::string target = host.PreviousFile();
-    LoadedSound back = host.UndoSound();
-    SharedBytes after = host.CurrentBytes();
-    try {
-        if (back.fmt.empty()) {
-            // Only a working file the program wrote is read back.
-            if (!host.OwnsFile(target)) return Finish(v, host, false);
-            if (WaveError error = readSoundFile(target, back)) {
-                return Finish(v, host, false, MessageFor(*error));
-            }
+namespace {
+
+// What a box says when the working file of the version Undo or Redo would go to is no longer
+// the one the program wrote.
+UserMessage VersionFileLost(const EditVariant& v, const std::string& file, bool forward) {
+    return {std::string("The working file ") + file + ", which holds the sound " + v.name +
+                (forward ? " goes forward to" : " goes back to") +
+                ", was removed or changed by another program. " +
+                (forward ? "Later steps cannot be redone" : "Older steps cannot be undone") +
+                "; the sound stays as it is.",
+            MessageStyle::Error};
+}
+
+bool RunHistoryStep(EditHost& host, bool forward) {
+    const EditVariant& v = VariantOf(forward ? EditKind::Redo : EditKind::Undo);
+    Begin(v, host);  // Stop may end a recording, which becomes a version of its own
+    SoundHistory& history = host.History();
+    SoundVersion* target = forward ? history.RedoTarget() : history.UndoTarget();
+    if (target == nullptr) return Finish(v, host, false);
+    if (!host.FileStillHolds(*target)) {
+        if (target->ownFile) {
+            // Its bytes may be a mapping of that very file: they are not read again.
+            const std::string file = target->file;
+            host.LetGo(forward ? history.CutAfterCurrent() : history.CutBeforeCurrent());
+            host.HistoryChanged();
+            return Finish(v, host, false, VersionFileLost(v, file, forward));
         }
-        if (!host.AdoptSound(target, back, EditReload::Full)) return Finish(v, host, false);
+        // Held by no file of the program's (the user's file was saved over or changed since):
+        // written to a working file before the window shows it, so a crash can bring it back.
+        try {
+            Expected<std::string> written = host.WriteWorkingFile(v.prefix, target->sound);
+            if (!written) return Finish(v, host, false, MessageFor(written.error()));
+            *target = host.VersionOf(target->sound, *written);
+        } catch (const std::bad_alloc&) {
+            return Finish(v, host, false, OutOfMemory(v, target->sound.data.size));
+        }
+    }
+    try {
+        if (!host.AdoptSound(target->file, target->sound, EditReload::Full))
+            return Finish(v, host, false);
     } catch (const std::bad_alloc&) {
-        // The sound Undo goes back to is about as large as its file.
-        std::error_code ignored;
-        const std::uintmax_t bytes = std::filesystem::file_size(target, ignored);
-        return Finish(v, host, false,
-                      OutOfMemory(v, bytes == static_cast<std::uintmax_t>(-1) ? 0 : bytes));
+        return Finish(v, host, false, OutOfMemory(v, target->sound.data.size));
+    }
+    if (forward) {
+        history.StepForward();
+    } else {
+        history.StepBack();
     }
     host.SetModified();
-    host.CurrentFile() = target;
-    host.UndoSound() = std::move(back);
-    // The sound after the edit is not used again.
-    host.KeepOnlyWorkingFiles(target, target);
-    ReleaseInBackground(std::move(after));
+    host.HistoryChanged();
     return Finish(v, host, true);
+}
+
+}  // namespace
+
+bool RunUndo(EditHost& host) {
+    return RunHistoryStep(host, false);
+}
+
+bool RunRedo(EditHost& host) {
+    return RunHistoryStep(host, true);
 }
 
 }  // namespace quorbel

@@ -28,6 +28,7 @@ enum class EditKind {
     Copy,
     Paste,
     Undo,
+    Redo,
     Reverse,
     LowPass,
     HighPass,
@@ -131,8 +132,12 @@ class EditOperation {
 // file of the edit is left, and the status line says the edit failed.
 bool RunEdit(EditKind kind, EditHost& host, const EditStep& step);
 
-// Undo: goes back to the sound before the last edit, held in memory, or read from the Undo
-// file the program wrote itself when memory let it go.
+// Undo: goes back one version of the history; Redo: forward one again. The window then plays
+// the version held in memory. A version that no file of the program's or the user's holds any
+// more is first written to a working file, so that a crash can still bring it back; one whose
+// working file another program removed or changed is refused with a box naming the file, and
+// the history is cut there.
 bool RunUndo(EditHost& host);
+bool RunRedo(EditHost& host);
 
 }  // namespace quorbel

@@ -6,8 +6,10 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "audio/sound_file_reader.h"
+#include "audio/sound_history.h"
 #include "edit/sound_sink.h"
 #include "framework/message.h"
 #include "wavefile/expected.h"
@@ -34,9 +36,6 @@ class EditHost {
     // The sound the window plays now. A recording still running is ended and included, and
     // what it lost is reported. False (after its box) when there is none to edit.
     virtual bool TakeSound(LoadedSound& out) = 0;
-    // Whether `file` is one of the window's own working files and still holds `sound`: the
-    // program wrote it, and nobody has changed or removed it since.
-    virtual bool OwnFileHolds(const std::string& file, const LoadedSound& sound) = 0;
     // Plays and draws `sound` from now on, held by `file`. False (after its box) when the
     // window cannot take it; it then keeps the sound it had.
     virtual bool AdoptSound(const std::string& file, const LoadedSound& sound, EditReload how) = 0;
@@ -58,18 +57,26 @@ class EditHost {
         (void)progress;
         return nullptr;
     }
-    // The bytes of the sound the window shows now (no recording is ended).
-    virtual SharedBytes CurrentBytes() = 0;
-    // Whether `file` is one of the document's working files.
-    virtual bool OwnsFile(const std::string& file) = 0;
-    // Removes every working file of the document but `keep1` and `keep2`.
-    virtual void KeepOnlyWorkingFiles(const std::string& keep1, const std::string& keep2) = 0;
     virtual void DiscardWorkingFile(const std::string& file) = 0;
     virtual void SetModified() = 0;
-    virtual std::string& CurrentFile() = 0;   // the working file of the sound now
-    virtual std::string& PreviousFile() = 0;  // the Undo target's name
-    // The Undo target's sound in memory; empty once let go (it is then in PreviousFile).
-    virtual LoadedSound& UndoSound() = 0;
+
+    // The document's versions of its sound; the current one is what the window plays.
+    virtual SoundHistory& History() = 0;
+    // A version of `sound` held by `file` (a working file of the document's, a file of the
+    // user's, or "" for none).
+    virtual SoundVersion VersionOf(LoadedSound sound, const std::string& file) = 0;
+    // Whether `version`'s file still holds its sound, so a crash could bring it back from there.
+    virtual bool FileStillHolds(const SoundVersion& version) = 0;
+    // Writes `sound` into a new working file named with `prefix`: its name, or why not.
+    virtual Expected<std::string> WriteWorkingFile(const char* prefix,
+                                                   const LoadedSound& sound) = 0;
+    // Lets go of versions the history dropped (their working files and bytes).
+    virtual void LetGo(std::vector<SoundVersion> versions) = 0;
+    // Lets the oldest versions go while the history is over its budget; true when the user is
+    // to be told that they went.
+    virtual bool KeepHistoryWithinBudget() = 0;
+    // The history changed: the window takes the names of its current version and Undo target.
+    virtual void HistoryChanged() = 0;
 };
 
 }  // namespace quorbel

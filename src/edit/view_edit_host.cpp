@@ -1,13 +1,9 @@
 #include "edit/view_edit_host.h"
 
-#include <sys/stat.h>
-
 #include "audio/quorbel_doc.h"
 #include "audio/sound_file_writer.h"
-#include "edit/background_release.h"
 #include "framework/frame_window.h"
 #include "view/quorbel_view.h"
-#include "wavefile/wave_limits.h"
 
 namespace quorbel {
 
@@ -36,17 +32,6 @@ bool ViewEditHost::TakeSound(LoadedSound& out) {
     return m_view.TakeSound(out);
 }
 
-bool ViewEditHost::OwnFileHolds(const std::string& file, const LoadedSound& sound) {
-    // The view draws the bytes its current working file was written from until a recording
-    // replaces them; a file of that size still in place is taken to hold them.
-    if (!m_view.m_document.m_workingFiles.Owns(file)) return false;
-    if (m_view.m_pWaveData != sound.data.data) return false;
-    struct stat st {};
-    return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-           static_cast<std::uint64_t>(st.st_size) ==
-               RiffSizeOf(sound.fmt.size(), sound.data.size) + 8;
-}
-
 bool ViewEditHost::AdoptSound(const std::string& file, const LoadedSound& sound, EditReload how) {
     return m_view.AdoptSound(file, sound, how == EditReload::SamplesOnly);
 }
@@ -68,26 +53,6 @@ std::unique_ptr<SoundSink> ViewEditHost::FileSink(const std::string& file,
     return WorkingFileSink(file, fmt, progress);
 }
 
-SharedBytes ViewEditHost::CurrentBytes() {
-    return SharedBytes{m_view.m_pWaveData, m_view.m_dwWaveDataLen};
-}
-
-bool ViewEditHost::OwnsFile(const std::string& file) {
-    return m_view.m_document.m_workingFiles.Owns(file);
-}
-
-void ViewEditHost::KeepOnlyWorkingFiles(const std::string& keep1, const std::string& keep2) {
-    // A large file takes a while to leave the page cache: it is forgotten at once and removed
-    // in the background.
-    WorkingFiles& files = m_view.m_document.m_workingFiles;
-    const std::vector<std::string> all = files.Files();
-    for (const std::string& file : all) {
-        if (file == keep1 || file == keep2) continue;
-        files.Keep(file);
-        RemoveInBackground(file);
-    }
-}
-
 void ViewEditHost::DiscardWorkingFile(const std::string& file) {
     m_view.m_document.m_workingFiles.Discard(file);
 }
@@ -96,16 +61,32 @@ void ViewEditHost::SetModified() {
     m_view.m_document.SetModifiedFlag();
 }
 
-std::string& ViewEditHost::CurrentFile() {
-    return m_view.m_strCurrentFile;
+SoundHistory& ViewEditHost::History() {
+    return m_view.m_document.m_history;
 }
 
-std::string& ViewEditHost::PreviousFile() {
-    return m_view.m_strPreviousFile;
+SoundVersion ViewEditHost::VersionOf(LoadedSound sound, const std::string& file) {
+    return m_view.m_document.VersionOf(std::move(sound), file);
 }
 
-LoadedSound& ViewEditHost::UndoSound() {
-    return m_view.m_undoSound;
+bool ViewEditHost::FileStillHolds(const SoundVersion& version) {
+    return m_view.m_document.FileStillHolds(version);
+}
+
+Expected<std::string> ViewEditHost::WriteWorkingFile(const char* prefix, const LoadedSound& sound) {
+    return m_view.m_document.WriteWorkingFile(prefix, sound);
+}
+
+void ViewEditHost::LetGo(std::vector<SoundVersion> versions) {
+    m_view.m_document.LetGo(std::move(versions));
+}
+
+bool ViewEditHost::KeepHistoryWithinBudget() {
+    return m_view.m_document.KeepHistoryWithinBudget();
+}
+
+void ViewEditHost::HistoryChanged() {
+    m_view.HistoryChanged();
 }
 
 }  // namespace quorbel

@@ -18,20 +18,20 @@ class ViewEditHost final : public EditHost {
     void Status(const char* text) override;
     void Box(const UserMessage& box) override;
     bool TakeSound(LoadedSound& out) override;
-    bool OwnFileHolds(const std::string& file, const LoadedSound& sound) override;
     bool AdoptSound(const std::string& file, const LoadedSound& sound, EditReload how) override;
     Expected<std::string> NewWorkingFile(const char* prefix) override;
     WaveError WriteSound(const std::string& file, const LoadedSound& sound) override;
     std::unique_ptr<SoundSink> FileSink(const std::string& file, std::span<const std::uint8_t> fmt,
                                         WorkProgress& progress) override;
-    SharedBytes CurrentBytes() override;
-    bool OwnsFile(const std::string& file) override;
-    void KeepOnlyWorkingFiles(const std::string& keep1, const std::string& keep2) override;
     void DiscardWorkingFile(const std::string& file) override;
     void SetModified() override;
-    std::string& CurrentFile() override;
-    std::string& PreviousFile() override;
-    LoadedSound& UndoSound() override;
+    SoundHistory& History() override;
+    SoundVersion VersionOf(LoadedSound sound, const std::string& file) override;
+    bool FileStillHolds(const SoundVersion& version) override;
+    Expected<std::string> WriteWorkingFile(const char* prefix, const LoadedSound& sound) override;
+    void LetGo(std::vector<SoundVersion> versions) override;
+    bool KeepHistoryWithinBudget() override;
+    void HistoryChanged() override;
 
   private:
     CQuorbelView& m_view;

@@ -24,6 +24,7 @@ namespace quorbel {
     X(ID_EDIT_CUT, 57635)                     \
     X(ID_EDIT_PASTE, 57637)                   \
     X(ID_EDIT_UNDO, 57643)                    \
+    X(ID_EDIT_REDO, 57644)                    \
     X(ID_WINDOW_NEW, 57648)                   \
     X(ID_WINDOW_ARRANGE, 57649)               \
     X(ID_WINDOW_CASCADE, 57650)               \

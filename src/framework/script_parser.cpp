@@ -53,8 +53,8 @@ constexpr VerbSpec kVerbs[] = {
     {"wait", ScriptVerb::Wait, 1, 1, "wait MS"},
     {"answer", ScriptVerb::Answer, 1, 1, "answer yes|no|cancel|ok|PATH"},
     {"print", ScriptVerb::Print, 1, 2,
-     "print status|title|state|clip|selection|progress|recent, print enabled ID, print checked "
-     "ID"},
+     "print status|title|state|clip|selection|progress|recent|history, print enabled ID, "
+     "print checked ID"},
     {"select", ScriptVerb::Select, 2, 2, "select START END (milliseconds)"},
     {"key", ScriptVerb::Key, 1, 1, "key SEQUENCE (Left, Shift+Right, Ctrl+E, Tab...)"},
     {"focus", ScriptVerb::Focus, 1, 2, "focus view|slider|button N"},
@@ -321,6 +321,8 @@ ScriptParse parseScriptLine(std::string_view text, int number) {
                 line.print = ScriptPrint::Progress;
             } else if (what == "recent") {
                 line.print = ScriptPrint::Recent;
+            } else if (what == "history") {
+                line.print = ScriptPrint::History;
             } else if (what == "enabled" || what == "checked") {
                 line.print = what == "enabled" ? ScriptPrint::Enabled : ScriptPrint::Checked;
                 if (!commandId(2)) return result;

@@ -45,7 +45,8 @@ enum class ScriptPrint {
     Clip,
     Selection,
     Progress,
-    Recent
+    Recent,
+    History
 };
 
 // What an `answer` line queues: a button of a message box, or a path for a file dialog.

@@ -42,12 +42,13 @@ std::vector<MenuItem> waveTypeMenu() {
                         item("Save &As...", ID_FILE_SAVE_AS), separator(),
                         item("P&roperties", ID_FILE_PROPERTIES), separator(), recentFiles(),
                         item("E&xit", ID_APP_EXIT)}),
-        popup("&Edit", {item("&Undo\tCtrl+Z", ID_EDIT_UNDO), separator(),
-                        item("Cu&t\tCtrl+X", ID_EDIT_CUT), item("&Copy\tCtrl+C", ID_EDIT_COPY),
-                        item("&Paste\tCtrl+V", ID_EDIT_PASTE), separator(),
-                        popup("Reco&rding Mode", {item("I&nsert", ID_RECORD_INSERT),
-                                                  item("O&ver-write", ID_RECORD_OVERWRITE)}),
-                        separator(), item("Select &Range...\tCtrl+R", ID_EDIT_SELECT_RANGE)}),
+        popup("&Edit",
+              {item("&Undo\tCtrl+Z", ID_EDIT_UNDO), item("&Redo\tCtrl+Y", ID_EDIT_REDO),
+               separator(), item("Cu&t\tCtrl+X", ID_EDIT_CUT), item("&Copy\tCtrl+C", ID_EDIT_COPY),
+               item("&Paste\tCtrl+V", ID_EDIT_PASTE), separator(),
+               popup("Reco&rding Mode",
+                     {item("I&nsert", ID_RECORD_INSERT), item("O&ver-write", ID_RECORD_OVERWRITE)}),
+               separator(), item("Select &Range...\tCtrl+R", ID_EDIT_SELECT_RANGE)}),
         popup("Effect&s",
               {popup("F&ilter", {item("High P&ass", ID_FILTER_HIGHPASS),
                                  item("Lo&w Pass", ID_FILTER_LOWPASS)}),
@@ -96,8 +97,9 @@ std::vector<MenuItem> scopeContextMenu() {
                                popup("Octave", {item("Increase", ID_OCTAVE_INCREASE),
                                                 item("Decrease", ID_OCTAVE_DECREASE)}),
                                item("Reverse", ID_EFFECTS_REVERSE)}),
-             popup("Edit", {item("Undo", ID_EDIT_UNDO), separator(), item("Cut", ID_EDIT_CUT),
-                            item("Copy", ID_EDIT_COPY), item("Paste", ID_EDIT_PASTE)})})};
+             popup("Edit", {item("Undo", ID_EDIT_UNDO), item("Redo", ID_EDIT_REDO), separator(),
+                            item("Cut", ID_EDIT_CUT), item("Copy", ID_EDIT_COPY),
+                            item("Paste", ID_EDIT_PASTE)})})};
 }
 
 std::vector<MenuItem> skinsContextMenu() {

@@ -9,7 +9,7 @@ namespace quorbel {
 
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 42> kPrompts = {{
+constexpr std::array<std::pair<int, std::string_view>, 43> kPrompts = {{
     {ID_FILE_NEW, "Create a new wave file\nNew"},
     {ID_FILE_OPEN, "Open an existing wave file\nOpen"},
     {ID_FILE_CLOSE, "Close the active wave file\nClose"},
@@ -18,6 +18,7 @@ constexpr std::array<std::pair<int, std::string_view>, 42> kPrompts = {{
     {ID_APP_EXIT, "Quit the application; prompts to save documents\nExit"},
     {ID_FILE_PROPERTIES, "Query file properties"},
     {ID_EDIT_UNDO, "Undo the last action\nUndo"},
+    {ID_EDIT_REDO, "Redo the last undone action\nRedo"},
     {ID_EDIT_CUT, "Cut the selection and put it into a buffer\nCut"},
     {ID_EDIT_COPY, "Copy the selection and put it into a buffer\nCopy"},
     {ID_EDIT_PASTE, "Insert buffer contents\nPaste"},

@@ -197,6 +197,9 @@ class CQuorbelView : public CommandTarget {
     void OnEditCopy();
     void OnEditPaste();
     void OnEditUndo();
+    void OnEditRedo();
+    // Takes the names of the document history's current version and Undo target.
+    void HistoryChanged();
 
     // Effects.
     void OnEffectsReverse();
@@ -221,9 +224,10 @@ class CQuorbelView : public CommandTarget {
     std::uint32_t m_dwLength = 0;  // sound length in ms
     Rect m_rcSliderWave = kSliderWaveRect;
     Rect m_rcScope = kScopeRect;
-    std::string m_strPreviousFile;  // working file before the last edit: the Undo target
-    std::string m_strCurrentFile;   // working file the device holds now
-    LoadedSound m_undoSound;        // the Undo target's sound; empty once only its file holds it
+    // The files of the history's current version and of the version Undo returns to (the
+    // same as the current one when Undo cannot go back).
+    std::string m_strPreviousFile;
+    std::string m_strCurrentFile;
     std::unique_ptr<RunningEdit> m_running;  // the edit or effect running now
     int m_bPCM = 0;
     int m_nChannels = 0;

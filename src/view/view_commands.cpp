@@ -33,9 +33,12 @@ bool hasWaveData(const View& v, int) {
 bool hasFileName(const View& v, int) {
     return !v.GetDocument().m_strFileName.empty();
 }
-// Undo goes back to the working file before the last edit.
+// Undo goes back to the version before the current one: its file differs from the current's.
 bool hasUndoTarget(const View& v, int) {
     return v.m_strCurrentFile != v.m_strPreviousFile;
+}
+bool hasRedoTarget(const View& v, int) {
+    return v.GetDocument().m_history.RedoSteps() > 0;
 }
 bool selectionHoldsAFrame(const View& v, int) {
     return v.SelectionHoldsAFrame();
@@ -73,6 +76,7 @@ constexpr ViewCommand kViewCommands[] = {
     {ID_EDIT_COPY, &View::OnEditCopy, hasWaveData},
     {ID_EDIT_PASTE, &View::OnEditPaste, canPaste},
     {ID_EDIT_UNDO, &View::OnEditUndo, hasUndoTarget},
+    {ID_EDIT_REDO, &View::OnEditRedo, hasRedoTarget},
     {ID_EFFECTS_REVERSE, &View::OnEffectsReverse, hasWaveData},
     {ID_FILTER_HIGHPASS, &View::OnFilterHighPass, hasFileName},
     {ID_FILTER_LOWPASS, &View::OnFilterLowPass, hasFileName},

@@ -5,13 +5,13 @@
 
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
-#include "edit/background_release.h"
 #include "edit/fresh_bytes.h"
 #include "edit/view_edit_host.h"
 #include "framework/command_ids.h"
 #include "framework/frame_window.h"
 #include "view/quorbel_view.h"
 #include "view/running_edit.h"
+#include "wavefile/background_release.h"
 
 namespace quorbel {
 
@@ -30,8 +30,7 @@ CQuorbelView::~CQuorbelView() {
     // Closing returns at once: a large sound leaves memory, and a large working file the
     // disk, on a thread of their own.
     ReleaseInBackground(SharedBytes{std::move(m_pWaveData), m_dwWaveDataLen});
-    ReleaseInBackground(std::move(m_undoSound.data));
-    ViewEditHost(*this).KeepOnlyWorkingFiles({}, {});
+    m_document.LetGo(m_document.m_history.TakeAll());
     std::thread(DropSpareBytes).detach();
 }
 
@@ -46,15 +45,16 @@ bool CQuorbelView::OnInitialUpdate() {
     m_nTimerID = 0;
 
     const bool hasFile = !m_document.m_strFileName.empty();
+    // The history starts with the sound as opened (or the new, empty one).
+    LoadedSound first;
     if (hasFile) {
-        m_strPreviousFile = m_strCurrentFile = m_document.m_strFileName;
         // A refused or unreadable file leaves a view without buttons or slider, its
         // device closed: the shell closes its window.
         if (!CaptureDisplayData()) return false;
-    } else {
-        m_strPreviousFile.clear();
-        m_strCurrentFile.clear();
+        devices().sound(m_wDeviceID, first);
     }
+    m_document.m_history.Reset(m_document.VersionOf(std::move(first), m_document.m_strFileName));
+    HistoryChanged();
     CreateButtons(hasFile);
 
     m_nSkin = SKIN_EMBOSSED;
@@ -69,6 +69,18 @@ bool CQuorbelView::OnInitialUpdate() {
     m_rcEndHandle = kEndHandleRect;
     m_bStartGrabbed = m_bEndGrabbed = false;
     return true;
+}
+
+void CQuorbelView::HistoryChanged() {
+    const SoundHistory& history = m_document.m_history;
+    if (history.Empty()) {
+        m_strCurrentFile.clear();
+        m_strPreviousFile.clear();
+        return;
+    }
+    m_strCurrentFile = history.Current().file;
+    m_strPreviousFile =
+        history.UndoTarget() != nullptr ? history.UndoTarget()->file : m_strCurrentFile;
 }
 
 void CQuorbelView::CreateButtons(bool hasFile) {

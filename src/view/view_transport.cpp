@@ -145,10 +145,20 @@ void CQuorbelView::OnRecord() {
 }
 
 void CQuorbelView::SaveRecording() {
-    // The recorded sound goes to a new working file, which both names take: a recording cannot
-    // be undone. A failure keeps the recording in the device, where Save can reach it.
+    // The recorded sound goes to a new working file and becomes a version of the history:
+    // Undo goes back to the sound before the take. A recording into a new, empty document is
+    // where its history starts. A failure keeps the recording in the device, where Save can
+    // reach it.
     LoadedSound sound;
     if (!TakeSound(sound)) return;
+    SoundHistory& history = m_document.m_history;
+    // Nothing recorded, or an edit that ended the recording has made it a version already:
+    // the recording's own file is not needed any more.
+    if (!history.Empty() && history.Current().sound.data.data == sound.data.data &&
+        history.Current().sound.data.size == sound.data.size && !sound.data.empty()) {
+        m_document.SoundChanged();
+        return;
+    }
     Expected<std::string> file = m_document.WriteWorkingFile("newfile", sound);
     if (!file) {
         m_window.messageBox(MessageFor(file.error()));
@@ -158,8 +168,17 @@ void CQuorbelView::SaveRecording() {
         m_document.m_workingFiles.Discard(*file);
         return;
     }
-    m_strCurrentFile = m_strPreviousFile = *file;
-    m_document.m_workingFiles.KeepOnly(*file, *file);
+    SoundVersion take = m_document.VersionOf(std::move(sound), *file);
+    if (history.Empty() || (history.UndoSteps() == 0 && history.Current().sound.data.empty() &&
+                            history.Current().file.empty())) {
+        m_document.LetGo(history.TakeAll());
+        history.Reset(std::move(take));
+    } else {
+        m_document.LetGo(history.Push(std::move(take)));
+        if (m_document.KeepHistoryWithinBudget() && m_context.mainFrame != nullptr)
+            m_context.mainFrame->setStatusText(kOlderStepsLetGoText);
+    }
+    HistoryChanged();
 }
 
 void CQuorbelView::AdoptDocumentDevice() {

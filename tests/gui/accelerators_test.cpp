@@ -33,6 +33,8 @@ TEST_F(AcceleratorTest, EveryKeyReachesItsCommand) {
     const Case cases[] = {
         {Qt::Key_Z, Qt::ControlModifier, ID_EDIT_UNDO},
         {Qt::Key_Backspace, Qt::AltModifier, ID_EDIT_UNDO},
+        {Qt::Key_Y, Qt::ControlModifier, ID_EDIT_REDO},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, ID_EDIT_REDO},
         {Qt::Key_X, Qt::ControlModifier, ID_EDIT_CUT},
         {Qt::Key_Delete, Qt::ShiftModifier, ID_EDIT_CUT},
         {Qt::Key_C, Qt::ControlModifier, ID_EDIT_COPY},

@@ -116,6 +116,56 @@ TEST_F(Recovery, EditedSoundComesBackByteForByteAfterKillOrSignal) {
     }
 }
 
+TEST_F(Recovery, TheSoundUndoBroughtBackAfterSaveComesBackAfterAKill) {
+    // Cut, Save over the opened file, Undo: the sound on screen is the uncut one, which the
+    // user's file no longer holds.
+    const std::vector<std::uint8_t> uncut = readBytes(input);
+    runUntil(
+        "select 200 700\ncommand ID_EDIT_CUT\ncommand ID_FILE_SAVE\n"
+        "command ID_EDIT_UNDO\nprint status\nwait 60000\n",
+        "status: Undo operation complete!", SIGKILL, {input});
+    ASSERT_LT(readBytes(input).size(), uncut.size()) << "the file holds the cut sound";
+    const ProgramResult next = runProgram(options("answer yes\nsaveas " + saved() + "\nquit\n"));
+    EXPECT_TRUE(next.has(kQuestion));
+    EXPECT_EQ(readBytes(saved()), uncut);
+}
+
+TEST_F(Recovery, TheVersionOnScreenAfterManyEditsUndosAndRedosComesBack) {
+    // Twenty edits with Undos and Redos among them; Save As makes the expected bytes in a
+    // run that then goes on to be killed.
+    std::string script;
+    const char* const steps[] = {
+        "select 100 300\ncommand ID_EDIT_CUT\n",
+        "select 50 90\ncommand ID_EDIT_PASTE\n",
+        "command ID_EDIT_UNDO\n",
+        "command ID_EDIT_REDO\n",
+        "command ID_EFFECTS_REVERSE\n",
+        "select 10 400\ncommand ID_EDIT_COPY\n",
+        "command ID_EDIT_UNDO\n",
+        "select 500 600\ncommand ID_EDIT_PASTE\n",
+        "command ID_EDIT_UNDO\n",
+        "command ID_EDIT_UNDO\n",
+        "command ID_EDIT_REDO\n",
+        "select 0 250\ncommand ID_EDIT_CUT\n",
+        "command ID_OCTAVE_INCREASE\n",
+        "command ID_EDIT_UNDO\n",
+        "select 100 120\ncommand ID_EDIT_PASTE\n",
+        "command ID_EDIT_UNDO\n",
+        "command ID_EDIT_REDO\n",
+        "command ID_EDIT_UNDO\n",
+        "command ID_EDIT_UNDO\n",
+        "command ID_EDIT_REDO\n",
+    };
+    for (const char* step : steps) script += step;
+    ASSERT_TRUE(runProgram(options(script + "saveas " + saved() + "\nquit\n", {input})).exited);
+    const std::vector<std::uint8_t> expected = readBytes(saved());
+    fs::remove(saved());
+    runUntil(script + "print status\nwait 60000\n", "status:", SIGKILL, {input});
+    const ProgramResult next = runProgram(options("answer yes\nsaveas " + saved() + "\nquit\n"));
+    EXPECT_TRUE(next.has(kQuestion));
+    EXPECT_EQ(readBytes(saved()), expected);
+}
+
 TEST_F(Recovery, RecordingComesBackAfterKillOrSignal) {
     for (const int signal : {SIGKILL, SIGTERM}) {
         SCOPED_TRACE(signal);

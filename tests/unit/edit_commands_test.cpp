@@ -93,11 +93,14 @@ TEST(EditCommands, CutTakesTheWholeFramesOfTheSelectionAndUndoBringsThemBack) {
         std::ofstream(opened, std::ios::trunc) << "changed";
 
         ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
-        EXPECT_EQ(v.m_strCurrentFile, opened);
+        // The changed file no longer holds the sound: a working file of its own does, where a
+        // crash would find it.
+        EXPECT_NE(v.m_strCurrentFile, opened);
+        EXPECT_EQ(SavedData(ReadBytes(v.m_strCurrentFile)), before);
         EXPECT_EQ(Bytes(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen), before);
         EXPECT_EQ(v.m_dwLength, 1000u);
         EXPECT_EQ(rig.frame.statusText(), "Undo operation complete!");
-        EXPECT_FALSE(rig.click(ID_EDIT_UNDO)) << "one level of Undo";
+        EXPECT_FALSE(rig.click(ID_EDIT_UNDO)) << "back at the sound as opened";
         EXPECT_EQ(rig.clip(), Part(before, s, e)) << "Undo keeps the clipboard";
         EXPECT_EQ(rig.devices.openCount(), 1u);
     }

@@ -30,7 +30,6 @@ namespace {
 
 struct FakeHost : EditHost {
     LoadedSound sound;
-    std::string current = "/work/current.wav", previous = "/work/current.wav";
     std::vector<std::string> written, boxes, texts;
     int adopted = 0;
 
@@ -45,7 +44,6 @@ struct FakeHost : EditHost {
         out = sound;
         return true;
     }
-    bool OwnFileHolds(const std::string&, const LoadedSound&) override { return false; }
     bool AdoptSound(const std::string&, const LoadedSound&, EditReload) override {
         ++adopted;
         return true;
@@ -55,16 +53,21 @@ struct FakeHost : EditHost {
         return written.back();
     }
     WaveError WriteSound(const std::string&, const LoadedSound&) override { return std::nullopt; }
-    SharedBytes CurrentBytes() override { return sound.data; }
-    bool OwnsFile(const std::string&) override { return false; }
-    void KeepOnlyWorkingFiles(const std::string&, const std::string&) override {}
     void DiscardWorkingFile(const std::string& file) override { discarded.push_back(file); }
     std::vector<std::string> discarded;
     void SetModified() override {}
-    std::string& CurrentFile() override { return current; }
-    std::string& PreviousFile() override { return previous; }
-    LoadedSound& UndoSound() override { return undo; }
-    LoadedSound undo;
+    SoundHistory history;
+    SoundHistory& History() override { return history; }
+    SoundVersion VersionOf(LoadedSound s, const std::string& file) override {
+        return {std::move(s), file, !file.empty()};
+    }
+    bool FileStillHolds(const SoundVersion&) override { return true; }
+    Expected<std::string> WriteWorkingFile(const char* prefix, const LoadedSound&) override {
+        return NewWorkingFile(prefix);
+    }
+    void LetGo(std::vector<SoundVersion>) override {}
+    bool KeepHistoryWithinBudget() override { return false; }
+    void HistoryChanged() override {}
 };
 
 // 16-bit stereo with a 16-byte `fmt `: `bytes` of sound that are never touched (no memory).
@@ -118,7 +121,7 @@ TEST(EditCycle, RunningOutOfMemoryRefusesTheEditAndNamesWhatItNeeded) {
               "Not enough memory for Octave down: the new sound needs 1,610,612,736 bytes. "
               "Nothing was changed.");
     EXPECT_EQ(host.adopted, 0);
-    EXPECT_EQ(host.current, host.previous);
+    EXPECT_TRUE(host.history.Empty()) << "no version was added";
 }
 
 TEST(EditCycle, ACancelInTheMiddleOfTheWorkStopsItAndAdoptsNothing) {
@@ -276,7 +279,7 @@ TEST(EditCycle, ACancelWhileTheWorkingFileIsWrittenLeavesNoFileAndAdoptsNothing)
     EXPECT_FALSE(operation.Complete());
     EXPECT_EQ(host.adopted, 0);
     EXPECT_TRUE(host.Files().empty());
-    EXPECT_EQ(host.current, host.previous);
+    EXPECT_TRUE(host.history.Empty()) << "no version was added";
     EXPECT_EQ(host.texts.back(), "Reverse operation cancelled.");
 }
 

@@ -73,11 +73,13 @@ TEST(EffectCommands, EveryEffectChangesTheFileAndTheViewAndUndoesInEveryFormat) 
             EXPECT_EQ(v.m_nSampleCount, f.bits == 16 ? data.size() / 2 : data.size());
             EXPECT_TRUE(rig.doc.IsModified());
 
-            // Undo goes back to the sound before, held in memory, not read from the user's file.
-            const std::string undoFile = v.m_strPreviousFile;
+            // Undo goes back to the sound before, held in memory, not read from the user's file;
+            // with that file gone, a working file of its own holds it from then on.
+            EXPECT_EQ(v.m_strPreviousFile, before);
             std::filesystem::remove(before);
             ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
-            EXPECT_EQ(v.m_strCurrentFile, undoFile);
+            EXPECT_NE(v.m_strCurrentFile, before);
+            EXPECT_EQ(SavedData(ReadBytes(v.m_strCurrentFile)), sound.data);
             EXPECT_EQ(rig.waveData(), sound.data);
             EXPECT_TRUE(rig.click(ID_BUTTON_PLAY));
         }

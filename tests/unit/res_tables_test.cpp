@@ -36,7 +36,7 @@ TEST(ResAccelerators, PrimaryAndSecondaryKeys) {
     EXPECT_TRUE(hasAccel(AccelKey::E, kAccelCtrl, ID_ZOOM_TO_SELECTION));
     EXPECT_TRUE(hasAccel(AccelKey::E, kAccelCtrl | kAccelShift, ID_ZOOM_OUT));
     EXPECT_TRUE(hasAccel(AccelKey::R, kAccelCtrl, ID_EDIT_SELECT_RANGE));
-    EXPECT_EQ(acceleratorTable().size(), 16u);
+    EXPECT_EQ(acceleratorTable().size(), 18u);
 }
 
 TEST(ResAccelerators, NoKeyIsBoundTwice) {

@@ -167,8 +167,7 @@ TEST(SoundOwner, AFailedUndoLeavesTheDocumentPlayableAndSavable) {
     ASSERT_TRUE(rig.click(ID_EDIT_CUT));
     ASSERT_TRUE(rig.click(ID_EFFECTS_REVERSE));
     const Bytes reversed = rig.shown();
-    // The Undo target left memory (its working file holds it), and that file is gone.
-    v.m_undoSound = LoadedSound{};
+    // The Undo target's working file is gone.
     rig.removeWorkingFiles();
     rig.window.boxes.clear();
     ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
@@ -180,20 +179,23 @@ TEST(SoundOwner, AFailedUndoLeavesTheDocumentPlayableAndSavable) {
     EXPECT_EQ(rig.saveAs(rig.folder.file("saved.wav")), reversed);
 }
 
-TEST(SoundOwner, ADocumentKeepsAtMostItsSoundsFileAndItsUndoFile) {
+TEST(SoundOwner, ADocumentKeepsAWorkingFileForEachVersionItsHistoryHolds) {
     OwnerRig rig;
     CQuorbelView& v = rig.openSound();
     rig.selectFrom150(v);
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(rig.click(ID_EDIT_COPY));
     EXPECT_EQ(rig.workingFiles(), 0u) << "Copy writes nothing";
     ASSERT_TRUE(rig.click(ID_EDIT_CUT));
-    EXPECT_EQ(rig.workingFiles(), 1u) << "the sound before stays in memory for Undo";
-    for (const int id : {ID_EFFECTS_REVERSE, ID_EDIT_PASTE, ID_OCTAVE_INCREASE, ID_EDIT_UNDO}) {
+    EXPECT_EQ(rig.workingFiles(), 1u) << "the sound as opened is the user's file";
+    for (const int id :
+         {ID_EFFECTS_REVERSE, ID_EDIT_PASTE, ID_OCTAVE_INCREASE, ID_EDIT_UNDO, ID_EDIT_UNDO}) {
         ASSERT_TRUE(rig.click(id));
-        EXPECT_LE(rig.workingFiles(), 2u) << id;
     }
-    EXPECT_EQ(rig.workingFiles(), 1u) << "after Undo, only the sound's own";
+    EXPECT_EQ(rig.workingFiles(), 4u) << "Redo still reaches three versions";
+    ASSERT_TRUE(rig.click(ID_EFFECTS_REVERSE));
+    EXPECT_EQ(rig.workingFiles(), 3u) << "what Redo reached went with the new edit";
     EXPECT_TRUE(fs::exists(v.m_strCurrentFile));
+    EXPECT_TRUE(fs::exists(v.m_strPreviousFile));
 }
 
 }  // namespace

@@ -259,7 +259,7 @@ TEST(ViewTransport, RecordingIntoANewDocumentCreatesTheSliderAndANewWorkingFile)
     const std::filesystem::path working = v.m_strCurrentFile;
     EXPECT_EQ(working.parent_path(), rig.folder.path());
     EXPECT_EQ(working.filename().string().substr(0, 3), "new");
-    EXPECT_EQ(v.m_strPreviousFile, v.m_strCurrentFile);
+    EXPECT_EQ(v.m_strPreviousFile, v.m_strCurrentFile) << "a first take cannot be undone";
     EXPECT_EQ(rig.doc.m_strFileName, v.m_strCurrentFile);
     EXPECT_EQ(rig.doc.m_wDeviceID, v.m_wDeviceID);
     // The status line keeps the recording text until the next time display.
@@ -327,7 +327,7 @@ std::vector<std::uint8_t> RecordAtHalfSecond(int mode) {
     EXPECT_TRUE(rig.doc.IsModified());
     EXPECT_EQ(rig.window.buttonStates(), "10011");
     EXPECT_NE(v.m_strCurrentFile, original);
-    EXPECT_EQ(v.m_strPreviousFile, v.m_strCurrentFile);
+    EXPECT_EQ(v.m_strPreviousFile, original) << "Undo goes back to the sound before the take";
     EXPECT_EQ(rig.doc.m_strFileName, v.m_strCurrentFile);
     // Stopping a recording in a file rewinds before it saves.
     EXPECT_EQ(rig.window.sliderPos(), 0);

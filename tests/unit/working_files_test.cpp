@@ -29,8 +29,8 @@ std::set<std::string> filesIn(const fs::path& folder) {
 
 class WorkingFilesTest : public ::testing::Test {
   protected:
-    // Opens the user's file, records into it twice and cuts a part: two working files, the
-    // one Undo goes back to and the sound's. A second take replaces the first one's file.
+    // Opens the user's file, records into it twice and cuts a part: three working files, one
+    // for each version after the sound as opened.
     void recordTwice(ViewRig& rig) {
         ASSERT_TRUE(rig.doc.OnOpenDocument(userFile));
         rig.show();
@@ -38,13 +38,13 @@ class WorkingFilesTest : public ::testing::Test {
             ASSERT_TRUE(rig.click(ID_BUTTON_RECORD));
             rig.run(100);
             ASSERT_TRUE(rig.click(ID_BUTTON_STOP));
-            ASSERT_EQ(rig.doc.m_workingFiles.Files().size(), 1u);
+            ASSERT_EQ(rig.doc.m_workingFiles.Files().size(), take + 1u);
         }
         rig.view->OnLButtonDown(MK_LBUTTON, {0, 170});
         rig.view->OnMouseMove(MK_LBUTTON, {120, 300});
         ASSERT_TRUE(rig.click(ID_EDIT_CUT));
         ASSERT_TRUE(rig.window.boxes.empty()) << rig.window.boxes[0].text;
-        ASSERT_EQ(rig.doc.m_workingFiles.Files().size(), 2u);
+        ASSERT_EQ(rig.doc.m_workingFiles.Files().size(), 3u);
     }
 
     WavFolder home;
@@ -57,8 +57,8 @@ TEST_F(WorkingFilesTest, AreKeptWhileTheDocumentIsOpenAndRemovedWhenItsWindowClo
     auto rig = std::make_unique<ViewRig>();
     recordTwice(*rig);
     const std::vector<std::string> made = rig->doc.m_workingFiles.Files();
-    EXPECT_EQ(filesIn(work.path()).size(), 2u);
-    EXPECT_EQ(rig->view->m_strCurrentFile, made[1]);
+    EXPECT_EQ(filesIn(work.path()).size(), 3u);
+    EXPECT_EQ(rig->view->m_strCurrentFile, made[2]);
     EXPECT_EQ(fs::path(made[0]).parent_path(), work.path());
 
     rig.reset();  // the window closes: view first, then its document
@@ -90,7 +90,7 @@ TEST_F(WorkingFilesTest, StayAfterACrash) {
         return std::string();
     });
     EXPECT_EQ(child.signal, SIGKILL);
-    EXPECT_EQ(filesIn(work.path()).size(), 2u);
+    EXPECT_EQ(filesIn(work.path()).size(), 3u);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "app/script/script_state.h"
 #include "app/select_range_dialog.h"
 #include "app/view_widget.h"
+#include "audio/quorbel_doc.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
 #include "res/accelerators.h"
@@ -416,6 +417,13 @@ ScriptRunner::Next ScriptRunner::execute(const ScriptLine& line) {
                     emitLine(progress ? "progress: " + progress->first + " " +
                                             std::to_string(progress->second)
                                       : std::string("progress: none"));
+                    break;
+                }
+                case ScriptPrint::History: {
+                    const SoundHistory& history = requireView().view().GetDocument().m_history;
+                    emitLine("history: " + std::to_string(history.UndoSteps()) + " " +
+                             std::to_string(history.RedoSteps()) + " " +
+                             std::to_string(history.HeldBytes()));
                     break;
                 }
                 case ScriptPrint::Recent:

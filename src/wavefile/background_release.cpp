@@ -1,4 +1,4 @@
-#include "edit/background_release.h"
+#include "wavefile/background_release.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
