@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "edit/selection_time.h"
+#include "view/selection_time.h"
 
 namespace quorbel {
 namespace {

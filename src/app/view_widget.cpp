@@ -24,12 +24,12 @@
 #include "app/select_range_dialog.h"
 #include "app/view_accessible.h"
 #include "audio/quorbel_doc.h"
-#include "edit/selection_time.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
 #include "res/menus.h"
 #include "view/position_math.h"
 #include "view/quorbel_view.h"
+#include "view/selection_time.h"
 #include "view/wave_trace.h"
 
 namespace quorbel {

@@ -5,6 +5,7 @@
 
 #include "edit/clip_conversion.h"
 #include "edit/edit_steps.h"
+#include "edit/running_edit.h"
 #include "edit/view_edit_host.h"
 #include "framework/app_context.h"
 #include "framework/frame_window.h"
@@ -16,14 +17,14 @@ void CQuorbelView::OnEditCut() {
     const EditSelection selection{GetSelStartMs(), GetSelEndMs(), m_nBitsPerSample, m_nChannels,
                                   m_dwWaveDataLen};
     if (!CheckSelection(selection.startMs, selection.endMs)) return;
-    RunOperation(EditKind::Cut, CutStep(selection, *m_context.clipboard));
+    RunOperation(StartEdit(EditKind::Cut, *this, CutStep(selection, *m_context.clipboard)));
 }
 
 void CQuorbelView::OnEditCopy() {
     const EditSelection selection{GetSelStartMs(), GetSelEndMs(), m_nBitsPerSample, m_nChannels,
                                   m_dwWaveDataLen};
     if (!CheckSelection(selection.startMs, selection.endMs)) return;
-    RunOperation(EditKind::Copy, CopyStep(selection, *m_context.clipboard));
+    RunOperation(StartEdit(EditKind::Copy, *this, CopyStep(selection, *m_context.clipboard)));
 }
 
 void CQuorbelView::OnEditPaste() {
@@ -40,7 +41,7 @@ void CQuorbelView::OnEditPaste() {
     }
     const EditSelection selection{GetSelStartMs(), 0, m_nBitsPerSample, m_nChannels,
                                   m_dwWaveDataLen};
-    RunOperation(EditKind::Paste, PasteStep(selection, clip));
+    RunOperation(StartEdit(EditKind::Paste, *this, PasteStep(selection, clip)));
 }
 
 void CQuorbelView::OnEditUndo() {

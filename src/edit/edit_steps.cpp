@@ -12,9 +12,9 @@
 
 #include "edit/clip_conversion.h"
 #include "edit/fresh_bytes.h"
-#include "edit/selection_math.h"
 #include "edit/sound_sink.h"
 #include "edit/splice.h"
+#include "view/selection_math.h"
 
 namespace quorbel {
 namespace {

@@ -5,6 +5,7 @@
 
 #include "edit/clip_conversion.h"
 #include "edit/edit_steps.h"
+#include "edit/running_edit.h"
 #include "effects/effect_samples.h"
 #include "framework/app_context.h"
 #include "framework/frame_window.h"
@@ -38,22 +39,23 @@ void RunSampleEffect(CQuorbelView& view, EditKind kind, SampleEffect effect,
             return sizeOf(bytes, bits, channels);
         };
     }
-    view.RunOperation(
-        kind, ChunkedEffectStep([=](std::span<const std::uint8_t> data, std::uint64_t from,
-                                    std::span<std::uint8_t> out,
-                                    const WaveFormat&) { effect(data, bits, channels, from, out); },
-                                FrameBytesOf(bits, channels), size));
+    view.RunOperation(StartEdit(
+        kind, view,
+        ChunkedEffectStep(
+            [=](std::span<const std::uint8_t> data, std::uint64_t from, std::span<std::uint8_t> out,
+                const WaveFormat&) { effect(data, bits, channels, from, out); },
+            FrameBytesOf(bits, channels), size)));
 }
 
 }  // namespace
 
 void CQuorbelView::OnEffectsReverse() {
-    RunOperation(EditKind::Reverse, ChunkedEffectStep(
-                                        [](std::span<const std::uint8_t> data, std::uint64_t from,
-                                           std::span<std::uint8_t> out, const WaveFormat& f) {
-                                            ReverseFramesPart(data, f.nBlockAlign, from, out);
-                                        },
-                                        0));
+    RunOperation(StartEdit(
+        EditKind::Reverse, *this,
+        ChunkedEffectStep(
+            [](std::span<const std::uint8_t> data, std::uint64_t from, std::span<std::uint8_t> out,
+               const WaveFormat& f) { ReverseFramesPart(data, f.nBlockAlign, from, out); },
+            0)));
 }
 
 void CQuorbelView::OnFilterLowPass() {

@@ -28,9 +28,7 @@ namespace quorbel {
 
 class CQuorbelDoc;
 class WaveDevices;
-struct RunningEdit;
-struct EditStep;
-enum class EditKind;
+class RunningOperation;
 
 // Transport states of the view (values 1 and 4 are never used).
 inline constexpr int STATE_READY = 0;
@@ -114,7 +112,9 @@ class CQuorbelView : public CommandTarget {
     // Long operations (view_operation.cpp). An edit or effect runs on a worker while the
     // window answers, and so does a save of the document; meanwhile every command of this
     // view is disabled.
-    void RunOperation(EditKind kind, EditStep step);
+    // Takes `operation`, just started, and completes it: at once without background work,
+    // else once its worker is done.
+    void RunOperation(std::unique_ptr<RunningOperation> operation);
     bool IsBusy() const;
     // The running operation's name and percentage (an edit, an effect or a save).
     std::optional<std::pair<std::string, int>> OperationProgress() const;
@@ -228,7 +228,8 @@ class CQuorbelView : public CommandTarget {
     // same as the current one when Undo cannot go back).
     std::string m_strPreviousFile;
     std::string m_strCurrentFile;
-    std::unique_ptr<RunningEdit> m_running;  // the edit or effect running now
+    std::unique_ptr<RunningOperation> m_running;  // the edit or effect running now
+    bool m_progressShown = false;                 // its progress is in the status bar
     int m_bPCM = 0;
     int m_nChannels = 0;
     int m_nBitsPerSample = 0;

@@ -3,21 +3,25 @@
 // background work (the core's tests, the benchmarks) the command waits for its operation.
 
 #include <chrono>
+#include <utility>
 
 #include "audio/quorbel_doc.h"
-#include "edit/edit_steps.h"
 #include "framework/frame_window.h"
+#include "framework/running_operation.h"
 #include "view/quorbel_view.h"
-#include "view/running_edit.h"
 
 namespace quorbel {
 
-void CQuorbelView::RunOperation(EditKind kind, EditStep step) {
-    if (m_running) return;  // one operation at a time; its commands are disabled meanwhile
-    auto running = std::make_unique<RunningEdit>(*this);
-    running->operation = std::make_unique<EditOperation>(kind, running->host, std::move(step));
-    m_running = std::move(running);
-    if (!m_context.backgroundWork || m_running->operation->EndedAtStart()) {
+void CQuorbelView::RunOperation(std::unique_ptr<RunningOperation> operation) {
+    // One operation at a time: its commands are disabled meanwhile.
+    if (m_running) {
+        operation->Cancel();
+        operation->Complete();
+        return;
+    }
+    m_running = std::move(operation);
+    m_progressShown = false;
+    if (!m_context.backgroundWork || m_running->EndedAtStart()) {
         FinishOperation();
         return;
     }
@@ -33,37 +37,36 @@ std::optional<std::pair<std::string, int>> CQuorbelView::OperationProgress() con
         return std::pair<std::string, int>(work->name, work->progress->Percent());
     }
     if (!m_running) return std::nullopt;
-    return std::pair<std::string, int>(m_running->operation->Name(),
-                                       m_running->operation->Percent());
+    return std::pair<std::string, int>(m_running->Name(), m_running->Percent());
 }
 
 void CQuorbelView::CancelOperation() {
     if (!m_running) return;
-    m_running->operation->Cancel();
+    m_running->Cancel();
     FinishOperation();
 }
 
 void CQuorbelView::FinishOperation() {
     if (!m_running) return;
     // The view answers commands again while the operation completes.
-    std::unique_ptr<RunningEdit> running = std::move(m_running);
+    std::unique_ptr<RunningOperation> running = std::move(m_running);
     m_window.killTimer(kOperationTimerId);
-    if (running->progressShown && m_context.mainFrame != nullptr) {
+    if (std::exchange(m_progressShown, false) && m_context.mainFrame != nullptr) {
         m_context.mainFrame->hideProgress(&m_document);
     }
-    running->operation->Complete();
+    running->Complete();
 }
 
 void CQuorbelView::PollOperation() {
     if (!m_running) return;
-    EditOperation& operation = *m_running->operation;
+    RunningOperation& operation = *m_running;
     if (operation.Done()) {
         FinishOperation();
         return;
     }
     if (m_context.mainFrame != nullptr &&
         operation.Elapsed() >= std::chrono::milliseconds(kProgressDelayMs)) {
-        m_running->progressShown = true;
+        m_progressShown = true;
         m_context.mainFrame->showProgress(&m_document, operation.Name(), operation.Percent(),
                                           [this] { CancelOperation(); });
     }

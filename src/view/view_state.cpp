@@ -6,11 +6,10 @@
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
 #include "edit/fresh_bytes.h"
-#include "edit/view_edit_host.h"
 #include "framework/command_ids.h"
 #include "framework/frame_window.h"
+#include "framework/running_operation.h"
 #include "view/quorbel_view.h"
-#include "view/running_edit.h"
 #include "wavefile/background_release.h"
 
 namespace quorbel {
@@ -20,7 +19,7 @@ CQuorbelView::CQuorbelView(CQuorbelDoc& document, ViewWindow& window, AppContext
 
 CQuorbelView::~CQuorbelView() {
     // An operation still running is cancelled; its working file goes with the document's.
-    if (m_running && m_running->progressShown && m_context.mainFrame != nullptr) {
+    if (m_running && m_progressShown && m_context.mainFrame != nullptr) {
         m_context.mainFrame->hideProgress(&m_document);
     }
     m_running.reset();

@@ -477,8 +477,8 @@ TEST_F(ScriptTest, CutInOneFormatPasteIntoAnotherUndoPasteAgainAndSave) {
 }  // namespace
 }  // namespace quorbel::test
 
-#include "edit/selection_math.h"
 #include "fakes/sample_formats.h"
+#include "view/selection_math.h"
 
 namespace quorbel::test {
 namespace {

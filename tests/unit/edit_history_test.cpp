@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "edit/selection_math.h"
 #include "fakes/sample_formats.h"
 #include "fakes/scoped_tmpdir.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
 #include "unit/view_test_rig.h"
+#include "view/selection_math.h"
 #include "wavefile/shared_bytes.h"
 
 namespace quorbel {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "edit/clip_conversion.h"
-#include "edit/selection_math.h"
 #include "edit/splice.h"
 #include "fakes/wav_builder.h"
+#include "view/selection_math.h"
 
 namespace quorbel {
 namespace {

@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include "edit/selection_math.h"
-#include "edit/selection_time.h"
 #include "fakes/recording_canvas.h"
 #include "fakes/sample_formats.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
 #include "unit/view_test_rig.h"
+#include "view/selection_math.h"
+#include "view/selection_time.h"
 
 namespace quorbel {
 namespace {

@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "audio/quorbel_doc.h"
-#include "edit/selection_math.h"
-#include "edit/selection_time.h"
 #include "framework/frame_window.h"
 #include "view/quorbel_view.h"
+#include "view/selection_math.h"
+#include "view/selection_time.h"
 
 namespace quorbel {
 namespace {

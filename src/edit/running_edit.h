@@ -6,14 +6,11 @@
 
 #include "edit/edit_cycle.h"
 #include "edit/view_edit_host.h"
+#include "framework/running_operation.h"
 
 namespace quorbel {
 
-struct RunningEdit {
-    explicit RunningEdit(CQuorbelView& view) : host(view) {}
-    ViewEditHost host;
-    std::unique_ptr<EditOperation> operation;  // destroyed first: it refers to `host`
-    bool progressShown = false;
-};
+// Starts `kind` with `step` on `view`'s sound; the view takes the running operation.
+std::unique_ptr<RunningOperation> StartEdit(EditKind kind, CQuorbelView& view, EditStep step);
 
 }  // namespace quorbel

@@ -1,7 +1,7 @@
 // Handle pixels to milliseconds to byte offsets, with the precisions the selection has always
 // used, and the whole-frame rounding that keeps samples and channels in place.
 
-#include "edit/selection_math.h"
+#include "view/selection_math.h"
 
 #include <algorithm>
 #include <cmath>

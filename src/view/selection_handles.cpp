@@ -1,9 +1,9 @@
 // The two selection handles at the vectorscope: grabbing them with the left button, dragging
 // them along the box, and turning their places into milliseconds of the sound.
 
-#include "edit/selection_math.h"
 #include "framework/window_messages.h"
 #include "view/quorbel_view.h"
+#include "view/selection_math.h"
 
 namespace quorbel {
 

@@ -1,4 +1,4 @@
-#include "edit/selection_time.h"
+#include "view/selection_time.h"
 
 #include <cstdio>
 #include <vector>
