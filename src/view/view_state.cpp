@@ -5,7 +5,6 @@
 
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
-#include "edit/fresh_bytes.h"
 #include "edit/view_edit_host.h"
 #include "framework/command_ids.h"
 #include "framework/frame_window.h"
@@ -31,7 +30,6 @@ CQuorbelView::~CQuorbelView() {
     // disk, on a thread of their own.
     ReleaseInBackground(SharedBytes{std::move(m_pWaveData), m_dwWaveDataLen});
     m_document.LetGo(m_document.m_history.TakeAll());
-    std::thread(DropSpareBytes).detach();
 }
 
 WaveDevices& CQuorbelView::devices() const {
