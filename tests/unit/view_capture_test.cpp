@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -230,6 +231,31 @@ TEST(ViewCapture, UnreadableFilesSayWhyAndLeaveNoHalfFilledView) {
         EXPECT_TRUE(rig.window.buttons.empty());
         EXPECT_FALSE(rig.window.hasSlider());
     }
+}
+
+TEST(ViewCapture, AFileWhoseDataChunkTheReaderMissesSaysSo) {
+    // An odd-sized chunk whose pad byte starts a plausible chunk id where the chunk after the
+    // pad has none: the reader takes the pad byte for left out and walks past the data chunk.
+    const std::string found = std::string(QUORBEL_FUZZ_REGRESSIONS_DIR) +
+                              "/capture_read_fuzz/strict-parse-accepts-what-capture-refuses.wav";
+    std::ifstream in(found, std::ios::binary);
+    ASSERT_TRUE(in) << found;
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
+    ViewRig rig;
+    rig.doc.m_strFileName = rig.folder.write("found.wav", bytes);
+
+    LoadedSound sound;
+    const WaveError refused = readSoundFile(rig.doc.m_strFileName, sound);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->code, WaveFault::DataMissing);
+
+    CQuorbelView& v = rig.show();
+    ASSERT_EQ(rig.window.boxes.size(), 1u);
+    EXPECT_EQ(rig.window.boxes[0].text,
+              "Cannot read " + rig.doc.m_strFileName + ":\nThe file has no data chunk.");
+    EXPECT_EQ(v.m_pWaveData, nullptr);
+    EXPECT_FALSE(rig.window.hasSlider());
 }
 
 TEST(ViewCapture, FilesOfUnfinishedWritersOpenWithTheWholeFramesPresent) {
