@@ -60,8 +60,14 @@ int main(int argc, char** argv) {
     std::printf("device open:              %7.3f s  (%6.0f MiB/s), length %u ms\n", openSeconds,
                 mib / openSeconds, ms);
 
+    // As the document saves: a snapshot of the sound, then that snapshot written.
     start = Clock::now();
-    code = devices.save(id, saved);
+    quorbel::LoadedSound sound;
+    code = devices.sound(id, sound);
+    if (code == quorbel::kDeviceOk) {
+        code =
+            devices.saveSound(id, saved, sound, quorbel::SaveDurability::Durable, nullptr, nullptr);
+    }
     const double saveSeconds = bench::SecondsSince(start);
     if (code != quorbel::kDeviceOk) {
         std::printf("save failed: %s\n", devices.errorText(code).c_str());

@@ -3,7 +3,7 @@
 # for a number of executions, seeded from ../shared/wav-corpus and the inputs fuzzers found
 # before (fuzz/corpus/<target>/, fuzz/regressions/<target>/). Not part of the test command.
 #
-#   bash scripts/fuzz.sh [RUNS [TARGET...]]     RUNS defaults to 1000000; targets to all five
+#   bash scripts/fuzz.sh [RUNS [TARGET...]]     RUNS defaults to 1000000; targets to all three
 #
 # Inputs of a run that reach code none before reached are merged into fuzz/corpus/<target>/.
 # What breaks a target (crash-*, leak-*, oom-*, timeout-*) is written to
@@ -16,8 +16,7 @@ RUNS="${1:-1000000}"
 shift || true
 TARGETS=("$@")
 if [ "${#TARGETS[@]}" -eq 0 ]; then
-  TARGETS=(device_reader_fuzz capture_read_fuzz wave_parse_fuzz wave_round_trip_fuzz
-    edit_sequence_fuzz)
+  TARGETS=(device_reader_fuzz capture_read_fuzz edit_sequence_fuzz)
 fi
 
 # The project's packages and, for the fuzzers, clang with its runtime.

@@ -21,7 +21,6 @@
 #include "res/wave_messages.h"
 #include "wavefile/byte_buffer.h"
 #include "wavefile/wave_limits.h"
-#include "wavefile/wave_ops.h"
 
 namespace quorbel {
 namespace {
@@ -534,12 +533,6 @@ unsigned WaveDevices::length(DeviceId id, std::uint32_t& ms) {
     return impl_->millisecondsOf(id, &Impl::currentLength, ms);
 }
 
-SharedBytes WaveDevices::soundBytes(DeviceId id) const {
-    std::lock_guard lock(impl_->mutex);
-    const Device* d = impl_->find(id);
-    return d != nullptr ? d->data : SharedBytes{};
-}
-
 unsigned WaveDevices::sound(DeviceId id, LoadedSound& out) {
     Ended ended;
     unsigned result = kDeviceOk;
@@ -699,30 +692,6 @@ unsigned WaveDevices::recordStartFrame(DeviceId id, std::uint64_t& frame) {
     if (d == nullptr) return kDeviceErrInvalidId;
     frame = d->recordStart;
     return kDeviceOk;
-}
-
-unsigned WaveDevices::save(DeviceId id, const std::string& path, SaveDurability durability,
-                           WaveError* warning) {
-    Ended ended;
-    Device* d = nullptr;
-    {
-        std::lock_guard lock(impl_->mutex);
-        d = impl_->find(id);
-        if (d == nullptr) return kDeviceErrInvalidId;
-        // Writing over the file of another open sound would destroy what that window shows
-        // and could save again.
-        if (impl_->holderOf(elementKey(path), id) != nullptr) {
-            return impl_->fail(kDeviceErrAlreadyOpen, openElsewhereText(path));
-        }
-        if (d->mode == Mode::Recording) Impl::endActivity(*d, kNotifyAborted, ended);
-    }
-    settle(ended);
-    // Only commands, which all run on the caller's thread, change a sound's bytes; the worker
-    // only ends plays and drains captures. So the bytes can be written without the lock, and a
-    // long write does not hold up other devices.
-    const WaveError failure = writeSoundFile(path, d->fmt, d->data.span(), durability, warning);
-    std::lock_guard lock(impl_->mutex);
-    return failure ? impl_->fail(*failure) : kDeviceOk;
 }
 
 unsigned WaveDevices::saveSound(DeviceId id, const std::string& path, const LoadedSound& sound,

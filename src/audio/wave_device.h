@@ -9,7 +9,6 @@
 #include "audio/sound_file_writer.h"
 #include "framework/message.h"
 #include "framework/notify_sink.h"
-#include "wavefile/shared_bytes.h"
 
 namespace quorbel {
 
@@ -86,9 +85,6 @@ class WaveDevices {
     unsigned setTimeFormatMilliseconds(DeviceId id);
     unsigned length(DeviceId id, std::uint32_t& ms);
     unsigned position(DeviceId id, std::uint32_t& ms);
-    // The sound's sample bytes (empty for an unknown id), shared: holding them keeps a file
-    // the device read or wrote from being read again after the device is closed.
-    SharedBytes soundBytes(DeviceId id) const;
     // The sound `id` holds, as a snapshot that later commands never change. A recording in
     // progress is ended and included first (kDeviceErrOutOfMemory when it could not be kept;
     // `out` is then the sound without it).
@@ -117,18 +113,14 @@ class WaveDevices {
                     const std::string& spoolPath = {});
     // The frame where the running recording of `id`, or the last one, started (0 before any).
     unsigned recordStartFrame(DeviceId id, std::uint64_t& frame);
-    // Writes the whole sound as a PCM RIFF WAVE file (fmt then data); a recording in progress
-    // is ended and included. A file another device has open is refused (kDeviceErrAlreadyOpen)
-    // before anything is written. A scratch save writes a working file in place without
-    // flushing. `warning`, when given, gets what a save that worked could not keep of the file
-    // it replaced (see writeSoundFile).
-    unsigned save(DeviceId id, const std::string& path,
-                  SaveDurability durability = SaveDurability::Durable,
-                  WaveError* warning = nullptr);
-    // The same for `sound`, a snapshot of `id`'s sound the caller took: nothing of the device
-    // is read but whether another device holds `path`. Safe on another thread while the
-    // caller's thread goes on answering (it takes the lock only briefly); `progress` counts
-    // the bytes written and may cancel before the file takes the target's place.
+    // Writes `sound`, a snapshot of `id`'s sound the caller took (see sound()), as a PCM RIFF
+    // WAVE file (fmt then data): nothing of the device is read but whether another device
+    // holds `path`, which is refused (kDeviceErrAlreadyOpen) before anything is written. A
+    // scratch save writes a working file in place without flushing. `warning`, when given,
+    // gets what a save that worked could not keep of the file it replaced (see
+    // writeSoundFile). Safe on another thread while the caller's thread goes on answering (it
+    // takes the lock only briefly); `progress` counts the bytes written and may cancel before
+    // the file takes the target's place.
     unsigned saveSound(DeviceId id, const std::string& path, const LoadedSound& sound,
                        SaveDurability durability, WaveError* warning, WorkProgress* progress);
     // Close and open in one: reads `element` and, only once that worked, closes `id` (a running

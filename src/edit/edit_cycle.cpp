@@ -147,21 +147,18 @@ std::chrono::steady_clock::duration EditOperation::Elapsed() const {
 
 void EditOperation::Work() {
     try {
-        bool written = false;
         if (m_step.make) {
-            // Straight into the working file where the host can, so the new sound is neither
-            // built in fresh memory nor written a second time.
-            std::unique_ptr<SoundSink> sink;
-            if (!m_output.empty()) sink = m_host.FileSink(m_output, m_before.fmt, m_progress);
-            written = sink != nullptr;
-            if (!sink) sink = MemorySink(m_progress);
+            // Straight into the working file, so the new sound is neither built in fresh
+            // memory nor written a second time.
+            const std::unique_ptr<SoundSink> sink =
+                m_host.FileSink(m_output, m_before.fmt, m_progress);
             m_outcome = m_step.make(m_before, *sink, m_progress);
         } else {
             m_outcome = m_step.run(m_before, m_progress);
-        }
-        if (!written && !m_outcome.failure && m_outcome.reload != EditReload::None) {
-            m_progress.CheckPoint();
-            m_writeError = m_host.WriteSound(m_output, m_outcome.sound);
+            if (!m_outcome.failure && m_outcome.reload != EditReload::None) {
+                m_progress.CheckPoint();
+                m_writeError = m_host.WriteSound(m_output, m_outcome.sound);
+            }
         }
     } catch (const SinkWriteFailed& failed) {
         m_writeError = failed.failure;

@@ -72,8 +72,9 @@ struct EditStep {
     // reports to `progress`, and lets its WorkCancelled through.
     std::function<EditOutcome(const LoadedSound& before, WorkProgress& progress)> run;
     // Instead of `run`, when set: the same work with the new sound's bytes put into `sink`
-    // (announced with Begin, taken with Finish), which reports the progress. The host may
-    // give a sink that writes the working file as it goes; the file is then not written again.
+    // (announced with Begin, taken with Finish), which reports the progress. The host's sink
+    // writes the working file as it goes; the file is then not written again. Only for an
+    // operation that writes a working file (its variant has a prefix).
     std::function<EditOutcome(const LoadedSound& before, SoundSink& sink, WorkProgress& progress)>
         make;
 };

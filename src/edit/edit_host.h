@@ -47,16 +47,11 @@ class EditHost {
     // must not touch the window.
     virtual WaveError WriteSound(const std::string& file, const LoadedSound& sound) = 0;
     // A sink that writes the new sound with the `fmt ` chunk body `fmt` straight into the
-    // working file `file` and hands back its bytes from there; null when the host takes the
-    // sound in memory and writes it with WriteSound. Called on the edit's worker thread.
+    // working file `file` and hands back its bytes from there; never null. Called on the
+    // edit's worker thread.
     virtual std::unique_ptr<SoundSink> FileSink(const std::string& file,
                                                 std::span<const std::uint8_t> fmt,
-                                                WorkProgress& progress) {
-        (void)file;
-        (void)fmt;
-        (void)progress;
-        return nullptr;
-    }
+                                                WorkProgress& progress) = 0;
     virtual void DiscardWorkingFile(const std::string& file) = 0;
     virtual void SetModified() = 0;
 

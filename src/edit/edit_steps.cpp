@@ -167,28 +167,6 @@ EditStep PasteStep(const EditSelection& sel, const Clipboard& clipboardNow) {
     return step;
 }
 
-EditStep EffectStep(SampleWork work, SizeRule sizeRule) {
-    EditStep step;
-    if (sizeRule) {
-        step.resultBytes = [sizeRule](const LoadedSound& before) {
-            return sizeRule(before.data.size, FormatOf(before));
-        };
-    }
-    step.run = [work, sizeRule](const LoadedSound& before, WorkProgress& progress) {
-        const WaveFormat f = FormatOf(before);
-        const bool keepsLength = !sizeRule;
-        const std::uint64_t size = keepsLength ? before.data.size : sizeRule(before.data.size, f);
-        progress.Begin(before.data.size);
-        const FreshBytes out = MakeFreshBytes(size);
-        work(before.data.span(), out.bytes, f, &progress);
-        EditOutcome done;
-        done.sound = WithData(before, out.shared);
-        done.reload = keepsLength ? EditReload::SamplesOnly : EditReload::Full;
-        return done;
-    };
-    return step;
-}
-
 EditStep ChunkedEffectStep(SamplePart part, std::size_t frameBytes, SizeRule sizeRule) {
     EditStep step;
     if (sizeRule) {

@@ -40,24 +40,18 @@ EditStep CopyStep(const EditSelection& selection, Clipboard& clipboard);
 // step was made, so the clipboard may change while the step runs.
 EditStep PasteStep(const EditSelection& selection, const Clipboard& clipboard);
 
-// What an effect makes of a sound's data, written into `out` (of the size the effect makes)
-// with its progress; and the size it makes of `dataBytes` bytes.
-using SampleWork =
-    std::function<void(std::span<const std::uint8_t> data, std::span<std::uint8_t> out,
-                       const WaveFormat&, WorkProgress* progress)>;
+// The size an effect makes of `dataBytes` bytes.
 using SizeRule = std::function<std::uint64_t(std::uint64_t dataBytes, const WaveFormat&)>;
-
-// An effect over the whole data (reverse, filters, octave shifts): the format stays, the data
-// is `work`'s. Effects that keep the length (`sizeRule` null) change only the samples.
-EditStep EffectStep(SampleWork work, SizeRule sizeRule = nullptr);
 
 // The bytes [from, from + out.size()) of what an effect makes of a sound's data, computed from
 // the whole data; `from` and the size are whole frames, but for the last part.
 using SamplePart = std::function<void(std::span<const std::uint8_t> data, std::uint64_t from,
                                       std::span<std::uint8_t> out, const WaveFormat&)>;
 
-// The same effect made part by part, in pieces of a few MiB of whole frames (of `frameBytes`;
-// 0: the sound's block), each put into the new sound as it is made.
+// An effect over the whole data (reverse, filters, octave shifts), made part by part, in
+// pieces of a few MiB of whole frames (of `frameBytes`; 0: the sound's block), each put into
+// the new sound as it is made. The format stays; effects that keep the length (`sizeRule`
+// null) change only the samples.
 EditStep ChunkedEffectStep(SamplePart part, std::size_t frameBytes, SizeRule sizeRule = nullptr);
 
 }  // namespace quorbel

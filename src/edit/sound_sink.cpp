@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <future>
 #include <new>
 #include <stdexcept>
@@ -14,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "edit/fresh_bytes.h"
 #include "wavefile/wave_limits.h"
 #include "wavefile/wave_ops.h"
 
@@ -57,34 +55,6 @@ SharedBytes SoundSink::Finish() {
 }
 
 namespace {
-
-class MemoryBytes final : public SoundSink {
-  public:
-    using SoundSink::SoundSink;
-
-    std::span<std::uint8_t> Room(std::size_t bytes) override {
-        return m_out.bytes.subspan(m_at, std::min(bytes, m_out.bytes.size() - m_at));
-    }
-
-  protected:
-    void Start(std::uint64_t bytes) override {
-        m_out = MakeFreshBytes(static_cast<std::size_t>(bytes));
-        m_at = 0;
-    }
-    void Append(std::span<const std::uint8_t> bytes) override {
-        std::memcpy(m_out.bytes.data() + m_at, bytes.data(), bytes.size());
-        m_at += bytes.size();
-    }
-    std::size_t AppendRoom(std::size_t bytes) override {
-        m_at += bytes;
-        return bytes;
-    }
-    SharedBytes End() override { return std::move(m_out.shared); }
-
-  private:
-    FreshBytes m_out;
-    std::size_t m_at = 0;
-};
 
 // The header of a WAVE file holding `fmt` and `dataBytes` of data, as writeSoundFile writes
 // it: RIFF, the `fmt ` chunk with its pad byte, and the `data` chunk's header.
@@ -212,10 +182,6 @@ class FileBytes final : public SoundSink {
 };
 
 }  // namespace
-
-std::unique_ptr<SoundSink> MemorySink(WorkProgress& progress) {
-    return std::make_unique<MemoryBytes>(progress);
-}
 
 std::unique_ptr<SoundSink> WorkingFileSink(const std::string& path,
                                            std::span<const std::uint8_t> fmt,

@@ -1,8 +1,8 @@
 #pragma once
 
-// Where an edit puts the bytes of its new sound, in order from the first: a buffer in memory,
-// or the edit's working file, written as it goes and then mapped back read-only, so a large
-// sound is neither built in fresh memory nor written a second time. Progress counts the bytes
+// Where an edit puts the bytes of its new sound, in order from the first: the edit's working
+// file, written as it goes and then mapped back read-only, so a large sound is neither built
+// in fresh memory nor written a second time. Progress counts the bytes
 // put, so it reaches its end only once the whole sound is there, and a cancel is seen between
 // two pieces of a few MiB.
 
@@ -57,9 +57,6 @@ class SoundSink {
     WorkProgress& m_progress;
     std::uint64_t m_size = 0, m_put = 0, m_counted = 0;
 };
-
-// The new sound in fresh memory (MakeFreshBytes).
-std::unique_ptr<SoundSink> MemorySink(WorkProgress& progress);
 
 // The new sound written into the working file `path` (an empty file the program made, which
 // only it writes): the WAVE header with `fmt` first, then the data as it is put; Finish maps

@@ -88,10 +88,6 @@ class CQuorbelView : public CommandTarget {
     void InvalidateSliderWave();
     void InvalidateScope();
 
-    // Reads the sound of `fileName` (a working file the program wrote) and plays and draws it
-    // from now on, as AdoptSound does. False after its box when the file cannot be read or
-    // taken; the view and its device then keep the sound they had.
-    bool ReloadAfterEdit(const std::string& fileName);
     // The sound the device holds now, a recording still running ended and included (what it
     // lost is reported). False after its box when there is none.
     bool TakeSound(LoadedSound& out);
@@ -100,8 +96,8 @@ class CQuorbelView : public CommandTarget {
     // range and the document's file name are taken from it. False after its box when the
     // sound is not PCM or the device refuses it; everything then stays as it was.
     bool AdoptSound(const std::string& fileName, const LoadedSound& sound, bool samplesOnly);
-    void ReplaceWaveData(const std::uint8_t* bytes, std::uint32_t length);
-    // The same without a copy, for bytes the caller already holds in memory.
+    // Draws `bytes` from now on, shared rather than copied, and asks for the repaints that
+    // show them; the sample count and the slider stay as they are.
     void ReplaceWaveData(const SharedBytes& bytes);
     void CreatePositionSlider(int maximum, int page);
     // After the document saved its sound and reopened its device under a new id: plays,

@@ -140,24 +140,6 @@ bool CQuorbelView::AdoptSound(const std::string& fileName, const LoadedSound& so
     return true;
 }
 
-bool CQuorbelView::ReloadAfterEdit(const std::string& fileName) {
-    LoadedSound sound;
-    if (const WaveError error = readSoundFile(fileName, sound)) {
-        m_window.messageBox(MessageFor(*error));
-        return false;
-    }
-    return AdoptSound(fileName, sound, false);
-}
-
-void CQuorbelView::ReplaceWaveData(const std::uint8_t* bytes, std::uint32_t length) {
-    auto buffer = std::make_unique<std::uint8_t[]>(length);
-    if (length > 0) std::copy(bytes, bytes + length, buffer.get());
-    m_pWaveData = std::move(buffer);
-    m_dwWaveDataLen = length;
-    InvalidateSliderWave();
-    InvalidateScope();
-}
-
 void CQuorbelView::ReplaceWaveData(const SharedBytes& bytes) {
     m_pWaveData = bytes.data ? bytes.data : std::make_shared<std::uint8_t[]>(0);
     m_dwWaveDataLen = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size, UINT32_MAX));

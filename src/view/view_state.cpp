@@ -1,11 +1,9 @@
 // Construction, the first update, the device close every reopen starts with, and the repaint
 // requests. The view's commands are in view_commands.cpp.
 
-#include <thread>
 
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
-#include "edit/fresh_bytes.h"
 #include "framework/command_ids.h"
 #include "framework/frame_window.h"
 #include "framework/running_operation.h"
@@ -30,7 +28,6 @@ CQuorbelView::~CQuorbelView() {
     // disk, on a thread of their own.
     ReleaseInBackground(SharedBytes{std::move(m_pWaveData), m_dwWaveDataLen});
     m_document.LetGo(m_document.m_history.TakeAll());
-    std::thread(DropSpareBytes).detach();
 }
 
 WaveDevices& CQuorbelView::devices() const {

@@ -16,6 +16,7 @@
 #include "audio/portaudio/portaudio_backend.h"
 #include "audio/sound_file_reader.h"
 #include "audio/wave_device.h"
+#include "fakes/device_save.h"
 #include "framework/notify_sink.h"
 #include "round_trip.h"
 #include "tone.h"
@@ -108,7 +109,7 @@ class DeviceRoundTrip : public ::testing::Test {
 
     SavedWave saveAndRead(DeviceId recorder) {
         const std::string saved = file("recorded.wav");
-        EXPECT_EQ(devices_.save(recorder, saved), kDeviceOk);
+        EXPECT_EQ(testing::SaveDeviceSound(devices_, recorder, saved), kDeviceOk);
         devices_.close(recorder);
         SavedWave wave;
         EXPECT_TRUE(readSavedWave(saved, wave));

@@ -18,6 +18,7 @@
 
 #include "audio/portaudio/portaudio_backend.h"
 #include "audio/wave_device.h"
+#include "fakes/device_save.h"
 #include "framework/notify_sink.h"
 #include "round_trip.h"
 #include "tone.h"
@@ -236,7 +237,7 @@ TEST_F(DeviceRecording, RecordsWhatPlaysAtItsSpeedAndPitch) {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         ASSERT_EQ(devices.stop(recorder), kDeviceOk);
         const std::string saved = (folder_ / (std::string(c.name) + "_saved.wav")).string();
-        ASSERT_EQ(devices.save(recorder, saved), kDeviceOk);
+        ASSERT_EQ(testing::SaveDeviceSound(devices, recorder, saved), kDeviceOk);
         devices.close(player);
         devices.close(recorder);
         devices.stopWorker();

@@ -8,6 +8,7 @@
 
 #include "audio/null_backend.h"
 #include "audio/wave_device.h"
+#include "fakes/device_save.h"
 #include "fakes/fake_notify_sink.h"
 
 namespace quorbel {
@@ -72,7 +73,7 @@ TEST(DeviceCorpus, OpensWhatItCanPlayAndRefusesTheRestWithAText) {
             clock.advanceMillis(std::int64_t{ms} + 1);
             devices.service();
             const std::string copy = ::testing::TempDir() + "quorbel-corpus-copy.wav";
-            EXPECT_EQ(devices.save(id, copy), kDeviceOk);
+            EXPECT_EQ(testing::SaveDeviceSound(devices, id, copy), kDeviceOk);
             std::filesystem::remove(copy);
             devices.close(id);
         } else {

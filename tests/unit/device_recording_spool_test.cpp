@@ -13,6 +13,7 @@
 #include "audio/null_backend.h"
 #include "audio/sound_file_reader.h"
 #include "audio/wave_device.h"
+#include "fakes/device_save.h"
 #include "fakes/fake_notify_sink.h"
 #include "fakes/fake_temp_dir.h"
 #include "fakes/wav_builder.h"
@@ -50,7 +51,7 @@ class SpoolTest : public ::testing::Test {
             case Ending::Close:
                 return devices.close(id);
             case Ending::Save:
-                return devices.save(id, dir.file("saved.wav"));
+                return SaveDeviceSound(devices, id, dir.file("saved.wav"));
             case Ending::Sound:
                 return devices.sound(id, sound);
             case Ending::Play:

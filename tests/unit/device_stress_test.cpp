@@ -11,6 +11,7 @@
 
 #include "audio/null_backend.h"
 #include "audio/wave_device.h"
+#include "fakes/device_save.h"
 #include "fakes/fake_notify_sink.h"
 #include "fakes/fake_temp_dir.h"
 #include "fakes/wav_builder.h"
@@ -76,8 +77,9 @@ struct Harness {
                 break;
             case 7:
                 if (rng() % 8 == 0) {
-                    EXPECT_EQ(devices.save(id, dir.file("save" + std::to_string(i) + ".wav")),
-                              kDeviceOk);
+                    EXPECT_EQ(
+                        SaveDeviceSound(devices, id, dir.file("save" + std::to_string(i) + ".wav")),
+                        kDeviceOk);
                 }
                 break;
             default:

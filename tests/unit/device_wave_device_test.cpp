@@ -7,6 +7,7 @@
 
 #include "audio/null_backend.h"
 #include "audio/wave_device.h"
+#include "fakes/device_save.h"
 #include "fakes/fake_notify_sink.h"
 #include "fakes/fake_temp_dir.h"
 #include "fakes/wav_builder.h"
@@ -42,7 +43,7 @@ class DeviceTest : public ::testing::Test {
     // The sound's bytes, as the device saves them.
     Bytes soundOf(DeviceId id) {
         const std::string path = dir.file("probe.wav");
-        EXPECT_EQ(devices.save(id, path), kDeviceOk);
+        EXPECT_EQ(SaveDeviceSound(devices, id, path), kDeviceOk);
         return SavedData(ReadBytes(path));
     }
 
@@ -261,7 +262,7 @@ TEST_F(DeviceTest, SaveEndsARecordingAndIncludesIt) {
     devices.record(id, RecordMode::Insert, &sink);
     clock.advanceMillis(2);
     const std::string path = dir.file("saved.wav");
-    ASSERT_EQ(devices.save(id, path), kDeviceOk);
+    ASSERT_EQ(SaveDeviceSound(devices, id, path), kDeviceOk);
     EXPECT_EQ(sink.codes(), Codes{kNotifyAborted});
     EXPECT_EQ(ReadBytes(path), SimpleWave(Bytes{1, 2, 3, 0xF0, 0xF1, 4, 5, 6}, 1, 8, 1000));
     EXPECT_EQ(positionMs(id), 5u);
@@ -278,7 +279,7 @@ TEST_F(DeviceTest, SavedFileOpensWithTheSameBytesAndFmt) {
     DeviceId id = 0;
     ASSERT_EQ(devices.open(path, id), kDeviceOk);
     const std::string copy = dir.file("copy.wav");
-    ASSERT_EQ(devices.save(id, copy), kDeviceOk);
+    ASSERT_EQ(SaveDeviceSound(devices, id, copy), kDeviceOk);
     EXPECT_EQ(ReadBytes(copy), BuildRiff({{"fmt ", fmt}, {"data", pcm}}));
 
     DeviceId reopened = 0;
@@ -306,7 +307,7 @@ TEST_F(DeviceTest, SavingOverTheOpenFileWorks) {
     backend.feedCapture(AsStdBytes(Counting(2, 9)));
     devices.record(id, RecordMode::Insert, &sink);
     clock.advanceMillis(2);
-    ASSERT_EQ(devices.save(id, dir.file("sound.wav")), kDeviceOk);
+    ASSERT_EQ(SaveDeviceSound(devices, id, dir.file("sound.wav")), kDeviceOk);
     EXPECT_EQ(ReadBytes(dir.file("sound.wav")),
               SimpleWave(Concat({Counting(4), Counting(2, 9)}), 1, 8, 1000));
 }
@@ -369,7 +370,7 @@ TEST_F(DeviceTest, EveryCodeHasAText) {
 TEST_F(DeviceTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
     const DeviceId id = openSound(Counting(4));
     const std::string target = dir.file("missing-folder/out.wav");
-    const unsigned code = devices.save(id, target);
+    const unsigned code = SaveDeviceSound(devices, id, target);
     EXPECT_EQ(code, kDeviceErrCannotWrite);
     EXPECT_EQ(devices.errorText(code),
               "Cannot write the file " + target + ": No such file or directory");
@@ -377,7 +378,7 @@ TEST_F(DeviceTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
     // A directory in the way of the target stays as it was.
     const std::string blocked = dir.file("blocked.wav");
     std::filesystem::create_directory(blocked);
-    EXPECT_EQ(devices.save(id, blocked), kDeviceErrCannotWrite);
+    EXPECT_EQ(SaveDeviceSound(devices, id, blocked), kDeviceErrCannotWrite);
     EXPECT_TRUE(std::filesystem::is_directory(blocked));
     EXPECT_EQ(soundOf(id), Counting(4));
 }
@@ -399,7 +400,11 @@ TEST_F(DeviceTest, CommandsOnAClosedIdAreRefused) {
     EXPECT_EQ(devices.position(77, ms), kDeviceErrInvalidId);
     EXPECT_EQ(devices.play(77, &sink), kDeviceErrInvalidId);
     EXPECT_EQ(devices.record(77, RecordMode::Insert, &sink), kDeviceErrInvalidId);
-    EXPECT_EQ(devices.save(77, dir.file("x.wav")), kDeviceErrInvalidId);
+    LoadedSound none;
+    EXPECT_EQ(devices.sound(77, none), kDeviceErrInvalidId);
+    EXPECT_EQ(
+        devices.saveSound(77, dir.file("x.wav"), none, SaveDurability::Durable, nullptr, nullptr),
+        kDeviceErrInvalidId);
     EXPECT_EQ(devices.setTimeFormatMilliseconds(77), kDeviceErrInvalidId);
     EXPECT_EQ(devices.close(77), kDeviceErrInvalidId);
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.wav")));

@@ -9,10 +9,13 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <set>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -27,6 +30,27 @@
 
 namespace quorbel {
 namespace {
+
+// Takes the new sound's bytes and keeps none: the fake window never looks at them, so a sound
+// of gigabytes costs nothing.
+class DiscardingSink final : public SoundSink {
+  public:
+    using SoundSink::SoundSink;
+
+    std::span<std::uint8_t> Room(std::size_t bytes) override {
+        if (m_room.empty()) m_room.resize(kPieceBytes);
+        return std::span<std::uint8_t>(m_room).first(std::min(bytes, m_room.size()));
+    }
+
+  protected:
+    void Start(std::uint64_t) override {}
+    void Append(std::span<const std::uint8_t>) override {}
+    std::size_t AppendRoom(std::size_t bytes) override { return bytes; }
+    SharedBytes End() override { return {}; }
+
+  private:
+    std::vector<std::uint8_t> m_room;
+};
 
 struct FakeHost : EditHost {
     LoadedSound sound;
@@ -53,6 +77,10 @@ struct FakeHost : EditHost {
         return written.back();
     }
     WaveError WriteSound(const std::string&, const LoadedSound&) override { return std::nullopt; }
+    std::unique_ptr<SoundSink> FileSink(const std::string&, std::span<const std::uint8_t>,
+                                        WorkProgress& progress) override {
+        return std::make_unique<DiscardingSink>(progress);
+    }
     void DiscardWorkingFile(const std::string& file) override { discarded.push_back(file); }
     std::vector<std::string> discarded;
     void SetModified() override {}
@@ -92,10 +120,10 @@ TEST(EditCycle, AnEditThatWouldOutgrowAWaveFileIsRefusedBeforeAnyWork) {
         FakeHost host;
         host.sound = HugeSound(bytes);
         bool ran = false;
-        EditStep step = EffectStep(
-            [&ran](std::span<const std::uint8_t>, std::span<std::uint8_t>, const WaveFormat&,
-                   WorkProgress*) { ran = true; },
-            [](std::uint64_t n, const WaveFormat&) { return OctaveDownBytes(n, 16, 2); });
+        EditStep step = ChunkedEffectStep(
+            [&ran](std::span<const std::uint8_t>, std::uint64_t, std::span<std::uint8_t>,
+                   const WaveFormat&) { ran = true; },
+            4, [](std::uint64_t n, const WaveFormat&) { return OctaveDownBytes(n, 16, 2); });
         EXPECT_EQ(RunEdit(EditKind::OctaveDown, host, step), allowed);
         EXPECT_EQ(ran, allowed);
         if (allowed) continue;
@@ -111,10 +139,10 @@ TEST(EditCycle, AnEditThatWouldOutgrowAWaveFileIsRefusedBeforeAnyWork) {
 TEST(EditCycle, RunningOutOfMemoryRefusesTheEditAndNamesWhatItNeeded) {
     FakeHost host;
     host.sound = HugeSound(1u << 30);
-    EditStep step =
-        EffectStep([](std::span<const std::uint8_t>, std::span<std::uint8_t>, const WaveFormat&,
-                      WorkProgress*) { throw std::bad_alloc(); },
-                   [](std::uint64_t n, const WaveFormat&) { return OctaveDownBytes(n, 16, 2); });
+    EditStep step = ChunkedEffectStep(
+        [](std::span<const std::uint8_t>, std::uint64_t, std::span<std::uint8_t>,
+           const WaveFormat&) { throw std::bad_alloc(); },
+        4, [](std::uint64_t n, const WaveFormat&) { return OctaveDownBytes(n, 16, 2); });
     EXPECT_FALSE(RunEdit(EditKind::OctaveDown, host, step));
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0],

@@ -3,12 +3,12 @@
 #include <cstdlib>
 #include <memory>
 
+#include "audio/sound_file_reader.h"
 #include "effects/effect_samples.h"
 #include "fakes/sample_formats.h"
 #include "fakes/scoped_tmpdir.h"
 #include "framework/command_ids.h"
 #include "unit/view_test_rig.h"
-#include "wavefile/wave_ops.h"
 
 namespace quorbel {
 namespace {
@@ -129,13 +129,11 @@ TEST(EffectCommands, FormatsWithoutAFilterAreRefusedAndAFailedEffectChangesNothi
     EXPECT_TRUE(rig.click(ID_BUTTON_PLAY));
 }
 
-// The data chunk of a file another program wrote, read by this program's own parser.
+// The samples of a file another program wrote, read by this program's own reader.
 Bytes DataOf(const std::string& path) {
-    ParseOptions lenient;
-    lenient.lenient = true;
-    Expected<ParsedWave> parsed = ParseWave(path, lenient);
-    if (!parsed) return {};
-    return {parsed->Data().begin(), parsed->Data().end()};
+    LoadedSound sound;
+    if (readSoundFile(path, sound)) return {};
+    return {sound.data.span().begin(), sound.data.span().end()};
 }
 
 TEST(EffectCommands, ReverseAndOctaveUpMatchSoxByteForByte) {

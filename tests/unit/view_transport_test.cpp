@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "audio/sound_file_reader.h"
 #include "fakes/temp_dir_scope.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
@@ -208,12 +209,15 @@ TEST(ViewTransport, ANoticeFromADeviceClosedSinceIsIgnored) {
     CQuorbelView& v = rig.open(Mono8Second());
     rig.click(ID_BUTTON_PLAY);
     const std::uint32_t oldId = v.m_wDeviceID;
-    // An edit reloads the sound: the old device is closed (its play aborted), a new one opened.
-    ASSERT_TRUE(v.ReloadAfterEdit(rig.doc.m_strFileName));
+    // An edit hands the view its new sound: the old device is closed (its play aborted), a new
+    // one opened.
+    LoadedSound sound;
+    ASSERT_FALSE(readSoundFile(rig.doc.m_strFileName, sound));
+    ASSERT_TRUE(v.AdoptSound(rig.doc.m_strFileName, sound, false));
     EXPECT_NE(v.m_wDeviceID, oldId);
     EXPECT_EQ(rig.doc.m_wDeviceID, v.m_wDeviceID);
     EXPECT_EQ(v.m_nState, STATE_READY);
-    // The reload left the buttons of the play: Stop, then Play on the new device.
+    // The new sound left the buttons of the play: Stop, then Play on the new device.
     ASSERT_TRUE(rig.click(ID_BUTTON_STOP));
     ASSERT_TRUE(rig.click(ID_BUTTON_PLAY));
     rig.deliver();

@@ -47,8 +47,8 @@ TEST(WaveLimits, TheMostSoundThatFitsBesideEachFormatRecord) {
     EXPECT_FALSE(SoundFits(16, 4294967259u));
 }
 
-TEST(WaveLimits, TheCreatedLayoutsRiffSizeStopsAtTheLimit) {
-    // CreateWaveFile writes no pad byte after odd data; its RIFF size does not count one.
+TEST(WaveLimits, TheWrittenLayoutsRiffSizeStopsAtTheLimit) {
+    // Without a pad byte after odd data: the RIFF size does not count one.
     EXPECT_EQ(WaveRiffSizeFor(16, 1000), 1036u);
     EXPECT_EQ(WaveRiffSizeFor(16, 1001), 1037u);
     EXPECT_EQ(WaveRiffSizeFor(17, 1000), 1038u);
