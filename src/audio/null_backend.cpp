@@ -148,8 +148,9 @@ class NullPlayback final : public PlaybackStream {
             return false;
         }
         if (!realTime_) return true;
-        // The output played on: silence for the frames the ring did not have.
-        const std::uint64_t missing = wanted - got;
+        // The output played on: silence for the rest of the time due, and the sound goes on
+        // from where it stopped once the ring has frames again.
+        const std::uint64_t missing = due - output_;
         output_ += missing;
         silent_ += missing;
         if (!dry_) ++dryRuns_;

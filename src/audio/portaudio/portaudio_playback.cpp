@@ -91,10 +91,11 @@ int PortAudioPlayback::onAudio(const void*, void* output, unsigned long frameCou
             std::memory_order_relaxed);
     }
     if (n < wanted) {
-        // The producer fell behind: silence for the frames the ring did not have, which play
-        // once they come. A run of such buffers counts as one underrun.
+        // The producer fell behind: silence for the rest of this buffer, and the sound goes on
+        // from where it stopped once the ring has frames again. A run of such buffers counts
+        // as one underrun.
         if (!self.ringWasDry_) self.underruns_.fetch_add(1, std::memory_order_relaxed);
-        self.framesLost_.fetch_add(wanted - n, std::memory_order_relaxed);
+        self.framesLost_.fetch_add(frameCount - done, std::memory_order_relaxed);
         self.ringWasDry_ = true;
     } else {
         self.ringWasDry_ = false;
