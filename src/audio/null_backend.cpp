@@ -80,7 +80,7 @@ class LossSince {
 // waits for the ring instead, since the device that feeds it refills the ring and lets it
 // catch up in turn (WaveDevices::service, through catchUp()) until it has caught up with its
 // clock; so a test may move its clock by any step and lose nothing. With `realTime`, it plays
-// silence for the frames missing and counts them lost, as a real output does.
+// silence while the ring is dry and counts it lost, as a real output does.
 class NullPlayback final : public PlaybackStream {
   public:
     NullPlayback(const Clock& clock, const StreamFormat& format, std::shared_ptr<PlaybackRing> ring,

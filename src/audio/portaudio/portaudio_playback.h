@@ -19,8 +19,8 @@ struct PaFailure;
 
 // One running output stream. The callback takes frames from the ring (converting them when the
 // output runs in another sample type) and moves an atomic cursor; when the ring runs dry before
-// the end it writes silence and counts the frames missing as lost; past the end it writes
-// silence and completes.
+// the end it writes silence for the rest of the buffer and counts it as lost; past the end it
+// writes silence and completes.
 class PortAudioPlayback final : public PlaybackStream {
   public:
     // Plays `totalFrames` frames of `soundType` samples from `ring` on an output that runs in
