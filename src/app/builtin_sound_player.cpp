@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 
+#include "audio/playback_ring.h"
 #include "audio/sound_file_reader.h"
 #include "res/builtin_sound.h"
 
@@ -35,7 +36,7 @@ bool BuiltinSoundPlayer::play() {
     }
     if (frames_.empty()) return false;
     std::string error;
-    stream_ = backend_.startPlayback(format_, frames_, error);
+    stream_ = startPlaybackOfBytes(backend_, format_, frames_, error);
     if (stream_ == nullptr) return false;
     ++playsStarted_;
     return true;

@@ -32,23 +32,33 @@ struct StreamFormat {
     friend bool operator==(const StreamFormat&, const StreamFormat&) = default;
 };
 
-// A running playback. The audio thread reads the frames handed to startPlayback (they do
-// not move or change while the stream runs) through an atomic cursor.
+class PlaybackRing;
+
+// A running playback. The audio thread takes the frames to play from the ring handed to
+// startPlayback and reads nothing else; a producer (the device's worker) keeps the ring filled.
+// When the ring runs dry before the end, the output plays silence for the frames missing and
+// counts them lost, and goes on with the next frames once they come.
 class PlaybackStream {
   public:
     virtual ~PlaybackStream() = default;
-    // Frames handed to the output so far, counted from the first frame of the span.
+    // Frames taken from the ring and handed to the output so far.
     virtual std::uint64_t framesPlayed() const = 0;
     // Frames that have reached the listener so far: framesPlayed() less what is still queued in
     // the output. Follows the sound where the output's delay is known, else framesPlayed().
     virtual std::uint64_t framesHeard() const { return framesPlayed(); }
     // True once every frame has been played out.
     virtual bool finished() const = 0;
-    // Output underruns seen so far (from the backend's status flags).
+    // Output underruns seen so far (from the backend's status flags, and each run of buffers
+    // the ring could not fill).
     virtual std::uint64_t underruns() const = 0;
     // Frames of sound the listener missed in those underruns (one buffer per underrun where
-    // the backend cannot tell more exactly).
+    // the backend cannot tell more exactly; exact for a ring that ran dry).
     virtual std::uint64_t framesLost() const = 0;
+    // For a stream without an audio thread of its own (the null backend): takes from the ring
+    // what is due by now, and returns true when the ring ran dry before the stream caught up,
+    // so that the producer refills it and calls again. A stream whose audio thread takes
+    // frames in real time does nothing and returns false.
+    virtual bool catchUp() { return false; }
     // Stops at once; framesPlayed() then stays where it was. Safe to call twice.
     virtual void stop() = 0;
 };
@@ -75,10 +85,13 @@ class CaptureStream {
 class AudioBackend {
   public:
     virtual ~AudioBackend() = default;
-    // Starts playing `frames` (whole frames in `format`). Returns null and sets `error` to a
-    // printable text when it cannot (e.g. "no audio output device").
+    // Starts playing `totalFrames` frames in `format`, taken from `ring` (whose frames are
+    // frames of `format`) as the producer puts them there; what the ring holds already plays
+    // at once. Returns null and sets `error` to a printable text when it cannot (e.g. "no
+    // audio output device").
     virtual std::unique_ptr<PlaybackStream> startPlayback(const StreamFormat& format,
-                                                          std::span<const std::byte> frames,
+                                                          std::shared_ptr<PlaybackRing> ring,
+                                                          std::uint64_t totalFrames,
                                                           std::string& error) = 0;
     // Starts capturing in `format`. Returns null and sets `error` when it cannot (e.g. "no
     // audio input device").

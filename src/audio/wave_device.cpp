@@ -13,6 +13,8 @@
 #include "audio/audio_backend.h"
 #include "audio/capture_blocks.h"
 #include "audio/clock.h"
+#include "audio/playback_feed.h"
+#include "audio/playback_ring.h"
 #include "audio/recording_merge.h"
 #include "audio/recording_spool.h"
 #include "audio/sound_file_reader.h"
@@ -46,6 +48,7 @@ struct Device {
     NotifySink* notify = nullptr;
 
     std::unique_ptr<PlaybackStream> playback;
+    std::unique_ptr<PlaybackFeed> feed;  // fills the running play's ring
     std::uint64_t playStart = 0;
 
     std::unique_ptr<CaptureStream> capture;
@@ -278,6 +281,18 @@ struct WaveDevices::Impl {
         d.spooled = kept;
     }
 
+    // Refills the running play's ring, and lets a stream without an audio thread of its own
+    // take what its clock says is due, in turns until it has caught up (see
+    // PlaybackStream::catchUp); a real output's callback takes frames by itself.
+    static void pumpPlayback(Device& d) {
+        if (!d.playback || !d.feed) return;
+        for (;;) {
+            const bool wantsMore = d.playback->catchUp();
+            const std::size_t added = d.feed->fill();
+            if (!wantsMore || added == 0) return;
+        }
+    }
+
     // The spool of the last ended recording is let go (once the lock is released, as its
     // writer may still be busy).
     static void dropLostSpool(Device& d, Ended& ended) {
@@ -328,6 +343,7 @@ struct WaveDevices::Impl {
     // reached its end counts as successful).
     static void endActivity(Device& d, unsigned code, Ended& ended) {
         if (d.mode == Mode::Playing) {
+            pumpPlayback(d);
             if (d.playback->finished()) code = kNotifySuccessful;
             // Stop where the listener is, not where the output buffer is: on a real device the
             // two differ by the output latency (a quarter second through a sound server).
@@ -337,6 +353,7 @@ struct WaveDevices::Impl {
             dropLostSpool(d, ended);
             d.position = std::min(d.playStart + played, d.frames());
             d.playback.reset();
+            d.feed.reset();
         } else if (d.mode == Mode::Recording) {
             if (!finishRecording(d, ended)) code = kNotifyFailure;
         } else {
@@ -354,6 +371,7 @@ struct WaveDevices::Impl {
     static std::uint64_t currentPosition(Device& d) {
         switch (d.mode) {
             case Mode::Playing:
+                pumpPlayback(d);
                 return std::min(d.playStart + d.playback->framesHeard(), d.frames());
             case Mode::Recording:
                 drainCapture(d);
@@ -585,15 +603,21 @@ unsigned WaveDevices::play(DeviceId id, NotifySink* notify) {
             d->position = d->frames();
             ended.notices.push_back({notify, kNotifySuccessful, id});
         } else {
-            const std::size_t from = static_cast<std::size_t>(d->position * d->frameBytes());
+            // The ring is filled before the stream starts, so the sound starts at once.
+            auto feed = std::make_unique<PlaybackFeed>(
+                d->data, d->position,
+                std::make_shared<PlaybackRing>(
+                    d->frameBytes(), playbackRingFrames(d->format, d->frames() - d->position)));
+            feed->fill();
             std::string error;
-            auto stream = impl_->backend.startPlayback(
-                d->format, std::as_bytes(d->data.span().subspan(from)), error);
+            auto stream =
+                impl_->backend.startPlayback(d->format, feed->ring(), feed->totalFrames(), error);
             if (!stream) {
                 result = impl_->fail(kDeviceErrNoOutput,
                                      error.empty() ? genericText(kDeviceErrNoOutput) : error);
             } else {
                 d->playback = std::move(stream);
+                d->feed = std::move(feed);
                 d->playStart = d->position;
                 d->mode = Mode::Playing;
                 d->notify = notify;
@@ -747,10 +771,12 @@ void WaveDevices::service() {
     // has returned on the UI thread, no late notice can reach a sink its owner has destroyed.
     std::lock_guard lock(impl_->mutex);
     for (auto& [id, d] : impl_->devices) {
+        if (d->mode == Mode::Playing) Impl::pumpPlayback(*d);
         if (d->mode == Mode::Playing && d->playback->finished()) {
             d->lost = Impl::lostByPlay(*d);
             Impl::dropLostSpool(*d, ended);
             d->playback.reset();
+            d->feed.reset();
             d->position = d->frames();
             d->mode = Mode::Stopped;
             ended.notices.push_back({d->notify, kNotifySuccessful, id});

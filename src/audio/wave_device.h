@@ -139,10 +139,11 @@ class WaveDevices {
     // How many devices are open.
     std::size_t openCount() const;
 
-    // Moves running plays and recordings on: detects the end of a play, drains captured audio
-    // into the sound, and posts notices. The worker thread calls it; tests with a manual clock
-    // call it directly. It posts while holding the device lock, so a sink's postDeviceNotify
-    // must only queue the notice and never call back into the device.
+    // Moves running plays and recordings on: refills the rings plays take their frames from,
+    // detects the end of a play, drains captured audio into the sound, and posts notices. The
+    // worker thread calls it; tests with a manual clock call it directly. It posts while holding
+    // the device lock, so a sink's postDeviceNotify must only queue the notice and never call back
+    // into the device.
     void service();
     // Waits until the spool of every running recording has written what it was given so far,
     // and made it durable where that was due. Tests with a manual clock call it after service()

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/playback_ring.h"
 #include "audio/portaudio/portaudio_backend.h"
 #include "audio/portaudio/portaudio_devices.h"
 #include "audio/portaudio/portaudio_errors.h"
@@ -216,7 +217,7 @@ TEST(AudioDeviceByName, PlaysAndRecordsOnTheNamedDevices) {
     PortAudioBackend missing(options);
     std::string error;
     const std::byte frame[4]{};
-    EXPECT_EQ(missing.startPlayback(format, frame, error), nullptr);
+    EXPECT_EQ(startPlaybackOfBytes(missing, format, frame, error), nullptr);
     EXPECT_NE(error.find("no audio output device \"no such device here\""), std::string::npos)
         << error;
     EXPECT_NE(error.find("quorbel --list-devices"), std::string::npos) << error;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "audio/playback_ring.h"
 #include "audio/portaudio/portaudio_backend.h"
 
 namespace quorbel {
@@ -18,7 +19,7 @@ void startBothWithoutServer() {
     PortAudioBackend backend;
     std::string playError, recordError;
     const std::byte frame[4]{};
-    auto play = backend.startPlayback({44100, 2, SampleType::S16}, frame, playError);
+    auto play = startPlaybackOfBytes(backend, {44100, 2, SampleType::S16}, frame, playError);
     auto record = backend.startCapture({44100, 2, SampleType::S16}, recordError);
     if (play || record) std::exit(kHasDevices);
     // Each says there is none and what to check.

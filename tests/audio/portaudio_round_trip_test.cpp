@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "audio/playback_ring.h"
 #include "audio/portaudio/portaudio_backend.h"
 #include "round_trip.h"
 #include "tone.h"
@@ -163,7 +164,7 @@ TEST_F(PortAudioRoundTrip, StopEndsTheSoundPromptly) {
 
 TEST_F(PortAudioRoundTrip, EmptySoundFinishesAtOnce) {
     std::string error;
-    auto play = backend_.startPlayback({44100, 2, SampleType::S16}, {}, error);
+    auto play = startPlaybackOfBytes(backend_, {44100, 2, SampleType::S16}, {}, error);
     ASSERT_NE(play, nullptr) << error;
     for (int i = 0; i < 200 && !play->finished(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

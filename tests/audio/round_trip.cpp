@@ -5,6 +5,8 @@
 #include <memory>
 #include <thread>
 
+#include "audio/playback_ring.h"
+
 namespace quorbel::test {
 
 namespace {
@@ -58,7 +60,7 @@ RoundTrip playAndRecord(AudioBackend& backend, const std::vector<Sound>& sounds,
     drain(*capture, r.samples);
     r.framesBeforePlay = r.samples.size() / 2;
     for (const Sound& s : sounds) {
-        auto play = backend.startPlayback(s.format, s.bytes, r.error);
+        auto play = startPlaybackOfBytes(backend, s.format, s.bytes, r.error);
         if (!play) return r;
         plays.push_back(std::move(play));
     }

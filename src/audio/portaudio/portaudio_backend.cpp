@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "audio/playback_ring.h"
 #include "audio/portaudio/portaudio_capture.h"
 #include "audio/portaudio/portaudio_devices.h"
 #include "audio/portaudio/portaudio_errors.h"
@@ -140,25 +141,21 @@ PortAudioBackend::PortAudioBackend(PortAudioOptions options)
 PortAudioBackend::~PortAudioBackend() = default;
 
 std::unique_ptr<PlaybackStream> PortAudioBackend::startPlayback(const StreamFormat& format,
-                                                                std::span<const std::byte> frames,
+                                                                std::shared_ptr<PlaybackRing> ring,
+                                                                std::uint64_t totalFrames,
                                                                 std::string& error) {
     auto prepared = prepareStream(*library_, options_, AudioDirection::Output, format, error);
     if (!prepared) return nullptr;
-    const SampleType type = prepared->type;
-
-    // Only whole frames play.
-    frames = frames.first(frames.size() / format.bytesPerFrame() * format.bytesPerFrame());
-    std::vector<std::byte> converted;
-    const bool convert = type != format.type;
-    if (convert) {
-        converted.resize(frames.size() / format.bytesPerSample() * bytesPerSample(type));
-        convertSamples(frames, format.type, converted, type);
+    if (!ring || ring->frameBytes() != format.bytesPerFrame()) {
+        error = "the playback ring does not hold frames of the sound's format";
+        return nullptr;
     }
+    const SampleType type = prepared->type;
     StreamFormat played = format;
     played.type = type;
     const std::byte silence = type == SampleType::U8 ? std::byte{128} : std::byte{0};
-    auto stream = std::make_unique<PortAudioPlayback>(library_, frames, std::move(converted),
-                                                      convert, played.bytesPerFrame(), silence);
+    auto stream = std::make_unique<PortAudioPlayback>(
+        library_, std::move(ring), totalFrames, format.type, type, played.bytesPerFrame(), silence);
     PaFailure failure;
     if (!stream->start(prepared->params, format.sampleRate, options_.framesPerBuffer, failure)) {
         error = streamErrorText(AudioDirection::Output, prepared->device, failure);

@@ -36,7 +36,8 @@ class PortAudioBackend final : public AudioBackend {
     ~PortAudioBackend() override;
 
     std::unique_ptr<PlaybackStream> startPlayback(const StreamFormat& format,
-                                                  std::span<const std::byte> frames,
+                                                  std::shared_ptr<PlaybackRing> ring,
+                                                  std::uint64_t totalFrames,
                                                   std::string& error) override;
     std::unique_ptr<CaptureStream> startCapture(const StreamFormat& format,
                                                 std::string& error) override;

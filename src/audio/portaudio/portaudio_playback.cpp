@@ -3,20 +3,23 @@
 #include <algorithm>
 #include <cstring>
 
+#include "audio/playback_ring.h"
 #include "audio/portaudio/portaudio_errors.h"
 #include "audio/portaudio/portaudio_library.h"
+#include "audio/portaudio/sample_conversion.h"
 
 namespace quorbel {
 
 PortAudioPlayback::PortAudioPlayback(std::shared_ptr<PortAudioLibrary> library,
-                                     std::span<const std::byte> frames,
-                                     std::vector<std::byte> converted, bool useConverted,
-                                     std::size_t bytesPerFrame, std::byte silence)
+                                     std::shared_ptr<PlaybackRing> ring, std::uint64_t totalFrames,
+                                     SampleType soundType, SampleType outputType,
+                                     std::size_t outputBytesPerFrame, std::byte silence)
     : library_(std::move(library)),
-      converted_(std::move(converted)),
-      frames_(useConverted ? std::span<const std::byte>(converted_) : frames),
-      bytesPerFrame_(bytesPerFrame),
-      totalFrames_(frames_.size() / bytesPerFrame),
+      ring_(std::move(ring)),
+      totalFrames_(totalFrames),
+      soundType_(soundType),
+      outputType_(outputType),
+      bytesPerFrame_(outputBytesPerFrame),
       silence_(silence) {}
 
 PortAudioPlayback::~PortAudioPlayback() {
@@ -65,15 +68,38 @@ int PortAudioPlayback::onAudio(const void*, void* output, unsigned long frameCou
     self.leadInLeft_ -= done;
 
     const std::uint64_t at = self.cursor_.load(std::memory_order_relaxed);
-    const std::uint64_t n = std::min<std::uint64_t>(frameCount - done, self.totalFrames_ - at);
+    const std::uint64_t wanted = std::min<std::uint64_t>(frameCount - done, self.totalFrames_ - at);
+    const std::uint64_t soundFrom = done;
+    // The ring holds the sound's own samples; an output in another type gets them converted.
+    const std::uint64_t n = self.ring_->consume(
+        static_cast<std::size_t>(wanted), [&self, out, bpf, &done](std::span<const std::byte> in) {
+            std::byte* place = out + done * bpf;
+            const std::size_t frames = in.size() / self.ring_->frameBytes();
+            if (self.outputType_ == self.soundType_) {
+                std::memcpy(place, in.data(), in.size());
+            } else {
+                convertSamples(in, self.soundType_, std::span<std::byte>(place, frames * bpf),
+                               self.outputType_);
+            }
+            done += frames;
+        });
     if (n > 0 && time->outputBufferDacTime > 0) {
         const double rate = self.sampleRate_;
-        self.soundStartsAt_.store(time->outputBufferDacTime +
-                                      (static_cast<double>(done) - static_cast<double>(at)) / rate,
-                                  std::memory_order_relaxed);
+        self.soundStartsAt_.store(
+            time->outputBufferDacTime +
+                (static_cast<double>(soundFrom) - static_cast<double>(at)) / rate,
+            std::memory_order_relaxed);
     }
-    if (n > 0) std::memcpy(out + done * bpf, self.frames_.data() + at * bpf, n * bpf);
-    done += n;
+    if (n < wanted) {
+        // The producer fell behind: silence for the rest of this buffer, and the sound goes on
+        // from where it stopped once the ring has frames again. A run of such buffers counts
+        // as one underrun.
+        if (!self.ringWasDry_) self.underruns_.fetch_add(1, std::memory_order_relaxed);
+        self.framesLost_.fetch_add(frameCount - done, std::memory_order_relaxed);
+        self.ringWasDry_ = true;
+    } else {
+        self.ringWasDry_ = false;
+    }
     std::memset(out + done * bpf, silence, (frameCount - done) * bpf);
     self.cursor_.store(at + n, std::memory_order_release);
     if (at + n < self.totalFrames_) return paContinue;

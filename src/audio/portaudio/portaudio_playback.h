@@ -9,7 +9,6 @@
 #include <mutex>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "audio/audio_backend.h"
 
@@ -18,15 +17,18 @@ namespace quorbel {
 class PortAudioLibrary;
 struct PaFailure;
 
-// One running output stream. The callback copies frames from a span that does not change while
-// the stream runs and moves an atomic cursor; past the end it writes silence and completes.
+// One running output stream. The callback takes frames from the ring (converting them when the
+// output runs in another sample type) and moves an atomic cursor; when the ring runs dry before
+// the end it writes silence for the rest of the buffer and counts it as lost; past the end it
+// writes silence and completes.
 class PortAudioPlayback final : public PlaybackStream {
   public:
-    // Plays `frames` (whole frames of `bytesPerFrame`), or `converted` instead when the output
-    // needed another sample type. `silence` is the byte value of a silent sample.
-    PortAudioPlayback(std::shared_ptr<PortAudioLibrary> library, std::span<const std::byte> frames,
-                      std::vector<std::byte> converted, bool useConverted,
-                      std::size_t bytesPerFrame, std::byte silence);
+    // Plays `totalFrames` frames of `soundType` samples from `ring` on an output that runs in
+    // `outputType`, `outputBytesPerFrame` bytes a frame. `silence` is the byte value of a
+    // silent output sample.
+    PortAudioPlayback(std::shared_ptr<PortAudioLibrary> library, std::shared_ptr<PlaybackRing> ring,
+                      std::uint64_t totalFrames, SampleType soundType, SampleType outputType,
+                      std::size_t outputBytesPerFrame, std::byte silence);
     ~PortAudioPlayback() override;
 
     // Opens and starts the stream. False with `failure` set when PortAudio refuses.
@@ -47,11 +49,13 @@ class PortAudioPlayback final : public PlaybackStream {
     static void onFinished(void* self);
 
     std::shared_ptr<PortAudioLibrary> library_;
-    std::vector<std::byte> converted_;
-    std::span<const std::byte> frames_;
-    std::size_t bytesPerFrame_;
+    std::shared_ptr<PlaybackRing> ring_;
     std::uint64_t totalFrames_;
+    SampleType soundType_;
+    SampleType outputType_;
+    std::size_t bytesPerFrame_;  // of the output
     std::byte silence_;
+    bool ringWasDry_ = false;  // the last buffer lacked frames the ring did not have (audio thread)
 
     // Silence played before and after the sound, counted down by the audio thread only. Some
     // outputs (ALSA through a sound server) drop the first milliseconds of a new stream and

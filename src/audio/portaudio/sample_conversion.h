@@ -11,7 +11,8 @@ std::size_t bytesPerSample(SampleType type);
 
 // Converts interleaved samples between storage types (full scale maps to full scale; 8-bit is
 // unsigned around 128). Converts min(in, out) samples and returns that count. Used when the
-// output or input refuses a sound's own type, always outside the audio callback.
+// output or input refuses a sound's own type. Only arithmetic (no locks, no allocation), so
+// the playback callback converts with it.
 std::size_t convertSamples(std::span<const std::byte> in, SampleType from, std::span<std::byte> out,
                            SampleType to);
 

@@ -1,0 +1,34 @@
+#include "audio/playback_feed.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "audio/playback_ring.h"
+
+namespace quorbel {
+
+PlaybackFeed::PlaybackFeed(SharedBytes sound, std::uint64_t firstFrame,
+                           std::shared_ptr<PlaybackRing> ring)
+    : sound_(std::move(sound)), ring_(std::move(ring)) {
+    const std::uint64_t frameBytes = ring_->frameBytes();
+    const std::uint64_t frames = sound_.size / frameBytes;
+    const std::uint64_t first = std::min(firstFrame, frames);
+    totalFrames_ = frames - first;
+    next_ = first * frameBytes;
+    end_ = frames * frameBytes;
+}
+
+std::size_t PlaybackFeed::fill() {
+    const std::uint64_t left = (end_ - next_) / ring_->frameBytes();
+    return ring_->produce(static_cast<std::size_t>(std::min<std::uint64_t>(left, SIZE_MAX)),
+                          [this](std::span<std::byte> place) {
+                              copySound(next_, place);
+                              next_ += place.size();
+                          });
+}
+
+void PlaybackFeed::copySound(std::uint64_t from, std::span<std::byte> out) const {
+    std::memcpy(out.data(), sound_.data.get() + from, out.size());
+}
+
+}  // namespace quorbel
