@@ -1,8 +1,8 @@
-// Drives a view through a random sequence of handle drags, Cut, Copy, Paste, Undo and the
+// Drives a view through a random sequence of handle drags, Cut, Copy, Paste, Undo, Redo and the
 // effects on a random small sound (8 or 16 bits, mono or stereo), through the real edit
 // cycle, device and working files, and checks after every command what a user relies on:
 // the sound is whole frames, the working file's sizes match the bytes in it, the clipboard
-// holds whole frames, Undo brings back the bytes before the last edit, and Reverse twice gives
+// holds whole frames, Undo and Redo bring back the versions the user saw, and Reverse twice gives
 // back the sound. Any crash, sanitizer report or broken invariant is a finding.
 
 #include <algorithm>
@@ -123,13 +123,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         CQuorbelView view(doc, window, context);
         view.OnInitialUpdate();
 
-        Bytes beforeLastEdit;  // the sound before the last edit that took effect
-        Bytes beforeReverse;   // the sound before a reverse that just took effect
-        constexpr int kCommands[] = {ID_EDIT_CUT,        ID_EDIT_COPY,       ID_EDIT_PASTE,
-                                     ID_EDIT_UNDO,       ID_EFFECTS_REVERSE, ID_FILTER_LOWPASS,
-                                     ID_FILTER_HIGHPASS, ID_OCTAVE_INCREASE, ID_OCTAVE_DECREASE};
-        for (int steps = 0; in.more() && steps < 10; ++steps) {
-            const std::uint8_t op = in.next() % 11;
+        // The versions Undo and Redo move between, as the user saw them.
+        std::vector<Bytes> versions{ViewBytes(view)};
+        std::size_t current = 0;
+        Bytes beforeReverse;  // the sound before a reverse that just took effect
+        constexpr int kCommands[] = {ID_EDIT_CUT,       ID_EDIT_COPY,       ID_EDIT_PASTE,
+                                     ID_EDIT_UNDO,      ID_EDIT_REDO,       ID_EFFECTS_REVERSE,
+                                     ID_FILTER_LOWPASS, ID_FILTER_HIGHPASS, ID_OCTAVE_INCREASE,
+                                     ID_OCTAVE_DECREASE};
+        for (int steps = 0; in.more() && steps < 12; ++steps) {
+            const std::uint8_t op = in.next() % 12;
             if (op < 2) {
                 // Press on a handle (or beside it) and drag it along the vectorscope.
                 const Rect& handle = op == 0 ? view.m_rcStartHandle : view.m_rcEndHandle;
@@ -140,6 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             const int id = kCommands[op - 2];
             const Bytes before = ViewBytes(view);
             const bool undoable = view.m_strCurrentFile != view.m_strPreviousFile;
+            Check(undoable == (current > 0), "Undo is enabled without a version to go back to");
             frame.texts.clear();
             if (!view.OnCommand(id)) continue;
             const Bytes after = ViewBytes(view);
@@ -153,19 +157,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                                                          std::max(clipboard.Channels(), 1)) ==
                           0,
                   "the clipboard holds a partial frame");
-            Check(doc.m_workingFiles.Files().size() <= 2,
-                  "more working files than the sound's and its Undo's");
+            Check(doc.m_workingFiles.Files().size() <= versions.size(),
+                  "more working files than versions in the history");
             if (!ok) {
                 Check(after == before, "a failed command changed the sound");
-                Check((view.m_strCurrentFile != view.m_strPreviousFile) == undoable ||
-                          id == ID_EDIT_UNDO,
+                Check((view.m_strCurrentFile != view.m_strPreviousFile) == undoable,
                       "a failed command changed what Undo does");
+            } else if (id == ID_EDIT_UNDO) {
+                Check(after == versions[--current], "Undo did not bring back the version before");
+            } else if (id == ID_EDIT_REDO) {
+                Check(current + 1 < versions.size(), "Redo ran without a version to go to");
+                Check(after == versions[++current], "Redo did not bring back the version after");
+            } else if (id != ID_EDIT_COPY) {
+                versions.resize(current + 1);
+                versions.push_back(after);
+                ++current;
             }
-            if (id == ID_EDIT_UNDO && ok) {
-                Check(after == beforeLastEdit, "Undo did not bring back the sound before the edit");
-            } else if (ok && id != ID_EDIT_COPY) {
-                beforeLastEdit = before;
-            }
+            Check(doc.m_history.UndoSteps() == current &&
+                      doc.m_history.RedoSteps() == versions.size() - 1 - current,
+                  "the history's steps differ from the versions the user saw");
             if (id == ID_EFFECTS_REVERSE && ok) {
                 if (!beforeReverse.empty()) {
                     Check(after == beforeReverse, "Reverse twice changed the sound");

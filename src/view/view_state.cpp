@@ -1,7 +1,6 @@
 // Construction, the first update, the device close every reopen starts with, and the repaint
 // requests. The view's commands are in view_commands.cpp.
 
-
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
