@@ -354,8 +354,7 @@ bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
     // The saved file holds the current version now: a version no file of the program's holds
     // can be brought back from there while the file stays as saved.
     if (!m_history.Empty() && !m_history.Current().ownFile &&
-        m_history.Current().sound.data.data == sound.data.data &&
-        m_history.Current().sound.data.size == sound.data.size) {
+        m_history.Current().sound.data.SameAs(sound.data)) {
         m_history.Current() = VersionOf(m_history.Current().sound, path);
     }
     // The device now stands for the saved file, which holds the sound it has in memory: it is

@@ -220,8 +220,7 @@ bool EditOperation::Complete() {
     // outside the history (a recording this edit ended): then it becomes a version of its own,
     // so Undo comes back to exactly what the edit started from.
     SoundHistory& history = m_host.History();
-    if (history.Empty() || history.Current().sound.data.data != m_before.data.data ||
-        history.Current().sound.data.size != m_before.data.size) {
+    if (history.Empty() || !history.Current().sound.data.SameAs(m_before.data)) {
         m_host.LetGo(history.Push(m_host.VersionOf(std::move(m_before), {})));
     }
     m_host.LetGo(history.Push(m_host.VersionOf(std::move(outcome.sound), m_output)));

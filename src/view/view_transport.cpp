@@ -154,8 +154,8 @@ void CQuorbelView::SaveRecording() {
     SoundHistory& history = m_document.m_history;
     // Nothing recorded, or an edit that ended the recording has made it a version already:
     // the recording's own file is not needed any more.
-    if (!history.Empty() && history.Current().sound.data.data == sound.data.data &&
-        history.Current().sound.data.size == sound.data.size && !sound.data.empty()) {
+    if (!history.Empty() && history.Current().sound.data.SameAs(sound.data) &&
+        !sound.data.empty()) {
         m_document.SoundChanged();
         return;
     }

@@ -21,6 +21,8 @@ struct SharedBytes {
                     : std::span<const std::uint8_t>();
     }
     bool empty() const { return size == 0; }
+    // Whether `other` is the very same bytes (not merely equal ones): one snapshot of a sound.
+    bool SameAs(const SharedBytes& other) const { return data == other.data && size == other.size; }
 };
 
 // Takes over a contiguous container of bytes (a vector, a ByteBuffer) without copying it.
