@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
     });
 
     std::printf("sound: %d min 16-bit stereo 44100 Hz, %u bytes; first update %.1f ms\n", minutes,
-                view.m_dwWaveDataLen, openMs);
+                view.WaveDataLen(), openMs);
     std::printf("OnDraw (wave)      median %.2f us, worst %.2f us over %d paints\n", paint.medianUs,
                 paint.worstUs, paints);
     std::printf("OnDraw (clustered) median %.2f us, worst %.2f us over %d paints\n",

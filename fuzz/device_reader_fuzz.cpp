@@ -10,6 +10,7 @@
 #include "audio/sound_file_reader.h"
 #include "audio/sound_file_writer.h"
 #include "audio/wave_format.h"
+#include "fakes/piece_bytes.h"
 #include "fuzz_support.h"
 #include "res/wave_messages.h"
 
@@ -44,7 +45,8 @@ bool IsReaderFault(quorbel::WaveFault code) {
 }
 
 bool SameSound(const quorbel::LoadedSound& a, const quorbel::LoadedSound& b) {
-    return a.fmt == b.fmt && a.format == b.format && std::ranges::equal(a.data.span(), b.data.span());
+    return a.fmt == b.fmt && a.format == b.format &&
+           std::ranges::equal(BytesOf(a.data), BytesOf(b.data));
 }
 
 }  // namespace
@@ -75,15 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Check(!memoryFailure && SameSound(sound, fromMemory), "memory and file reads disagree");
 
     // Nothing beyond the file is taken, and only whole frames.
-    Check(sound.fmt.size() <= size && sound.data.size <= size, "more read than the file holds");
-    Check(sound.data.size % sound.format.bytesPerFrame() == 0, "a partial frame kept");
+    Check(sound.fmt.size() <= size && sound.data.size() <= size, "more read than the file holds");
+    Check(sound.data.size() % sound.format.bytesPerFrame() == 0, "a partial frame kept");
     quorbel::StreamFormat again;
     Check(!quorbel::parseWaveFormat(sound.fmt, again) && again == sound.format,
           "the kept fmt chunk does not decode to the format");
 
     // A save writes it back so that it reads the same.
     const std::string copy = quorbel::fuzz::ScratchPath("device-copy.wav");
-    Check(!quorbel::writeSoundFile(copy, sound.fmt, sound.data.span()), "the save failed");
+    Check(!quorbel::writeSoundFile(copy, sound.fmt, BytesOf(sound.data)), "the save failed");
     quorbel::LoadedSound saved;
     Check(!quorbel::readSoundFile(copy, saved) && SameSound(sound, saved),
           "a saved sound reads back differently");

@@ -21,6 +21,7 @@
 #include "audio/wave_device.h"
 #include "fakes/fake_frame_window.h"
 #include "fakes/fake_view_window.h"
+#include "fakes/piece_bytes.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
 #include "fuzz_support.h"
@@ -80,7 +81,7 @@ void CheckFileSizes(const std::string& path) {
 }
 
 Bytes ViewBytes(const quorbel::CQuorbelView& v) {
-    return Bytes(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen);
+    return BytesOf(v.m_waveData);
 }
 
 bool Succeeded(const quorbel::FakeFrameWindow& frame) {

@@ -15,7 +15,8 @@ bool parsePcmWave(const std::vector<std::uint8_t>& file, StreamFormat& format,
     LoadedSound sound;
     if (!riff || readSound(*riff, "", sound)) return false;
     if (sound.format.type != SampleType::U8 && sound.format.type != SampleType::S16) return false;
-    const auto bytes = std::as_bytes(sound.data.span());
+    const SharedBytes whole = sound.data.Contiguous();
+    const auto bytes = std::as_bytes(whole.span());
     format = sound.format;
     frames.assign(bytes.begin(), bytes.end());
     return true;

@@ -103,7 +103,7 @@ QString ViewWidget::soundDescription() const {
     const CQuorbelView& v = *view_;
     QString text = QString::fromStdString(
         soundViewDescription(v.GetDocument().GetTitle(), v.m_nBitsPerSample, v.m_nChannels,
-                             v.m_nSamplesPerSec, v.m_dwWaveDataLen, v.m_nBlockAlign));
+                             v.m_nSamplesPerSec, v.WaveDataLen(), v.m_nBlockAlign));
     if (!selectionText_.isEmpty()) text += QStringLiteral(". ") + selectionText_;
     return text;
 }

@@ -7,11 +7,11 @@
 
 namespace quorbel {
 
-PlaybackFeed::PlaybackFeed(SharedBytes sound, std::uint64_t firstFrame,
+PlaybackFeed::PlaybackFeed(PieceList sound, std::uint64_t firstFrame,
                            std::shared_ptr<PlaybackRing> ring)
     : sound_(std::move(sound)), ring_(std::move(ring)) {
     const std::uint64_t frameBytes = ring_->frameBytes();
-    const std::uint64_t frames = sound_.size / frameBytes;
+    const std::uint64_t frames = sound_.size() / frameBytes;
     const std::uint64_t first = std::min(firstFrame, frames);
     totalFrames_ = frames - first;
     next_ = first * frameBytes;
@@ -28,7 +28,9 @@ std::size_t PlaybackFeed::fill() {
 }
 
 void PlaybackFeed::copySound(std::uint64_t from, std::span<std::byte> out) const {
-    std::memcpy(out.data(), sound_.data.get() + from, out.size());
+    // Pieces are walked here, on the device's worker, never in the audio callback.
+    sound_.Read(from,
+                std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(out.data()), out.size()));
 }
 
 }  // namespace quorbel

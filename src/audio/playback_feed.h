@@ -5,7 +5,7 @@
 #include <memory>
 #include <span>
 
-#include "wavefile/shared_bytes.h"
+#include "wavefile/piece_list.h"
 
 namespace quorbel {
 
@@ -19,7 +19,7 @@ class PlaybackFeed {
   public:
     // Plays frames [firstFrame, end) of `sound`, in frames of ring->frameBytes() bytes; a
     // partial last frame is not played.
-    PlaybackFeed(SharedBytes sound, std::uint64_t firstFrame, std::shared_ptr<PlaybackRing> ring);
+    PlaybackFeed(PieceList sound, std::uint64_t firstFrame, std::shared_ptr<PlaybackRing> ring);
 
     const std::shared_ptr<PlaybackRing>& ring() const { return ring_; }
     // The frames the play plays in all.
@@ -31,7 +31,7 @@ class PlaybackFeed {
     // Copies bytes [from, from + out.size()) of the sound to `out`.
     void copySound(std::uint64_t from, std::span<std::byte> out) const;
 
-    SharedBytes sound_;
+    PieceList sound_;
     std::shared_ptr<PlaybackRing> ring_;
     std::uint64_t totalFrames_ = 0;
     std::uint64_t next_ = 0;  // byte offset in the sound of the next frame to copy

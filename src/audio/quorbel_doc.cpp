@@ -5,6 +5,8 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <thread>
@@ -39,6 +41,7 @@ CQuorbelDoc::CQuorbelDoc(AppContext& context) : m_context(context) {}
 CQuorbelDoc::~CQuorbelDoc() {
     // The view has usually closed the same device already; a second close does nothing.
     if (m_context.devices != nullptr && m_wDeviceID != 0) m_context.devices->close(m_wDeviceID);
+    m_copies.clear();  // cancelled: their files go with the others
     // The window closed normally: what was worth keeping has been saved (or the user said
     // not to), and no device reads the working files any more.
     m_workingFiles.RemoveAll();
@@ -65,18 +68,74 @@ void CQuorbelDoc::OnDocumentChanged() {
     UpdateNote();
 }
 
+BlockHome CQuorbelDoc::HomeIn(const std::string& file) const {
+    BlockHome home{file, m_workingFiles.Owns(file)};
+    struct stat st {};
+    if (::stat(file.c_str(), &st) == 0) {
+        home.fileSize = static_cast<std::uint64_t>(st.st_size);
+        home.fileModifiedNs = ModifiedNs(st);
+    }
+    return home;
+}
+
+bool CQuorbelDoc::HomeHolds(const BlockHome& home) const {
+    struct stat st {};
+    if (home.file.empty() || ::stat(home.file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    if (home.own && !m_workingFiles.Owns(home.file)) return false;
+    return static_cast<std::uint64_t>(st.st_size) == home.fileSize &&
+           ModifiedNs(st) == home.fileModifiedNs;
+}
+
+void CQuorbelDoc::TendCopies() {
+    std::erase_if(m_copies, [this](const std::unique_ptr<BlockCopy>& copy) {
+        if (!copy->Done()) return false;
+        SoundBlock& block = *copy->Block();
+        if (copy->Wait() && !block.home.own && m_history.Uses(&block)) {
+            block.home = HomeIn(copy->File());
+        } else {
+            m_workingFiles.Discard(copy->File());
+        }
+        return true;
+    });
+    if (!IsModified() || m_history.Empty() || m_context.session == nullptr || Folder().empty())
+        return;
+    const LoadedSound& sound = m_history.Current().sound;
+    for (const std::shared_ptr<SoundBlock>& block : sound.data.Blocks()) {
+        if (block->home.own || block->home.file.empty()) continue;
+        if (std::ranges::any_of(m_copies, [&](const auto& c) { return c->Block() == block; }))
+            continue;
+        if (!EnsureFolder(m_folder)) return;
+        Expected<std::string> file = m_workingFiles.Create("openfile");
+        if (!file) return;  // tried again at the next change
+        m_copies.push_back(std::make_unique<BlockCopy>(block, *file, sound.fmt));
+    }
+}
+
 void CQuorbelDoc::UpdateNote() {
     if (m_context.session == nullptr || m_keepFolder) return;
+    TendCopies();
     DocumentNote note;
     note.title = GetTitle();
     note.pathName = GetPathName();
     note.modified = IsModified();
-    note.sound = m_strFileName;
-    struct stat st {};
-    if (!m_workingFiles.Owns(m_strFileName) && !m_strFileName.empty() &&
-        ::stat(m_strFileName.c_str(), &st) == 0) {
-        note.soundSize = static_cast<std::uint64_t>(st.st_size);
-        note.soundModifiedNs = ModifiedNs(st);
+    if (!m_history.Empty()) {
+        // The pieces of the current version, each block named by the file that holds it.
+        const LoadedSound& sound = m_history.Current().sound;
+        note.fmt = sound.fmt;
+        std::vector<const SoundBlock*> numbered;
+        for (const Piece& piece : sound.data.pieces()) {
+            NotePiece line{-1, piece.offset, piece.length, piece.fill};
+            if (piece.block) {
+                const auto found = std::ranges::find(numbered, piece.block.get());
+                line.block = static_cast<int>(found - numbered.begin());
+                if (found == numbered.end()) {
+                    numbered.push_back(piece.block.get());
+                    note.blocks.push_back(piece.block->home);
+                }
+            }
+            note.pieces.push_back(line);
+        }
     }
     note.recording = m_recording;
     note.recordStart = m_recordStart;
@@ -120,6 +179,7 @@ void CQuorbelDoc::RecordingStarted(const std::string& file, std::uint64_t start,
 
 void CQuorbelDoc::EndWithoutClosing() {
     UpdateNote();
+    m_copies.clear();
     if (IsModified() && !m_folder.empty()) {
         m_keepFolder = true;
         m_workingFiles.Abandon();
@@ -141,8 +201,10 @@ bool CQuorbelDoc::OnRecoverDocument(const std::string& title, const LoadedSound&
             own = moved;
         }
     }
+    // The device plays the sound as one block, which the working file holds.
+    const LoadedSound whole{sound.fmt, sound.format, PieceList(sound.data.Contiguous())};
     if (own.empty()) {
-        Expected<std::string> written = WriteWorkingFile("recovered", sound);
+        Expected<std::string> written = WriteWorkingFile("recovered", whole);
         if (!written) {
             if (m_context.messageBoxes != nullptr)
                 m_context.messageBoxes->show(MessageFor(written.error()));
@@ -151,7 +213,7 @@ bool CQuorbelDoc::OnRecoverDocument(const std::string& title, const LoadedSound&
         own = *written;
     }
     DeviceId id = 0;
-    const unsigned result = m_context.devices->openSound(own, sound, id);
+    const unsigned result = m_context.devices->openSound(own, whole, id);
     if (result != kDeviceOk) {
         ShowDeviceError(result);
         return false;
@@ -163,34 +225,53 @@ bool CQuorbelDoc::OnRecoverDocument(const std::string& title, const LoadedSound&
     return true;
 }
 
-SoundVersion CQuorbelDoc::VersionOf(LoadedSound sound, const std::string& file) const {
-    SoundVersion version{std::move(sound), file, m_workingFiles.Owns(file)};
-    struct stat st {};
-    if (!version.ownFile && !file.empty() && ::stat(file.c_str(), &st) == 0) {
-        version.fileSize = static_cast<std::uint64_t>(st.st_size);
-        version.fileModifiedNs = ModifiedNs(st);
+SoundVersion CQuorbelDoc::VersionOf(LoadedSound sound, const std::string& file) {
+    const auto pieces = sound.data.pieces();
+    if (!file.empty() && pieces.size() == 1 && pieces[0].block &&
+        pieces[0].block->home.file.empty() && pieces[0].offset == 0 &&
+        pieces[0].length == pieces[0].block->bytes.size) {
+        pieces[0].block->home = HomeIn(file);
     }
-    return version;
+    std::string name = file.empty() && !sound.data.empty() ? NewVersionName() : file;
+    return SoundVersion{std::move(sound), std::move(name)};
 }
 
-bool CQuorbelDoc::FileStillHolds(const SoundVersion& version) const {
-    struct stat st {};
-    if (version.file.empty() || ::stat(version.file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    const auto size = static_cast<std::uint64_t>(st.st_size);
-    if (!version.ownFile)
-        return size == version.fileSize && ModifiedNs(st) == version.fileModifiedNs;
-    // A working file is only ever written whole; one cut short lost part of the sound.
-    return m_workingFiles.Owns(version.file) &&
-           size >= RiffSizeOf(version.sound.fmt.size(), version.sound.data.size) + 8;
+std::string CQuorbelDoc::NewVersionName() const {
+    // Unique among every window's, as the device knows its sounds by name.
+    static std::atomic<unsigned> names{0};
+    return m_folder + "edit-" + std::to_string(++names);
+}
+
+std::string CQuorbelDoc::LostWorkingFile(const PieceList& sound) const {
+    for (const std::shared_ptr<SoundBlock>& block : sound.Blocks()) {
+        if (block->home.own && !HomeHolds(block->home)) return block->home.file;
+    }
+    return {};
+}
+
+WaveError CQuorbelDoc::HouseBlocks(const LoadedSound& sound, std::string_view prefix) {
+    TendCopies();
+    for (const std::shared_ptr<SoundBlock>& block : sound.data.Blocks()) {
+        if (HomeHolds(block->home)) continue;
+        const LoadedSound alone{sound.fmt, sound.format, PieceList::Whole(block)};
+        Expected<std::string> written = WriteWorkingFile(prefix, alone);
+        if (!written) return written.error();
+        block->home = HomeIn(*written);
+    }
+    return {};
 }
 
 void CQuorbelDoc::LetGo(std::vector<SoundVersion> versions) {
     for (SoundVersion& version : versions) {
-        if (version.ownFile && m_workingFiles.Owns(version.file)) {
+        for (const std::shared_ptr<SoundBlock>& block : version.sound.data.Blocks()) {
+            // A block a kept version still uses keeps its file.
+            if (m_history.Uses(block.get()) || !block->home.own ||
+                !m_workingFiles.Owns(block->home.file))
+                continue;
             // Forgotten at once; a large file leaves the disk in the background.
-            m_workingFiles.Keep(version.file);
-            RemoveInBackground(version.file);
+            m_workingFiles.Keep(block->home.file);
+            RemoveInBackground(block->home.file);
+            block->home = {};
         }
         ReleaseInBackground(std::move(version.sound.data));
     }
@@ -292,8 +373,7 @@ Expected<std::string> CQuorbelDoc::WriteWorkingFile(std::string_view prefix,
                                                     const LoadedSound& sound) {
     Expected<std::string> name = m_workingFiles.Create(prefix);
     if (!name) return name;
-    if (WaveError failure =
-            writeSoundFile(*name, sound.fmt, sound.data.span(), SaveDurability::Scratch)) {
+    if (WaveError failure = writeSoundFile(*name, sound.fmt, sound.data, SaveDurability::Scratch)) {
         m_workingFiles.Discard(*name);
         return *failure;
     }
@@ -324,13 +404,26 @@ bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
     result = kDeviceOk;
     WaveError notKept;
     WorkProgress progress;
+    // Blocks whose only home is the file about to be replaced are copied into working files
+    // first (in the background since the first edit; the save waits for what is left), so the
+    // versions that use them can still be brought back after a crash.
+    TendCopies();
+    std::vector<BlockCopy*> copies;
+    for (const auto& copy : m_copies) {
+        std::error_code ignored;
+        if (std::filesystem::equivalent(copy->Block()->home.file, path, ignored))
+            copies.push_back(copy.get());
+    }
     // Cancelling stops the write before the new file takes the old one's place.
     if (!RunWork("Save", progress, true, [&] {
+            for (BlockCopy* copy : copies) copy->Wait();
+            progress.CheckPoint();
             result = m_context.devices->saveSound(m_wDeviceID, path, sound, SaveDurability::Durable,
                                                   &notKept, &progress);
         })) {
         return false;
     }
+    TendCopies();
     if (result != kDeviceOk) {
         ShowDeviceError(result);
         return false;
@@ -340,22 +433,33 @@ bool CQuorbelDoc::OnSaveDocument(const std::string& path) {
     if (notKept && m_context.messageBoxes != nullptr) {
         m_context.messageBoxes->show(MessageFor(*notKept));
     }
-    // Saved over one of its own working files: that file is the user's now, and a version
-    // it held, unless it is the one just saved, is held by no file any more.
-    for (const std::string& file : m_workingFiles.Files()) {
-        std::error_code ignored;
-        if (!std::filesystem::equivalent(file, path, ignored)) continue;
-        if (SoundVersion* version = m_history.Find(file)) {
-            version->ownFile = false;
-            version->file.clear();
+    // Saved over one of its own working files: that file is the user's now, and a block it
+    // held is held by no file any more.
+    std::error_code ignored;
+    for (const SoundVersion& version : m_history.Versions()) {
+        for (const std::shared_ptr<SoundBlock>& block : version.sound.data.Blocks()) {
+            if (block->home.own && std::filesystem::equivalent(block->home.file, path, ignored))
+                block->home = {};
         }
     }
     m_workingFiles.Keep(path);
-    // The saved file holds the current version now: a version no file of the program's holds
-    // can be brought back from there while the file stays as saved.
-    if (!m_history.Empty() && !m_history.Current().ownFile &&
-        m_history.Current().sound.data.SameAs(sound.data)) {
+    // Other versions known by that file's name are held by it no more: each gets a name of its
+    // own, so the current version's name stays apart from Undo's and Redo's.
+    for (std::size_t i = 0; i < m_history.Versions().size(); ++i) {
+        SoundVersion& version = m_history.At(i);
+        if (&version != &m_history.Current() &&
+            std::filesystem::equivalent(version.file, path, ignored))
+            version.file = NewVersionName();
+    }
+    // The saved file holds the current version now: it is known by that name, and a sound of
+    // one block that no file of the program's holds has its home there.
+    if (!m_history.Empty() && m_history.Current().sound.data.SameAs(sound.data)) {
         m_history.Current() = VersionOf(m_history.Current().sound, path);
+        for (const std::shared_ptr<SoundBlock>& block : sound.data.Blocks()) {
+            if (!block->home.own && sound.data.pieces().size() == 1 &&
+                sound.data.size() == block->bytes.size)
+                block->home = HomeIn(path);
+        }
     }
     // The device now stands for the saved file, which holds the sound it has in memory: it is
     // reopened on that sound under the file's name, without reading the file back.

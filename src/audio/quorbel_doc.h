@@ -2,9 +2,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "audio/block_copy.h"
 #include "audio/sound_file_reader.h"
 #include "audio/sound_history.h"
 #include "framework/app_context.h"
@@ -64,12 +67,20 @@ class CQuorbelDoc : public CDocument {
     // The versions of the sound, for Undo and Redo; the current one is what the device plays.
     SoundHistory m_history;
     HistoryBudget m_historyBudget;
-    // A version of `sound` held by `file`: one of the document's working files, or a file of
-    // the user's, whose size and modification time are taken now.
-    SoundVersion VersionOf(LoadedSound sound, const std::string& file) const;
-    // Whether `version`'s file still holds its sound, so a later start can bring it back from
-    // there: a working file of the program's still whole, or a file of the user's unchanged.
-    bool FileStillHolds(const SoundVersion& version) const;
+    // A version of `sound` known by `file`: the file that holds it whole (one of the
+    // document's working files, or a file of the user's), or "" when no file does, for a name
+    // of its own. A block of the sound that no file holds yet gets `file` as its home when the
+    // sound is all of that one block.
+    SoundVersion VersionOf(LoadedSound sound, const std::string& file);
+    // The working file that held a block of `sound` and was removed or changed since by another
+    // program; "" when there is none.
+    std::string LostWorkingFile(const PieceList& sound) const;
+    // Gives every block of `sound` a file that holds it, so that a crash can bring the sound
+    // back: a block that none holds (a recording, or the user's file changed since it was
+    // read) is written to a new working file named with `prefix`.
+    WaveError HouseBlocks(const LoadedSound& sound, std::string_view prefix);
+    // `file`'s size and modification time now, as the home of a block.
+    BlockHome HomeIn(const std::string& file) const;
     // Lets go of versions the history dropped: their working files are removed and their
     // bytes released, large ones in the background.
     void LetGo(std::vector<SoundVersion> versions);
@@ -93,6 +104,12 @@ class CQuorbelDoc : public CDocument {
     const std::string& Folder();
     // Rewrites the note when what it says has changed.
     void UpdateNote();
+    // Takes up the copies that are done, and starts copying the blocks of the current sound
+    // that only a file of the user's holds.
+    void TendCopies();
+    bool HomeHolds(const BlockHome& home) const;
+    // A name for a version that no file holds whole.
+    std::string NewVersionName() const;
 
     AppContext& m_context;
     std::string m_folder;
@@ -104,6 +121,8 @@ class CQuorbelDoc : public CDocument {
     unsigned m_recordings = 0;
     bool m_keepFolder = false;
     bool m_saidStepsLetGo = false;
+    // Copies of blocks read from the user's file, made in the background after the first edit.
+    std::vector<std::unique_ptr<BlockCopy>> m_copies;
 };
 
 }  // namespace quorbel

@@ -3,9 +3,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <map>
 
 #include "audio/recording_merge.h"
-#include "wavefile/byte_buffer.h"
+#include "audio/wave_format.h"
 
 namespace quorbel {
 namespace {
@@ -19,49 +20,83 @@ bool InFolder(const std::string& file, const std::string& folder) {
     return ::lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// The user's file the recording went into, if it is still the file it was then.
-bool UnchangedOutside(const DocumentNote& note) {
+// Whether `home` still is the file it was when the note was written: same size and time. A
+// working file must also be in the document's own folder.
+bool StillHolds(const BlockHome& home, const std::string& folder) {
+    if (home.own && !InFolder(home.file, folder)) return false;
     struct stat st {};
-    if (note.sound.empty() || ::stat(note.sound.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
+    if (::stat(home.file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     const std::int64_t ns =
         static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-    return static_cast<std::uint64_t>(st.st_size) == note.soundSize && ns == note.soundModifiedNs;
+    return static_cast<std::uint64_t>(st.st_size) == home.fileSize && ns == home.fileModifiedNs;
+}
+
+// The document's sound as its note lists it, each block read from the file that holds it.
+WaveError ReadPieces(const DocumentNote& note, const std::string& folder, LoadedSound& out,
+                     std::string& wholeFile) {
+    std::map<int, std::shared_ptr<SoundBlock>> blocks;
+    PieceList pieces;
+    for (const NotePiece& piece : note.pieces) {
+        if (piece.block < 0) {
+            pieces = pieces.Then(PieceList::Silence(piece.length, piece.fill));
+            continue;
+        }
+        auto& block = blocks[piece.block];
+        const BlockHome& home = note.blocks[static_cast<std::size_t>(piece.block)];
+        if (!block) {
+            if (!StillHolds(home, folder)) return WaveFailure(WaveFault::FileNotFound, home.file);
+            LoadedSound read;
+            if (WaveError error = readSoundFile(home.file, read)) return error;
+            if (read.fmt != note.fmt) return WaveFailure(WaveFault::FileUnreadable, home.file);
+            block = std::make_shared<SoundBlock>(read.data.Contiguous());
+            block->home = home;
+        }
+        if (piece.offset > block->bytes.size || piece.length > block->bytes.size - piece.offset)
+            return WaveFailure(WaveFault::FileUnreadable, home.file);
+        pieces =
+            pieces.Then(PieceList::Whole(block).Slice(piece.offset, piece.offset + piece.length));
+    }
+    if (pieces.empty() && note.fmt.empty()) return WaveFailure(WaveFault::FileNotFound, folder);
+    out.fmt = note.fmt;
+    if (WaveError error = parseWaveFormat(note.fmt, out.format)) return error;
+    out.data = pieces;
+    // A sound that is all of one working file of the folder is taken over as that file.
+    wholeFile.clear();
+    if (pieces.pieces().size() == 1 && blocks.size() == 1) {
+        const auto& block = blocks.begin()->second;
+        if (block->home.own && pieces.size() == block->bytes.size) wholeFile = block->home.file;
+    }
+    return {};
 }
 
 }  // namespace
 
 bool HoldsUnsavedSound(const LeftDocument& document) {
     if (!document.note || !document.note->modified) return false;
-    return InFolder(document.note->sound, document.folder) ||
-           InFolder(document.note->recording, document.folder);
+    return !document.note->pieces.empty() || InFolder(document.note->recording, document.folder);
 }
 
 WaveError RecoverSound(const LeftDocument& document, RecoveredSound& out) {
     out = {};
     if (!document.note) return WaveFailure(WaveFault::FileUnreadable, document.folder, EINVAL);
     const DocumentNote& note = *document.note;
-    const bool soundInFolder = InFolder(note.sound, document.folder);
     LoadedSound base;
-    bool haveBase = false;
-    if (soundInFolder || (!note.recording.empty() && UnchangedOutside(note))) {
-        if (WaveError error = readSoundFile(note.sound, base)) {
-            if (!InFolder(note.recording, document.folder)) return error;
-        } else {
-            haveBase = true;
-        }
-    }
+    std::string baseFile;
+    const WaveError baseError =
+        note.pieces.empty() ? WaveError(WaveFailure(WaveFault::FileNotFound, document.folder))
+                            : ReadPieces(note, document.folder, base, baseFile);
+    const bool haveBase = !baseError;
     if (!InFolder(note.recording, document.folder)) {
-        if (!haveBase) return WaveFailure(WaveFault::FileNotFound, document.folder);
+        if (!haveBase) return baseError;
         out.sound = std::move(base);
-        if (soundInFolder) out.file = note.sound;
+        out.file = baseFile;
         return {};
     }
     LoadedSound recorded;
     if (WaveError error = readSoundFile(note.recording, recorded)) {
         if (!haveBase) return error;
         out.sound = std::move(base);  // the recording is lost; the sound before it is not
-        if (soundInFolder) out.file = note.sound;
+        out.file = baseFile;
         return {};
     }
     // A recording goes into a sound of its own format; one that differs went somewhere else.
@@ -69,20 +104,14 @@ WaveError RecoverSound(const LeftDocument& document, RecoveredSound& out) {
         out.sound = std::move(recorded);
         return {};
     }
-    const std::span<const std::uint8_t> take = recorded.data.span();
-    ByteBuffer merged = mergeRecording(
-        base.data.span(),
-        // A note's start past the end (it may be damaged) puts the recording at the end.
-        static_cast<std::size_t>(std::min<std::uint64_t>(
-            note.recordStart, base.data.size / base.format.bytesPerFrame())) *
-            base.format.bytesPerFrame(),
-        take.size(), note.recordOverwrite ? RecordMode::Overwrite : RecordMode::Insert,
-        [&take](std::span<std::uint8_t> into) {
-            std::copy(take.begin(), take.end(), into.begin());
-        });
+    const std::uint64_t frame = std::max<std::uint64_t>(base.format.bytesPerFrame(), 1);
+    // A note's start past the end (it may be damaged) puts the recording at the end.
+    const std::uint64_t at = std::min<std::uint64_t>(note.recordStart, base.data.size() / frame);
     out.sound.fmt = std::move(base.fmt);
     out.sound.format = base.format;
-    out.sound.data = ShareBytes(std::move(merged));
+    out.sound.data =
+        mergeRecording(base.data, at * frame, recorded.data,
+                       note.recordOverwrite ? RecordMode::Overwrite : RecordMode::Insert);
     return {};
 }
 

@@ -141,7 +141,7 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out, S
     WaveError error = ReadAt(file, path, bytes.data(), dataSize, data.dataOffset, kDataId);
     file.SetTransferHook({});
     if (error) return error;
-    out.data = ShareBytes(std::move(bytes));
+    out.data = PieceList(ShareBytes(std::move(bytes)));
     out.fmt = std::move(fmtBytes);
     out.format = format;
     return std::nullopt;

@@ -9,8 +9,8 @@
 #include "audio/audio_backend.h"
 #include "framework/work_progress.h"
 #include "wavefile/expected.h"
+#include "wavefile/piece_list.h"
 #include "wavefile/riff_file.h"
-#include "wavefile/shared_bytes.h"
 
 namespace quorbel {
 
@@ -21,7 +21,7 @@ namespace quorbel {
 struct LoadedSound {
     std::vector<std::uint8_t> fmt;
     StreamFormat format;
-    SharedBytes data;
+    PieceList data;
 };
 
 enum class SoundReading {

@@ -41,6 +41,12 @@ void ReportTo(RiffFile& file, WorkProgress* progress, std::uint64_t total) {
 WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> fmt,
                          std::span<const std::uint8_t> data, SaveDurability durability,
                          WaveError* warning, WorkProgress* progress) {
+    return writeSoundFile(path, fmt, PieceList(BorrowBytes(data)), durability, warning, progress);
+}
+
+WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> fmt,
+                         const PieceList& data, SaveDurability durability, WaveError* warning,
+                         WorkProgress* progress) {
     if (warning != nullptr) warning->reset();
     // Refused before anything is written: the old file stays, and no new one is begun.
     if (WaveError refused = CheckSoundFits(path, fmt, data.size())) return refused;

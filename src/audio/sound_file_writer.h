@@ -9,6 +9,7 @@
 
 #include "framework/work_progress.h"
 #include "wavefile/expected.h"
+#include "wavefile/piece_list.h"
 
 namespace quorbel {
 
@@ -33,6 +34,10 @@ enum class SaveDurability {
 WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> fmt,
                          std::span<const std::uint8_t> data,
                          SaveDurability durability = SaveDurability::Durable,
+                         WaveError* warning = nullptr, WorkProgress* progress = nullptr);
+// The same with the data as pieces, written in one pass.
+WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> fmt,
+                         const PieceList& data, SaveDurability durability = SaveDurability::Durable,
                          WaveError* warning = nullptr, WorkProgress* progress = nullptr);
 
 }  // namespace quorbel

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <iterator>
 #include <set>
+#include <span>
 #include <utility>
 
 namespace quorbel {
@@ -79,16 +80,40 @@ SoundVersion* SoundHistory::RedoTarget() {
     return RedoSteps() > 0 ? &m_versions[m_current + 1] : nullptr;
 }
 
+namespace {
+
+// The blocks `versions` use, each once.
+std::set<const SoundBlock*> BlocksOf(std::span<const SoundVersion> versions) {
+    std::set<const SoundBlock*> blocks;
+    for (const SoundVersion& v : versions) {
+        for (const Piece& piece : v.sound.data.pieces()) {
+            if (piece.block) blocks.insert(piece.block.get());
+        }
+    }
+    return blocks;
+}
+
+}  // namespace
+
+void NameByItsFile(SoundVersion& version) {
+    const auto pieces = version.sound.data.pieces();
+    if (pieces.size() == 1 && pieces[0].block && pieces[0].block->home.own &&
+        pieces[0].length == pieces[0].block->bytes.size)
+        version.file = pieces[0].block->home.file;
+}
+
+bool SoundHistory::Uses(const SoundBlock* block) const {
+    return BlocksOf(m_versions).contains(block);
+}
+
 std::uint64_t SoundHistory::HeldBytes() const {
     if (m_versions.empty()) return 0;
-    // Versions share bytes by reference (a Copy changes nothing, an Undo target may be the
-    // very bytes a later version was made from): each allocation counts once.
-    std::set<const std::uint8_t*> counted{Current().sound.data.data.get()};
+    // Versions share blocks by reference (a Cut keeps the pieces around it, an Undo target may
+    // be the very blocks a later version was made from): each block counts once.
+    const std::set<const SoundBlock*> current = BlocksOf({&Current(), 1});
     std::uint64_t bytes = 0;
-    for (const SoundVersion& v : m_versions) {
-        const std::uint8_t* first = v.sound.data.data.get();
-        if (v.sound.data.size == 0 || !counted.insert(first).second) continue;
-        bytes += v.sound.data.size;
+    for (const SoundBlock* block : BlocksOf(m_versions)) {
+        if (!current.contains(block)) bytes += block->bytes.size;
     }
     return bytes;
 }
@@ -96,15 +121,18 @@ std::uint64_t SoundHistory::HeldBytes() const {
 std::vector<SoundVersion> SoundHistory::KeepWithin(const HistoryBudget& budget,
                                                    std::uint64_t freeDisk) {
     std::vector<SoundVersion> dropped;
-    const std::uint64_t allowed = std::max(budget.minBytes, 2 * Current().sound.data.size);
+    const std::uint64_t allowed = std::max(budget.minBytes, 2 * Current().sound.data.size());
     while (m_current > 0 && (HeldBytes() > allowed || freeDisk < budget.minFreeDisk)) {
-        if (m_versions.front().ownFile) {
-            const std::uint64_t freed = m_versions.front().sound.data.size;
-            freeDisk = freed > UINT64_MAX - freeDisk ? UINT64_MAX : freeDisk + freed;
-        }
-        dropped.push_back(std::move(m_versions.front()));
+        SoundVersion oldest = std::move(m_versions.front());
         m_versions.erase(m_versions.begin());
         --m_current;
+        const std::set<const SoundBlock*> kept = BlocksOf(m_versions);
+        for (const SoundBlock* block : BlocksOf({&oldest, 1})) {
+            if (kept.contains(block) || !block->home.own) continue;
+            const std::uint64_t freed = block->bytes.size;
+            freeDisk = freed > UINT64_MAX - freeDisk ? UINT64_MAX : freeDisk + freed;
+        }
+        dropped.push_back(std::move(oldest));
     }
     return dropped;
 }

@@ -17,15 +17,14 @@ namespace quorbel {
 
 struct SoundVersion {
     LoadedSound sound;
-    // The file that holds the sound: one of the document's working files (`ownFile`), the
-    // user's file it was read from or saved to, or "" for a sound in no file yet.
+    // The name the window knows the version by: the file that holds it whole (the user's file
+    // it was opened from or saved to, a working file an effect wrote), else a name of its own
+    // that no file has (a Cut or Paste only made new pieces). "" for a new, empty sound.
     std::string file;
-    bool ownFile = false;
-    // For a file that is not the program's own: its size and modification time when it was
-    // known to hold the sound, so that a later look can tell whether it still does.
-    std::uint64_t fileSize = 0;
-    std::int64_t fileModifiedNs = 0;
 };
+
+// Names `version` by the working file that holds all of it, when one does.
+void NameByItsFile(SoundVersion& version);
 
 // What the status line says once older versions were let go to keep within the budget.
 inline constexpr const char* kOlderStepsLetGoText =
@@ -61,6 +60,8 @@ class SoundHistory {
     std::vector<SoundVersion> TakeAll();
 
     bool Empty() const { return m_versions.empty(); }
+    const std::vector<SoundVersion>& Versions() const { return m_versions; }
+    SoundVersion& At(std::size_t index) { return m_versions[index]; }
     const SoundVersion& Current() const { return m_versions[m_current]; }
     SoundVersion& Current() { return m_versions[m_current]; }
     const SoundVersion* UndoTarget() const;
@@ -71,12 +72,17 @@ class SoundHistory {
     std::size_t RedoSteps() const {
         return m_versions.empty() ? 0 : m_versions.size() - 1 - m_current;
     }
-    // The sample bytes that versions other than the current one hold and it does not share.
+    // The sample bytes of the blocks that versions other than the current one use and it does
+    // not: what the history holds only for Undo and Redo.
     std::uint64_t HeldBytes() const;
+    // Whether any version uses `block`.
+    bool Uses(const SoundBlock* block) const;
 
     // Lets the oldest versions go while HeldBytes() is over the budget, or while the disk's
     // `freeDisk` bytes (counting what the dropped versions' own files free) are under its
     // floor; the current version and what Redo reaches are kept. Returns what was let go.
+    // A block's bytes count as freed on disk when it has a working file of its own and no
+    // version kept uses it.
     std::vector<SoundVersion> KeepWithin(const HistoryBudget& budget, std::uint64_t freeDisk);
 
   private:

@@ -42,7 +42,7 @@ struct Device {
     std::string element;  // "" for a new sound, else the file's canonical path
     std::vector<std::uint8_t> fmt;
     StreamFormat format;
-    SharedBytes data;  // whole frames, shared and never changed: a recording makes a new one
+    PieceList data;  // whole frames, shared and never changed: a recording makes a new one
     std::uint64_t position = 0;  // frames
     Mode mode = Mode::Stopped;
     NotifySink* notify = nullptr;
@@ -74,7 +74,7 @@ struct Device {
         const std::uint64_t room = maxFrames() > before ? maxFrames() - before : 0;
         return std::min(recordedFrames(), room);
     }
-    std::uint64_t frames() const { return data.size / frameBytes(); }
+    std::uint64_t frames() const { return data.size() / frameBytes(); }
     std::uint64_t recordedFrames() const { return recorded.size() / frameBytes(); }
 };
 
@@ -323,13 +323,15 @@ struct WaveDevices::Impl {
             // The sound is shared and never changed: the recording goes into a new one.
             const std::uint64_t kept = d.keptRecordedFrames();
             const std::uint64_t start = std::min(d.recordStart, d.frames());
-            ByteBuffer merged =
-                mergeRecording(d.data.span(), static_cast<std::size_t>(start * d.frameBytes()),
-                               static_cast<std::size_t>(kept * d.frameBytes()), d.recordMode,
-                               [&d](std::span<std::uint8_t> place) { d.recorded.moveOut(place); });
-            d.data = ShareBytes(std::move(merged));
+            // Only the take is copied, out of its capture blocks into a block of its own;
+            // the sound around it is shared by reference.
+            ByteBuffer take;
+            take.resize(static_cast<std::size_t>(kept * d.frameBytes()));
+            d.recorded.moveOut(take);
+            d.data = mergeRecording(d.data, start * d.frameBytes(),
+                                    PieceList(ShareBytes(std::move(take))), d.recordMode);
             d.position = start + kept;
-            if (d.stoppedAtLimit) d.lost.stoppedAtLimitBytes = d.data.size;
+            if (d.stoppedAtLimit) d.lost.stoppedAtLimitBytes = d.data.size();
         } catch (const std::bad_alloc&) {
             ok = false;
         }
@@ -729,7 +731,7 @@ unsigned WaveDevices::saveSound(DeviceId id, const std::string& path, const Load
         }
     }
     const WaveError failure =
-        writeSoundFile(path, sound.fmt, sound.data.span(), durability, warning, progress);
+        writeSoundFile(path, sound.fmt, sound.data, durability, warning, progress);
     std::lock_guard lock(impl_->mutex);
     return failure ? impl_->fail(*failure) : kDeviceOk;
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "audio/quorbel_doc.h"
 #include "edit/clip_conversion.h"
 #include "edit/edit_steps.h"
 #include "edit/running_edit.h"
@@ -15,14 +16,14 @@ namespace quorbel {
 
 void CQuorbelView::OnEditCut() {
     const EditSelection selection{GetSelStartMs(), GetSelEndMs(), m_nBitsPerSample, m_nChannels,
-                                  m_dwWaveDataLen};
+                                  WaveDataLen()};
     if (!CheckSelection(selection.startMs, selection.endMs)) return;
     RunOperation(StartEdit(EditKind::Cut, *this, CutStep(selection, *m_context.clipboard)));
 }
 
 void CQuorbelView::OnEditCopy() {
     const EditSelection selection{GetSelStartMs(), GetSelEndMs(), m_nBitsPerSample, m_nChannels,
-                                  m_dwWaveDataLen};
+                                  WaveDataLen()};
     if (!CheckSelection(selection.startMs, selection.endMs)) return;
     RunOperation(StartEdit(EditKind::Copy, *this, CopyStep(selection, *m_context.clipboard)));
 }
@@ -39,9 +40,11 @@ void CQuorbelView::OnEditPaste() {
         m_window.messageBox(UserMessage{text, MessageStyle::Error});
         return;
     }
-    const EditSelection selection{GetSelStartMs(), 0, m_nBitsPerSample, m_nChannels,
-                                  m_dwWaveDataLen};
-    RunOperation(StartEdit(EditKind::Paste, *this, PasteStep(selection, clip)));
+    const EditSelection selection{GetSelStartMs(), 0, m_nBitsPerSample, m_nChannels, WaveDataLen()};
+    RunOperation(StartEdit(EditKind::Paste, *this,
+                           PasteStep(selection, clip, [this](const SoundBlock* block) {
+                               return m_document.m_history.Uses(block);
+                           })));
 }
 
 void CQuorbelView::OnEditUndo() {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <iterator>
 #include <new>
+#include <utility>
 
 #include "res/wave_messages.h"
 #include "wavefile/background_release.h"
@@ -28,7 +29,7 @@ constexpr const char* kFilterFailed = "Filter operation failed.";
 // before Stop, then the texts.
 // clang-format off
 constexpr EditVariant kVariants[] = {
-    {"Cut", "cutfile", false, false, "Cutting... Please wait...",
+    {"Cut", nullptr, false, false, "Cutting... Please wait...",
      "Cut operation complete!", "Cut operation failed."},
     {"Copy", nullptr, true, false, "Copying... Please wait...",
      "Copy operation complete!", "Copy operation failed."},
@@ -113,7 +114,7 @@ EditOperation::EditOperation(EditKind kind, EditHost& host, EditStep step)
         m_result = Finish(v, host, false);
         return;
     }
-    m_resultBytes = m_step.resultBytes ? m_step.resultBytes(m_before) : m_before.data.size;
+    m_resultBytes = m_step.resultBytes ? m_step.resultBytes(m_before) : m_before.data.size();
     const std::uint64_t limit = MaxDataBytes(m_before.fmt.size(), m_before.format.bytesPerFrame());
     if (m_resultBytes > limit) {
         m_result = Fail(TooLarge(v, m_resultBytes, limit));
@@ -155,10 +156,6 @@ void EditOperation::Work() {
             m_outcome = m_step.make(m_before, *sink, m_progress);
         } else {
             m_outcome = m_step.run(m_before, m_progress);
-            if (!m_outcome.failure && m_outcome.reload != EditReload::None) {
-                m_progress.CheckPoint();
-                m_writeError = m_host.WriteSound(m_output, m_outcome.sound);
-            }
         }
     } catch (const SinkWriteFailed& failed) {
         m_writeError = failed.failure;
@@ -207,8 +204,22 @@ bool EditOperation::Complete() {
         if (outcome.commit) outcome.commit();
         return *(m_result = Finish(v, m_host, true));
     }
+    // The version the edit makes: known by the working file when that holds all of it, and
+    // with a file for each of its blocks before the window shows it, so a crash can bring it
+    // back.
+    const bool wholeFile = outcome.written && outcome.sound.data.pieces().size() == 1;
+    if (outcome.written) {
+        m_host.HomeBlock(*outcome.written, m_output);
+    } else if (!m_output.empty()) {
+        m_host.DiscardWorkingFile(std::exchange(m_output, {}));  // nothing went into it
+    }
+    const char* prefix = v.prefix != nullptr ? v.prefix : "newfile";
+    SoundVersion after = m_host.VersionOf(std::move(outcome.sound), wholeFile ? m_output : "");
+    if (WaveError unhoused = m_host.HouseBlocks(after.sound, prefix)) {
+        return *(m_result = Fail(MessageFor(*unhoused)));
+    }
     try {
-        if (!m_host.AdoptSound(m_output, outcome.sound, outcome.reload)) {
+        if (!m_host.AdoptSound(after.file, after.sound, outcome.reload)) {
             return *(m_result = Fail(std::nullopt));
         }
     } catch (const std::bad_alloc&) {
@@ -221,9 +232,12 @@ bool EditOperation::Complete() {
     // so Undo comes back to exactly what the edit started from.
     SoundHistory& history = m_host.History();
     if (history.Empty() || !history.Current().sound.data.SameAs(m_before.data)) {
-        m_host.LetGo(history.Push(m_host.VersionOf(std::move(m_before), {})));
+        SoundVersion before = m_host.VersionOf(std::move(m_before), {});
+        // Without a file of its own it is only in memory: Undo still reaches it.
+        m_host.HouseBlocks(before.sound, prefix);
+        m_host.LetGo(history.Push(std::move(before)));
     }
-    m_host.LetGo(history.Push(m_host.VersionOf(std::move(outcome.sound), m_output)));
+    m_host.LetGo(history.Push(std::move(after)));
     const bool letGo = m_host.KeepHistoryWithinBudget();
     m_host.HistoryChanged();
     Finish(v, m_host, true);
@@ -255,29 +269,23 @@ bool RunHistoryStep(EditHost& host, bool forward) {
     SoundHistory& history = host.History();
     SoundVersion* target = forward ? history.RedoTarget() : history.UndoTarget();
     if (target == nullptr) return Finish(v, host, false);
-    if (!host.FileStillHolds(*target)) {
-        if (target->ownFile) {
-            // Its bytes may be a mapping of that very file: they are not read again.
-            const std::string file = target->file;
-            host.LetGo(forward ? history.CutAfterCurrent() : history.CutBeforeCurrent());
-            host.HistoryChanged();
-            return Finish(v, host, false, VersionFileLost(v, file, forward));
-        }
-        // Held by no file of the program's (the user's file was saved over or changed since):
-        // written to a working file before the window shows it, so a crash can bring it back.
-        try {
-            Expected<std::string> written = host.WriteWorkingFile(v.prefix, target->sound);
-            if (!written) return Finish(v, host, false, MessageFor(written.error()));
-            *target = host.VersionOf(target->sound, *written);
-        } catch (const std::bad_alloc&) {
-            return Finish(v, host, false, OutOfMemory(v, target->sound.data.size));
-        }
+    if (const std::string lost = host.LostWorkingFile(target->sound.data); !lost.empty()) {
+        // Its bytes may be a mapping of that very file: they are not read again.
+        host.LetGo(forward ? history.CutAfterCurrent() : history.CutBeforeCurrent());
+        host.HistoryChanged();
+        return Finish(v, host, false, VersionFileLost(v, lost, forward));
     }
     try {
+        // A block held by no file of the program's or the user's any more (the user's file was
+        // saved over or changed since) is written to a working file before the window shows
+        // it, so a crash can bring it back.
+        if (WaveError unhoused = host.HouseBlocks(target->sound, v.prefix))
+            return Finish(v, host, false, MessageFor(*unhoused));
+        NameByItsFile(*target);
         if (!host.AdoptSound(target->file, target->sound, EditReload::Full))
             return Finish(v, host, false);
     } catch (const std::bad_alloc&) {
-        return Finish(v, host, false, OutOfMemory(v, target->sound.data.size));
+        return Finish(v, host, false, OutOfMemory(v, target->sound.data.size()));
     }
     if (forward) {
         history.StepForward();

@@ -38,7 +38,7 @@ enum class EditKind {
 
 struct EditVariant {
     const char* name;       // the operation, as a box that refuses it names it
-    const char* prefix;     // working-file prefix; null when nothing is written
+    const char* prefix;     // prefix of a working file the operation may write; null: none
     bool stopAndWait;       // issue Stop first and show the wait cursor
     bool startTextFirst;    // the start text goes out before Stop (the effects)
     const char* startText;  // null: none
@@ -53,6 +53,8 @@ struct EditOutcome {
     // Set when the step failed: the box to show. The edit then changes nothing.
     std::optional<UserMessage> failure;
     LoadedSound sound;  // the new sound
+    // The block of it the step wrote into the operation's working file, if any.
+    std::shared_ptr<SoundBlock> written;
     EditReload reload = EditReload::Full;
     // Runs once the edit has taken effect, and only then (Cut fills the clipboard).
     std::function<void()> commit;

@@ -43,9 +43,6 @@ class EditHost {
     // Makes a new, empty working file of the document named with `prefix`; the edit's worker
     // writes the new sound into it.
     virtual Expected<std::string> NewWorkingFile(const char* prefix) = 0;
-    // Writes `sound` into the working file `file`. Called on the edit's worker thread: it
-    // must not touch the window.
-    virtual WaveError WriteSound(const std::string& file, const LoadedSound& sound) = 0;
     // A sink that writes the new sound with the `fmt ` chunk body `fmt` straight into the
     // working file `file` and hands back its bytes from there; never null. Called on the
     // edit's worker thread.
@@ -60,11 +57,14 @@ class EditHost {
     // A version of `sound` held by `file` (a working file of the document's, a file of the
     // user's, or "" for none).
     virtual SoundVersion VersionOf(LoadedSound sound, const std::string& file) = 0;
-    // Whether `version`'s file still holds its sound, so a crash could bring it back from there.
-    virtual bool FileStillHolds(const SoundVersion& version) = 0;
-    // Writes `sound` into a new working file named with `prefix`: its name, or why not.
-    virtual Expected<std::string> WriteWorkingFile(const char* prefix,
-                                                   const LoadedSound& sound) = 0;
+    // The working file that held a block of `sound` and was removed or changed since by
+    // another program; "" when there is none.
+    virtual std::string LostWorkingFile(const PieceList& sound) = 0;
+    // Gives every block of `sound` a file that holds it, so a crash can bring it back: a block
+    // none holds is written to a new working file named with `prefix`.
+    virtual WaveError HouseBlocks(const LoadedSound& sound, const char* prefix) = 0;
+    // The working file `file` holds `block` (an edit's worker wrote it there).
+    virtual void HomeBlock(SoundBlock& block, const std::string& file) = 0;
     // Lets go of versions the history dropped (their working files and bytes).
     virtual void LetGo(std::vector<SoundVersion> versions) = 0;
     // Lets the oldest versions go while the history is over its budget; true when the user is

@@ -11,9 +11,7 @@
 #include <vector>
 
 #include "edit/clip_conversion.h"
-#include "edit/fresh_bytes.h"
 #include "edit/sound_sink.h"
-#include "edit/splice.h"
 #include "view/selection_math.h"
 
 namespace quorbel {
@@ -41,8 +39,8 @@ ByteRange SelectedFrames(const WaveFormat& f, std::uint64_t dataBytes, const Edi
 std::vector<std::uint8_t> BlockForView(const Clipboard& clip, int bits, int channels) {
     const int width = clip.Bits() >= 16 ? 2 : 1;
     const std::size_t frame = static_cast<std::size_t>(width) * std::max(clip.Channels(), 1);
-    const std::span<const std::uint8_t> all = clip.Bytes();
-    const std::span<const std::uint8_t> whole = all.first(all.size() - all.size() % frame);
+    const SharedBytes all = clip.Pieces().Contiguous();
+    const std::span<const std::uint8_t> whole = all.span().first(all.size - all.size % frame);
     std::vector<std::uint8_t> block;
     int blockBits = clip.Bits();
     if (clip.Bits() <= 8 && bits >= 16) {
@@ -69,7 +67,7 @@ std::uint64_t BlockBytesForView(const Clipboard& clip, int bits, int channels) {
 }
 
 // The same sound with other data.
-LoadedSound WithData(const LoadedSound& before, SharedBytes data) {
+LoadedSound WithData(const LoadedSound& before, PieceList data) {
     LoadedSound after;
     after.fmt = before.fmt;
     after.format = before.format;
@@ -86,27 +84,24 @@ WaveFormat FormatOf(const LoadedSound& sound) {
 
 EditStep CutStep(const EditSelection& sel, Clipboard& clipboard) {
     EditStep step;
-    step.make = [sel, &clipboard](const LoadedSound& before, SoundSink& sink, WorkProgress&) {
+    step.run = [sel, &clipboard](const LoadedSound& before, WorkProgress&) {
         const WaveFormat f = FormatOf(before);
-        const std::span<const std::uint8_t> data = before.data.span();
+        const PieceList& data = before.data;
         const ByteRange r = SelectedFrames(f, data.size(), sel, data.size());
         if (r.start >= r.end) {
             return EditOutcome::Failed(
                 {"Nothing to do, starting and ending positions are the same!",
                  MessageStyle::Warning});
         }
-        const std::uint32_t kept = static_cast<std::uint32_t>(data.size()) - (r.end - r.start);
-        if (WholeFrames(kept, f.nBlockAlign) == 0) {
+        const std::uint64_t kept = data.size() - (r.end - r.start);
+        if (WholeFrames(static_cast<std::uint32_t>(kept), f.nBlockAlign) == 0) {
             // Refused: the clipboard keeps what it held.
             return EditOutcome::Failed({"You cannot cut the entire file!!", MessageStyle::Error});
         }
-        sink.Begin(kept);
-        sink.Put(data.first(r.start));
-        sink.Put(data.subspan(r.end));
+        // New pieces around the stretch: no sample is copied.
         EditOutcome done;
-        done.sound = WithData(before, sink.Finish());
-        // The clipboard shares the cut bytes with the sound before the cut (the Undo target).
-        const SharedBytes cut = SliceOf(before.data, r.start, r.end);
+        done.sound = WithData(before, data.Slice(0, r.start).Then(data.Slice(r.end, data.size())));
+        const PieceList cut = data.Slice(r.start, r.end);
         done.commit = [&clipboard, cut, sel] { clipboard.Replace(cut, sel.channels, sel.bits); };
         return done;
     };
@@ -118,9 +113,9 @@ EditStep CopyStep(const EditSelection& sel, Clipboard& clipboard) {
     step.resultBytes = [](const LoadedSound&) { return std::uint64_t{0}; };
     step.run = [sel, &clipboard](const LoadedSound& before, WorkProgress&) {
         const ByteRange r =
-            SelectedFrames(FormatOf(before), before.data.size, sel, sel.waveDataLen);
+            SelectedFrames(FormatOf(before), before.data.size(), sel, sel.waveDataLen);
         // The sound's bytes are never changed, so the clipboard shares them.
-        const SharedBytes copied = SliceOf(before.data, r.start, r.end);
+        const PieceList copied = before.data.Slice(r.start, r.end);
         EditOutcome done;
         done.reload = EditReload::None;
         done.commit = [&clipboard, copied, sel] {
@@ -131,37 +126,47 @@ EditStep CopyStep(const EditSelection& sel, Clipboard& clipboard) {
     return step;
 }
 
-EditStep PasteStep(const EditSelection& sel, const Clipboard& clipboardNow) {
+EditStep PasteStep(const EditSelection& sel, const Clipboard& clipboardNow,
+                   const std::function<bool(const SoundBlock*)>& ownBlock) {
     EditStep step;
-    // What the clipboard holds now (its bytes are shared, not copied).
+    // What the clipboard holds now (its pieces are shared, not copied).
     const Clipboard clipboard = clipboardNow;
+    // Pieces of blocks this document already keeps are pasted by reference; anything else
+    // (another window's sound, another format) is written to a working file of this one, so a
+    // crash can bring it back whatever becomes of the window it came from.
+    const bool converts = clipboard.Bits() != sel.bits || clipboard.Channels() != sel.channels;
+    const auto blocks = clipboard.Pieces().Blocks();
+    const bool byReference =
+        !converts && std::ranges::all_of(blocks, [&](const auto& b) { return ownBlock(b.get()); });
     step.resultBytes = [sel, clipboard](const LoadedSound& before) {
-        return before.data.size + BlockBytesForView(clipboard, sel.bits, sel.channels);
+        return before.data.size() + BlockBytesForView(clipboard, sel.bits, sel.channels);
     };
-    step.make = [sel, clipboard](const LoadedSound& before, SoundSink& sink, WorkProgress&) {
+    step.make = [sel, clipboard, converts, byReference](const LoadedSound& before, SoundSink& sink,
+                                                        WorkProgress&) {
         const WaveFormat f = FormatOf(before);
-        const std::span<const std::uint8_t> data = before.data.span();
-        const std::uint32_t whole =
-            WholeFrames(static_cast<std::uint32_t>(data.size()), f.nBlockAlign);
+        const PieceList& data = before.data;
+        const std::uint32_t whole = WholeFrames(
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(data.size(), UINT32_MAX)),
+            f.nBlockAlign);
         const std::uint32_t at = std::min(
             WholeFrames(StartByteOf(sel.startMs, f.nAvgBytesPerSec), f.nBlockAlign), whole);
-        // A block in the sound's own format is copied straight from the clipboard.
-        const bool converts = clipboard.Bits() != sel.bits || clipboard.Channels() != sel.channels;
-        std::vector<std::uint8_t> converted;
-        std::span<const std::uint8_t> block = clipboard.Bytes();
-        if (converts) {
-            converted = BlockForView(clipboard, sel.bits, sel.channels);
-            block = converted;
-        } else {
-            const std::size_t frame = std::max<std::size_t>(f.nBlockAlign, 1);
-            block = block.first(block.size() - block.size() % frame);
-        }
-        sink.Begin(data.size() + block.size());
-        sink.Put(data.first(at));
-        sink.Put(block);
-        sink.Put(data.subspan(at));
+        const std::size_t frame = std::max<std::size_t>(f.nBlockAlign, 1);
+        const PieceList& clip = clipboard.Pieces();
+        PieceList block = clip.Slice(0, clip.size() - clip.size() % frame);
         EditOutcome done;
-        done.sound = WithData(before, sink.Finish());
+        if (!byReference) {
+            const std::vector<std::uint8_t> converted =
+                converts ? BlockForView(clipboard, sel.bits, sel.channels)
+                         : std::vector<std::uint8_t>{};
+            const PieceList source = converts ? PieceList(BorrowBytes(converted)) : block;
+            sink.Begin(source.size());
+            ForEachStretch(source, 0, source.size(),
+                           [&sink](std::span<const std::uint8_t> bytes) { sink.Put(bytes); });
+            block = PieceList(sink.Finish());
+            if (!block.empty()) done.written = block.pieces()[0].block;
+        }
+        done.sound =
+            WithData(before, data.Slice(0, at).Then(block).Then(data.Slice(at, data.size())));
         return done;
     };
     return step;
@@ -171,29 +176,33 @@ EditStep ChunkedEffectStep(SamplePart part, std::size_t frameBytes, SizeRule siz
     EditStep step;
     if (sizeRule) {
         step.resultBytes = [sizeRule](const LoadedSound& before) {
-            return sizeRule(before.data.size, FormatOf(before));
+            return sizeRule(before.data.size(), FormatOf(before));
         };
     }
     step.make = [part, frameBytes, sizeRule](const LoadedSound& before, SoundSink& sink,
                                              WorkProgress&) {
         const WaveFormat f = FormatOf(before);
         const bool keepsLength = !sizeRule;
-        const std::uint64_t size = keepsLength ? before.data.size : sizeRule(before.data.size, f);
+        const std::uint64_t size =
+            keepsLength ? before.data.size() : sizeRule(before.data.size(), f);
         // Pieces of whole frames, and of whole groups of three frames for an octave down.
         const std::size_t frame =
             std::max<std::size_t>(frameBytes != 0 ? frameBytes : f.nBlockAlign, 1);
         const std::size_t piece =
             std::max<std::size_t>(SoundSink::kPieceBytes / (6 * frame), 1) * 6 * frame;
+        // The kernels read the sound as one stretch of memory.
+        const SharedBytes all = before.data.Contiguous();
         sink.Begin(size);
         for (std::uint64_t from = 0; from < size; from += piece) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - from));
             const std::span<std::uint8_t> room = sink.Room(n);
             if (room.size() != n) throw std::logic_error("a piece larger than the sink's room");
-            part(before.data.span(), from, room, f);
+            part(all.span(), from, room, f);
             sink.Commit(n);
         }
         EditOutcome done;
-        done.sound = WithData(before, sink.Finish());
+        done.sound = WithData(before, PieceList(sink.Finish()));
+        if (!done.sound.data.empty()) done.written = done.sound.data.pieces()[0].block;
         done.reload = keepsLength ? EditReload::SamplesOnly : EditReload::Full;
         return done;
     };

@@ -38,7 +38,9 @@ EditStep CopyStep(const EditSelection& selection, Clipboard& clipboard);
 // Inserts the clipboard's block, converted to the sound's bits and channels, at the start of
 // the selection. The clipboard keeps what it holds; the step works on what it held when the
 // step was made, so the clipboard may change while the step runs.
-EditStep PasteStep(const EditSelection& selection, const Clipboard& clipboard);
+// `ownBlock` tells whether the window's document already keeps a block (its history uses it).
+EditStep PasteStep(const EditSelection& selection, const Clipboard& clipboard,
+                   const std::function<bool(const SoundBlock*)>& ownBlock);
 
 // The size an effect makes of `dataBytes` bytes.
 using SizeRule = std::function<std::uint64_t(std::uint64_t dataBytes, const WaveFormat&)>;

@@ -1,7 +1,6 @@
 #include "edit/view_edit_host.h"
 
 #include "audio/quorbel_doc.h"
-#include "audio/sound_file_writer.h"
 #include "framework/frame_window.h"
 #include "view/quorbel_view.h"
 
@@ -40,11 +39,6 @@ Expected<std::string> ViewEditHost::NewWorkingFile(const char* prefix) {
     return m_view.m_document.m_workingFiles.Create(prefix);
 }
 
-WaveError ViewEditHost::WriteSound(const std::string& file, const LoadedSound& sound) {
-    // No flush: the sound is in memory as well.
-    return writeSoundFile(file, sound.fmt, sound.data.span(), SaveDurability::Scratch);
-}
-
 std::unique_ptr<SoundSink> ViewEditHost::FileSink(const std::string& file,
                                                   std::span<const std::uint8_t> fmt,
                                                   WorkProgress& progress) {
@@ -69,12 +63,16 @@ SoundVersion ViewEditHost::VersionOf(LoadedSound sound, const std::string& file)
     return m_view.m_document.VersionOf(std::move(sound), file);
 }
 
-bool ViewEditHost::FileStillHolds(const SoundVersion& version) {
-    return m_view.m_document.FileStillHolds(version);
+std::string ViewEditHost::LostWorkingFile(const PieceList& sound) {
+    return m_view.m_document.LostWorkingFile(sound);
 }
 
-Expected<std::string> ViewEditHost::WriteWorkingFile(const char* prefix, const LoadedSound& sound) {
-    return m_view.m_document.WriteWorkingFile(prefix, sound);
+WaveError ViewEditHost::HouseBlocks(const LoadedSound& sound, const char* prefix) {
+    return m_view.m_document.HouseBlocks(sound, prefix);
+}
+
+void ViewEditHost::HomeBlock(SoundBlock& block, const std::string& file) {
+    block.home = m_view.m_document.HomeIn(file);
 }
 
 void ViewEditHost::LetGo(std::vector<SoundVersion> versions) {

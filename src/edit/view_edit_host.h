@@ -20,15 +20,15 @@ class ViewEditHost final : public EditHost {
     bool TakeSound(LoadedSound& out) override;
     bool AdoptSound(const std::string& file, const LoadedSound& sound, EditReload how) override;
     Expected<std::string> NewWorkingFile(const char* prefix) override;
-    WaveError WriteSound(const std::string& file, const LoadedSound& sound) override;
     std::unique_ptr<SoundSink> FileSink(const std::string& file, std::span<const std::uint8_t> fmt,
                                         WorkProgress& progress) override;
     void DiscardWorkingFile(const std::string& file) override;
     void SetModified() override;
     SoundHistory& History() override;
     SoundVersion VersionOf(LoadedSound sound, const std::string& file) override;
-    bool FileStillHolds(const SoundVersion& version) override;
-    Expected<std::string> WriteWorkingFile(const char* prefix, const LoadedSound& sound) override;
+    std::string LostWorkingFile(const PieceList& sound) override;
+    WaveError HouseBlocks(const LoadedSound& sound, const char* prefix) override;
+    void HomeBlock(SoundBlock& block, const std::string& file) override;
     void LetGo(std::vector<SoundVersion> versions) override;
     bool KeepHistoryWithinBudget() override;
     void HistoryChanged() override;

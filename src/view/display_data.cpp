@@ -27,8 +27,9 @@ Expected<DisplayData> ReadDisplayData(const std::string& path) {
     }
     DisplayData data;
     data.format = chunk->format;
-    data.bytes = sound.data.data ? sound.data.data : std::make_shared<std::uint8_t[]>(0);
-    data.size = static_cast<std::uint32_t>(sound.data.size);
+    const SharedBytes bytes = sound.data.Contiguous();  // one block as read: no copy
+    data.bytes = bytes.data ? bytes.data : std::make_shared<std::uint8_t[]>(0);
+    data.size = static_cast<std::uint32_t>(bytes.size);
     return data;
 }
 

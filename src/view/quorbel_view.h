@@ -5,6 +5,7 @@
 // sound. The Qt shell hosts it through the entry points below; everything else is the
 // view's own logic over the ports it is given.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -21,7 +22,7 @@
 #include "framework/view_window.h"
 #include "view/display_modes.h"
 #include "view/view_layout.h"
-#include "wavefile/shared_bytes.h"
+#include "wavefile/piece_list.h"
 #include "wavefile/wave_format.h"
 
 namespace quorbel {
@@ -98,7 +99,7 @@ class CQuorbelView : public CommandTarget {
     bool AdoptSound(const std::string& fileName, const LoadedSound& sound, bool samplesOnly);
     // Draws `bytes` from now on, shared rather than copied, and asks for the repaints that
     // show them; the sample count and the slider stay as they are.
-    void ReplaceWaveData(const SharedBytes& bytes);
+    void ReplaceWaveData(const PieceList& bytes);
     void CreatePositionSlider(int maximum, int page);
     // After the document saved its sound and reopened its device under a new id: plays,
     // seeks and notices go to that id from now on, at the place the slider shows, and a
@@ -211,9 +212,14 @@ class CQuorbelView : public CommandTarget {
     int m_nSkin = SKIN_EMBOSSED;            // SKIN_*
     int m_nRecordMode = RECORDMODE_INSERT;  // RECORDMODE_*
     std::uint32_t m_wDeviceID = 0;
-    // The data chunk, for drawing: shared with the device's sound when they are the same bytes.
-    std::shared_ptr<const std::uint8_t[]> m_pWaveData;
-    std::uint32_t m_dwWaveDataLen = 0;
+    // The sound the view draws, once it shows one: the very pieces the device plays.
+    std::optional<PieceList> m_waveData;
+    // Its length in bytes, as far as the 32-bit positions of the window reach.
+    std::uint32_t WaveDataLen() const {
+        return m_waveData ? static_cast<std::uint32_t>(
+                                std::min<std::uint64_t>(m_waveData->size(), UINT32_MAX))
+                          : 0;
+    }
     int m_nPosition = 0;  // slider position in sample units; first sample the strip shows
     int m_nState = STATE_READY;
     unsigned m_nTimerID = 0;

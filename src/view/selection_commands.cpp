@@ -18,8 +18,8 @@ constexpr int kScopeRight = kScopeRect.right;  // (a handle never leaves it)
 }  // namespace
 
 bool CQuorbelView::SelectionHoldsAFrame() const {
-    if (!m_pWaveData || m_dwWaveDataLen == 0) return false;
-    const std::uint32_t last = WholeFrames(m_dwWaveDataLen, m_nBlockAlign);
+    if (!m_waveData || WaveDataLen() == 0) return false;
+    const std::uint32_t last = WholeFrames(WaveDataLen(), m_nBlockAlign);
     const std::uint32_t start =
         std::min(WholeFrames(StartByteOf(GetSelStartMs(), m_nAvgBytesPerSec), m_nBlockAlign), last);
     const std::uint32_t end =
@@ -90,7 +90,7 @@ void CQuorbelView::OnZoomOut() {
 }
 
 std::string CQuorbelView::SelectionRefusal(std::uint32_t startMs, std::uint32_t endMs) const {
-    if (!m_pWaveData) return "There is no sound to select in.";
+    if (!m_waveData) return "There is no sound to select in.";
     if (endMs <= startMs) return "End must come after Start.";
     if (endMs > m_dwLength) {
         return "The sound is only " + FormatSelectionTime(m_dwLength) + " long.";
@@ -123,7 +123,7 @@ void CQuorbelView::OnEditSelectRange() {
 }
 
 bool CQuorbelView::OnSelectionKey(SelectionKey key, bool shift, bool ctrl) {
-    if (!m_pWaveData) return false;
+    if (!m_waveData) return false;
     const int step = ctrl ? 10 : 1;
     int start = m_rcStartHandle.right, end = m_rcEndHandle.left;
     switch (key) {

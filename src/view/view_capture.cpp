@@ -22,7 +22,7 @@ int SliderValue(std::uint32_t v) {
 }
 
 std::uint32_t DataBytes(const LoadedSound& sound) {
-    return static_cast<std::uint32_t>(std::min<std::size_t>(sound.data.size, UINT32_MAX));
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(sound.data.size(), UINT32_MAX));
 }
 
 }  // namespace
@@ -86,7 +86,7 @@ bool CQuorbelView::captureUnplayable() {
         return false;
     }
     storeFormat(read->format, read->size);
-    ReplaceWaveData(SharedBytes{read->bytes, read->size});
+    ReplaceWaveData(PieceList(SharedBytes{read->bytes, read->size}));
     DeviceId id = 0;
     const unsigned result = devices().open(m_document.m_strFileName, id);
     if (result == kDeviceOk) {
@@ -123,8 +123,6 @@ bool CQuorbelView::AdoptSound(const std::string& fileName, const LoadedSound& so
     devices().setTimeFormatMilliseconds(m_wDeviceID);
     ReplaceWaveData(sound.data);
     m_document.m_strFileName = fileName;
-    // The note for recovery names the new file before an older recording's file goes.
-    m_document.SoundChanged();
     if (samplesOnly) return true;
 
     const std::uint32_t lengthBefore = m_dwLength;
@@ -140,9 +138,8 @@ bool CQuorbelView::AdoptSound(const std::string& fileName, const LoadedSound& so
     return true;
 }
 
-void CQuorbelView::ReplaceWaveData(const SharedBytes& bytes) {
-    m_pWaveData = bytes.data ? bytes.data : std::make_shared<std::uint8_t[]>(0);
-    m_dwWaveDataLen = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size, UINT32_MAX));
+void CQuorbelView::ReplaceWaveData(const PieceList& bytes) {
+    m_waveData = bytes;
     InvalidateSliderWave();
     InvalidateScope();
 }

@@ -28,7 +28,7 @@ bool buttonEnabled(const View& v, int id) {
     return v.IsButtonEnabled(id);
 }
 bool hasWaveData(const View& v, int) {
-    return v.m_pWaveData != nullptr;
+    return v.m_waveData.has_value();
 }
 bool hasFileName(const View& v, int) {
     return !v.GetDocument().m_strFileName.empty();

@@ -23,14 +23,14 @@ void CQuorbelView::OnDraw(Canvas& canvas) {
 }
 
 void CQuorbelView::DrawSliderWave(Canvas& canvas) {
-    if (!m_pWaveData || m_nSliderWaveMode == WAVEMODE_NONE) return;
+    if (!m_waveData || m_nSliderWaveMode == WAVEMODE_NONE) return;
     const bool byteSamples = m_nBitsPerSample <= 8;
     if (!byteSamples && m_nBitsPerSample < 16) return;
 
     canvas.selectPen(TracePenColor(m_nSkin), 1);
     const int halfHeight = m_window.clientRect().height() / 2;
     const int divisor = StripMagnifyDivisor(m_nMagnify);
-    const std::span<const std::uint8_t> data(m_pWaveData.get(), m_dwWaveDataLen);
+    const PieceList& data = *m_waveData;
     const bool clustered = m_nSliderWaveMode == WAVEMODE_CLUSTERED;
 
     canvas.moveTo({kStripFirstX, kStripBaseline});
@@ -48,11 +48,11 @@ void CQuorbelView::DrawSliderWave(Canvas& canvas) {
 }
 
 void CQuorbelView::DrawScopeWave(Canvas& canvas) {
-    if (!m_pWaveData || m_nScopeWaveMode == WAVEMODE_NONE) return;
+    if (!m_waveData || m_nScopeWaveMode == WAVEMODE_NONE) return;
     if (!ScopeDrawsFormat(m_nBitsPerSample, m_nChannels)) return;
 
     canvas.selectPen(TracePenColor(m_nSkin), 1);
-    const std::span<const std::uint8_t> data(m_pWaveData.get(), m_dwWaveDataLen);
+    const PieceList& data = *m_waveData;
     const bool clustered = m_nScopeWaveMode == WAVEMODE_CLUSTERED;
     // The samples of the stretch shown: the whole sound, or the zoomed stretch in whole frames.
     std::uint64_t from = 0, count = m_nSampleCount;
@@ -92,7 +92,7 @@ void CQuorbelView::DrawScopeWave(Canvas& canvas) {
 }
 
 void CQuorbelView::DrawFrames(Canvas& canvas) {
-    if (!m_pWaveData) return;
+    if (!m_waveData) return;
     const Rect& s = m_rcStartHandle;
     const Rect& e = m_rcEndHandle;
     canvas.drawEdge({s.right, kScopeRect.top, e.left, kScopeRect.bottom}, EdgeStyle::Etched);

@@ -25,7 +25,7 @@ CQuorbelView::~CQuorbelView() {
     if (m_context.devices != nullptr) m_context.devices->close(m_wDeviceID);
     // Closing returns at once: a large sound leaves memory, and a large working file the
     // disk, on a thread of their own.
-    ReleaseInBackground(SharedBytes{std::move(m_pWaveData), m_dwWaveDataLen});
+    if (m_waveData) ReleaseInBackground(std::move(*m_waveData));
     m_document.LetGo(m_document.m_history.TakeAll());
 }
 
@@ -35,8 +35,7 @@ WaveDevices& CQuorbelView::devices() const {
 
 bool CQuorbelView::OnInitialUpdate() {
     m_wDeviceID = m_document.m_wDeviceID;
-    m_pWaveData.reset();
-    m_dwWaveDataLen = 0;
+    m_waveData.reset();
     m_nTimerID = 0;
 
     const bool hasFile = !m_document.m_strFileName.empty();
@@ -76,6 +75,9 @@ void CQuorbelView::HistoryChanged() {
     m_strCurrentFile = history.Current().file;
     m_strPreviousFile =
         history.UndoTarget() != nullptr ? history.UndoTarget()->file : m_strCurrentFile;
+    // The note for recovery describes the version now shown, before an older recording's
+    // file goes.
+    m_document.SoundChanged();
 }
 
 void CQuorbelView::CreateButtons(bool hasFile) {

@@ -159,16 +159,15 @@ void CQuorbelView::SaveRecording() {
         m_document.SoundChanged();
         return;
     }
-    Expected<std::string> file = m_document.WriteWorkingFile("newfile", sound);
-    if (!file) {
-        m_window.messageBox(MessageFor(file.error()));
+    // Only the take is written to a working file of its own: the sound around it is pieces
+    // of blocks that files already hold.
+    SoundVersion take = m_document.VersionOf(std::move(sound), {});
+    if (WaveError unhoused = m_document.HouseBlocks(take.sound, "newfile")) {
+        m_window.messageBox(MessageFor(*unhoused));
         return;
     }
-    if (!AdoptSound(*file, sound, false)) {
-        m_document.m_workingFiles.Discard(*file);
-        return;
-    }
-    SoundVersion take = m_document.VersionOf(std::move(sound), *file);
+    NameByItsFile(take);
+    if (!AdoptSound(take.file, take.sound, false)) return;
     if (history.Empty() || (history.UndoSteps() == 0 && history.Current().sound.data.empty() &&
                             history.Current().file.empty())) {
         m_document.LetGo(history.TakeAll());

@@ -20,15 +20,16 @@ std::uint64_t SampleBytes(int bits) {
     return static_cast<std::uint64_t>(bits / 8);
 }
 
-int ByteSample(std::span<const std::uint8_t> data, std::uint64_t k) {
-    return data[k];
+int ByteSample(const PieceList& data, std::uint64_t k) {
+    return data.At(k);
 }
 
 // The top 16 bits of sample k, signed: the whole sample of 16-bit sound, the two most
 // significant (last stored) bytes of a wider one.
-int WordSample(std::span<const std::uint8_t> data, int bits, std::uint64_t k) {
+int WordSample(const PieceList& data, int bits, std::uint64_t k) {
     const std::uint64_t width = SampleBytes(bits);
-    return static_cast<std::int16_t>(LoadLe16(&data[k * width + width - 2]));
+    const std::uint64_t at = k * width + width - 2;
+    return static_cast<std::int16_t>(data.At(at) | (data.At(at + 1) << 8));
 }
 
 }  // namespace
@@ -64,13 +65,13 @@ int StripMagnifyDivisor(int magnify) {
     }
 }
 
-std::uint64_t ElementCount(std::span<const std::uint8_t> data, int bitsPerSample) {
+std::uint64_t ElementCount(const PieceList& data, int bitsPerSample) {
     const std::uint64_t width = SampleBytes(bitsPerSample);
     return width == 0 ? 0 : data.size() / width;
 }
 
-std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSample,
-                               std::int64_t k, int halfHeight, int divisor) {
+std::optional<int> StripOffset(const PieceList& data, int bitsPerSample, std::int64_t k,
+                               int halfHeight, int divisor) {
     const auto count = static_cast<std::int64_t>(ElementCount(data, bitsPerSample));
     // The buffer's last element is never drawn: a column has a sample only before it.
     if (k < 0 || k >= count - 1) return std::nullopt;
@@ -111,7 +112,7 @@ bool ScopeDrawsFormat(int bitsPerSample, int channels) {
     return SampleBytes(bitsPerSample) != 0 && (channels == 1 || channels == 2);
 }
 
-std::optional<int> ScopeOffset(std::span<const std::uint8_t> data, int bitsPerSample, int channels,
+std::optional<int> ScopeOffset(const PieceList& data, int bitsPerSample, int channels,
                                std::uint64_t k) {
     if (k >= ElementCount(data, bitsPerSample)) return std::nullopt;
     if (IsByteFormat(bitsPerSample)) {

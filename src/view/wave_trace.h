@@ -11,6 +11,7 @@
 #include <span>
 
 #include "framework/canvas.h"
+#include "wavefile/piece_list.h"
 
 namespace quorbel {
 
@@ -27,8 +28,8 @@ int StripMagnifyDivisor(int magnify);
 // at or past the buffer's last sample). `halfHeight` is half the view's client height; a
 // value below 1 leaves that step out. 8-bit: ((s - 128) rem H) rem M; 16 bits and more:
 // (s rem M) rem H of the top 16 bits. Bits 9 to 15 have no samples.
-std::optional<int> StripOffset(std::span<const std::uint8_t> data, int bitsPerSample,
-                               std::int64_t k, int halfHeight, int divisor);
+std::optional<int> StripOffset(const PieceList& data, int bitsPerSample, std::int64_t k,
+                               int halfHeight, int divisor);
 
 // Vectorscope step: samples per column, N / 367 rounded down to whole frames of `channels`
 // samples, at least one frame.
@@ -40,7 +41,7 @@ bool ScopeDrawsFormat(int bitsPerSample, int channels);
 // Offset from its baseline of sample k in the vectorscope, or none past the buffer's end.
 // One channel: 8-bit s - 128, wider s / 250. Two channels: 8-bit (s - 128) / 2, wider
 // s / 500 (s the top 16 bits).
-std::optional<int> ScopeOffset(std::span<const std::uint8_t> data, int bitsPerSample, int channels,
+std::optional<int> ScopeOffset(const PieceList& data, int bitsPerSample, int channels,
                                std::uint64_t k);
 
 // The areas the two traces can reach whatever the samples, magnification and mode: the strip
@@ -50,6 +51,6 @@ Rect StripTraceBounds();
 Rect ScopeTraceBounds();
 
 // Number of whole samples in the buffer for a sample width; 0 for bits 9 to 15.
-std::uint64_t ElementCount(std::span<const std::uint8_t> data, int bitsPerSample);
+std::uint64_t ElementCount(const PieceList& data, int bitsPerSample);
 
 }  // namespace quorbel

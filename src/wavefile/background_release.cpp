@@ -12,6 +12,13 @@ void ReleaseInBackground(SharedBytes bytes) {
     std::thread([owned = std::move(bytes)]() mutable { owned = SharedBytes{}; }).detach();
 }
 
+void ReleaseInBackground(PieceList pieces) {
+    // Whether this drops the last owner of a large block is not known cheaply (blocks are
+    // shared by the pieces of many lists): any large list goes on a thread of its own.
+    if (pieces.size() < kBackgroundReleaseBytes) return;
+    std::thread([owned = std::move(pieces)]() mutable { owned = PieceList{}; }).detach();
+}
+
 void RemoveInBackground(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 &&

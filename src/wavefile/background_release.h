@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "wavefile/piece_list.h"
 #include "wavefile/shared_bytes.h"
 
 namespace quorbel {
@@ -16,6 +17,7 @@ inline constexpr std::size_t kBackgroundReleaseBytes = std::size_t{32} << 20;
 
 // Drops `bytes`; when they are large and this is their last owner, on another thread.
 void ReleaseInBackground(SharedBytes bytes);
+void ReleaseInBackground(PieceList pieces);
 
 // Removes the file `path`; a large one on another thread.
 void RemoveInBackground(const std::string& path);

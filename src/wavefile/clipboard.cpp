@@ -4,7 +4,7 @@
 
 namespace quorbel {
 
-void Clipboard::Replace(SharedBytes bytes, int channels, int bits) {
+void Clipboard::Replace(PieceList bytes, int channels, int bits) {
     m_bytes = std::move(bytes);
     m_holds = true;
     m_channels = channels;
@@ -12,7 +12,8 @@ void Clipboard::Replace(SharedBytes bytes, int channels, int bits) {
 }
 
 void Clipboard::Replace(std::span<const std::uint8_t> bytes, int channels, int bits) {
-    Replace(ShareBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end())), channels, bits);
+    Replace(PieceList(ShareBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end()))), channels,
+            bits);
 }
 
 void Clipboard::Clear() {

@@ -11,10 +11,10 @@
 namespace quorbel {
 namespace {
 
-constexpr std::string_view kFirstLine = "quorbel-document 1";
+constexpr std::string_view kFirstLine = "quorbel-document 2";
 constexpr std::string_view kLastLine = "end";
-// A note is a few lines; anything larger is not one of ours.
-constexpr std::size_t kMaxNoteBytes = 64 * 1024;
+// A note is a few lines and a line per piece; anything larger is not one of ours.
+constexpr std::size_t kMaxNoteBytes = 16 << 20;
 
 // File names may hold any byte but NUL; a line break or backslash in one is escaped.
 std::string Escape(std::string_view value) {
@@ -51,8 +51,8 @@ std::optional<std::string> Unescape(std::string_view value) {
 }
 
 template <class Number>
-bool ParseNumber(std::string_view text, Number& out) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+bool ParseNumber(std::string_view text, Number& out, int base = 10) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out, base);
     return ec == std::errc() && end == text.data() + text.size();
 }
 
@@ -62,16 +62,75 @@ bool ParseFlag(std::string_view text, bool& out) {
     return true;
 }
 
+// The words of `text` split at spaces, the last one taking the rest of the line (a file name
+// may hold spaces).
+std::vector<std::string_view> Words(std::string_view text, std::size_t count) {
+    std::vector<std::string_view> words;
+    while (words.size() + 1 < count) {
+        const std::size_t space = text.find(' ');
+        if (space == std::string_view::npos) break;
+        words.push_back(text.substr(0, space));
+        text.remove_prefix(space + 1);
+    }
+    words.push_back(text);
+    return words;
+}
+
+std::optional<std::vector<std::uint8_t>> ParseHex(std::string_view text) {
+    if (text.size() % 2 != 0) return std::nullopt;
+    std::vector<std::uint8_t> bytes(text.size() / 2);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (!ParseNumber(text.substr(2 * i, 2), bytes[i], 16)) return std::nullopt;
+    }
+    return bytes;
+}
+
+bool StoreBlock(DocumentNote& note, const std::string& value) {
+    const auto w = Words(value, 4);
+    BlockHome home;
+    if (w.size() != 4 || !ParseFlag(w[0], home.own) || !ParseNumber(w[1], home.fileSize) ||
+        !ParseNumber(w[2], home.fileModifiedNs) || w[3].empty())
+        return false;
+    home.file = std::string(w[3]);
+    note.blocks.push_back(std::move(home));
+    return true;
+}
+
+bool StorePiece(DocumentNote& note, const std::string& value) {
+    const auto w = Words(value, 3);
+    NotePiece piece;
+    if (w.size() != 3 || !ParseNumber(w[0], piece.block) || !ParseNumber(w[1], piece.offset) ||
+        !ParseNumber(w[2], piece.length) || piece.block < 0 ||
+        static_cast<std::size_t>(piece.block) >= note.blocks.size())
+        return false;
+    note.pieces.push_back(piece);
+    return true;
+}
+
+bool StoreSilence(DocumentNote& note, const std::string& value) {
+    const auto w = Words(value, 2);
+    NotePiece piece;
+    if (w.size() != 2 || !ParseNumber(w[0], piece.length) || !ParseNumber(w[1], piece.fill))
+        return false;
+    note.pieces.push_back(piece);
+    return true;
+}
+
 // Stores one "key=value" line; false for a value that does not read as its key's kind.
 // Keys a later version may add are passed over.
 bool Store(DocumentNote& note, std::string_view key, const std::string& value) {
     if (key == "title") note.title = value;
     if (key == "path") note.pathName = value;
-    if (key == "sound") note.sound = value;
     if (key == "recording") note.recording = value;
     if (key == "modified") return ParseFlag(value, note.modified);
-    if (key == "sound-size") return ParseNumber(value, note.soundSize);
-    if (key == "sound-mtime-ns") return ParseNumber(value, note.soundModifiedNs);
+    if (key == "fmt") {
+        auto fmt = ParseHex(value);
+        if (fmt) note.fmt = std::move(*fmt);
+        return fmt.has_value();
+    }
+    if (key == "block") return StoreBlock(note, value);
+    if (key == "piece") return StorePiece(note, value);
+    if (key == "silence") return StoreSilence(note, value);
     if (key == "record-start") return ParseNumber(value, note.recordStart);
     if (key == "record-overwrite") return ParseFlag(value, note.recordOverwrite);
     return true;
@@ -92,9 +151,25 @@ std::string FormatDocumentNote(const DocumentNote& note) {
     line("title", note.title);
     line("path", note.pathName);
     line("modified", note.modified ? "1" : "0");
-    line("sound", note.sound);
-    line("sound-size", std::to_string(note.soundSize));
-    line("sound-mtime-ns", std::to_string(note.soundModifiedNs));
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string fmt;
+    for (const std::uint8_t b : note.fmt) {
+        fmt += kHex[b >> 4];
+        fmt += kHex[b & 15];
+    }
+    line("fmt", fmt);
+    for (const BlockHome& home : note.blocks) {
+        line("block", std::string(home.own ? "1 " : "0 ") + std::to_string(home.fileSize) + " " +
+                          std::to_string(home.fileModifiedNs) + " " + home.file);
+    }
+    for (const NotePiece& piece : note.pieces) {
+        if (piece.block < 0) {
+            line("silence", std::to_string(piece.length) + " " + std::to_string(piece.fill));
+        } else {
+            line("piece", std::to_string(piece.block) + " " + std::to_string(piece.offset) + " " +
+                              std::to_string(piece.length));
+        }
+    }
     line("recording", note.recording);
     line("record-start", std::to_string(note.recordStart));
     line("record-overwrite", note.recordOverwrite ? "1" : "0");

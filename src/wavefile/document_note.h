@@ -9,22 +9,34 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "wavefile/expected.h"
+#include "wavefile/piece_list.h"
 
 namespace quorbel {
+
+// A stretch of the sound: `length` bytes of block `block` from `offset`, or of silence
+// (`block` -1) filled with `fill`.
+struct NotePiece {
+    int block = -1;
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+    std::uint8_t fill = 0;
+
+    friend bool operator==(const NotePiece&, const NotePiece&) = default;
+};
 
 struct DocumentNote {
     std::string title{};     // the window's title
     std::string pathName{};  // the user's file; "" for a document never saved
     bool modified = false;
-    // The file that holds the document's current sound: a working file in the document's
-    // folder, or the user's file; "" for a new, empty sound. For a file outside the folder,
-    // its size and modification time when the note was written, so a later start can tell
-    // whether it still holds that sound.
-    std::string sound{};
-    std::uint64_t soundSize = 0;
-    std::int64_t soundModifiedNs = 0;
+    // The document's current sound as pieces: its `fmt ` chunk body, the files whose data
+    // chunks hold its blocks (each with its size and modification time when the note was
+    // written, so a later start can tell whether it still holds them), and the pieces in order.
+    std::vector<std::uint8_t> fmt{};
+    std::vector<BlockHome> blocks{};
+    std::vector<NotePiece> pieces{};
     // A recording in progress: the file it is written to (in the folder), the frame of the
     // sound where it started, and whether it overwrites from there (else it is inserted).
     std::string recording{};

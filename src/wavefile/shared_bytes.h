@@ -34,4 +34,11 @@ SharedBytes ShareBytes(Container&& bytes) {
     return SharedBytes{std::shared_ptr<const std::uint8_t[]>(std::move(owner), first), size};
 }
 
+// Bytes that someone else keeps alive for as long as the result is used: nothing is owned.
+inline SharedBytes BorrowBytes(std::span<const std::uint8_t> bytes) {
+    if (bytes.empty()) return {};
+    return SharedBytes{std::shared_ptr<const std::uint8_t[]>(std::shared_ptr<void>(), bytes.data()),
+                       bytes.size()};
+}
+
 }  // namespace quorbel

@@ -24,9 +24,8 @@ WaveFailure Fault(WaveFault code, const std::string& path, FourCC chunk = 0,
 
 // Creates the chunk `id` at the current position and writes `body` into it, with one fault
 // for the header and one for the content (errno in err).
-WaveError WriteChunk(RiffFile& file, ChunkInfo& chunk, FourCC id,
-                     std::span<const std::uint8_t> body, WaveFault headerFault,
-                     WaveFault bodyFault) {
+WaveError WriteChunk(RiffFile& file, ChunkInfo& chunk, FourCC id, const PieceList& body,
+                     WaveFault headerFault, WaveFault bodyFault) {
     chunk.id = id;
     chunk.size = static_cast<std::uint32_t>(body.size());
     if (body.size() > kMaxChunkSize) return Fault(headerFault, {}, id);
@@ -34,9 +33,13 @@ WaveError WriteChunk(RiffFile& file, ChunkInfo& chunk, FourCC id,
     if (const int result = file.CreateChunk(chunk, false); result != 0) {
         return Fault(headerFault, {}, id, result);
     }
-    const auto length = static_cast<std::int64_t>(body.size());
-    errno = 0;
-    if (file.Write(body.data(), length) != length) return Fault(bodyFault, {}, id, kRiffIoError);
+    bool written = true;
+    ForEachStretch(body, 0, body.size(), [&](std::span<const std::uint8_t> stretch) {
+        const auto length = static_cast<std::int64_t>(stretch.size());
+        errno = 0;
+        if (written) written = file.Write(stretch.data(), length) == length;
+    });
+    if (!written) return Fault(bodyFault, {}, id, kRiffIoError);
     return std::nullopt;
 }
 
@@ -60,6 +63,11 @@ WaveError CheckSoundFits(const std::string& path, std::span<const std::uint8_t> 
 WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes,
                           std::span<const std::uint8_t> data, std::uint32_t riffSize,
                           bool padData) {
+    return WriteWaveChunks(file, fmtBytes, PieceList(BorrowBytes(data)), riffSize, padData);
+}
+
+WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes,
+                          const PieceList& data, std::uint32_t riffSize, bool padData) {
     if (WaveError refused = CheckSoundFits({}, fmtBytes, data.size())) return refused;
     ChunkInfo riff;
     riff.size = riffSize;
@@ -69,8 +77,8 @@ WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes
         return Fault(WaveFault::RiffChunkCreateFailed, {}, kRiffId, result);
     }
     ChunkInfo fmt;
-    if (auto error = WriteChunk(file, fmt, kFmtId, fmtBytes, WaveFault::FmtChunkCreateFailed,
-                                WaveFault::FmtWriteShort)) {
+    if (auto error = WriteChunk(file, fmt, kFmtId, PieceList(BorrowBytes(fmtBytes)),
+                                WaveFault::FmtChunkCreateFailed, WaveFault::FmtWriteShort)) {
         return error;
     }
     errno = 0;

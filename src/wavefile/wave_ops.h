@@ -8,6 +8,7 @@
 #include <string>
 
 #include "wavefile/expected.h"
+#include "wavefile/piece_list.h"
 #include "wavefile/riff_file.h"
 #include "wavefile/wave_format.h"
 
@@ -19,6 +20,9 @@ namespace quorbel {
 // that does not fit a WAVE file is refused (SoundTooLarge) before anything is written.
 WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes,
                           std::span<const std::uint8_t> data, std::uint32_t riffSize, bool padData);
+// The same with the data as pieces, written one after the other in one pass.
+WaveError WriteWaveChunks(RiffFile& file, std::span<const std::uint8_t> fmtBytes,
+                          const PieceList& data, std::uint32_t riffSize, bool padData);
 
 // The RIFF size of a file holding exactly a `fmt ` chunk of fmtSize bytes and a data chunk of
 // dataSize bytes, not counting a pad byte after odd data. Capped at the largest RIFF size: a

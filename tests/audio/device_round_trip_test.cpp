@@ -17,6 +17,7 @@
 #include "audio/sound_file_reader.h"
 #include "audio/wave_device.h"
 #include "fakes/device_save.h"
+#include "fakes/piece_bytes.h"
 #include "framework/notify_sink.h"
 #include "round_trip.h"
 #include "tone.h"
@@ -184,8 +185,8 @@ TEST_F(DeviceRoundTrip, TheSpoolFileHoldsExactlyTheRecording) {
     devices_.close(recorder);
 
     EXPECT_EQ(spooled.fmt, recorded.fmt);
-    EXPECT_GT(recorded.data.size, 44100u * 4) << "too short to pass a sync while recording";
-    EXPECT_TRUE(std::ranges::equal(spooled.data.span(), recorded.data.span()));
+    EXPECT_GT(recorded.data.size(), 44100u * 4) << "too short to pass a sync while recording";
+    EXPECT_TRUE(std::ranges::equal(BytesOf(spooled.data), BytesOf(recorded.data)));
 }
 
 }  // namespace

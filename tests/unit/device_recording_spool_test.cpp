@@ -16,6 +16,7 @@
 #include "fakes/device_save.h"
 #include "fakes/fake_notify_sink.h"
 #include "fakes/fake_temp_dir.h"
+#include "fakes/piece_bytes.h"
 #include "fakes/wav_builder.h"
 
 namespace quorbel {
@@ -65,7 +66,7 @@ class SpoolTest : public ::testing::Test {
     Bytes soundOf(DeviceId id) {
         LoadedSound sound;
         EXPECT_EQ(devices.sound(id, sound), kDeviceOk);
-        const auto bytes = sound.data.span();
+        const auto bytes = BytesOf(sound.data);
         return Bytes(bytes.begin(), bytes.end());
     }
     LostSound lostOf(DeviceId id) {
@@ -116,7 +117,7 @@ TEST_F(SpoolTest, HoldsExactlyTheRecordedPartOnceTheRecordingEnds) {
         if (c.ending != Ending::Close) {
             const Bytes sound = soundOf(id);
             const auto at = static_cast<std::ptrdiff_t>(3 * frameBytes);
-            EXPECT_EQ(Bytes(read.data.span().begin(), read.data.span().end()),
+            EXPECT_EQ(Bytes(BytesOf(read.data)),
                       Bytes(sound.begin() + at, sound.begin() + at + 5 * frameBytes));
             // Where the recording started; after a Record, where the new one did.
             std::uint64_t start = 0;
@@ -152,8 +153,7 @@ TEST_F(SpoolTest, HeaderCountsOnlyWhatWasSyncedWhileRecording) {
     // What a reader finds after a crash now: the recording up to the sync, odd size and all.
     LoadedSound read;
     ASSERT_EQ(readSoundFile(spool, read), std::nullopt);
-    EXPECT_EQ(Bytes(read.data.span().begin(), read.data.span().end()),
-              Bytes(captured.begin(), captured.begin() + 1101));
+    EXPECT_EQ(Bytes(BytesOf(read.data)), Bytes(captured.begin(), captured.begin() + 1101));
 
     clock.advanceMillis(300);
     devices.service();

@@ -12,6 +12,7 @@
 #include "audio/wave_format.h"
 #include "fakes/fake_temp_dir.h"
 #include "fakes/huge_sound.h"
+#include "fakes/piece_bytes.h"
 #include "fakes/wav_builder.h"
 #include "res/wave_messages.h"
 
@@ -102,7 +103,7 @@ class DeviceSoundFileReader : public ::testing::Test {
         sound = LoadedSound{};
         return readSoundFile(path, sound);
     }
-    Bytes data() const { return Bytes(sound.data.span().begin(), sound.data.span().end()); }
+    Bytes data() const { return Bytes(BytesOf(sound.data)); }
 
     FakeTempDir dir;
     LoadedSound sound;

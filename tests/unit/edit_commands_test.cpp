@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 
+#include "fakes/piece_bytes.h"
 #include "fakes/sample_formats.h"
 #include "fakes/scoped_tmpdir.h"
 #include "framework/command_ids.h"
@@ -45,10 +46,7 @@ struct EditRig : ViewRig {
         v.OnLButtonDown(MK_LBUTTON, {380, 445});
         v.OnMouseMove(MK_LBUTTON, {200, 300});
     }
-    Bytes clip() const {
-        const auto b = clipboard.Bytes();
-        return {b.begin(), b.end()};
-    }
+    Bytes clip() const { return BytesOf(clipboard.Pieces()); }
     std::size_t workingFiles() const {
         return static_cast<std::size_t>(
             std::distance(std::filesystem::directory_iterator(temp.path()),
@@ -75,21 +73,19 @@ TEST(EditCommands, CutTakesTheWholeFramesOfTheSelectionAndUndoBringsThemBack) {
         EXPECT_EQ(rig.clipboard.Bits(), f.bits);
         EXPECT_EQ(rig.clipboard.Channels(), f.channels);
 
-        const Bytes file = ReadBytes(v.m_strCurrentFile);
         Bytes expected = Part(before, 0, s);
         const Bytes tail = Part(before, e, before.size());
         expected.insert(expected.end(), tail.begin(), tail.end());
-        EXPECT_EQ(SavedData(file), expected);
-        EXPECT_EQ(ReadLe32(file, 4), file.size() - 8) << "RIFF size";
-        EXPECT_EQ(v.m_dwWaveDataLen, expected.size());
+        EXPECT_EQ(BytesOf(v.m_waveData), expected);
+        EXPECT_EQ(v.WaveDataLen(), expected.size());
         EXPECT_EQ(v.m_dwLength, 1000u - 259u);
         EXPECT_EQ(rig.frame.statusText(), "Cut operation complete!");
         EXPECT_EQ(rig.frame.waitBegun, 0) << "Cut shows no wait cursor";
         EXPECT_TRUE(rig.doc.IsModified());
         // Undo goes back to the sound before, held in memory: the user's file is not read
-        // again, even when it changed meanwhile, and it was written only once (the result).
+        // again, even when it changed meanwhile. The Cut wrote no sample at all.
         EXPECT_EQ(v.m_strPreviousFile, opened);
-        EXPECT_EQ(rig.workingFiles(), 1u);
+        EXPECT_EQ(rig.workingFiles(), 0u);
         std::ofstream(opened, std::ios::trunc) << "changed";
 
         ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
@@ -97,7 +93,7 @@ TEST(EditCommands, CutTakesTheWholeFramesOfTheSelectionAndUndoBringsThemBack) {
         // crash would find it.
         EXPECT_NE(v.m_strCurrentFile, opened);
         EXPECT_EQ(SavedData(ReadBytes(v.m_strCurrentFile)), before);
-        EXPECT_EQ(Bytes(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen), before);
+        EXPECT_EQ(BytesOf(v.m_waveData), before);
         EXPECT_EQ(v.m_dwLength, 1000u);
         EXPECT_EQ(rig.frame.statusText(), "Undo operation complete!");
         EXPECT_FALSE(rig.click(ID_EDIT_UNDO)) << "back at the sound as opened";
@@ -154,10 +150,8 @@ TEST(EditCommands, PasteConvertsBetweenEveryPairOfFormats) {
             EXPECT_EQ(rig.clip(), copied) << "Paste converts a copy";
             EXPECT_EQ(rig.clipboard.Bits(), from.bits);
             const std::uint32_t frames = 259;
-            const Bytes file = ReadBytes(v.m_strCurrentFile);
-            const Bytes data = SavedData(file);
+            const Bytes data = BytesOf(v.m_waveData);
             ASSERT_EQ(data.size(), (100 + frames) * to.frame());
-            EXPECT_EQ(ReadLe32(file, 4), file.size() - 8);
             const std::uint32_t at = 2 * to.frame();
             EXPECT_EQ(Part(data, 0, at), Part(before, 0, at));
             EXPECT_EQ(Part(data, at + frames * to.frame(), data.size()),
@@ -168,7 +162,7 @@ TEST(EditCommands, PasteConvertsBetweenEveryPairOfFormats) {
             }
             EXPECT_EQ(target.frame.statusText(), "Paste operation complete!");
             EXPECT_TRUE(target.click(ID_EDIT_UNDO));
-            EXPECT_EQ(SavedData(ReadBytes(v.m_strCurrentFile)), before);
+            EXPECT_EQ(BytesOf(v.m_waveData), before);
         }
     }
 }
@@ -199,7 +193,7 @@ TEST(EditCommands, CutOfTheWholeSoundIsRefusedAndKeepsTheClipboard) {
     EXPECT_EQ(rig.window.boxes[0].icon, BoxIcon::Error);
     EXPECT_EQ(rig.clip(), (Bytes{1, 2, 3, 4}));
     EXPECT_EQ(rig.frame.statusText(), "Cut operation failed.");
-    EXPECT_EQ(v.m_dwWaveDataLen, 4000u);
+    EXPECT_EQ(v.WaveDataLen(), 4000u);
     EXPECT_FALSE(rig.click(ID_EDIT_UNDO));
     EXPECT_EQ(rig.workingFiles(), 0u);
     EXPECT_TRUE(rig.click(ID_BUTTON_PLAY));
@@ -213,33 +207,34 @@ TEST(EditCommands, ASelectionPastTheEndOfTheSoundCutsNothingInFrontOfIt) {
     v.OnMouseMove(MK_LBUTTON, {300, 300});  // start 790 ms, end past the end
     ASSERT_TRUE(rig.click(ID_EDIT_CUT));
     EXPECT_EQ(rig.clip(), Part(before, 790 * 2, before.size()));
-    EXPECT_EQ(SavedData(ReadBytes(v.m_strCurrentFile)), Part(before, 0, 790 * 2));
+    EXPECT_EQ(BytesOf(v.m_waveData), Part(before, 0, 790 * 2));
 }
 
 TEST(EditCommands, AFailedEditLeavesTheDocumentPlayableSavableAndUnchanged) {
     EditRig rig;
     CQuorbelView& v = rig.openSecond({16, 2});
     rig.select(v);
-    const Bytes original(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen);
+    const Bytes original = BytesOf(v.m_waveData);
     ASSERT_TRUE(rig.click(ID_EDIT_CUT));
     const std::string afterCut = v.m_strCurrentFile, beforeCut = v.m_strPreviousFile;
-    const Bytes sound(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen);
+    const Bytes sound = BytesOf(v.m_waveData);
 
-    // The working-file folder does not exist: no working file can be made. Copy needs none.
+    // The working-file folder does not exist: no working file can be made. Copy and Cut
+    // need none; a Paste of bytes from elsewhere does.
     auto gone = std::make_unique<testing::ScopedTmpDir>((rig.temp.path() / "gone").string());
     ASSERT_TRUE(rig.click(ID_EDIT_COPY));
     EXPECT_TRUE(rig.window.boxes.empty());
     rig.clipboard.Replace(Bytes{9, 9, 9, 9}, 2, 16);
-    for (const int id : {ID_EDIT_PASTE, ID_EDIT_CUT}) {
+    for (const int id : {ID_EDIT_PASTE}) {
         rig.window.boxes.clear();
         ASSERT_TRUE(rig.click(id)) << id;
         ASSERT_EQ(rig.window.boxes.size(), 1u) << id;
         EXPECT_NE(rig.window.boxes[0].text.find("gone"), std::string::npos);
         EXPECT_EQ(v.m_strCurrentFile, afterCut);
         EXPECT_EQ(v.m_strPreviousFile, beforeCut) << "Undo stays as it was";
-        EXPECT_EQ(Bytes(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen), sound);
+        EXPECT_EQ(BytesOf(v.m_waveData), sound);
     }
-    EXPECT_EQ(rig.frame.texts.back(), "Cut operation failed.");
+    EXPECT_EQ(rig.frame.texts.back(), "Paste operation failed.");
     EXPECT_EQ(rig.frame.waitBegun, rig.frame.waitEnded);
     EXPECT_EQ(rig.clip(), (Bytes{9, 9, 9, 9}));
     gone.reset();
@@ -254,7 +249,7 @@ TEST(EditCommands, AFailedEditLeavesTheDocumentPlayableSavableAndUnchanged) {
     rig.window.boxes.clear();
     ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
     EXPECT_TRUE(rig.window.boxes.empty());
-    EXPECT_EQ(Bytes(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen), original);
+    EXPECT_EQ(BytesOf(v.m_waveData), original);
 }
 
 TEST(EditCommands, PasteOfAFormatWithoutAConversionIsRefusedBeforeAnythingChanges) {
@@ -276,12 +271,12 @@ TEST(EditCommands, TwoEditsThenUndoGoBackToTheFirstEdit) {
     rig.select(v);
     ASSERT_TRUE(rig.click(ID_EDIT_CUT));
     const std::string first = v.m_strCurrentFile;
-    const std::uint32_t afterFirst = v.m_dwWaveDataLen;
+    const std::uint32_t afterFirst = v.WaveDataLen();
     ASSERT_TRUE(rig.click(ID_EDIT_PASTE));
-    EXPECT_EQ(v.m_dwWaveDataLen, afterFirst + 259);
+    EXPECT_EQ(v.WaveDataLen(), afterFirst + 259);
     ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
     EXPECT_EQ(v.m_strCurrentFile, first);
-    EXPECT_EQ(v.m_dwWaveDataLen, afterFirst);
+    EXPECT_EQ(v.WaveDataLen(), afterFirst);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "edit/edit_steps.h"
 #include "effects/effect_samples.h"
 #include "fakes/child_process.h"
+#include "fakes/piece_bytes.h"
 #include "fakes/sample_formats.h"
 #include "fakes/wav_builder.h"
 #include "wavefile/temp_files.h"
@@ -76,7 +77,6 @@ struct FakeHost : EditHost {
         written.push_back(std::string("/work/") + prefix + std::to_string(written.size()));
         return written.back();
     }
-    WaveError WriteSound(const std::string&, const LoadedSound&) override { return std::nullopt; }
     std::unique_ptr<SoundSink> FileSink(const std::string&, std::span<const std::uint8_t>,
                                         WorkProgress& progress) override {
         return std::make_unique<DiscardingSink>(progress);
@@ -87,12 +87,11 @@ struct FakeHost : EditHost {
     SoundHistory history;
     SoundHistory& History() override { return history; }
     SoundVersion VersionOf(LoadedSound s, const std::string& file) override {
-        return {std::move(s), file, !file.empty()};
+        return {std::move(s), file};
     }
-    bool FileStillHolds(const SoundVersion&) override { return true; }
-    Expected<std::string> WriteWorkingFile(const char* prefix, const LoadedSound&) override {
-        return NewWorkingFile(prefix);
-    }
+    std::string LostWorkingFile(const PieceList&) override { return {}; }
+    WaveError HouseBlocks(const LoadedSound&, const char*) override { return std::nullopt; }
+    void HomeBlock(SoundBlock&, const std::string&) override {}
     void LetGo(std::vector<SoundVersion>) override {}
     bool KeepHistoryWithinBudget() override { return false; }
     void HistoryChanged() override {}
@@ -103,7 +102,7 @@ LoadedSound HugeSound(std::uint64_t bytes) {
     LoadedSound s;
     s.fmt = {1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
     s.format = {44100, 2, SampleType::S16};
-    s.data = SharedBytes{nullptr, static_cast<std::size_t>(bytes)};
+    s.data = PieceList::Silence(bytes, 0);
     return s;
 }
 
@@ -217,7 +216,7 @@ LoadedSound SoundOf(testing::SampleFormat f, testing::Bytes data) {
          testing::Le32(rate * f.frame()),
          {static_cast<std::uint8_t>(f.frame()), 0, static_cast<std::uint8_t>(f.bits), 0}});
     s.format = {rate, f.channels, f.bits == 8 ? SampleType::U8 : SampleType::S16};
-    s.data = ShareBytes(std::move(data));
+    s.data = PieceList(ShareBytes(std::move(data)));
     return s;
 }
 
@@ -274,7 +273,7 @@ TEST(EditCycle, AnEffectWrittenIntoItsWorkingFileIsTheKernelsSoundInTheFileASave
             ASSERT_TRUE(operation.Complete());
             EXPECT_EQ(operation.Percent(), 100) << "the whole sound is in its file";
             const testing::Bytes expected = e.whole(data, f.bits, f.channels);
-            const std::span<const std::uint8_t> made = host.adoptedSound.data.span();
+            const testing::Bytes made = BytesOf(host.adoptedSound.data);
             EXPECT_TRUE(std::equal(made.begin(), made.end(), expected.begin(), expected.end()));
             ASSERT_EQ(host.written.size(), 1u);
             const std::string saved = folder.file("saved.wav");
@@ -292,11 +291,12 @@ TEST(EditCycle, ACancelWhileTheWorkingFileIsWrittenLeavesNoFileAndAdoptsNothing)
     std::atomic<bool> halfway{false};
     EditStep step;
     step.make = [&halfway](const LoadedSound& before, SoundSink& sink, WorkProgress& progress) {
-        sink.Begin(before.data.size);
-        sink.Put(before.data.span().first(before.data.size / 2));
+        sink.Begin(before.data.size());
+        const testing::Bytes all = BytesOf(before.data);
+        sink.Put(std::span(all).first(all.size() / 2));
         halfway = true;
         while (!progress.CancelRequested()) std::this_thread::yield();
-        sink.Put(before.data.span().subspan(before.data.size / 2));
+        sink.Put(std::span(all).subspan(all.size() / 2));
         return EditOutcome{};
     };
     EditOperation operation(EditKind::Reverse, host, step);

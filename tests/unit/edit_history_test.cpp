@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/piece_bytes.h"
 #include "fakes/sample_formats.h"
 #include "fakes/scoped_tmpdir.h"
 #include "framework/command_ids.h"
@@ -40,9 +41,7 @@ struct HistoryRig : testing::ViewRig {
         s.data = testing::Ramp(frames * f.frame());
         return open(s);
     }
-    Bytes shown() const {
-        return {view->m_pWaveData.get(), view->m_pWaveData.get() + view->m_dwWaveDataLen};
-    }
+    Bytes shown() const { return BytesOf(view->m_waveData); }
     bool enabled(int id) {
         CommandState state;
         view->OnUpdateCommand(id, state);
@@ -203,10 +202,10 @@ TEST(EditHistory, AVersionWhoseWorkingFileWasRemovedIsRefusedAndTheHistoryCutThe
     for (const bool forward : {false, true}) {
         SCOPED_TRACE(forward ? "Redo" : "Undo");
         HistoryRig rig;
-        CQuorbelView& v = rig.openFrames({8, 1}, 1000);
-        ASSERT_EQ(v.SetSelectionMs(100, 200), "");
-        ASSERT_TRUE(rig.click(ID_EDIT_CUT));
+        rig.openFrames({8, 1}, 1000);
+        // Two versions in working files of their own.
         ASSERT_TRUE(rig.click(ID_EFFECTS_REVERSE));
+        ASSERT_TRUE(rig.click(ID_OCTAVE_INCREASE));
         if (forward) {
             ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
             ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
@@ -248,8 +247,8 @@ TEST(EditHistory, UndoAfterSaveOverTheOpenedFileWritesTheVersionWhereACrashFinds
 
 SoundVersion VersionOfBytes(std::size_t size, bool ownFile = false) {
     SoundVersion v;
-    v.sound.data = ShareBytes(Bytes(size, 1));
-    v.ownFile = ownFile;
+    v.sound.data = PieceList(ShareBytes(Bytes(size, 1)));
+    v.sound.data.pieces()[0].block->home.own = ownFile;
     return v;
 }
 
@@ -282,11 +281,12 @@ TEST(EditHistory, ASessionOverTheBudgetSaysOnceThatOlderStepsWentAndUndoStopsThe
     HistoryRig rig;
     CQuorbelView& v = rig.openFrames({16, 2}, 1000);
     rig.doc.m_historyBudget.minBytes = 10000;  // two versions of this sound
-    std::vector<std::size_t> sizes;
+    // Each Reverse writes a block of its own (a Cut would only make pieces of the opened one).
+    std::vector<Bytes> shown;
     for (int i = 0; i < 4; ++i) {
-        ASSERT_EQ(v.SetSelectionMs(100, 110), "");
-        ASSERT_TRUE(rig.click(ID_EDIT_CUT));
-        sizes.push_back(rig.shown().size());
+        ASSERT_EQ(v.SetSelectionMs(100 + i, 110), "");
+        ASSERT_TRUE(rig.click(ID_EFFECTS_REVERSE));
+        shown.push_back(rig.shown());
     }
     EXPECT_EQ(std::count(rig.frame.texts.begin(), rig.frame.texts.end(),
                          std::string(kOlderStepsLetGoText)),
@@ -296,7 +296,7 @@ TEST(EditHistory, ASessionOverTheBudgetSaysOnceThatOlderStepsWentAndUndoStopsThe
     EXPECT_EQ(rig.workingFiles(), 3u) << "the files of the versions let go are removed";
     while (rig.click(ID_EDIT_UNDO)) {
     }
-    EXPECT_EQ(rig.shown().size(), sizes[1]) << "Undo stops at the oldest version kept";
+    EXPECT_EQ(rig.shown(), shown[1]) << "Undo stops at the oldest version kept";
 }
 
 }  // namespace

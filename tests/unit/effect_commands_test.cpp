@@ -5,6 +5,7 @@
 
 #include "audio/sound_file_reader.h"
 #include "effects/effect_samples.h"
+#include "fakes/piece_bytes.h"
 #include "fakes/sample_formats.h"
 #include "fakes/scoped_tmpdir.h"
 #include "framework/command_ids.h"
@@ -34,9 +35,7 @@ WavContent Sound(Format f, std::size_t frames) {
 struct EffectRig : testing::ViewRig {
     testing::WavFolder temp;
     testing::ScopedTmpDir tmpdir{temp.path().string()};
-    Bytes waveData() const {
-        return {view->m_pWaveData.get(), view->m_pWaveData.get() + view->m_dwWaveDataLen};
-    }
+    Bytes waveData() const { return BytesOf(view->m_waveData); }
 };
 
 TEST(EffectCommands, EveryEffectChangesTheFileAndTheViewAndUndoesInEveryFormat) {
@@ -133,7 +132,7 @@ TEST(EffectCommands, FormatsWithoutAFilterAreRefusedAndAFailedEffectChangesNothi
 Bytes DataOf(const std::string& path) {
     LoadedSound sound;
     if (readSoundFile(path, sound)) return {};
-    return {sound.data.span().begin(), sound.data.span().end()};
+    return BytesOf(sound.data);
 }
 
 TEST(EffectCommands, ReverseAndOctaveUpMatchSoxByteForByte) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/piece_bytes.h"
 #include "unit/view_test_rig.h"
 
 namespace quorbel {
@@ -32,8 +33,8 @@ TEST(ExtensibleFormat, PcmSubFormatIsShownAsPcm) {
             EXPECT_EQ(v.m_bPCM, 1);
             EXPECT_EQ(v.m_nChannels, channels);
             EXPECT_EQ(v.m_nBitsPerSample, bits);
-            ASSERT_EQ(v.m_dwWaveDataLen, data.size());
-            EXPECT_TRUE(std::equal(data.begin(), data.end(), v.m_pWaveData.get()));
+            ASSERT_EQ(v.WaveDataLen(), data.size());
+            EXPECT_TRUE(std::equal(data.begin(), data.end(), BytesOf(v.m_waveData).begin()));
             EXPECT_EQ(rig.window.buttonStates(), "10011");
         }
     }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "fakes/piece_bytes.h"
 #include "fakes/sample_formats.h"
 #include "fakes/scoped_tmpdir.h"
 #include "framework/command_ids.h"
@@ -46,13 +47,9 @@ struct LongWorkRig : testing::ViewRig {
     };
     State state() const {
         const CQuorbelView& v = *view;
-        const auto b = clipboard.Bytes();
-        return {Bytes(v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen),
-                ReadBytes(v.m_strCurrentFile),
-                Bytes(b.begin(), b.end()),
-                v.m_strCurrentFile,
-                v.m_strPreviousFile,
-                doc.m_workingFiles.Files(),
+        const auto b = clipboard.Pieces();
+        return {BytesOf(v.m_waveData), ReadBytes(v.m_strCurrentFile), BytesOf(b),
+                v.m_strCurrentFile,    v.m_strPreviousFile,           doc.m_workingFiles.Files(),
                 doc.IsModified()};
     }
     // Waits (bounded) until the operation's work has made all of the new sound.
@@ -92,7 +89,7 @@ TEST(LongWork, ACancelAtAnyPointLeavesTheDocumentAsItWas) {
                 EXPECT_TRUE(rig.window.boxes.empty());
                 // Undo still goes back to the sound before the first Cut.
                 ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
-                EXPECT_EQ(v.m_dwWaveDataLen, 1000u * f.frame());
+                EXPECT_EQ(v.WaveDataLen(), 1000u * f.frame());
             }
         }
     }

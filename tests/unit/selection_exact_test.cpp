@@ -158,7 +158,7 @@ TEST(SelectExactly, ATypedRangeIsCutToTheByteInEveryFormat) {
         const std::uint32_t cut = WholeFrames(EndByteOf(5678, avg), f.frame()) -
                                   WholeFrames(StartByteOf(1234, avg), f.frame());
         EXPECT_EQ(rig.clipboard.Length(), cut);
-        EXPECT_EQ(v.m_dwWaveDataLen, 10000 * f.frame() - cut);
+        EXPECT_EQ(v.WaveDataLen(), 10000 * f.frame() - cut);
         EXPECT_FALSE(v.IsZoomed()) << "the edit changed the length: the whole sound again";
         // Bad pairs change nothing.
         const std::uint32_t len = v.m_dwLength;

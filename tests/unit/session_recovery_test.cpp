@@ -12,6 +12,7 @@
 #include "audio/sound_file_writer.h"
 #include "audio/wave_format.h"
 #include "fakes/fake_temp_dir.h"
+#include "fakes/piece_bytes.h"
 #include "fakes/sample_formats.h"
 #include "wavefile/byte_buffer.h"
 
@@ -25,9 +26,10 @@ TEST(DocumentNote, KeepsOddNamesAndRefusesAnyCutOrDamage) {
     note.title = "take=1\\x\n.wav";
     note.pathName = "/home/u/take=1\\x\n.wav";
     note.modified = true;
-    note.sound = "/tmp/s/doc-1/cut0001.tmp";
-    note.soundSize = 1234567890123;
-    note.soundModifiedNs = -5;
+    note.fmt = {1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
+    note.blocks = {{"/tmp/s/doc-1/cut 0001.tmp", true, 1234567890123, -5},
+                   {"/home/u/take=1\\x\n.wav", false, 7, 8}};
+    note.pieces = {{1, 4, 8}, {-1, 0, 12, 0}, {0, 1234567890000, 4}};
     note.recording = "/tmp/s/doc-1/recording-1.wav";
     note.recordStart = 44100;
     note.recordOverwrite = true;
@@ -94,7 +96,7 @@ LoadedSound CountingSound(testing::SampleFormat f, std::size_t frames, int first
     sound.fmt = makePcmFormatRecord(sound.format);
     ByteBuffer bytes(frames * f.frame());
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(first + i);
-    sound.data = ShareBytes(std::move(bytes));
+    sound.data = PieceList(ShareBytes(std::move(bytes)));
     return sound;
 }
 
@@ -109,67 +111,84 @@ TEST(RecoverSound, PutsTheRecordingWhereItWasGoingInEveryFormat) {
         const std::string user = dir.file("home/user.wav");
         for (const std::string& file : {folder + "cut1.tmp", user, folder + "rec.wav"}) {
             const LoadedSound& s = file == folder + "rec.wav" ? take : base;
-            ASSERT_FALSE(writeSoundFile(file, s.fmt, s.data.span(), SaveDurability::Scratch));
+            ASSERT_FALSE(writeSoundFile(file, s.fmt, BytesOf(s.data), SaveDurability::Scratch));
         }
         struct stat st {};
         ::stat(user.c_str(), &st);
         const std::int64_t mtime = st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec;
+        const std::vector<std::uint8_t> all = BytesOf(base.data);
         const auto expect = [&](std::span<const std::uint8_t> a, std::size_t at, std::size_t cut) {
-            std::vector<std::uint8_t> v(base.data.span().begin(), base.data.span().end());
+            std::vector<std::uint8_t> v = all;
             v.erase(v.begin() + at * f.frame(), v.begin() + (at + cut) * f.frame());
             v.insert(v.begin() + at * f.frame(), a.begin(), a.end());
             return v;
         };
+        const std::string cut = folder + "cut1.tmp", rec = folder + "rec.wav";
+        const std::uint64_t size = base.data.size() + 44;
+        const auto ownHome = [&] {
+            struct stat own {};
+            ::stat(cut.c_str(), &own);
+            return BlockHome{cut, true, static_cast<std::uint64_t>(own.st_size),
+                             own.st_mtim.tv_sec * 1'000'000'000LL + own.st_mtim.tv_nsec};
+        };
+        // A note of the whole base sound held by `home`.
+        const auto whole = [&](BlockHome home) {
+            DocumentNote note{.modified = true, .fmt = base.fmt, .blocks = {home}};
+            note.pieces = {{0, 0, base.data.size()}};
+            return note;
+        };
+        const auto withRecording = [&](DocumentNote note, std::uint64_t start, bool overwrite) {
+            note.recording = rec;
+            note.recordStart = start;
+            note.recordOverwrite = overwrite;
+            return note;
+        };
+        // Pieces of two files with silence between: the first two frames of the working file,
+        // a frame of silence, the user's file from its sixth frame on.
+        DocumentNote mixed = whole(ownHome());
+        mixed.blocks.push_back({user, false, size, mtime});
+        mixed.pieces = {{0, 0, 2 * f.frame()},
+                        {-1, 0, f.frame(), static_cast<std::uint8_t>(f.bits == 8 ? 128 : 0)},
+                        {1, 5 * f.frame(), 5 * f.frame()}};
+        std::vector<std::uint8_t> mixedSound(all.begin(), all.begin() + 2 * f.frame());
+        mixedSound.insert(mixedSound.end(), f.frame(), f.bits == 8 ? 128 : 0);
+        mixedSound.insert(mixedSound.end(), all.begin() + 5 * f.frame(), all.end());
         struct Case {
             DocumentNote note;
             std::vector<std::uint8_t> sound;
             bool adoptsFile;
         };
-        const std::string cut = folder + "cut1.tmp", rec = folder + "rec.wav";
-        const std::uint64_t size = base.data.size + 44;
         const std::vector<Case> cases = {
-            {{.modified = true, .sound = cut}, expect({}, 0, 0), true},
-            {{.modified = true, .sound = cut, .recording = rec, .recordStart = 3},
-             expect(take.data.span(), 3, 0),
-             false},
-            {{.modified = true,
-              .sound = cut,
-              .recording = rec,
-              .recordStart = 8,
-              .recordOverwrite = true},
-             expect(take.data.span(), 8, 2),
-             false},
-            {{.modified = true,
-              .sound = user,
-              .soundSize = size,
-              .soundModifiedNs = mtime,
-              .recording = rec},
-             expect(take.data.span(), 0, 0),
-             false},
+            {whole(ownHome()), expect({}, 0, 0), true},
+            {withRecording(whole(ownHome()), 3, false), expect(BytesOf(take.data), 3, 0), false},
+            {withRecording(whole(ownHome()), 8, true), expect(BytesOf(take.data), 8, 2), false},
+            {withRecording(whole({user, false, size, mtime}), 0, false),
+             expect(BytesOf(take.data), 0, 0), false},
             // The user's file changed since: the recording comes back on its own.
-            {{.modified = true,
-              .sound = user,
-              .soundSize = 1,
-              .soundModifiedNs = mtime,
-              .recording = rec},
-             {take.data.span().begin(), take.data.span().end()},
-             false},
+            {withRecording(whole({user, false, 1, mtime}), 0, false), BytesOf(take.data), false},
+            {mixed, mixedSound, false},
         };
         for (const Case& c : cases) {
             const LeftDocument left{folder, c.note};
             ASSERT_TRUE(HoldsUnsavedSound(left));
             RecoveredSound out;
             ASSERT_FALSE(RecoverSound(left, out));
-            EXPECT_EQ(std::vector<std::uint8_t>(out.sound.data.span().begin(),
-                                                out.sound.data.span().end()),
-                      c.sound);
+            EXPECT_EQ(BytesOf(out.sound.data), c.sound);
             EXPECT_EQ(out.file.empty(), !c.adoptsFile);
         }
-        // Saved, or only the user's own file: nothing to offer.
-        EXPECT_FALSE(HoldsUnsavedSound({folder, DocumentNote{.sound = cut}}));
-        EXPECT_FALSE(HoldsUnsavedSound({folder, DocumentNote{.modified = true, .sound = user}}));
-        EXPECT_FALSE(
-            HoldsUnsavedSound({folder, DocumentNote{.modified = true, .sound = folder + "../x"}}));
+        // A working file cut short, or one outside the document's folder, is not offered as
+        // the sound; a saved document has nothing to offer.
+        DocumentNote shortened = whole(ownHome());
+        shortened.blocks[0].fileSize -= 1;
+        RecoveredSound out;
+        EXPECT_TRUE(RecoverSound({folder, shortened}, out));
+        DocumentNote outside = whole(ownHome());
+        outside.blocks[0].file = folder + "../x";
+        EXPECT_TRUE(RecoverSound({folder, outside}, out));
+        DocumentNote saved = whole(ownHome());
+        saved.modified = false;
+        EXPECT_FALSE(HoldsUnsavedSound({folder, saved}));
+        EXPECT_FALSE(HoldsUnsavedSound({folder, DocumentNote{.modified = true}}));
     }
 }
 

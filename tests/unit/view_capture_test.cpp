@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/sound_file_reader.h"
+#include "fakes/piece_bytes.h"
 #include "framework/command_ids.h"
 #include "res/wave_messages.h"
 #include "unit/view_test_rig.h"
@@ -32,7 +33,7 @@ TEST(ViewCapture, SixteenBitStereoCountsWordsAndPagesATenthOfTheBytes) {
     ViewRig rig;
     CQuorbelView& v = rig.open(Stereo16(1000));
     EXPECT_EQ(v.m_nSampleCount, 500u);
-    EXPECT_EQ(v.m_dwWaveDataLen, 1000u);
+    EXPECT_EQ(v.WaveDataLen(), 1000u);
     EXPECT_EQ(v.m_nBitsPerSample, 16);
     EXPECT_EQ(v.m_nChannels, 2);
     EXPECT_EQ(v.m_nBlockAlign, 4);
@@ -87,7 +88,7 @@ TEST(ViewCapture, AConstructedViewHasDefinedFieldsBeforeItsFirstUpdate) {
     EXPECT_EQ(v.m_nSkin, 1);
     EXPECT_EQ(v.m_nChannels, 0);
     EXPECT_EQ(v.m_nState, STATE_READY);
-    EXPECT_EQ(v.m_pWaveData, nullptr);
+    EXPECT_FALSE(v.m_waveData.has_value());
     EXPECT_EQ(v.m_rcScope, (Rect{10, 180, 377, 440}));
     EXPECT_FALSE(v.m_bStartGrabbed);
 }
@@ -113,7 +114,7 @@ TEST(ViewCapture, ByteAndWordCountsOfSmallAndOddChunks) {
         s.trailingChunk = {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'};
         CQuorbelView& v = rig.openUnplayable(s);
         EXPECT_EQ(v.m_nSampleCount, 500u);
-        EXPECT_EQ(v.m_dwWaveDataLen, 1001u) << "the buffer keeps every byte";
+        EXPECT_EQ(v.WaveDataLen(), 1001u) << "the buffer keeps every byte";
     }
     {
         SCOPED_TRACE("block align 3, 2 channels");
@@ -148,7 +149,7 @@ TEST(ViewCapture, ByteAndWordCountsOfSmallAndOddChunks) {
         s.trailingChunk = {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'};
         CQuorbelView& v = rig.openUnplayable(s);
         EXPECT_EQ(v.m_nSampleCount, 10u);
-        EXPECT_EQ(v.m_dwWaveDataLen, 31u);
+        EXPECT_EQ(v.WaveDataLen(), 31u);
     }
 }
 
@@ -172,7 +173,7 @@ void ExpectRefusedAsNotPcm(ViewRig& rig, CQuorbelView& v) {
     EXPECT_EQ(rig.window.boxes[0].text, "Error this is not PCM format");
     EXPECT_EQ(rig.window.boxes[0].caption, "Quorbel");
     EXPECT_EQ(rig.window.boxes[0].icon, BoxIcon::None);
-    EXPECT_EQ(v.m_pWaveData, nullptr);
+    EXPECT_FALSE(v.m_waveData.has_value());
     EXPECT_TRUE(rig.window.buttons.empty());
     EXPECT_FALSE(rig.window.hasSlider());
     EXPECT_EQ(v.m_nState, STATE_READY);
@@ -225,7 +226,7 @@ TEST(ViewCapture, UnreadableFilesSayWhyAndLeaveNoHalfFilledView) {
             << rig.window.boxes[0].text;
         EXPECT_GT(rig.window.boxes[0].text.size(),
                   ("Cannot read " + rig.doc.m_strFileName).size() + 3);
-        EXPECT_EQ(v.m_pWaveData, nullptr);
+        EXPECT_FALSE(v.m_waveData.has_value());
         EXPECT_EQ(v.m_nSampleCount, 0u);
         EXPECT_EQ(v.m_nChannels, 0);
         EXPECT_TRUE(rig.window.buttons.empty());
@@ -254,7 +255,7 @@ TEST(ViewCapture, AFileWhoseDataChunkTheReaderMissesSaysSo) {
     ASSERT_EQ(rig.window.boxes.size(), 1u);
     EXPECT_EQ(rig.window.boxes[0].text,
               "Cannot read " + rig.doc.m_strFileName + ":\nThe file has no data chunk.");
-    EXPECT_EQ(v.m_pWaveData, nullptr);
+    EXPECT_FALSE(v.m_waveData.has_value());
     EXPECT_FALSE(rig.window.hasSlider());
 }
 
@@ -283,10 +284,11 @@ TEST(ViewCapture, FilesOfUnfinishedWritersOpenWithTheWholeFramesPresent) {
         s.dataSize = c.dataSize.value_or(4000);
         CQuorbelView& v = rig.open(s);
         EXPECT_TRUE(rig.window.boxes.empty()) << rig.window.boxes[0].text;
-        ASSERT_NE(v.m_pWaveData, nullptr);
-        EXPECT_EQ(v.m_dwWaveDataLen, 4000u);
+        ASSERT_TRUE(v.m_waveData.has_value());
+        EXPECT_EQ(v.WaveDataLen(), 4000u);
         EXPECT_EQ(v.m_nSampleCount, 2000u);
-        EXPECT_TRUE(std::equal(frames.begin(), frames.begin() + 4000, v.m_pWaveData.get()));
+        EXPECT_TRUE(
+            std::equal(frames.begin(), frames.begin() + 4000, BytesOf(v.m_waveData).begin()));
         EXPECT_EQ(rig.window.buttonStates(), "10011");
         // It plays like any other sound.
         EXPECT_TRUE(rig.click(ID_BUTTON_PLAY));
@@ -308,7 +310,7 @@ TEST(ViewCapture, ARefusedSoundLeavesTheViewWithTheSoundItHad) {
     EXPECT_FALSE(v.AdoptSound(other, sound, false));
     ASSERT_EQ(rig.window.boxes.size(), 1u);
     EXPECT_EQ(rig.window.boxes[0].text, "Error this is not PCM format");
-    EXPECT_EQ(v.m_dwWaveDataLen, 22050u);
+    EXPECT_EQ(v.WaveDataLen(), 22050u);
     EXPECT_EQ(v.m_nChannels, 1);
     EXPECT_EQ(v.m_nSampleCount, 22050u);
     EXPECT_EQ(rig.window.sliderMax(), 22050);
@@ -345,9 +347,9 @@ TEST(ViewCapture, ReplacingTheWaveDataRepaintsButKeepsCountAndSlider) {
     ViewRig rig;
     CQuorbelView& v = rig.open(Mono8Second());
     rig.window.invalidations.clear();
-    const SharedBytes reversed = ShareBytes(std::vector<std::uint8_t>(22050, 7));
+    const PieceList reversed(ShareBytes(std::vector<std::uint8_t>(22050, 7)));
     v.ReplaceWaveData(reversed);
-    EXPECT_EQ(v.m_pWaveData[100], 7);
+    EXPECT_EQ(v.m_waveData->At(100), 7);
     EXPECT_EQ(v.m_nSampleCount, 22050u);
     EXPECT_EQ(rig.window.sliderMax(), 22050);
     const std::vector<FakeViewWindow::Invalidation> both{{kSliderWaveRect, false, false},

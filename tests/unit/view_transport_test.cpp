@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "audio/sound_file_reader.h"
+#include "fakes/piece_bytes.h"
 #include "fakes/temp_dir_scope.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
@@ -256,7 +257,7 @@ TEST(ViewTransport, RecordingIntoANewDocumentCreatesTheSliderAndANewWorkingFile)
     EXPECT_TRUE(rig.window.boxes.empty());
     ASSERT_TRUE(rig.window.hasSlider());
     // 500 ms of 44100 Hz 16-bit stereo: 88200 bytes, 44100 words.
-    EXPECT_EQ(v.m_dwWaveDataLen, 88200u);
+    EXPECT_EQ(v.WaveDataLen(), 88200u);
     EXPECT_EQ(rig.window.sliderMax(), 44100);
     EXPECT_EQ(rig.window.sliderPage, 8820);
     EXPECT_EQ(v.m_dwLength, 500u);
@@ -335,7 +336,7 @@ std::vector<std::uint8_t> RecordAtHalfSecond(int mode) {
     EXPECT_EQ(rig.doc.m_strFileName, v.m_strCurrentFile);
     // Stopping a recording in a file rewinds before it saves.
     EXPECT_EQ(rig.window.sliderPos(), 0);
-    return {v.m_pWaveData.get(), v.m_pWaveData.get() + v.m_dwWaveDataLen};
+    return BytesOf(v.m_waveData);
 }
 
 TEST(ViewTransport, InsertRecordingAddsTheSoundAtThePosition) {

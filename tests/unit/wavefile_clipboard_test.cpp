@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "fakes/piece_bytes.h"
 #include "wavefile/clipboard.h"
 
 namespace quorbel {
@@ -18,18 +19,18 @@ TEST(ClipboardTest, HoldsACopyOrASharedBlockUntilCleared) {
     clip.Replace(std::span<const std::uint8_t>(bytes), 2, 16);
     bytes[0] = 99;  // the block is a copy
     EXPECT_TRUE(clip.Holds());
-    EXPECT_EQ(Bytes(clip.Bytes().begin(), clip.Bytes().end()), (Bytes{1, 2, 3, 4}));
+    EXPECT_EQ(BytesOf(clip.Pieces()), (Bytes{1, 2, 3, 4}));
     EXPECT_EQ(clip.Channels(), 2);
     EXPECT_EQ(clip.Bits(), 16);
 
     // An empty selection still leaves a block to paste, of 0 bytes.
-    clip.Replace(SharedBytes{}, 1, 8);
+    clip.Replace(PieceList{}, 1, 8);
     EXPECT_TRUE(clip.Holds());
     EXPECT_EQ(clip.Length(), 0u);
 
     clip.Clear();
     EXPECT_FALSE(clip.Holds());
-    EXPECT_TRUE(clip.Bytes().empty());
+    EXPECT_TRUE(clip.Pieces().empty());
     EXPECT_EQ(clip.Bits(), 0);
 }
 

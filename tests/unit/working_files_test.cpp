@@ -29,8 +29,8 @@ std::set<std::string> filesIn(const fs::path& folder) {
 
 class WorkingFilesTest : public ::testing::Test {
   protected:
-    // Opens the user's file, records into it twice and cuts a part: three working files, one
-    // for each version after the sound as opened.
+    // Opens the user's file, records into it twice and reverses it: three working files, one
+    // for each take and one for the reversed sound.
     void recordTwice(ViewRig& rig) {
         ASSERT_TRUE(rig.doc.OnOpenDocument(userFile));
         rig.show();
@@ -42,7 +42,7 @@ class WorkingFilesTest : public ::testing::Test {
         }
         rig.view->OnLButtonDown(MK_LBUTTON, {0, 170});
         rig.view->OnMouseMove(MK_LBUTTON, {120, 300});
-        ASSERT_TRUE(rig.click(ID_EDIT_CUT));
+        ASSERT_TRUE(rig.click(ID_EFFECTS_REVERSE));
         ASSERT_TRUE(rig.window.boxes.empty()) << rig.window.boxes[0].text;
         ASSERT_EQ(rig.doc.m_workingFiles.Files().size(), 3u);
     }

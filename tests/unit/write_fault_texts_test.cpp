@@ -28,8 +28,10 @@ TEST(WriteFaultTexts, APasteThatFillsTheDiskNamesTheWorkingFileAndTheCause) {
         s.rate = 1000;
         s.data = Ramp(1000);  // 1 s of 8-bit mono: a 1044-byte working file
         CQuorbelView& v = rig.open(s);
-        if (!rig.click(ID_EDIT_COPY)) return std::string("copy failed");
-        // The working file saves; the paste that doubles it passes the limit.
+        // Sound from elsewhere is written to a working file of the document's own; these
+        // 2000 bytes pass the limit.
+        const Bytes foreign = Ramp(2000);
+        rig.clipboard.Replace(std::span<const std::uint8_t>(foreign), 1, 8);
         struct rlimit limited {};
         ::getrlimit(RLIMIT_FSIZE, &limited);
         limited.rlim_cur = 1500;

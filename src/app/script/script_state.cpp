@@ -43,7 +43,7 @@ std::string describeViewState(const ViewWidget& widget) {
     add(out, "rate", v.m_nSamplesPerSec);
     add(out, "avgbytes", v.m_nAvgBytesPerSec);
     add(out, "blockalign", v.m_nBlockAlign);
-    add(out, "datalen", v.m_dwWaveDataLen);
+    add(out, "datalen", v.WaveDataLen());
     add(out, "current", v.m_strCurrentFile);
     add(out, "previous", v.m_strPreviousFile);
     add(out, "filename", doc.m_strFileName);
