@@ -9,6 +9,7 @@
 #include "audio/wave_device.h"
 #include "fakes/fake_notify_sink.h"
 #include "fakes/fake_temp_dir.h"
+#include "fakes/piece_bytes.h"
 #include "fakes/sample_formats.h"
 #include "fakes/wav_builder.h"
 
@@ -169,6 +170,29 @@ TEST_P(DevicePlayback, AStopWhileTheRingIsDryKeepsThePositionOfTheLastFramePlaye
     ASSERT_EQ(devices.takeLostSound(id, lost), kDeviceOk);
     EXPECT_EQ(lost.dropouts, 1u);
     EXPECT_EQ(lost.frames, 2000 * kFramesPerMs - ringFrames);
+}
+
+TEST_P(DevicePlayback, ASoundOfManyPiecesPlaysEveryByteInOrderAcrossTheirBoundaries) {
+    // The sound cut into stretches of odd lengths, put back in another order with silence
+    // between: many boundaries fall inside a refill, some inside a frame of a ring's end.
+    LoadedSound whole;
+    ASSERT_EQ(devices.sound(id, whole), kDeviceOk);
+    const std::uint64_t f = frameBytes();
+    PieceList pieces;
+    for (std::uint64_t at = 0, n = 1; at < frames; at += n, n = n * 7 % 61 + 1) {
+        const PieceList stretch = whole.data.Slice(at * f, std::min(at + n, frames) * f);
+        pieces = n % 2 == 0 ? stretch.Then(pieces) : pieces.Then(stretch);
+        if (n % 5 == 0) pieces = pieces.Then(PieceList::Silence(3 * f, silence(1)[0]));
+    }
+    ASSERT_GT(pieces.pieces().size(), 50u);
+    LoadedSound many = whole;
+    many.data = pieces;
+    DeviceId manyId = 0;
+    ASSERT_EQ(devices.reopenSound(id, "", many, manyId), kDeviceOk);
+    ASSERT_EQ(devices.play(manyId, &sink), kDeviceOk);
+    runToTheEnd(7, 600'000);
+    EXPECT_EQ(sink.codes(), std::vector<unsigned>{kNotifySuccessful});
+    EXPECT_EQ(played(0), BytesOf(pieces));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DevicePlayback, ::testing::ValuesIn(kSampleFormats), nameOf);

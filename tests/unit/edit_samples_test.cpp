@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "edit/clip_conversion.h"
-#include "edit/splice.h"
 #include "fakes/wav_builder.h"
 #include "view/selection_math.h"
 
@@ -39,17 +38,6 @@ TEST(EditSamples, OnlyEightAndSixteenBitMonoAndStereoConvert) {
     EXPECT_FALSE(CanPasteBetween(24, 2, 16, 2));
     EXPECT_FALSE(CanPasteBetween(16, 2, 24, 2));
     EXPECT_FALSE(CanPasteBetween(24, 1, 24, 2));
-}
-
-TEST(EditSamples, SpliceTakesOutAndPutsInWithinTheData) {
-    const Bytes data{1, 2, 3, 4, 5, 6};
-    EXPECT_EQ(WithoutStretch(data, 2, 4), (Bytes{1, 2, 5, 6}));
-    EXPECT_EQ(WithoutStretch(data, 4, 99), (Bytes{1, 2, 3, 4})) << "an end past the data";
-    const auto s = Stretch(data, 4, 99);
-    EXPECT_EQ(Bytes(s.begin(), s.end()), (Bytes{5, 6}));
-    EXPECT_TRUE(Stretch(data, 7, 9).empty());
-    EXPECT_EQ(WithBlockAt(data, 2, Bytes{9, 9}), (Bytes{1, 2, 9, 9, 3, 4, 5, 6}));
-    EXPECT_EQ(WithBlockAt(data, 99, Bytes{9}), (Bytes{1, 2, 3, 4, 5, 6, 9}));
 }
 
 TEST(EditSamples, HandlePixelsAndMillisecondsBecomeWholeFrames) {
