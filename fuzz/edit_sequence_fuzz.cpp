@@ -151,7 +151,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             const bool ok = Succeeded(frame);
 
             Check(after.size() % frameBytes == 0, "the sound is no longer whole frames");
-            if (!view.m_strCurrentFile.empty()) CheckFileSizes(view.m_strCurrentFile);
+            // Every working file a block of the shown sound lives in is whole.
+            if (view.m_waveData) {
+                for (const auto& block : view.m_waveData->Blocks()) {
+                    if (block->home.own) CheckFileSizes(block->home.file);
+                }
+            }
             Check(!clipboard.Holds() ||
                       clipboard.Length() %
                               static_cast<std::uint32_t>((clipboard.Bits() / 8) *
