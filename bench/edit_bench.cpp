@@ -1,8 +1,9 @@
 // Times opening a large sound and every edit and effect on it through the real view, edit
 // cycle, device and files (the window and frame are recording fakes, the audio the null
-// backend, the working files in a session folder as the program keeps them). Every figure is
-// the best of three, and so is each floor it is set against, taken in the same run: the open
-// next to `dd` reading the file into fresh memory, each command next to `cp` of the same file,
+// backend, the working files in a session folder as the program keeps them). Each timing is
+// the best of three runs (but the 50-edit sequence's, the slowest of its commands, and the
+// close's), and so is each floor it is set against, taken in the same run: the open next to
+// `dd` reading the file into fresh memory, each command next to `cp` of the same file,
 // Reverse next to sox reversing it. Between two runs of a command Undo (or Redo) brings the
 // sound back to what it was, so each run starts from the same sound and selection. Exits 2
 // when a target is missed.
@@ -17,8 +18,13 @@
 //   - Reverse, Low pass, High pass, Octave up and Octave down each <= 1.5 x cp, Reverse
 //     faster than sox,
 //   - the longest stall of the window's thread during a Cut run in the background <= 50 ms,
+//   - 50 edits, Cut and Paste in turn on a different tenth each, then 50 Undos and 50 Redos:
+//     the slowest Cut, Paste, Undo and Redo each <= 0.05 x cp, every one of them done, and
+//     the working folder (the files under TMPDIR, looked at after every command) grown by
+//     <= 16 MiB at any point of the sequence,
+//   - saving the sound of those 50 edits to a new file <= 1.5 x cp,
 //   - peak memory of the whole run <= 2.2 x the file,
-//   - closing the document after the edits <= 0.3 s.
+//   - closing the document after the edits <= 0.3 s (run once).
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -66,6 +72,19 @@ double CurrentRssMiB() {
     double pages = 0, resident = 0;
     statm >> pages >> resident;
     return resident * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1 << 20);
+}
+
+// The bytes of the files under `folder`; files that go while it looks are left out.
+std::uint64_t TreeBytes(const fs::path& folder) {
+    std::uint64_t bytes = 0;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code sizeEc;
+        if (!it->is_regular_file(sizeEc) || sizeEc) continue;
+        const std::uintmax_t size = it->file_size(sizeEc);
+        if (!sizeEc) bytes += size;
+    }
+    return bytes;
 }
 
 // The best of three runs of a shell command, each started with no writes pending; `after`
@@ -299,6 +318,72 @@ int main(int argc, char** argv) {
     }
     std::printf("%-24s %7.1f ms  (target 50)%s  [%s]\n", "longest UI stall in Cut", stall * 1000,
                 verdict(stall <= 0.050), stallStatus.c_str());
+
+    // Fifty edits, Cut and Paste in turn, each on another tenth of the sound as it is then,
+    // then fifty Undos back to the start and fifty Redos forward again: the slowest command of
+    // each kind, and how much the working folder grew (the files under it, looked at after
+    // every command) over the whole sequence.
+    constexpr int kSequenceEdits = 50;
+    constexpr double kFolderGrowthTarget = 16 << 20;
+    struct Worst {
+        double seconds = 0;
+        int runs = 0, done = 0;
+        void Add(const Run& run) {
+            seconds = std::max(seconds, run.seconds);
+            ++runs;
+            done += run.done ? 1 : 0;
+        }
+    };
+    Worst seqCut, seqPaste, seqUndo, seqRedo;
+    const std::uint64_t folderBefore = TreeBytes(work);
+    double folderGrowth = 0;
+    auto sequenceCommand = [&](Worst& worst, int id) {
+        worst.Add(command(id));
+        folderGrowth = std::max(
+            folderGrowth, static_cast<double>(TreeBytes(work)) - static_cast<double>(folderBefore));
+    };
+    for (int edit = 0; edit < kSequenceEdits; ++edit) {
+        const auto tenth = static_cast<std::uint32_t>(edit * 3 % 10);
+        select(tenth * 100, tenth * 100 + 100);
+        sequenceCommand(edit % 2 == 0 ? seqCut : seqPaste,
+                        edit % 2 == 0 ? ID_EDIT_CUT : ID_EDIT_PASTE);
+    }
+    for (int step = 0; step < kSequenceEdits; ++step) sequenceCommand(seqUndo, ID_EDIT_UNDO);
+    for (int step = 0; step < kSequenceEdits; ++step) sequenceCommand(seqRedo, ID_EDIT_REDO);
+    auto reportWorst = [&](const char* name, const Worst& worst) {
+        const std::string note =
+            std::to_string(worst.done) + " of " + std::to_string(worst.runs) + " done";
+        report(name, worst.seconds, cp, "cp", kEditTarget, worst.done == worst.runs, note);
+    };
+    std::printf("%d edits, then as many Undos and Redos (the slowest of each kind):\n",
+                kSequenceEdits);
+    reportWorst("  worst Cut", seqCut);
+    reportWorst("  worst Paste", seqPaste);
+    reportWorst("  worst Undo", seqUndo);
+    reportWorst("  worst Redo", seqRedo);
+    const double folderEnd =
+        static_cast<double>(TreeBytes(work)) - static_cast<double>(folderBefore);
+    std::printf("%-24s %7.1f MiB  (%.1f MiB at the end; target 16)%s\n", "  working folder grew",
+                folderGrowth / (1 << 20), folderEnd / (1 << 20),
+                verdict(folderGrowth <= kFolderGrowthTarget));
+
+    // Saving the sound those edits made, as Save As does, each time to a new file.
+    const fs::path saved = work / "saved";
+    fs::create_directories(saved);
+    Best saveBest;
+    for (int run = 0; run < kRuns; ++run) {
+        const std::string path = (saved / ("saved-" + std::to_string(run) + ".wav")).string();
+        std::system("sync");
+        const std::size_t boxes = window.boxes.size();
+        const auto t = bench::Clock::now();
+        const bool ok = doc->OnSaveDocument(path);
+        view->AdoptDocumentDevice();
+        saveBest.Add(
+            Run{bench::SecondsSince(t), ok && window.boxes.size() == boxes, frame.statusText()});
+    }
+    report("Save after the edits", saveBest.seconds, cp, "cp", 1.5, saveBest.done,
+           std::to_string(static_cast<std::uint64_t>(fs::file_size(saved / "saved-0.wav"))) +
+               " bytes");
 
     const double peak = PeakRssMiB();
     std::printf("%-24s %7.0f MiB  %5.2f x the file  (target 2.2)%s\n", "peak memory", peak,
