@@ -148,8 +148,8 @@ int main(int argc, char** argv) {
     }
     setenv("TMPDIR", work.c_str(), 1);
     const double mib = static_cast<double>(fs::file_size(source)) / (1 << 20);
-    std::printf("file: %s (%.1f MiB); every figure is the best of %d runs\n", source.c_str(), mib,
-                kRuns);
+    std::printf("file: %s (%.1f MiB); timings are the best of %d runs unless said otherwise\n",
+                source.c_str(), mib, kRuns);
 
     const std::string copy = (work / "cp.wav").string();
     const double cp =
