@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Builds the release benchmarks and prints every performance figure in one run, each next to
-# its floor (dd, cp, sox) and its target, with MISSED beside the targets not met:
+# its floor (dd, cp, sox, the best of three runs each) and its target, with MISSED beside the
+# targets not met:
 #   - opening a large sound (against dd reading it) and the memory it holds,
-#   - every edit and effect on it (against cp of the file, Reverse also against sox) and the
-#     peak memory of the edits,
+#   - Cut, Copy, Paste, Undo, Redo and every effect on it, each the best of three runs
+#     (against cp of the file, Reverse also against sox),
+#   - 50 Cuts and Pastes on different tenths, 50 Undos and 50 Redos: the slowest of each
+#     kind and how much the working folder grew; then a save of what they made,
+#   - the peak memory of all of it,
 #   - a whole paint of the view, a position-timer tick with its repaints, and the CPU used
 #     while playing, in the real Qt shell offscreen.
 #
