@@ -45,6 +45,8 @@
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
 #include "bench_files.h"
+#include "edit/edit_commands.h"
+#include "effects/effect_commands.h"
 #include "fakes/fake_frame_window.h"
 #include "fakes/fake_view_window.h"
 #include "framework/command_ids.h"
@@ -207,6 +209,8 @@ int main(int argc, char** argv) {
         doc = std::make_unique<CQuorbelDoc>(context);
         if (!doc->OnOpenDocument(source)) return 1;
         view = std::make_unique<CQuorbelView>(*doc, window, context);
+        view->AddCommands(EditCommands());
+        view->AddCommands(EffectCommands());
         view->OnInitialUpdate();
         open = std::min(open, bench::SecondsSince(start));
         if (run == 0) afterOpen = PeakRssMiB();

@@ -19,6 +19,8 @@
 #include "audio/null_backend.h"
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
+#include "edit/edit_commands.h"
+#include "effects/effect_commands.h"
 #include "fakes/fake_frame_window.h"
 #include "fakes/fake_view_window.h"
 #include "fakes/piece_bytes.h"
@@ -122,6 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         CQuorbelDoc doc(context);
         Check(doc.OnOpenDocument(path), "a well-formed sound does not open");
         CQuorbelView view(doc, window, context);
+        view.AddCommands(EditCommands());
+        view.AddCommands(EffectCommands());
         view.OnInitialUpdate();
 
         // The versions Undo and Redo move between, as the user saw them.

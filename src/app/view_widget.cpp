@@ -24,6 +24,8 @@
 #include "app/select_range_dialog.h"
 #include "app/view_accessible.h"
 #include "audio/quorbel_doc.h"
+#include "edit/edit_commands.h"
+#include "effects/effect_commands.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
 #include "res/menus.h"
@@ -88,6 +90,8 @@ ViewWidget::ViewWidget(CQuorbelDoc& document, AppContext& context, CommandDispat
     // Tab reaches the view itself, whose keys move the selection handles.
     setFocusPolicy(Qt::StrongFocus);
     view_ = std::make_unique<CQuorbelView>(document, *this, context);
+    view_->AddCommands(EditCommands());
+    view_->AddCommands(EffectCommands());
     installViewAccessibleFactory();
 }
 

@@ -1,6 +1,8 @@
 // Cut, Copy, Paste, Undo and Redo as the view runs them: the selection is read from the handles,
 // the sample work is the edit steps', and the shared edit cycle does the rest.
 
+#include "edit/edit_commands.h"
+
 #include <string>
 
 #include "audio/quorbel_doc.h"
@@ -9,52 +11,87 @@
 #include "edit/running_edit.h"
 #include "edit/view_edit_host.h"
 #include "framework/app_context.h"
-#include "framework/frame_window.h"
+#include "framework/command_ids.h"
 #include "view/quorbel_view.h"
+#include "wavefile/clipboard.h"
 
 namespace quorbel {
+namespace {
 
-void CQuorbelView::OnEditCut() {
-    const EditSelection selection{GetSelStartMs(), GetSelEndMs(), m_nBitsPerSample, m_nChannels,
-                                  WaveDataLen()};
-    if (!CheckSelection(selection.startMs, selection.endMs)) return;
-    RunOperation(StartEdit(EditKind::Cut, *this, CutStep(selection, *m_context.clipboard)));
+EditSelection SelectionOf(const CQuorbelView& view, std::uint32_t endMs) {
+    return EditSelection{view.GetSelStartMs(), endMs, view.m_nBitsPerSample, view.m_nChannels,
+                         view.WaveDataLen()};
 }
 
-void CQuorbelView::OnEditCopy() {
-    const EditSelection selection{GetSelStartMs(), GetSelEndMs(), m_nBitsPerSample, m_nChannels,
-                                  WaveDataLen()};
-    if (!CheckSelection(selection.startMs, selection.endMs)) return;
-    RunOperation(StartEdit(EditKind::Copy, *this, CopyStep(selection, *m_context.clipboard)));
+void OnEditCut(CQuorbelView& view) {
+    const EditSelection selection = SelectionOf(view, view.GetSelEndMs());
+    if (!view.CheckSelection(selection.startMs, selection.endMs)) return;
+    view.RunOperation(
+        StartEdit(EditKind::Cut, view, CutStep(selection, *view.GetContext().clipboard)));
 }
 
-void CQuorbelView::OnEditPaste() {
+void OnEditCopy(CQuorbelView& view) {
+    const EditSelection selection = SelectionOf(view, view.GetSelEndMs());
+    if (!view.CheckSelection(selection.startMs, selection.endMs)) return;
+    view.RunOperation(
+        StartEdit(EditKind::Copy, view, CopyStep(selection, *view.GetContext().clipboard)));
+}
+
+void OnEditPaste(CQuorbelView& view) {
     // Only 8 <-> 16 bits and mono <-> stereo are converted; any other pair is refused before
     // anything changes.
-    const Clipboard& clip = *m_context.clipboard;
-    if (!CanPasteBetween(clip.Bits(), clip.Channels(), m_nBitsPerSample, m_nChannels)) {
+    const Clipboard& clip = *view.GetContext().clipboard;
+    if (!CanPasteBetween(clip.Bits(), clip.Channels(), view.m_nBitsPerSample, view.m_nChannels)) {
         const std::string text = "Cannot paste " + SoundFormatName(clip.Bits(), clip.Channels()) +
-                                 " sound into " + SoundFormatName(m_nBitsPerSample, m_nChannels) +
+                                 " sound into " +
+                                 SoundFormatName(view.m_nBitsPerSample, view.m_nChannels) +
                                  " sound: only 8 and 16 bits, mono and stereo convert.";
-        if (m_context.mainFrame != nullptr) m_context.mainFrame->setStatusText(text);
-        m_window.messageBox(UserMessage{text, MessageStyle::Error});
+        ViewEditHost host(view);
+        host.Status(text.c_str());
+        host.Box(UserMessage{text, MessageStyle::Error});
         return;
     }
-    const EditSelection selection{GetSelStartMs(), 0, m_nBitsPerSample, m_nChannels, WaveDataLen()};
-    RunOperation(StartEdit(EditKind::Paste, *this,
-                           PasteStep(selection, clip, [this](const SoundBlock* block) {
-                               return m_document.m_history.Uses(block);
-                           })));
+    CQuorbelDoc& document = view.GetDocument();
+    view.RunOperation(
+        StartEdit(EditKind::Paste, view,
+                  PasteStep(SelectionOf(view, 0), clip, [&document](const SoundBlock* block) {
+                      return document.m_history.Uses(block);
+                  })));
 }
 
-void CQuorbelView::OnEditUndo() {
-    ViewEditHost host(*this);
+void OnEditUndo(CQuorbelView& view) {
+    ViewEditHost host(view);
     RunUndo(host);
 }
 
-void CQuorbelView::OnEditRedo() {
-    ViewEditHost host(*this);
+void OnEditRedo(CQuorbelView& view) {
+    ViewEditHost host(view);
     RunRedo(host);
+}
+
+// Something on the clipboard, and a working file to paste it into.
+bool canPaste(const CQuorbelView& view, int) {
+    const Clipboard* clipboard = view.GetContext().clipboard;
+    return clipboard != nullptr && clipboard->Holds() && !view.m_strCurrentFile.empty();
+}
+// Undo goes back to the version before the current one: its file differs from the current's.
+bool hasUndoTarget(const CQuorbelView& view, int) {
+    return view.m_strCurrentFile != view.m_strPreviousFile;
+}
+bool hasRedoTarget(const CQuorbelView& view, int) {
+    return view.GetDocument().m_history.RedoSteps() > 0;
+}
+
+constexpr ViewCommand kEditCommands[] = {
+    {ID_EDIT_CUT, OnEditCut, HasWaveData},     {ID_EDIT_COPY, OnEditCopy, HasWaveData},
+    {ID_EDIT_PASTE, OnEditPaste, canPaste},    {ID_EDIT_UNDO, OnEditUndo, hasUndoTarget},
+    {ID_EDIT_REDO, OnEditRedo, hasRedoTarget},
+};
+
+}  // namespace
+
+std::span<const ViewCommand> EditCommands() {
+    return kEditCommands;
 }
 
 }  // namespace quorbel

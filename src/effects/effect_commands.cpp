@@ -1,14 +1,16 @@
 // Reverse, the two filters and the two octave shifts as the view runs them: each chooses its
 // sample work, and the shared edit cycle does the rest.
 
+#include "effects/effect_commands.h"
+
 #include <string>
 
 #include "edit/clip_conversion.h"
 #include "edit/edit_steps.h"
 #include "edit/running_edit.h"
+#include "edit/view_edit_host.h"
 #include "effects/effect_samples.h"
-#include "framework/app_context.h"
-#include "framework/frame_window.h"
+#include "framework/command_ids.h"
 #include "view/quorbel_view.h"
 
 namespace quorbel {
@@ -18,13 +20,15 @@ using SampleEffect = void (*)(std::span<const std::uint8_t>, int, int, std::uint
                               std::span<std::uint8_t>);
 using SizeOfEffect = std::uint64_t (*)(std::uint64_t, int, int);
 
-// Shows why the filters and octave shifts cannot work on this sound's format, if so.
-bool RefuseEffectFormat(int bits, int channels, FrameWindow* frame, ViewWindow& window) {
+// Shows why the filters and octave shifts cannot work on the view's sound format, if so.
+bool RefuseEffectFormat(CQuorbelView& view) {
+    const int bits = view.m_nBitsPerSample, channels = view.m_nChannels;
     if (IsEditableFormat(bits, channels)) return false;
     const std::string text = "Cannot apply this effect to " + SoundFormatName(bits, channels) +
                              " sound: it works on 8 and 16 bits, mono and stereo.";
-    if (frame != nullptr) frame->setStatusText(text);
-    window.messageBox(UserMessage{text, MessageStyle::Error});
+    ViewEditHost host(view);
+    host.Status(text.c_str());
+    host.Box(UserMessage{text, MessageStyle::Error});
     return true;
 }
 
@@ -47,35 +51,47 @@ void RunSampleEffect(CQuorbelView& view, EditKind kind, SampleEffect effect,
             FrameBytesOf(bits, channels), size)));
 }
 
-}  // namespace
-
-void CQuorbelView::OnEffectsReverse() {
-    RunOperation(StartEdit(
-        EditKind::Reverse, *this,
+void OnEffectsReverse(CQuorbelView& view) {
+    view.RunOperation(StartEdit(
+        EditKind::Reverse, view,
         ChunkedEffectStep(
             [](std::span<const std::uint8_t> data, std::uint64_t from, std::span<std::uint8_t> out,
                const WaveFormat& f) { ReverseFramesPart(data, f.nBlockAlign, from, out); },
             0)));
 }
 
-void CQuorbelView::OnFilterLowPass() {
-    if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::LowPass, LowPassPart);
+void OnFilterLowPass(CQuorbelView& view) {
+    if (RefuseEffectFormat(view)) return;
+    RunSampleEffect(view, EditKind::LowPass, LowPassPart);
 }
 
-void CQuorbelView::OnFilterHighPass() {
-    if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::HighPass, HighPassPart);
+void OnFilterHighPass(CQuorbelView& view) {
+    if (RefuseEffectFormat(view)) return;
+    RunSampleEffect(view, EditKind::HighPass, HighPassPart);
 }
 
-void CQuorbelView::OnOctaveIncrease() {
-    if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::OctaveUp, OctaveUpPart, OctaveUpBytes);
+void OnOctaveIncrease(CQuorbelView& view) {
+    if (RefuseEffectFormat(view)) return;
+    RunSampleEffect(view, EditKind::OctaveUp, OctaveUpPart, OctaveUpBytes);
 }
 
-void CQuorbelView::OnOctaveDecrease() {
-    if (RefuseEffectFormat(m_nBitsPerSample, m_nChannels, m_context.mainFrame, m_window)) return;
-    RunSampleEffect(*this, EditKind::OctaveDown, OctaveDownPart, OctaveDownBytes);
+void OnOctaveDecrease(CQuorbelView& view) {
+    if (RefuseEffectFormat(view)) return;
+    RunSampleEffect(view, EditKind::OctaveDown, OctaveDownPart, OctaveDownBytes);
+}
+
+constexpr ViewCommand kEffectCommands[] = {
+    {ID_EFFECTS_REVERSE, OnEffectsReverse, HasWaveData},
+    {ID_FILTER_HIGHPASS, OnFilterHighPass, HasFileName},
+    {ID_FILTER_LOWPASS, OnFilterLowPass, HasFileName},
+    {ID_OCTAVE_INCREASE, OnOctaveIncrease, HasFileName},
+    {ID_OCTAVE_DECREASE, OnOctaveDecrease, HasFileName},
+};
+
+}  // namespace
+
+std::span<const ViewCommand> EffectCommands() {
+    return kEffectCommands;
 }
 
 }  // namespace quorbel

@@ -21,6 +21,7 @@
 #include "framework/geometry.h"
 #include "framework/view_window.h"
 #include "view/display_modes.h"
+#include "view/view_command.h"
 #include "view/view_layout.h"
 #include "wavefile/piece_list.h"
 #include "wavefile/wave_format.h"
@@ -75,8 +76,12 @@ class CQuorbelView : public CommandTarget {
     // return false and go on to the frame and the application.
     bool OnUpdateCommand(int id, CommandState& state) override;
     bool OnCommand(int id) override;
+    // Adds rows after the view's own: the edit and effect commands, which the layers above
+    // the view make and whoever makes the view hands over. A row whose id the table already
+    // holds is left out, so adding the same rows twice changes nothing.
+    void AddCommands(std::span<const ViewCommand> rows);
     // The ids of the table's rows, in table order.
-    static std::vector<int> CommandIds();
+    std::vector<int> CommandIds() const;
 
     CQuorbelDoc& GetDocument() const { return m_document; }
     const AppContext& GetContext() const { return m_context; }
@@ -189,21 +194,8 @@ class CQuorbelView : public CommandTarget {
     bool CheckSelection(std::uint32_t startMs, std::uint32_t endMs);
     bool MoveHandles(unsigned flags, Point point);
 
-    // Editing.
-    void OnEditCut();
-    void OnEditCopy();
-    void OnEditPaste();
-    void OnEditUndo();
-    void OnEditRedo();
     // Takes the names of the document history's current version and Undo target.
     void HistoryChanged();
-
-    // Effects.
-    void OnEffectsReverse();
-    void OnFilterLowPass();
-    void OnFilterHighPass();
-    void OnOctaveIncrease();
-    void OnOctaveDecrease();
 
     // --- The editor state shared by the transport, display, edit and effect code --------
     int m_nSliderWaveMode = WAVEMODE_WAVE;  // WAVEMODE_*
@@ -249,6 +241,7 @@ class CQuorbelView : public CommandTarget {
     std::optional<std::pair<std::uint32_t, std::uint32_t>> m_exactSelection;
 
   private:
+    const ViewCommand* findCommand(int id) const;
     WaveDevices& devices() const;
     void setButtons(int play, int stop, int toStart, int toEnd, int record);
     // The PCM fields of `sound`, or empty after the "not PCM" box.
@@ -279,6 +272,7 @@ class CQuorbelView : public CommandTarget {
     CQuorbelDoc& m_document;
     ViewWindow& m_window;
     AppContext& m_context;
+    std::vector<ViewCommand> m_addedCommands;  // the rows AddCommands added
 };
 
 }  // namespace quorbel

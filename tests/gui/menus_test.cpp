@@ -141,7 +141,7 @@ TEST_F(MenuTest, EveryChoosableCommandHasAHandlerAndEveryViewCommandARoute) {
             << commandName(id) << ": no link of the route handles it";
     }
     for (const PictureButtonSpec& button : kPictureButtons) choosable.insert(button.id);
-    const std::vector<int> rows = CQuorbelView::CommandIds();
+    const std::vector<int> rows = view.CommandIds();
     EXPECT_EQ(std::set<int>(rows.begin(), rows.end()).size(), rows.size()) << "a row twice";
     for (int id : rows) {
         EXPECT_TRUE(choosable.contains(id)) << commandName(id) << ": no menu, key or button";

@@ -12,6 +12,8 @@
 #include "audio/null_backend.h"
 #include "audio/quorbel_doc.h"
 #include "audio/wave_device.h"
+#include "edit/edit_commands.h"
+#include "effects/effect_commands.h"
 #include "fakes/fake_frame_window.h"
 #include "fakes/fake_view_window.h"
 #include "fakes/wav_builder.h"
@@ -32,6 +34,8 @@ struct ViewRig {
     FakeViewWindow window;
     std::unique_ptr<CQuorbelView> view;
     WavFolder folder;
+    // The view gets the edit and effect commands as the program's views do.
+    bool editAndEffectCommands = true;
 
     // Opens `wav` written as a file, and shows the view on it.
     CQuorbelView& open(const WavContent& wav, const std::string& name = "sound.wav") {
@@ -51,6 +55,10 @@ struct ViewRig {
     }
     CQuorbelView& show() {
         view = std::make_unique<CQuorbelView>(doc, window, context);
+        if (editAndEffectCommands) {
+            view->AddCommands(EditCommands());
+            view->AddCommands(EffectCommands());
+        }
         view->OnInitialUpdate();
         return *view;
     }
