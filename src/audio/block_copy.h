@@ -32,6 +32,8 @@ class BlockCopy {
     bool Done() const { return m_done.load(std::memory_order_acquire); }
     // Waits until it is done: true when the file holds the whole block.
     bool Wait();
+    // Why it is not whole, once done; ECANCELED for a copy that was cancelled.
+    const WaveError& Error() const { return m_error; }
 
   private:
     std::shared_ptr<SoundBlock> m_block;

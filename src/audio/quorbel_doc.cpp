@@ -30,6 +30,13 @@ namespace {
 
 constexpr const char* kWaveFilter = "Wave files (*.wav)|*.wav |";
 
+// What the status line says when the opened sound could not be copied into the session folder.
+std::string CopyNotMadeText(const WaveFailure& failure, const std::string& usersFile) {
+    return "The opened sound could not be copied for recovery (" + MessageFor(failure).text +
+           "). Until it is saved, a crash can bring back the edits only while " + usersFile +
+           " stays as it is.";
+}
+
 std::int64_t ModifiedNs(const struct stat& st) {
     return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
 }
@@ -95,6 +102,11 @@ void CQuorbelDoc::TendCopies() {
             block.home = HomeIn(copy->File());
         } else {
             m_workingFiles.Discard(copy->File());
+            // A full disk or a size limit: the edits stand, but the user is told what a crash
+            // now depends on.
+            if (copy->Error() && copy->Error()->err != ECANCELED && m_context.mainFrame != nullptr)
+                m_context.mainFrame->setStatusText(
+                    CopyNotMadeText(*copy->Error(), block.home.file));
         }
         return true;
     });
