@@ -101,19 +101,6 @@ double BestOfCommand(const std::string& command, const std::function<void()>& af
     return best;
 }
 
-// A view window whose Select Range dialog answers with the range the benchmark set.
-class BenchViewWindow : public quorbel::FakeViewWindow {
-  public:
-    std::optional<std::pair<std::uint32_t, std::uint32_t>> askSelectionRange(
-        std::uint32_t, std::uint32_t, const RangeCheck& check) override {
-        if (!answer || !check(answer->first, answer->second).empty()) return std::nullopt;
-        return answer;
-    }
-
-    std::optional<std::pair<std::uint32_t, std::uint32_t>> answer;
-};
-
-// One run of a command: how long it took and whether it did what it says.
 struct Run {
     double seconds = 0;
     bool done = false;
@@ -171,7 +158,7 @@ int main(int argc, char** argv) {
     quorbel::NullAudioBackend backend(clock);
     quorbel::WaveDevices devices(backend);
     quorbel::FakeFrameWindow frame;
-    BenchViewWindow window;
+    quorbel::FakeViewWindow window;
     quorbel::Clipboard clipboard;
     quorbel::AppContext context{&devices, nullptr, nullptr, &frame, &clipboard};
     context.session = session->get();
@@ -228,7 +215,7 @@ int main(int argc, char** argv) {
         const auto at = [lengthMs](std::uint32_t thousandths) {
             return static_cast<std::uint32_t>(std::uint64_t{lengthMs} * thousandths / 1000);
         };
-        window.answer = {at(from), at(to)};
+        window.rangeAnswer = {at(from), at(to)};
         view->OnCommand(ID_EDIT_SELECT_RANGE);
         if (view->IsZoomed()) view->OnCommand(ID_ZOOM_OUT);
         if (view->GetSelStartMs() != at(from) || view->GetSelEndMs() != at(to)) {

@@ -30,6 +30,7 @@
 #include "res/strings.h"
 #include "res/wave_messages.h"
 #include "view/quorbel_view.h"
+#include "wavefile/guarded_mapping.h"
 #include "wavefile/session_folder.h"
 #include "wavefile/temp_files.h"
 
@@ -64,6 +65,7 @@ void adoptSavedDevice(CChildFrame& frame) {
 CQuorbelApp::CQuorbelApp() = default;
 
 CQuorbelApp::~CQuorbelApp() {
+    WhenWorkingFileChanged({});
     // Views and documents close their devices before the device table and backend go.
     mainFrame_.reset();
     sound_.reset();
@@ -116,6 +118,12 @@ bool CQuorbelApp::InitInstance(const QStringList& files) {
     context_.backgroundWork = true;
     longWork_ = std::make_unique<LongWorkRunner>(*mainFrame_);
     context_.longWork = longWork_.get();
+    // A working file another program changes is told of on the UI thread, once its bytes
+    // are safe (or known lost).
+    WhenWorkingFileChanged([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { TellOfChangedWorkingFiles(); }, Qt::QueuedConnection);
+    });
 
     // The command line: every file opens in its own window, in order, the last one active;
     // no file makes a new document.
@@ -390,6 +398,14 @@ void CQuorbelApp::OfferRecovery() {
         }
     }
     if (!keptAny) onActiveFrameChanged();
+}
+
+void CQuorbelApp::TellOfChangedWorkingFiles() {
+    for (const ChangedWorkingFile& changed : TakeChangedWorkingFiles()) {
+        for (CChildFrame* frame : documentFrames())
+            frame->document().WorkingFileChanged(changed.path, changed.lostBytes == 0);
+        messageBoxes_->show(WorkingFileChangedMessage(changed.path, changed.lostBytes));
+    }
 }
 
 void CQuorbelApp::EndBySignal(int signal) {

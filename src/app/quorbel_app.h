@@ -72,6 +72,8 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     bool SaveModified(CChildFrame& frame);
     // Closes every document after the save prompts; false when the user cancelled one.
     bool CloseAllDocuments();
+    // Hands the working files other programs changed to the documents, and says so in a box.
+    void TellOfChangedWorkingFiles();
 
     // Looks for the folders of earlier runs that did not end normally. Those with unsaved
     // sounds are offered back in one question (Yes opens each in a window, No removes them,

@@ -124,8 +124,8 @@ void CQuorbelDoc::TendCopies() {
     }
 }
 
-void CQuorbelDoc::UpdateNote() {
-    if (m_context.session == nullptr || m_keepFolder) return;
+bool CQuorbelDoc::UpdateNote() {
+    if (m_context.session == nullptr || m_keepFolder) return false;
     TendCopies();
     DocumentNote note;
     note.title = GetTitle();
@@ -152,20 +152,28 @@ void CQuorbelDoc::UpdateNote() {
     note.recording = m_recording;
     note.recordStart = m_recordStart;
     note.recordOverwrite = m_recordOverwrite;
-    if (m_noteWritten && note == m_note) return;
+    // A modified sound with a block no file holds (none could be written: a full disk) cannot
+    // be described: the note keeps the last version it could, and the recording it names.
+    if (note.modified && std::ranges::any_of(note.blocks, &std::string::empty, &BlockHome::file))
+        return false;
+    if (m_noteWritten && note == m_note) return true;
     const std::string& folder = Folder();
-    if (folder.empty()) return;
+    if (folder.empty()) return false;
     // A note that cannot be written now is tried again at the next change; the sound itself
     // is not at stake.
-    if (!EnsureFolder(folder) || WriteDocumentNote(folder, note)) return;
+    if (!EnsureFolder(folder) || WriteDocumentNote(folder, note)) return false;
     m_note = std::move(note);
     m_noteWritten = true;
+    return true;
 }
 
 void CQuorbelDoc::SoundChanged() {
-    const std::string recording = std::move(m_recording);
+    std::string recording = std::move(m_recording);
     m_recording.clear();
-    UpdateNote();
+    if (!UpdateNote() && !recording.empty()) {
+        m_recording = std::move(recording);
+        return;
+    }
     // Only once the note no longer sends a later start to it.
     if (!recording.empty()) ::unlink(recording.c_str());
 }
@@ -259,6 +267,18 @@ std::string CQuorbelDoc::LostWorkingFile(const PieceList& sound) const {
         if (block->home.own && !HomeHolds(block->home)) return block->home.file;
     }
     return {};
+}
+
+void CQuorbelDoc::WorkingFileChanged(const std::string& path, bool bytesKept) {
+    if (!bytesKept) return;
+    for (const SoundVersion& version : m_history.Versions()) {
+        for (const std::shared_ptr<SoundBlock>& block : version.sound.data.Blocks()) {
+            // Not its own any more: the note stops sending a later start to it, and the next
+            // note starts a copy of the bytes, as for a block of the user's file.
+            if (block->home.own && block->home.file == path) block->home.own = false;
+        }
+    }
+    UpdateNote();
 }
 
 WaveError CQuorbelDoc::HouseBlocks(const LoadedSound& sound, std::string_view prefix) {

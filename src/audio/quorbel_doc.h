@@ -89,6 +89,12 @@ class CQuorbelDoc : public CDocument {
     // budget would otherwise say it after every edit).
     bool KeepHistoryWithinBudget();
 
+    // Another program opened the working file `path` for writing or truncated it. Blocks it
+    // held whose bytes were kept in memory (`bytesKept`) no longer count on it: they are
+    // copied to a new working file, and Undo may still go back to them. Blocks whose bytes
+    // were lost keep it as their home, so going back to them is refused.
+    void WorkingFileChanged(const std::string& path, bool bytesKept);
+
     // Runs `work` as the document's long work named `name` (see DocumentWork), through the
     // program's long-work port: false when it was cancelled, after the status bar said so.
     bool RunWork(const std::string& name, WorkProgress& progress, bool cancellable,
@@ -102,8 +108,8 @@ class CQuorbelDoc : public CDocument {
     void ShowDeviceError(unsigned code);
     // The document's folder in the session folder, made on first need; "" without one.
     const std::string& Folder();
-    // Rewrites the note when what it says has changed.
-    void UpdateNote();
+    // Rewrites the note when what it says has changed; true when it describes the sound now.
+    bool UpdateNote();
     // Takes up the copies that are done, and starts copying the blocks of the current sound
     // that only a file of the user's holds.
     void TendCopies();

@@ -20,6 +20,12 @@ namespace quorbel {
 
 namespace {
 
+// What the status line says when the sound an edit made could not be written for recovery.
+std::string NotHousedText(const WaveFailure& failure) {
+    return "The new sound could not be written for recovery (" + MessageFor(failure).text +
+           "). Until it is saved, a crash would lose it.";
+}
+
 // The texts the filters and octave shifts share.
 constexpr const char* kFilterStart = "Applying filter... Please wait...";
 constexpr const char* kFilterEnd = "Filter has been applied succesfully";
@@ -215,9 +221,8 @@ bool EditOperation::Complete() {
     }
     const char* prefix = v.prefix != nullptr ? v.prefix : "newfile";
     SoundVersion after = m_host.VersionOf(std::move(outcome.sound), wholeFile ? m_output : "");
-    if (WaveError unhoused = m_host.HouseBlocks(after.sound, prefix)) {
-        return *(m_result = Fail(MessageFor(*unhoused)));
-    }
+    // A block no file can hold (a full disk) leaves the edit standing, only in memory.
+    const WaveError unhoused = m_host.HouseBlocks(after.sound, prefix);
     try {
         if (!m_host.AdoptSound(after.file, after.sound, outcome.reload)) {
             return *(m_result = Fail(std::nullopt));
@@ -242,6 +247,7 @@ bool EditOperation::Complete() {
     m_host.HistoryChanged();
     Finish(v, m_host, true);
     if (letGo) m_host.Status(kOlderStepsLetGoText);
+    if (unhoused) m_host.Status(NotHousedText(*unhoused).c_str());
     return *(m_result = true);
 }
 
@@ -270,17 +276,17 @@ bool RunHistoryStep(EditHost& host, bool forward) {
     SoundVersion* target = forward ? history.RedoTarget() : history.UndoTarget();
     if (target == nullptr) return Finish(v, host, false);
     if (const std::string lost = host.LostWorkingFile(target->sound.data); !lost.empty()) {
-        // Its bytes may be a mapping of that very file: they are not read again.
+        // Its bytes may be ones that could not be kept when the file changed: not shown.
         host.LetGo(forward ? history.CutAfterCurrent() : history.CutBeforeCurrent());
         host.HistoryChanged();
         return Finish(v, host, false, VersionFileLost(v, lost, forward));
     }
+    WaveError unhoused;
     try {
         // A block held by no file of the program's or the user's any more (the user's file was
         // saved over or changed since) is written to a working file before the window shows
-        // it, so a crash can bring it back.
-        if (WaveError unhoused = host.HouseBlocks(target->sound, v.prefix))
-            return Finish(v, host, false, MessageFor(*unhoused));
+        // it, so a crash can bring it back; one that cannot be (a full disk) is shown anyway.
+        unhoused = host.HouseBlocks(target->sound, v.prefix);
         NameByItsFile(*target);
         if (!host.AdoptSound(target->file, target->sound, EditReload::Full))
             return Finish(v, host, false);
@@ -294,7 +300,9 @@ bool RunHistoryStep(EditHost& host, bool forward) {
     }
     host.SetModified();
     host.HistoryChanged();
-    return Finish(v, host, true);
+    Finish(v, host, true);
+    if (unhoused) host.Status(NotHousedText(*unhoused).c_str());
+    return true;
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "edit/sound_sink.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "wavefile/guarded_mapping.h"
 #include "wavefile/wave_limits.h"
 #include "wavefile/wave_ops.h"
 
@@ -136,16 +136,15 @@ class FileBytes final : public SoundSink {
             WriteAll(std::span<const std::uint8_t>(&pad, 1));
         }
         if (dataBytes == 0) return {};
-        void* mapped = ::mmap(nullptr, m_written, PROT_READ, MAP_SHARED, m_fd, 0);
-        if (mapped == MAP_FAILED) {
+        // Mapped through a descriptor of its own once this one is closed: the guard's lease
+        // can only be had on a file nobody has open for writing.
+        if (::close(std::exchange(m_fd, -1)) != 0) Failed(errno);
+        const std::shared_ptr<const std::uint8_t[]> whole = MapWorkingFile(m_path, m_written);
+        if (!whole) {
             // No room to map the new sound: the same as no memory to hold it.
             if (errno == ENOMEM) throw std::bad_alloc();
             Failed(errno);
         }
-        const std::size_t length = m_written;
-        std::shared_ptr<const std::uint8_t[]> whole(
-            static_cast<const std::uint8_t*>(mapped),
-            [length](const std::uint8_t* p) { ::munmap(const_cast<std::uint8_t*>(p), length); });
         return SharedBytes{std::shared_ptr<const std::uint8_t[]>(whole, whole.get() + m_dataOffset),
                            dataBytes};
     }

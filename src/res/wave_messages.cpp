@@ -202,4 +202,16 @@ UserMessage MessageFor(const WaveFailure& failure) {
     return UserMessage{std::move(text), row.style};
 }
 
+UserMessage WorkingFileChangedMessage(const std::string& path, std::uint64_t lostBytes) {
+    std::string text =
+        "Another program changed the working file " + path + ", which holds part of an open sound.";
+    if (lostBytes == 0) {
+        text += " The sound had been kept in memory first: nothing was lost.";
+        return UserMessage{std::move(text), MessageStyle::Warning};
+    }
+    text += " There was no memory to keep all of it: " + std::to_string(lostBytes) +
+            " bytes of the sound were lost.";
+    return UserMessage{std::move(text), MessageStyle::Error};
+}
+
 }  // namespace quorbel

@@ -147,8 +147,7 @@ void CQuorbelView::OnRecord() {
 void CQuorbelView::SaveRecording() {
     // The recorded sound goes to a new working file and becomes a version of the history:
     // Undo goes back to the sound before the take. A recording into a new, empty document is
-    // where its history starts. A failure keeps the recording in the device, where Save can
-    // reach it.
+    // where its history starts.
     LoadedSound sound;
     if (!TakeSound(sound)) return;
     SoundHistory& history = m_document.m_history;
@@ -162,10 +161,10 @@ void CQuorbelView::SaveRecording() {
     // Only the take is written to a working file of its own: the sound around it is pieces
     // of blocks that files already hold.
     SoundVersion take = m_document.VersionOf(std::move(sound), {});
-    if (WaveError unhoused = m_document.HouseBlocks(take.sound, "newfile")) {
+    // A take no file can hold (a full disk) is still the sound the window shows, edits and
+    // saves; until then, a crash brings back what the recording's own file holds.
+    if (WaveError unhoused = m_document.HouseBlocks(take.sound, "newfile"))
         m_window.messageBox(MessageFor(*unhoused));
-        return;
-    }
     NameByItsFile(take);
     if (!AdoptSound(take.file, take.sound, false)) return;
     if (history.Empty() || (history.UndoSteps() == 0 && history.Current().sound.data.empty() &&

@@ -3,8 +3,10 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/view_window.h"
@@ -99,6 +101,14 @@ class FakeViewWindow : public ViewWindow {
     std::vector<Box> boxes;
     std::deque<BoxAnswer> answers;
     std::vector<Popup> popups;
+    // What the Select Range dialog answers (in ms); none, or a range it refuses, cancels it.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> rangeAnswer;
+
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> askSelectionRange(
+        std::uint32_t, std::uint32_t, const RangeCheck& check) override {
+        if (!rangeAnswer || !check(rangeAnswer->first, rangeAnswer->second).empty()) return {};
+        return rangeAnswer;
+    }
 
   private:
     mutable std::mutex noticesMutex_;

@@ -3,7 +3,10 @@
 // warning box.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
+#include "fakes/piece_bytes.h"
 #include "fakes/temp_dir_scope.h"
 #include "framework/command_ids.h"
 #include "framework/window_messages.h"
@@ -119,6 +122,42 @@ TEST(LostSound, NothingIsSaidWhenNothingWasLost) {
     rig.deliver();
     EXPECT_EQ(rig.frame.statusText().find("lost"), std::string::npos);
     EXPECT_TRUE(rig.window.boxes.empty());
+}
+
+// A take no working file can hold (the folder is full) is still the sound the window shows,
+// selects, cuts and saves.
+TEST(LostSound, ATakeThatCouldNotBeWrittenIsShownEditedAndSavedWhole) {
+    FakeTempDir work;
+    TempDirScope tmp{work.path()};
+    ViewRig rig;
+    CQuorbelView& v = rig.open(Mono8Second());
+    ASSERT_TRUE(rig.click(ID_BUTTON_TOEND));
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* previous = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = saved;
+    full.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
+    ASSERT_TRUE(rig.click(ID_BUTTON_RECORD));
+    rig.run(2000);
+    ASSERT_TRUE(rig.click(ID_BUTTON_STOP));
+    ASSERT_FALSE(rig.window.boxes.empty());
+    EXPECT_NE(rig.window.boxes.back().text.find("File too large"), std::string::npos);
+
+    EXPECT_EQ(v.m_dwLength, 3000u);
+    EXPECT_EQ(v.WaveDataLen(), 3u * 22050u);
+    rig.window.rangeAnswer = {2500, 2800};
+    ASSERT_TRUE(rig.click(ID_EDIT_SELECT_RANGE));
+    ASSERT_TRUE(rig.click(ID_EDIT_CUT));
+    EXPECT_EQ(v.m_dwLength, 2700u);
+    EXPECT_NE(rig.frame.statusText().find("a crash would lose it"), std::string::npos);
+    const std::vector<std::uint8_t> shown = BytesOf(v.m_waveData);
+
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, previous);
+    const std::string file = rig.folder.file("saved.wav");
+    ASSERT_TRUE(rig.doc.OnSaveDocument(file));
+    EXPECT_EQ(SavedData(ReadBytes(file)), shown);
 }
 
 }  // namespace
