@@ -64,14 +64,17 @@ void CQuorbelApp::OfferRecovery() {
             const LeftOutcome outcome = RecoverLeftDocument(document, answer == BoxAnswer::Yes);
             keep = keep || outcome == LeftOutcome::Keep;
             if (outcome == LeftOutcome::SetAside) unread.push_back(document.folder);
+            // Only once the new window's note names the sound where it is now.
+            if (outcome == LeftOutcome::Done) RemoveFolder(document.folder);
         }
         // What could not be read is moved where no start looks again, and said once.
         for (const std::string& folder : unread) {
             if (keep) break;
             Expected<std::string> aside = SetAsideFolder(folder);
             keep = !aside;
-            showMessageBox(mainFrame_.get(), aside ? KeptAsideText(*aside) : KeptInPlaceText(folder),
-                           kAppTitle, BoxIcon::Warning);
+            showMessageBox(mainFrame_.get(),
+                           aside ? KeptAsideText(*aside) : KeptInPlaceText(folder), kAppTitle,
+                           BoxIcon::Warning);
         }
         if (keep) {
             keptAny = true;

@@ -1,8 +1,7 @@
 #include "audio/recovered_sound.h"
 
-#include <sys/stat.h>
-
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <map>
@@ -83,7 +82,8 @@ WaveError ReadPieces(const DocumentNote& note, const std::string& folder, Recove
         const std::uint64_t take = std::min(piece.length, size - from);
         if (take < piece.length) {
             // A file that is whole yet too short for its pieces is not the one noted.
-            if (!cut.contains(piece.block)) return WaveFailure(WaveFault::FileUnreadable, home.file);
+            if (!cut.contains(piece.block))
+                return WaveFailure(WaveFault::FileUnreadable, home.file);
             out.lostBytes += piece.length - take;
         }
         if (take > 0) pieces = pieces.Then(PieceList::Whole(block).Slice(from, from + take));
@@ -193,4 +193,3 @@ std::vector<std::string> FilesBesideNote(const LeftDocument& document) {
 }
 
 }  // namespace quorbel
-

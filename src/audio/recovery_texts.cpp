@@ -6,8 +6,7 @@ namespace quorbel {
 
 std::string CutShortText(const std::string& name, const RecoveredSound& recovered) {
     std::string files;
-    for (const std::string& file : recovered.cutFiles)
-        files += (files.empty() ? "" : ", ") + file;
+    for (const std::string& file : recovered.cutFiles) files += (files.empty() ? "" : ", ") + file;
     const StreamFormat& format = recovered.sound.format;
     const double perSecond = static_cast<double>(format.bytesPerFrame()) * format.sampleRate;
     char seconds[32];
