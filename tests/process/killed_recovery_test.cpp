@@ -24,8 +24,10 @@ namespace fs = std::filesystem;
 constexpr const char* kQuestion =
     "box: Quorbel|Quorbel found 1 unsaved sound(s) from a session that did not end normally. "
     "Recover them?|question";
+// A kill anywhere from a file's opening to its rename leaves the same (a part-written file
+// under a name no start reads), so its writes and syncs are no calls of their own here.
 constexpr const char* kFileCalls =
-    "openat,write,fdatasync,fsync,rename,renameat,renameat2,unlink,unlinkat,mkdir,mkdirat,rmdir";
+    "openat,rename,renameat,renameat2,unlink,unlinkat,mkdir,mkdirat,rmdir";
 
 struct KillPoint {
     std::string call;
@@ -34,7 +36,8 @@ struct KillPoint {
 };
 
 // The calls of a traced recovery (strace -f -y) that change what is in `work`, from the first
-// that touches the session folder `dead` to the last.
+// that touches the session folder `dead` to the last: each leaves the disk in a state of its
+// own.
 std::vector<KillPoint> killPoints(const std::string& trace, const std::string& dead,
                                   const std::string& work) {
     std::ifstream in(trace);
@@ -56,12 +59,24 @@ std::vector<KillPoint> killPoints(const std::string& trace, const std::string& d
         const bool opensToWrite = rest.find("O_WRONLY") != std::string::npos ||
                                   rest.find("O_RDWR") != std::string::npos ||
                                   rest.find("O_CREAT") != std::string::npos;
-        if (call == "openat" && !opensToWrite) continue;
+        // A call that failed changed nothing.
+        if ((call == "openat" && !opensToWrite) || rest.find(" = -1 ") != std::string::npos)
+            continue;
         points.push_back({call, nth, rest.substr(0, 160)});
         if (rest.find(dead) != std::string::npos) last = points.size();
     }
     points.resize(last);
     return points;
+}
+
+// strace, following every thread, with `options`. The leak checker cannot run under ptrace.
+std::vector<std::string> strace(std::vector<std::string> options) {
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    std::vector<std::string> launcher = {
+        "env", std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") + ":detect_leaks=0",
+        "strace", "-f", "-qq"};
+    launcher.insert(launcher.end(), options.begin(), options.end());
+    return launcher;
 }
 
 class KilledRecovery : public ::testing::Test {
@@ -99,7 +114,9 @@ class KilledRecovery : public ::testing::Test {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(work)) {
             const std::string name = entry.path().filename().string();
-            if (name.starts_with("quorbel-")) names.push_back(name);
+            // A session folder emptied but for itself (killed just before its rmdir) holds
+            // nothing and harms nothing.
+            if (name.starts_with("quorbel-") && !fs::is_empty(entry.path())) names.push_back(name);
         }
         return names;
     }
@@ -113,7 +130,9 @@ class KilledRecovery : public ::testing::Test {
         fs::remove(saved);
         // Killed once the edits are done.
         const std::string output = (base / "output").string();
-        const pid_t pid = startProgram(options(edits + "print title\nwait 600000\n", {input}), output);
+        fs::remove(output);
+        const pid_t pid =
+            startProgram(options(edits + "print title\nwait 600000\n", {input}), output);
         for (int tries = 0; tries < 3000; ++tries) {
             std::ifstream in(output);
             std::stringstream text;
@@ -135,8 +154,8 @@ TEST_F(KilledRecovery, AKillAtAnyCallOfARecoveryLosesNothingAndOffersTheSoundOnc
     if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is missing";
     // The sound as one working file (taken over by a move) and as pieces put together in
     // memory (written to a new working file).
-    for (const std::string edits : {std::string("command ID_EFFECTS_REVERSE\n"),
-                                    std::string("select 100 300\ncommand ID_EDIT_CUT\n")}) {
+    for (const char* edits :
+         {"command ID_EFFECTS_REVERSE\n", "select 50 150\ncommand ID_EDIT_CUT\n"}) {
         SCOPED_TRACE(edits);
         fs::remove_all(work);
         fs::create_directory(work);
@@ -150,9 +169,8 @@ TEST_F(KilledRecovery, AKillAtAnyCallOfARecoveryLosesNothingAndOffersTheSoundOnc
         // One recovery traced whole: the calls to kill it at.
         const std::string trace = (base / "trace").string();
         ProgramOptions traced = options("answer yes\nprint title\nquit\n");
-        traced.launcher = {"strace", "-f", "-qq", "-y", "-o", trace, "-e",
-                           std::string("trace=") + kFileCalls};
-        ASSERT_TRUE(runProgram(traced).has("title: Recovered - in.wav"));
+        traced.launcher = strace({"-y", "-o", trace, "-e", std::string("trace=") + kFileCalls});
+        ASSERT_TRUE(runProgram(traced).has("title: Quorbel - Recovered - in.wav"));
         const std::vector<KillPoint> points = killPoints(trace, dead, work.string());
         ASSERT_GE(points.size(), 5u);
 
@@ -161,14 +179,14 @@ TEST_F(KilledRecovery, AKillAtAnyCallOfARecoveryLosesNothingAndOffersTheSoundOnc
             SCOPED_TRACE(point.line);
             restore(saved);
             ProgramOptions run = options("answer yes\nprint title\nquit\n");
-            run.launcher = {"strace", "-f",           "-qq", "--seccomp-bpf",
-                            "-o",     "/dev/null",    "-e",  "trace=" + point.call,
-                            "-e",     "inject=" + point.call + ":signal=SIGKILL:when=" +
-                                          std::to_string(point.nth)};
+            run.launcher = strace(
+                {"-o", "/dev/null", "-e", "trace=" + point.call, "-e",
+                 "inject=" + point.call + ":signal=SIGKILL:when=" + std::to_string(point.nth)});
             if (runProgram(run).signal != SIGKILL) continue;  // ran past it: nothing to check
             ++killed;
             const std::string out = (base / "out.wav").string();
-            const ProgramResult next = runProgram(options("answer yes\nsaveas " + out + "\nquit\n"));
+            const ProgramResult next =
+                runProgram(options("answer yes\nsaveas " + out + "\nquit\n"));
             EXPECT_TRUE(next.has(kQuestion)) << next.errors;
             EXPECT_EQ(readBytes(out), expected);
             EXPECT_TRUE(leftInWork().empty()) << leftInWork()[0];

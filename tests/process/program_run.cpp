@@ -55,7 +55,7 @@ namespace {
     std::vector<std::string> arguments = options.arguments;
     for (std::string& a : arguments) argv.push_back(a.data());
     argv.push_back(nullptr);
-    ::execv(launcher.empty() ? binary.c_str() : launcher[0].c_str(), argv.data());
+    ::execvp(argv[0], argv.data());
     ::_exit(127);
 }
 

@@ -222,8 +222,9 @@ TEST(RecoverSound, AWorkingFileCutShortGivesWhatItHoldsAndSaysWhatIsLost) {
     EXPECT_TRUE(out.file.empty()) << "a cut file is not taken over as the sound";
     EXPECT_EQ(CutShortText("Wave1", out),
               "Part of Wave1 could not be recovered: another program cut short its working file " +
-                  file + ". 1.0 seconds of sound (43100 bytes) are lost; the rest is in the "
-                         "recovered window.");
+                  file +
+                  ". 1.0 seconds of sound (43100 bytes) are lost; the rest is in the "
+                  "recovered window.");
 
     // The same size but another time: not the file noted, so not offered as the sound.
     NoteOfFile(sound, file);
