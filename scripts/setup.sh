@@ -14,6 +14,7 @@ PACKAGES=(
   fonts-dejavu-core
   imagemagick
   sox
+  strace
   desktop-file-utils appstream
   "$@"
 )

@@ -22,7 +22,6 @@
 #include "audio/clock.h"
 #include "audio/null_backend.h"
 #include "audio/quorbel_doc.h"
-#include "audio/recovered_sound.h"
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
 #include "framework/message.h"
@@ -32,7 +31,6 @@
 #include "view/quorbel_view.h"
 #include "wavefile/guarded_mapping.h"
 #include "wavefile/session_folder.h"
-#include "wavefile/temp_files.h"
 
 namespace quorbel {
 
@@ -106,7 +104,7 @@ bool CQuorbelApp::InitInstance(const QStringList& files) {
                           &clipboard_};
     // The folder this run keeps its documents' working files in, for recovery after a crash.
     // Without one the working files go to the temporary folder itself.
-    if (auto session = SessionFolder::Create(TempDirectory())) {
+    if (auto session = SessionFolder::Create(SessionParent())) {
         session_ = std::move(*session);
         context_.session = session_.get();
     } else {
@@ -338,66 +336,6 @@ bool CQuorbelApp::CloseAllDocuments() {
     for (CChildFrame* frame : frames) frame->closeWithoutPrompt();
     onActiveFrameChanged();
     return true;
-}
-
-void CQuorbelApp::OfferRecovery() {
-    if (session_ == nullptr) return;
-    std::vector<LeftSession> left = FindLeftSessions(TempDirectory(), session_->path());
-    std::size_t unsaved = 0;
-    for (const LeftSession& session : left) {
-        for (const LeftDocument& document : session.documents)
-            unsaved += HoldsUnsavedSound(document) ? 1 : 0;
-    }
-    BoxAnswer answer = BoxAnswer::No;
-    if (unsaved > 0) {
-        answer = showMessageBox(mainFrame_.get(),
-                                "Quorbel found " + std::to_string(unsaved) +
-                                    " unsaved sound(s) from a session that did not end normally. "
-                                    "Recover them?",
-                                kAppTitle, BoxIcon::Question, BoxButtons::YesNoCancel);
-    }
-    if (answer == BoxAnswer::Cancel) return;  // the locks go with `left`: kept for later
-    bool keptAny = false;
-    for (LeftSession& session : left) {
-        bool keep = false;
-        for (const LeftDocument& document : session.documents) {
-            if (answer != BoxAnswer::Yes || !HoldsUnsavedSound(document)) continue;
-            const std::string title = "Recovered - " + document.note->title;
-            RecoveredSound recovered;
-            try {
-                if (WaveError error = RecoverSound(document, recovered)) {
-                    // Damaged past reading: said once, then removed with the rest.
-                    showMessageBox(
-                        mainFrame_.get(),
-                        "Cannot recover " + document.note->title + ". " + MessageFor(*error).text,
-                        kAppTitle, BoxIcon::Warning);
-                    continue;
-                }
-                auto doc = std::make_unique<CQuorbelDoc>(context_);
-                // A sound that cannot be opened now (no memory, no room for its working
-                // file) stays in its folder for a later start.
-                if (!doc->OnRecoverDocument(title, recovered.sound, recovered.file) ||
-                    createFrame(std::move(doc)) == nullptr) {
-                    keep = true;
-                    continue;
-                }
-            } catch (const std::bad_alloc&) {
-                showMessageBox(mainFrame_.get(),
-                               "Not enough memory to recover " + document.note->title +
-                                   ". It is kept for the next start.",
-                               kAppTitle, BoxIcon::Warning);
-                keep = true;
-                continue;
-            }
-            RemoveFolder(document.folder);
-        }
-        if (keep) {
-            keptAny = true;
-        } else {
-            RemoveFolder(session.path);
-        }
-    }
-    if (!keptAny) onActiveFrameChanged();
 }
 
 void CQuorbelApp::TellOfChangedWorkingFiles() {

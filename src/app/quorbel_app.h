@@ -25,6 +25,8 @@ class Clock;
 class QtFileDialogs;
 class QtMessageBoxes;
 class SessionFolder;
+struct LeftDocument;
+struct RecoveredSound;
 class WaveDevices;
 
 // The application: the audio device, the one document template (CQuorbelDoc in a
@@ -77,7 +79,8 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
 
     // Looks for the folders of earlier runs that did not end normally. Those with unsaved
     // sounds are offered back in one question (Yes opens each in a window, No removes them,
-    // Cancel keeps them for a later start); those without are removed without asking.
+    // Cancel keeps them for a later start); those without are removed without asking. Files
+    // that could not be read are moved aside and named in a box (recovery_offer.cpp).
     void OfferRecovery();
     // Ends the program at once for `signal` (SIGTERM, SIGHUP, SIGINT): recordings are ended
     // and written out, unsaved sounds stay for the next start, everything else is removed.
@@ -98,6 +101,12 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     void commandDispatched(int id, bool ran);
 
   private:
+    // What became of one document folder of a session that is gone.
+    enum class LeftOutcome { Done, Keep, SetAside };
+    LeftOutcome RecoverLeftDocument(const LeftDocument& document, bool offer);
+    // Opens `recovered` in a new window; false when it stays where it is for a later start.
+    bool OpenRecovered(const std::string& title, const RecoveredSound& recovered,
+                       const std::string& from);
     std::vector<CommandTarget*> route() const;
     CChildFrame* createFrame(std::unique_ptr<class CQuorbelDoc> document);
     void onActiveFrameChanged();

@@ -152,6 +152,11 @@ bool CQuorbelDoc::UpdateNote() {
     note.recording = m_recording;
     note.recordStart = m_recordStart;
     note.recordOverwrite = m_recordOverwrite;
+    // Named until it is gone, so that no later folder of that name is taken for it.
+    struct stat from {};
+    if (!m_recoveredFrom.empty() && ::lstat(m_recoveredFrom.c_str(), &from) != 0)
+        m_recoveredFrom.clear();
+    note.recoveredFrom = m_recoveredFrom;
     // A modified sound with a block no file holds (none could be written: a full disk) cannot
     // be described: the note keeps the last version it could, and the recording it names.
     if (note.modified && std::ranges::any_of(note.blocks, &std::string::empty, &BlockHome::file))
@@ -210,20 +215,16 @@ void CQuorbelDoc::EndWithoutClosing() {
 }
 
 bool CQuorbelDoc::OnRecoverDocument(const std::string& title, const LoadedSound& sound,
-                                    const std::string& file) {
+                                    const std::string& file, const std::string& from) {
     SetTitle(title);
-    std::string own;
-    const std::string& folder = Folder();
-    if (!file.empty() && !folder.empty()) {
-        const std::string moved = folder + file.substr(file.rfind('/') + 1);
-        if (::rename(file.c_str(), moved.c_str()) == 0) {
-            m_workingFiles.Adopt(moved);
-            own = moved;
-        }
-    }
+    m_recoveredFrom = from;
     // The device plays the sound as one block, which the working file holds.
     const LoadedSound whole{sound.fmt, sound.format, PieceList(sound.data.Contiguous())};
-    if (own.empty()) {
+    const auto blocks = whole.data.Blocks();
+    const std::shared_ptr<SoundBlock> block = blocks.empty() ? nullptr : blocks.front();
+    std::string own = block != nullptr ? TakeOverFile(whole, file) : std::string();
+    const bool moved = !own.empty();
+    if (!moved) {
         Expected<std::string> written = WriteWorkingFile("recovered", whole);
         if (!written) {
             if (m_context.messageBoxes != nullptr)
@@ -231,10 +232,14 @@ bool CQuorbelDoc::OnRecoverDocument(const std::string& title, const LoadedSound&
             return false;
         }
         own = *written;
+        if (block != nullptr) block->home = HomeIn(own);
+        m_history.Reset(SoundVersion{whole, own});
     }
     DeviceId id = 0;
     const unsigned result = m_context.devices->openSound(own, whole, id);
     if (result != kDeviceOk) {
+        // Back where the old note names it, for a later start.
+        if (moved && ::rename(own.c_str(), file.c_str()) == 0) m_workingFiles.Keep(own);
         ShowDeviceError(result);
         return false;
     }
@@ -243,6 +248,27 @@ bool CQuorbelDoc::OnRecoverDocument(const std::string& title, const LoadedSound&
     m_strFileName = own;
     SetModifiedFlag(true);
     return true;
+}
+
+std::string CQuorbelDoc::TakeOverFile(const LoadedSound& whole, const std::string& file) {
+    struct stat st {};
+    const std::string& folder = Folder();
+    if (file.empty() || folder.empty() || ::stat(file.c_str(), &st) != 0) return {};
+    // This document's note names the file where it goes before it goes: until the move the
+    // old note names it where it is, from then on this one does (rename keeps its size and
+    // time).
+    const std::string moved = folder + file.substr(file.rfind('/') + 1);
+    SoundBlock& block = *whole.data.Blocks().front();
+    block.home = BlockHome{moved, true, static_cast<std::uint64_t>(st.st_size), ModifiedNs(st)};
+    m_workingFiles.Adopt(moved);
+    m_history.Reset(SoundVersion{whole, moved});
+    SetModifiedFlag(true);
+    if (m_noteWritten && m_note.blocks.size() == 1 && m_note.blocks[0] == block.home &&
+        ::rename(file.c_str(), moved.c_str()) == 0)
+        return moved;
+    m_workingFiles.Keep(moved);
+    block.home = {};
+    return {};
 }
 
 SoundVersion CQuorbelDoc::VersionOf(LoadedSound sound, const std::string& file) {

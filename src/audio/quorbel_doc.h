@@ -33,9 +33,11 @@ class CQuorbelDoc : public CDocument {
 
     // Opens a sound a program that is gone left unsaved as a new, modified document under
     // `title`: the file holding it (when given) is moved into this document's folder, else the
-    // sound is written to a new working file. False after a box when it cannot.
+    // sound is written to a new working file. Its note names `from` (the old document folder,
+    // or the file) until that is gone. False after a box when it cannot; the sound is then
+    // where it was.
     bool OnRecoverDocument(const std::string& title, const LoadedSound& sound,
-                           const std::string& file);
+                           const std::string& file, const std::string& from);
 
     // Recovery notes. The document's folder keeps a note of its title, file, modified flag,
     // the file of its current sound and a recording in progress, rewritten whenever one of
@@ -116,6 +118,9 @@ class CQuorbelDoc : public CDocument {
     bool HomeHolds(const BlockHome& home) const;
     // A name for a version that no file holds whole.
     std::string NewVersionName() const;
+    // Moves `file`, which holds `whole` (one block), into the folder once the note names it
+    // there: its new path, or "" when it stays where it is.
+    std::string TakeOverFile(const LoadedSound& whole, const std::string& file);
 
     AppContext& m_context;
     std::string m_folder;
@@ -126,6 +131,7 @@ class CQuorbelDoc : public CDocument {
     bool m_recordOverwrite = false;
     unsigned m_recordings = 0;
     bool m_keepFolder = false;
+    std::string m_recoveredFrom;  // where a recovered sound came from
     bool m_saidStepsLetGo = false;
     // Copies of blocks read from the user's file, made in the background after the first edit.
     std::vector<std::unique_ptr<BlockCopy>> m_copies;

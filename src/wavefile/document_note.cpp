@@ -122,6 +122,7 @@ bool Store(DocumentNote& note, std::string_view key, const std::string& value) {
     if (key == "title") note.title = value;
     if (key == "path") note.pathName = value;
     if (key == "recording") note.recording = value;
+    if (key == "recovered-from") note.recoveredFrom = value;
     if (key == "modified") return ParseFlag(value, note.modified);
     if (key == "fmt") {
         auto fmt = ParseHex(value);
@@ -173,6 +174,7 @@ std::string FormatDocumentNote(const DocumentNote& note) {
     line("recording", note.recording);
     line("record-start", std::to_string(note.recordStart));
     line("record-overwrite", note.recordOverwrite ? "1" : "0");
+    if (!note.recoveredFrom.empty()) line("recovered-from", note.recoveredFrom);
     text.append(kLastLine).append("\n");
     return text;
 }

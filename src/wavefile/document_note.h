@@ -42,6 +42,10 @@ struct DocumentNote {
     std::string recording{};
     std::uint64_t recordStart = 0;
     bool recordOverwrite = false;
+    // Set by a start that took this document up from a program that was gone: the folder (or,
+    // for a file found beside an unusable note, the file) it came from. Until that is removed,
+    // a later start finds both and must offer the sound once.
+    std::string recoveredFrom{};
 
     friend bool operator==(const DocumentNote&, const DocumentNote&) = default;
 };

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "wavefile/temp_files.h"
+
 namespace quorbel {
 namespace {
 
@@ -23,6 +25,32 @@ bool OwnPrivateFolder(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
            (st.st_mode & 077) == 0;
+}
+
+// A real folder (not a link) owned by this user, whatever its mode: a document folder inside
+// our own private session folder, which nobody else can have made.
+bool OwnFolder(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+}
+
+// Makes each missing folder of `path` (absolute, ending in '/') with mode 0700; whether the
+// last one is now a private folder of ours.
+bool MakePrivateFolders(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    return OwnPrivateFolder(path);
+}
+
+std::string StateFolder() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/') return std::string(state) + "/quorbel/";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/state/quorbel/";
+    return {};
 }
 
 std::vector<std::string> EntriesStartingWith(const std::string& folder, std::string_view prefix) {
@@ -68,6 +96,21 @@ int UniqueFd::release() {
     const int fd = fd_;
     fd_ = -1;
     return fd;
+}
+
+std::string SessionParent() {
+    const char* tmpdir = std::getenv("TMPDIR");
+    if (tmpdir != nullptr && tmpdir[0] != '\0') return TempDirectory();
+    const std::string state = StateFolder();
+    return !state.empty() && MakePrivateFolders(state) ? state : TempDirectory();
+}
+
+std::vector<std::string> SessionParents() {
+    std::vector<std::string> parents;
+    const std::string state = StateFolder();
+    if (!state.empty()) parents.push_back(state);
+    if (TempDirectory() != state) parents.push_back(TempDirectory());
+    return parents;
 }
 
 Expected<std::unique_ptr<SessionFolder>> SessionFolder::Create(const std::string& parent) {
@@ -142,12 +185,33 @@ std::vector<LeftSession> FindLeftSessions(const std::string& parent, const std::
         LeftSession session{path, std::move(lock), {}};
         for (const std::string& doc : EntriesStartingWith(path, kDocumentPrefix)) {
             const std::string folder = path + doc + "/";
-            if (!OwnPrivateFolder(folder)) continue;
+            if (!OwnFolder(folder)) continue;
             session.documents.push_back({folder, ReadDocumentNote(folder)});
         }
         sessions.push_back(std::move(session));
     }
     return sessions;
+}
+
+Expected<std::string> SetAsideFolder(const std::string& folder) {
+    // ".../quorbel-session-ABC123/doc-2/" goes to ".../quorbel-kept-ABC123-doc-2/".
+    const std::string trimmed = folder.substr(0, folder.size() - 1);
+    const std::size_t docSlash = trimmed.rfind('/');
+    const std::size_t sessionSlash = trimmed.rfind('/', docSlash - 1);
+    const std::string session = trimmed.substr(sessionSlash + 1, docSlash - sessionSlash - 1);
+    const std::string suffix =
+        session.substr(std::min(session.size(), std::string_view(kSessionFolderPrefix).size()));
+    const std::string stem = trimmed.substr(0, sessionSlash + 1) + kKeptFolderPrefix + suffix +
+                             "-" + trimmed.substr(docSlash + 1);
+    int err = 0;
+    for (int n = 1; n < 100; ++n) {
+        const std::string target = n == 1 ? stem : stem + "-" + std::to_string(n);
+        // A folder of that name with something in it refuses the move: the next name is tried.
+        if (::rename(trimmed.c_str(), target.c_str()) == 0) return target + "/";
+        err = errno;
+        if (err != EEXIST && err != ENOTEMPTY) break;
+    }
+    return WaveFailure(WaveFault::FileUnwritable, folder, err);
 }
 
 }  // namespace quorbel

@@ -4,8 +4,11 @@
 // with a note describing it, so that nothing unsaved is lost when the program dies: the next
 // start finds the folders of programs that are gone and offers their sounds back.
 //
-//   $TMPDIR/quorbel-session-XXXXXX/lock      flock()ed while the program runs
-//   $TMPDIR/quorbel-session-XXXXXX/doc-N/    one document's working files and its note
+//   PARENT/quorbel-session-XXXXXX/lock      flock()ed while the program runs
+//   PARENT/quorbel-session-XXXXXX/doc-N/    one document's working files and its note
+//
+// PARENT is $TMPDIR when it is set, else the user's state folder (SessionParent): /tmp is often
+// kept in memory, where working files would take memory and a power cut would take them.
 //
 // The lock tells a running program's folder from a dead one's: the system releases it however
 // the program ends. A folder is made under another name and renamed once locked, so no other
@@ -36,6 +39,18 @@ class UniqueFd {
 };
 
 inline constexpr const char* kSessionFolderPrefix = "quorbel-session-";
+// What recovery could not read is moved to a folder of this name beside the session folders,
+// where no start looks again.
+inline constexpr const char* kKeptFolderPrefix = "quorbel-kept-";
+
+// Where a new session folder goes (ending in '/'): $TMPDIR when set and not empty; else
+// $XDG_STATE_HOME/quorbel/ (an absolute XDG_STATE_HOME only; by default
+// ~/.local/state/quorbel/), made 0700 when missing; the system temporary folder when that
+// cannot be had.
+std::string SessionParent();
+// Every folder where a start looks for the sessions of programs that are gone: the state
+// folder and the system temporary folder ($TMPDIR, else /tmp), each once.
+std::vector<std::string> SessionParents();
 
 class SessionFolder {
   public:
@@ -73,6 +88,10 @@ void RemoveFolder(const std::string& folder);
 struct LeftDocument {
     std::string folder;  // ending in '/'
     std::optional<DocumentNote> note;
+    // A later start already took this document up (see DocumentNote::recoveredFrom): the
+    // whole folder, or these files of it, are not offered again.
+    bool superseded = false;
+    std::vector<std::string> takenFiles{};
 };
 
 // The session folder of a program that is gone, locked by this one while it decides.
@@ -86,5 +105,9 @@ struct LeftSession {
 // lock is free, and is taken now), except `own`. A folder of a running program, another user's,
 // a symbolic link or anything not made like ours is left alone.
 std::vector<LeftSession> FindLeftSessions(const std::string& parent, const std::string& own);
+
+// Moves a document folder of a left session out of it, to a folder beside the session folders
+// that no start looks in (kKeptFolderPrefix): its new path, ending in '/'.
+Expected<std::string> SetAsideFolder(const std::string& folder);
 
 }  // namespace quorbel

@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
     const QTemporaryDir config;
     if (!config.isValid()) return 2;
     setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+    // Nor the sessions a crashed program of theirs left in their state folder.
+    setenv("XDG_STATE_HOME", config.filePath("state").toLocal8Bit().constData(), 1);
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);

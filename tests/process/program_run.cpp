@@ -19,7 +19,11 @@ namespace {
 [[noreturn]] void execProgram(const ProgramOptions& options) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (!options.realAudio) setenv("QUORBEL_AUDIO", "null", 1);
-    if (!options.tmpdir.empty()) setenv("TMPDIR", options.tmpdir.c_str(), 1);
+    if (!options.tmpdir.empty()) {
+        setenv("TMPDIR", options.tmpdir.c_str(), 1);
+        // Recovery also looks in the state folder: the user's own is none of these runs'.
+        setenv("XDG_STATE_HOME", (options.tmpdir + "/../state").c_str(), 1);
+    }
     if (!options.tmpdir.empty() && !options.realAudio) {
         // Qt would otherwise make its runtime folder in TMPDIR.
         const std::string runtime = options.tmpdir + "/../runtime";
@@ -41,6 +45,8 @@ namespace {
         ::setrlimit(RLIMIT_AS, &limit);
     }
     std::vector<char*> argv;
+    std::vector<std::string> launcher = options.launcher;
+    for (std::string& a : launcher) argv.push_back(a.data());
     std::string binary = options.binary.empty() ? QUORBEL_BINARY : options.binary;
     argv.push_back(binary.data());
     // The user's list of recent files is none of these tests' business.
@@ -49,7 +55,7 @@ namespace {
     std::vector<std::string> arguments = options.arguments;
     for (std::string& a : arguments) argv.push_back(a.data());
     argv.push_back(nullptr);
-    ::execv(binary.c_str(), argv.data());
+    ::execvp(argv[0], argv.data());
     ::_exit(127);
 }
 

@@ -19,6 +19,8 @@ struct ProgramOptions {
     std::optional<rlim_t> fileSizeLimit;  // RLIMIT_FSIZE soft limit, in bytes
     std::optional<rlim_t> memoryLimit;    // RLIMIT_AS soft limit, in bytes
     std::string binary;                   // the program; the test build's own when empty
+    // A command the program is started under (strace and its options), before its name.
+    std::vector<std::string> launcher;
     // Plays and records through the sound server of the environment instead of the null
     // backend (its XDG_RUNTIME_DIR is kept).
     bool realAudio = false;

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -206,6 +207,105 @@ TEST_F(Recovery, CancelKeepsNoRemovesAndRunningOrDamagedFoldersAreLeftOrSkipped)
     EXPECT_FALSE(fs::exists(planted));
     EXPECT_EQ(sessions(), 1u) << "the running program's folder";
     EXPECT_TRUE(fs::exists(input));
+}
+
+// The one document folder a killed run left, and the working file its note names; any other
+// working file (the copy of the opened file) is removed, so that this one alone is left.
+struct LeftFolder {
+    fs::path doc;
+    fs::path file;
+};
+
+LeftFolder leftFolder(const fs::path& work) {
+    LeftFolder left;
+    for (const auto& session : fs::directory_iterator(work))
+        if (session.path().filename().string().starts_with("quorbel-session-"))
+            left.doc = session.path() / "doc-1";
+    std::ifstream note(left.doc / "document");
+    for (std::string line; std::getline(note, line);)
+        if (line.starts_with("block=")) left.file = line.substr(line.find('/'));
+    for (const auto& entry : fs::directory_iterator(left.doc))
+        if (entry.path().filename() != "document" && entry.path() != left.file)
+            fs::remove(entry.path());
+    return left;
+}
+
+TEST_F(Recovery, ADamagedNoteOrAnOddFolderNeverCostsTheSound) {
+    const std::string edit = "command ID_EFFECTS_REVERSE\n";
+    ASSERT_TRUE(runProgram(options(edit + "saveas " + saved() + "\nquit\n", {input})).exited);
+    const std::vector<std::uint8_t> expected = readBytes(saved());
+    fs::remove(saved());
+    runUntil(edit + "print title\nwait 60000\n", "title:", SIGKILL, {input});
+    const fs::path work = base / "work", kept = base / "left";
+    ASSERT_EQ(std::system(("cp -a " + work.string() + " " + kept.string()).c_str()), 0);
+
+    using Damage = std::function<void(const LeftFolder&, std::string& note)>;
+    const auto replace = [](std::string from, std::string to) {
+        return [from, to](const LeftFolder&, std::string& note) {
+            for (std::size_t at = note.find(from); at != std::string::npos;
+                 at = note.find(from, at + to.size()))
+                note.replace(at, from.size(), to);
+        };
+    };
+    struct Case {
+        const char* what;
+        Damage damage;
+        bool noteUsable;
+    };
+    const Case cases[] = {
+        {"a bad number", replace("record-start=0", "record-start=0x"), false},
+        {"a NUL byte", replace("title=", std::string("title=\0", 7)), false},
+        {"CRLF line ends", replace("\n", "\r\n"), false},
+        {"no end line", replace("end\n", ""), false},
+        {"over the size limit", replace("end\n", std::string(17 << 20, 'x') + "\nend\n"), false},
+        {"a folder others may read",
+         [](const LeftFolder& left, std::string&) {
+             fs::permissions(left.doc, fs::perms::owner_all | fs::perms::group_read |
+                                           fs::perms::group_exec | fs::perms::others_read |
+                                           fs::perms::others_exec);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(work);
+        ASSERT_EQ(std::system(("cp -a " + kept.string() + " " + work.string()).c_str()), 0);
+        const LeftFolder left = leftFolder(work);
+        std::ifstream in(left.doc / "document", std::ios::binary);
+        std::string note((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        c.damage(left, note);
+        ASSERT_TRUE(writeText((left.doc / "document").string(), note));
+        const ProgramResult next =
+            runProgram(options("answer yes\nprint title\nsaveas " + saved() + "\nquit\n"));
+        EXPECT_TRUE(next.has(kQuestion));
+        const std::string name = c.noteUsable ? "in.wav" : left.file.filename().string();
+        EXPECT_TRUE(printed(next, "title: Quorbel - Recovered - " + name)) << next.errors;
+        EXPECT_EQ(readBytes(saved()), expected);
+        EXPECT_EQ(sessions(), 0u);
+        fs::remove(saved());
+    }
+
+    // What cannot be read is moved aside and named once; the sound beside it comes back.
+    fs::remove_all(work);
+    ASSERT_EQ(std::system(("cp -a " + kept.string() + " " + work.string()).c_str()), 0);
+    const LeftFolder left = leftFolder(work);
+    writeText((left.doc / "document").string(), "quorbel-document 2\nmodif");
+    writeText((left.doc / "take.txt").string(), "not a sound");
+    const std::string session = left.doc.parent_path().filename().string();
+    const fs::path aside = work / ("quorbel-kept-" + session.substr(16) + "-doc-1");
+    const ProgramResult first = runProgram(options("answer yes\nsaveas " + saved() + "\nquit\n"));
+    EXPECT_TRUE(
+        first.has("box: Quorbel|Quorbel could not read some files a session that did "
+                  "not end normally left, so it kept them in " +
+                  aside.string() +
+                  "/ and will not look there again. Open them with another program, or "
+                  "delete the folder once you no longer need them.|warning"))
+        << first.errors;
+    EXPECT_EQ(readBytes(saved()), expected);
+    EXPECT_EQ(readBytes((aside / "take.txt").string()).size(), 11u);
+    const ProgramResult second = runProgram(options("quit\n"));
+    EXPECT_FALSE(printed(second, "box:")) << "said once";
+    EXPECT_TRUE(fs::exists(aside / "take.txt"));
 }
 
 }  // namespace

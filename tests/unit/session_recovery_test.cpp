@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "audio/recovered_sound.h"
+#include "audio/recovery_texts.h"
 #include "audio/sound_file_writer.h"
 #include "audio/wave_format.h"
 #include "fakes/fake_temp_dir.h"
@@ -189,6 +190,118 @@ TEST(RecoverSound, PutsTheRecordingWhereItWasGoingInEveryFormat) {
         saved.modified = false;
         EXPECT_FALSE(HoldsUnsavedSound({folder, saved}));
         EXPECT_FALSE(HoldsUnsavedSound({folder, DocumentNote{.modified = true}}));
+    }
+}
+
+// A note of `sound` held whole by the working file `file`, written now in `folder`.
+DocumentNote NoteOfFile(const LoadedSound& sound, const std::string& file) {
+    EXPECT_FALSE(writeSoundFile(file, sound.fmt, BytesOf(sound.data), SaveDurability::Scratch));
+    struct stat st {};
+    ::stat(file.c_str(), &st);
+    DocumentNote note{.modified = true, .fmt = sound.fmt};
+    note.blocks = {{file, true, static_cast<std::uint64_t>(st.st_size),
+                    st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec}};
+    note.pieces = {{0, 0, sound.data.size()}};
+    return note;
+}
+
+TEST(RecoverSound, AWorkingFileCutShortGivesWhatItHoldsAndSaysWhatIsLost) {
+    FakeTempDir dir;
+    const std::string folder = dir.path().string() + "/";
+    const LoadedSound sound = CountingSound(testing::kSampleFormats[3], 11025, 0);
+    const std::vector<std::uint8_t> all = BytesOf(sound.data);
+    const std::string file = folder + "cut1.tmp";
+    const DocumentNote note = NoteOfFile(sound, file);
+    // Another program cuts the file to 44 + 1000 bytes (its header and 250 frames).
+    ASSERT_EQ(::truncate(file.c_str(), 44 + 1000), 0);
+    RecoveredSound out;
+    ASSERT_FALSE(RecoverSound({folder, note}, out));
+    EXPECT_EQ(BytesOf(out.sound.data), std::vector<std::uint8_t>(all.begin(), all.begin() + 1000));
+    EXPECT_EQ(out.cutFiles, std::vector<std::string>{file});
+    EXPECT_EQ(out.lostBytes, all.size() - 1000);
+    EXPECT_TRUE(out.file.empty()) << "a cut file is not taken over as the sound";
+    EXPECT_EQ(CutShortText("Wave1", out),
+              "Part of Wave1 could not be recovered: another program cut short its working file " +
+                  file +
+                  ". 1.0 seconds of sound (43100 bytes) are lost; the rest is in the "
+                  "recovered window.");
+
+    // The same size but another time: not the file noted, so not offered as the sound.
+    NoteOfFile(sound, file);
+    DocumentNote changed = note;
+    changed.blocks[0].fileModifiedNs += 1;
+    EXPECT_TRUE(RecoverSound({folder, changed}, out));
+}
+
+TEST(RecoverSound, ARecoveryCutShortIsOfferedOnceFromWhereTheSoundIs) {
+    FakeTempDir dir;
+    const std::string oldFolder = dir.file("old") + "/", newFolder = dir.file("new") + "/";
+    std::filesystem::create_directory(oldFolder);
+    std::filesystem::create_directory(newFolder);
+    const LoadedSound sound = CountingSound(testing::kSampleFormats[0], 100, 1);
+    const DocumentNote oldNote = NoteOfFile(sound, oldFolder + "e.tmp");
+    DocumentNote newNote = oldNote;
+    newNote.blocks[0].file = newFolder + "e.tmp";
+    newNote.recoveredFrom = oldFolder;
+    // Before the move the old note is the one; after it the new one.
+    for (const bool moved : {false, true}) {
+        SCOPED_TRACE(moved);
+        if (moved) std::filesystem::rename(oldFolder + "e.tmp", newFolder + "e.tmp");
+        std::vector<LeftSession> left(1);
+        left[0].documents = {{oldFolder, oldNote}, {newFolder, newNote}};
+        PassOverCutShortRecoveries(left);
+        EXPECT_EQ(HoldsUnsavedSound(left[0].documents[0]), !moved);
+        EXPECT_EQ(HoldsUnsavedSound(left[0].documents[1]), moved);
+    }
+    // A file found beside an unusable note and taken up by a later start is not offered again.
+    std::ofstream(oldFolder + "f.wav") << "x";
+    std::ofstream(oldFolder + "g.wav") << "x";
+    newNote.recoveredFrom = oldFolder + "f.wav";
+    std::vector<LeftSession> left(1);
+    left[0].documents = {{oldFolder, std::nullopt}, {newFolder, newNote}};
+    PassOverCutShortRecoveries(left);
+    EXPECT_EQ(FilesBesideNote(left[0].documents[0]), std::vector<std::string>{oldFolder + "g.wav"});
+}
+
+TEST(SessionFolder, GoesToTheStateFolderUnlessTmpdirIsSetAndIsLookedForInBoth) {
+    FakeTempDir dir;
+    const std::string tmpdir = dir.file("tmp") + "/", home = dir.file("home");
+    std::filesystem::create_directory(tmpdir);
+    const char* const names[] = {"TMPDIR", "XDG_STATE_HOME", "HOME"};
+    std::optional<std::string> saved[3];
+    for (int i = 0; i < 3; ++i)
+        if (const char* value = std::getenv(names[i])) saved[i] = value;
+    struct Case {
+        std::string tmpdir;
+        std::string state;
+        std::string parent;
+    };
+    const Case cases[] = {
+        {tmpdir, "", tmpdir},
+        {"", home + "/st", home + "/st/quorbel/"},
+        {"", "relative/st", home + "/.local/state/quorbel/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.parent);
+        ::setenv("TMPDIR", c.tmpdir.c_str(), 1);
+        ::setenv("XDG_STATE_HOME", c.state.c_str(), 1);
+        ::setenv("HOME", home.c_str(), 1);
+        EXPECT_EQ(SessionParent(), c.parent);
+        struct stat st {};
+        ASSERT_EQ(::stat(c.parent.c_str(), &st), 0);
+        if (c.parent != tmpdir) {
+            EXPECT_EQ(st.st_mode & 0777, 0700u);
+        }
+        const std::vector<std::string> parents = SessionParents();
+        EXPECT_NE(std::ranges::find(parents, c.parent), parents.end());
+        EXPECT_NE(std::ranges::find(parents, c.tmpdir.empty() ? "/tmp/" : tmpdir), parents.end());
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (saved[i]) {
+            ::setenv(names[i], saved[i]->c_str(), 1);
+        } else {
+            ::unsetenv(names[i]);
+        }
     }
 }
 
