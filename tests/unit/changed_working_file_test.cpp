@@ -1,5 +1,6 @@
-// A working file that another program truncates or overwrites while its sound is open: the
-// sound stays whole in the window, Undo and Redo still reach it, and Save writes it.
+// A working file that another program truncates or overwrites while its sound plays: the
+// sound plays on whole, stays whole in the window, Undo and Redo still reach it, and Save
+// writes it.
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,9 @@ TEST(ChangedWorkingFileTest, TheSoundStaysWholeWhateverAnotherProgramDoesToItsFi
         ASSERT_TRUE(rig.window.boxes.empty()) << rig.window.boxes[0].text;
         const std::vector<std::uint8_t> reversed = BytesOf(rig.view->m_waveData);
         const std::string file = rig.doc.m_workingFiles.Files().back();
+        rig.backend.keepPlayedBytes(true);
+        ASSERT_TRUE(rig.click(ID_BUTTON_PLAY));
+        rig.run(100);
 
         // The other program waits until the bytes are safe (truncate, which does not wait,
         // is refused until then and tried again).
@@ -61,6 +65,10 @@ TEST(ChangedWorkingFileTest, TheSoundStaysWholeWhateverAnotherProgramDoesToItsFi
         rig.doc.WorkingFileChanged(file, true);
 
         EXPECT_EQ(BytesOf(rig.view->m_waveData), reversed);
+        rig.run(1000);  // plays on to the end
+        const auto played = rig.backend.playedBytes();
+        ASSERT_FALSE(played.empty());
+        EXPECT_EQ(played.back(), AsStdBytes(reversed));
         ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
         ASSERT_TRUE(rig.click(ID_EDIT_REDO));
         EXPECT_TRUE(rig.window.boxes.empty()) << rig.window.boxes[0].text;
