@@ -8,6 +8,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "wavefile/background_sync.h"
+
 namespace quorbel {
 namespace {
 
@@ -221,17 +223,19 @@ WaveError WriteDocumentNote(const std::string& folder, const DocumentNote& note)
         }
         done += static_cast<std::size_t>(n);
     }
-    // Durable before it takes the old note's place, so a power cut leaves one whole note.
-    if (::fdatasync(fd) != 0 || ::close(fd) != 0) {
+    if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(fresh.c_str());
         return Failure(fresh, err);
     }
+    // Whole before it takes the old note's place: a kill leaves one note or the other. The
+    // flush to the disk, for a power cut, follows on another thread (see background_sync.h).
     if (::rename(fresh.c_str(), path.c_str()) != 0) {
         const int err = errno;
         ::unlink(fresh.c_str());
         return Failure(path, err);
     }
+    SyncInBackground(path, folder);
     return {};
 }
 
