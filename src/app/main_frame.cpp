@@ -179,6 +179,14 @@ void CMainFrame::showProgress(const CDocument* owner, const std::string& name, i
     progress_->show(name, percent, std::move(cancel));
 }
 
+void CMainFrame::offerCancel(const CDocument* owner, std::function<void()> cancel) {
+    if (owner != nullptr && owner != activeDocument() && hasWindowFor(owner)) return;
+    // The progress of other work already showing keeps its Cancel and Esc.
+    if (!progress_->isHidden() && owner != progressOwner_) return;
+    progressOwner_ = owner;
+    progress_->armEscape(std::move(cancel));
+}
+
 void CMainFrame::hideProgress(const CDocument* owner) {
     if (owner != progressOwner_) return;
     progressOwner_ = nullptr;
