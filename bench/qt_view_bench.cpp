@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     CQuorbelApp app;
-    if (!app.InitInstance({path}) || app.documentFrames().empty()) {
+    if (!app.InitInstance({path.toStdString()}) || app.documentFrames().empty()) {
         std::fprintf(stderr, "the program did not open the sound\n");
         return 1;
     }

@@ -79,8 +79,8 @@ EarlyRequest findEarlyRequest(int argc, char** argv) {
     return EarlyRequest::None;
 }
 
-bool checkOwnOptions(int argc, char** argv, QString& error) {
-    QStringList own;
+bool checkOwnOptions(int argc, char** argv, std::string& error) {
+    std::vector<std::string> own;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--") break;
@@ -90,13 +90,19 @@ bool checkOwnOptions(int argc, char** argv, QString& error) {
         }
         if (argument.starts_with("--script=")) continue;
         if (argument.starts_with("--")) {
-            own.append(QString::fromLocal8Bit(argv[i]));
+            own.emplace_back(argument);
             const bool valueFollows = takesValue(argument);
-            if (valueFollows && i + 1 < argc) own.append(QString::fromLocal8Bit(argv[++i]));
+            if (valueFollows && i + 1 < argc) own.emplace_back(argv[++i]);
         }
     }
     CommandLine ignored;
     return parseCommandLine(own, ignored, error);
+}
+
+std::vector<std::string> argumentsOf(int argc, char** argv) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+    return arguments;
 }
 
 void chooseOffscreenForHeadlessScript(int argc, char** argv) {
@@ -112,58 +118,46 @@ void chooseOffscreenForHeadlessScript(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
-bool parseCommandLine(const QStringList& arguments, CommandLine& out, QString& error) {
+bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& out,
+                      std::string& error) {
     out = CommandLine{};
     bool optionsEnded = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == "-") {
-            out.files.append(argument);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || !argument.starts_with('-') || argument == "-") {
+            out.files.push_back(argument);
             continue;
         }
-        if (argument == QStringLiteral("--")) {
+        if (argument == "--") {
             optionsEnded = true;
             continue;
         }
-        if (argument == QStringLiteral("--no-recover")) {
+        if (argument == "--no-recover") {
             out.noRecover = true;
             continue;
         }
-        if (argument == QStringLiteral("--no-settings")) {
+        if (argument == "--no-settings") {
             out.noSettings = true;
             continue;
         }
-        QString* target = nullptr;
-        QString name = argument;
-        QString value;
+        std::string* target = nullptr;
+        std::string name = argument;
+        std::string value;
         bool inlineValue = false;
-        if (const qsizetype eq = argument.indexOf(QLatin1Char('=')); eq > 0) {
-            name = argument.left(eq);
-            value = argument.mid(eq + 1);
+        if (const std::size_t eq = argument.find('='); eq != std::string::npos && eq > 0) {
+            name = argument.substr(0, eq);
+            value = argument.substr(eq + 1);
             inlineValue = true;
         }
-        if (name == QStringLiteral("--output-device")) target = &out.outputDevice;
-        if (name == QStringLiteral("--input-device")) target = &out.inputDevice;
+        if (name == "--output-device") target = &out.outputDevice;
+        if (name == "--input-device") target = &out.inputDevice;
         if (target == nullptr) {
-            error = QStringLiteral("quorbel: unknown option %1 (quorbel --help lists them)")
-                        .arg(argument);
+            error = "quorbel: unknown option " + argument + " (quorbel --help lists them)";
             return false;
         }
-        if (!inlineValue) {
-            if (i + 1 >= arguments.size()) {
-                error = QStringLiteral(
-                            "quorbel: %1 needs a device name (quorbel --list-devices "
-                            "lists them)")
-                            .arg(name);
-                return false;
-            }
-            value = arguments[++i];
-        }
-        if (value.isEmpty()) {
-            error = QStringLiteral(
-                        "quorbel: %1 needs a device name (quorbel --list-devices "
-                        "lists them)")
-                        .arg(name);
+        if (!inlineValue && i + 1 < arguments.size()) value = arguments[++i];
+        if (value.empty()) {
+            error = "quorbel: " + name + " needs a device name (quorbel --list-devices lists them)";
             return false;
         }
         *target = value;

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include "app/file_paths.h"
+
 namespace quorbel {
 
 namespace {
@@ -27,12 +29,13 @@ std::optional<std::string> runDialog(QWidget* owner, bool save, const std::strin
     dialog.setNameFilters(qtFileFilters(filter));
     if (save) {
         dialog.setDefaultSuffix(QStringLiteral("wav"));
+        // Shown only: a name that is not UTF-8 comes back from pathFromDialog as its bytes.
         dialog.selectFile(QString::fromStdString(suggested));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().front().toStdString();
+    return pathFromDialog(dialog.selectedFiles().front());
 }
 
 }  // namespace

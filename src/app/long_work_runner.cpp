@@ -26,19 +26,28 @@ void LongWorkRunner::run(const CDocument* owner, const std::string& name, WorkPr
     QEventLoop loop;
     QTimer poll;
     const auto start = std::chrono::steady_clock::now();
-    bool shown = false;
+    bool shown = false;  // the frame holds its progress or its Cancel
+    // Esc cancels from the start; the progress shows once the work has run a moment.
+    const auto offer = [&] {
+        std::function<void()> cancel;
+        if (cancellable) cancel = [&progress] { progress.Cancel(); };
+        if (std::chrono::steady_clock::now() - start >= kProgressDelay) {
+            shown = true;
+            frame_.showProgress(owner, name, progress.Percent(), std::move(cancel));
+        } else if (cancel) {
+            shown = true;
+            frame_.offerCancel(owner, std::move(cancel));
+        }
+    };
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (done.load(std::memory_order_acquire)) {
             loop.quit();
             return;
         }
-        if (std::chrono::steady_clock::now() - start < kProgressDelay) return;
-        shown = true;
-        std::function<void()> cancel;
-        if (cancellable) cancel = [&progress] { progress.Cancel(); };
-        frame_.showProgress(owner, name, progress.Percent(), std::move(cancel));
+        offer();
     });
     poll.start(kPollMs);
+    offer();
     if (!done.load(std::memory_order_acquire)) loop.exec();
     // The loop also ends when the program is quitting: the work then stops at its next
     // checkpoint if it may, and is waited for either way.

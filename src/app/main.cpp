@@ -1,11 +1,12 @@
 // The program's entry: answers the text-only options, then starts the Qt application with
 // the script, the audio devices and the files of the command line.
 #include <QApplication>
-#include <QStringList>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/app_identity.h"
 #include "app/audio_backend_factory.h"
@@ -29,9 +30,9 @@ int main(int argc, char* argv[]) {
         case quorbel::EarlyRequest::None:
             break;
     }
-    QString error;
+    std::string error;
     if (!quorbel::checkOwnOptions(argc, argv, error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+        std::fprintf(stderr, "%s\n", error.c_str());
         return 2;
     }
     quorbel::chooseOffscreenForHeadlessScript(argc, argv);
@@ -40,18 +41,18 @@ int main(int argc, char* argv[]) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     quorbel::setApplicationIdentity();
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
+    // Qt has taken its own options out of argv; what is left are bytes, file names among them.
+    std::vector<std::string> arguments = quorbel::argumentsOf(argc, argv);
     std::unique_ptr<quorbel::ScriptRunner> script;  // outlives the app: boxes never block
     if (!quorbel::prepareScript(arguments, script)) return 1;
     quorbel::CommandLine commandLine;
     if (!quorbel::parseCommandLine(arguments, commandLine, error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+        std::fprintf(stderr, "%s\n", error.c_str());
         return 2;
     }
     quorbel::CQuorbelApp app;
-    app.setAudioDevices(quorbel::audioDeviceChoice(commandLine.outputDevice.toStdString(),
-                                                   commandLine.inputDevice.toStdString()));
+    app.setAudioDevices(
+        quorbel::audioDeviceChoice(commandLine.outputDevice, commandLine.inputDevice));
     app.setRecentFilesStore(quorbel::RecentFilesStore(
         commandLine.noSettings ? QString() : quorbel::RecentFilesStore::userFileName()));
     if (!app.InitInstance(commandLine.files)) return 1;

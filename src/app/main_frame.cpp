@@ -19,6 +19,7 @@
 #include "app/child_frame.h"
 #include "app/command_dispatcher.h"
 #include "app/compact_menu_bar_style.h"
+#include "app/file_paths.h"
 #include "app/how_to_use_dialog.h"
 #include "app/lock_key_watcher.h"
 #include "app/menu_builder.h"
@@ -42,7 +43,7 @@ std::vector<std::string> droppedFiles(const QMimeData* mime) {
     std::vector<std::string> files;
     if (mime == nullptr || !mime->hasUrls()) return files;
     for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
+        if (url.isLocalFile()) files.push_back(pathFromUrl(url));
     }
     return files;
 }
@@ -177,6 +178,14 @@ void CMainFrame::showProgress(const CDocument* owner, const std::string& name, i
     if (owner != nullptr && owner != activeDocument() && hasWindowFor(owner)) return;
     progressOwner_ = owner;
     progress_->show(name, percent, std::move(cancel));
+}
+
+void CMainFrame::offerCancel(const CDocument* owner, std::function<void()> cancel) {
+    if (owner != nullptr && owner != activeDocument() && hasWindowFor(owner)) return;
+    // The progress of other work already showing keeps its Cancel and Esc.
+    if (!progress_->isHidden() && owner != progressOwner_) return;
+    progressOwner_ = owner;
+    progress_->armEscape(std::move(cancel));
 }
 
 void CMainFrame::hideProgress(const CDocument* owner) {

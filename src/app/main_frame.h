@@ -51,6 +51,7 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     void showProgress(const CDocument* owner, const std::string& name, int percent,
                       std::function<void()> cancel) override;
     void hideProgress(const CDocument* owner) override;
+    void offerCancel(const CDocument* owner, std::function<void()> cancel) override;
     ProgressPane* progressPane() const { return progress_; }
 
     // CommandTarget

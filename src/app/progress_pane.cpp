@@ -37,6 +37,11 @@ void ProgressPane::show(const std::string& name, int percent, std::function<void
     setVisible(true);
 }
 
+void ProgressPane::armEscape(std::function<void()> cancel) {
+    onCancel_ = std::move(cancel);
+    escape_->setEnabled(onCancel_ != nullptr);
+}
+
 void ProgressPane::hideAndForget() {
     onCancel_ = nullptr;
     escape_->setEnabled(false);

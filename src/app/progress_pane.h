@@ -20,6 +20,8 @@ class ProgressPane final : public QWidget {
     ProgressPane(QWidget* window, QWidget* parent);
 
     void show(const std::string& name, int percent, std::function<void()> cancel);
+    // Esc calls `cancel` while the pane is still hidden (work that has only just started).
+    void armEscape(std::function<void()> cancel);
     void hideAndForget();
     QPushButton* cancelButton() const { return cancel_; }
     QProgressBar* bar() const { return bar_; }

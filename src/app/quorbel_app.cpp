@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QPointer>
 #include <QThread>
@@ -15,6 +14,7 @@
 #include "app/builtin_sound_player.h"
 #include "app/child_frame.h"
 #include "app/file_dialogs.h"
+#include "app/file_paths.h"
 #include "app/long_work_runner.h"
 #include "app/main_frame.h"
 #include "app/message_boxes.h"
@@ -35,16 +35,6 @@
 namespace quorbel {
 
 namespace {
-
-std::string fileNameOf(const std::string& path) {
-    return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
-}
-
-std::string canonicalPath(const std::string& path) {
-    const QFileInfo info(QString::fromStdString(path));
-    const QString canonical = info.canonicalFilePath();
-    return (canonical.isEmpty() ? info.absoluteFilePath() : canonical).toStdString();
-}
 
 // Whether an edit, an effect or a save runs on the frame's sound.
 bool isBusy(const CChildFrame& frame) {
@@ -72,7 +62,7 @@ CQuorbelApp::~CQuorbelApp() {
     if (session_ != nullptr) session_->Remove();
 }
 
-bool CQuorbelApp::InitInstance(const QStringList& files) {
+bool CQuorbelApp::InitInstance(const std::vector<std::string>& files) {
     recentFiles_.reload();
     // Sound: the null backend keeps time with the steady clock when it is chosen.
     clock_ = std::make_unique<SteadyClock>();
@@ -126,10 +116,10 @@ bool CQuorbelApp::InitInstance(const QStringList& files) {
     // The command line: every file opens in its own window, in order, the last one active;
     // no file makes a new document.
     bool opened = false;
-    for (const QString& file : files) {
-        if (OpenDocumentFile(file.toStdString()) != nullptr) opened = true;
+    for (const std::string& file : files) {
+        if (OpenDocumentFile(file) != nullptr) opened = true;
     }
-    if (files.isEmpty()) opened = OnFileNew() != nullptr;
+    if (files.empty()) opened = OnFileNew() != nullptr;
     if (!opened) return false;
 
     mainFrame_->show();
@@ -214,7 +204,7 @@ CChildFrame* CQuorbelApp::OpenRecentFile(std::size_t index) {
     const std::string path = paths[index];
     // A dangling symbolic link is gone too. A file that is there but cannot be opened keeps
     // its entry: the document's own box says why, and it may open another time.
-    if (!QFileInfo::exists(QString::fromStdString(path))) {
+    if (!pathExists(path)) {
         showMessageBox(mainFrame_.get(),
                        "The file " + path +
                            " no longer exists. It has been removed from the list of recent files.",
@@ -238,12 +228,12 @@ bool CQuorbelApp::SaveDocumentAs(CChildFrame& frame) {
     std::string suggested =
         document.GetPathName().empty() ? document.GetTitle() : fileNameOf(document.GetPathName());
     const std::string& extension = waveDocTemplate().filterExt;
-    if (QFileInfo(QString::fromStdString(suggested)).suffix().isEmpty()) suggested += extension;
+    if (lacksExtension(suggested)) suggested += extension;
     std::optional<std::string> chosen =
         fileDialogs_->saveFile(waveDocTemplate().fileDialogFilter(), suggested);
     if (!chosen || chosen->empty()) return false;
     std::string path = *chosen;
-    if (QFileInfo(QString::fromStdString(path)).suffix().isEmpty()) path += extension;
+    if (lacksExtension(path)) path += extension;
     // Writing over the file of another window would destroy what it shows and may save again
     // (its device may hold a working file, so the device alone cannot tell): refuse first.
     const std::string target = canonicalPath(path);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QStringList>
 #include <memory>
 #include <string>
 #include <utility>
@@ -48,8 +47,8 @@ class CQuorbelApp final : public QObject, public CommandTarget, public CommandDi
     // Starts the program with the files named on the command line: each opens in its own
     // window, in this order; one that is refused shows its box and the others still open. No
     // file creates one new document. False when the program cannot start (the main window
-    // failed, or files were named and none of them opened).
-    bool InitInstance(const QStringList& files);
+    // failed, or files were named and none of them opened). The paths are bytes as given.
+    bool InitInstance(const std::vector<std::string>& files);
 
     CMainFrame* mainFrame() const { return mainFrame_.get(); }
     std::vector<CChildFrame*> documentFrames() const;

@@ -1,5 +1,6 @@
 #include "app/recent_files_store.h"
 
+#include <QByteArray>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -13,6 +14,23 @@ namespace quorbel {
 namespace {
 
 const char* const kKey = "RecentFiles/paths";
+
+// A settings file holds text, and a file name need not be UTF-8: such a name is kept as a
+// file URL, whose escapes hold any byte. Every other path is kept as it is, as before; a
+// plain entry always starts with '/', so the two never mix up.
+constexpr QLatin1String kUrlPrefix("file://");
+
+QString storedForm(const std::string& path) {
+    const QString text = QString::fromStdString(path);
+    if (text.toStdString() == path) return text;
+    const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+    return QString(kUrlPrefix) + QString::fromLatin1(bytes.toPercentEncoding("/"));
+}
+
+std::string pathOf(const QString& stored) {
+    if (!stored.startsWith(kUrlPrefix)) return stored.toStdString();
+    return QByteArray::fromPercentEncoding(stored.mid(kUrlPrefix.size()).toUtf8()).toStdString();
+}
 
 }  // namespace
 
@@ -33,7 +51,7 @@ void RecentFilesStore::reload() {
     if (value.typeId() == QMetaType::QString) stored.append(value.toString());
     std::vector<std::string> paths;
     paths.reserve(static_cast<std::size_t>(stored.size()));
-    for (const QString& path : stored) paths.push_back(path.toStdString());
+    for (const QString& path : stored) paths.push_back(pathOf(path));
     list_ = RecentFileList(paths);
 }
 
@@ -50,7 +68,7 @@ void RecentFilesStore::remove(const std::string& path) {
 void RecentFilesStore::write() {
     if (fileName_.isEmpty()) return;
     QStringList paths;
-    for (const std::string& path : list_.paths()) paths.append(QString::fromStdString(path));
+    for (const std::string& path : list_.paths()) paths.append(storedForm(path));
     QSettings settings(fileName_, QSettings::IniFormat);
     // The file is replaced whole, never left half-written for the next start to read.
     settings.setAtomicSyncRequired(true);

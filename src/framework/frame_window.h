@@ -26,6 +26,12 @@ class FrameWindow {
         (void)owner, (void)name, (void)percent, (void)cancel;
     }
     virtual void hideProgress(const CDocument* owner) { (void)owner; }
+    // Lets Esc call `cancel` for the work on `owner` before its progress shows: the progress
+    // waits a moment so that short work does not flicker, but the user may stop any work from
+    // its start. As showProgress, for the active window's work only; hideProgress ends it.
+    virtual void offerCancel(const CDocument* owner, std::function<void()> cancel) {
+        (void)owner, (void)cancel;
+    }
 };
 
 }  // namespace quorbel

@@ -13,42 +13,6 @@ constexpr std::size_t kMaxPathBytes = 4096;  // PATH_MAX on Linux, the terminati
 static_assert(ID_FILE_MRU_FILE8 - ID_FILE_MRU_FILE1 + 1 == RecentFileList::kMaxEntries,
               "one command per entry, numbered in order");
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
-bool isUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0) low = 0xA0;
-            if (lead == 0xED) high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;
-        } else {
-            return false;
-        }
-        if (text.size() - i < length) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto c = static_cast<unsigned char>(text[i + k]);
-            const unsigned char min = k == 1 ? low : 0x80;
-            const unsigned char max = k == 1 ? high : 0xBF;
-            if (c < min || c > max) return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool isRecentFilePath(std::string_view path) {
@@ -58,7 +22,7 @@ bool isRecentFilePath(std::string_view path) {
         const auto byte = static_cast<unsigned char>(c);
         return byte < 0x20 || byte == 0x7F;
     });
-    return !control && isUtf8(path);
+    return !control;
 }
 
 RecentFileList::RecentFileList(const std::vector<std::string>& stored) {

@@ -36,8 +36,9 @@ class RecentFileList {
 };
 
 // True for a path the list keeps: absolute, naming a file (not ending in '/'), at most 4096
-// bytes, valid UTF-8 and free of control characters, which a menu item or a printed line could
-// not show as they are.
+// bytes and free of control characters, which a menu item or a printed line could not show as
+// they are. Any other byte is kept: a name need not be UTF-8, and the menu shows what it cannot
+// decode as U+FFFD while the entry still opens the file.
 bool isRecentFilePath(std::string_view path);
 
 // The menu item of entry `index` (0 for the newest): "&1 take1.wav". Only the file's name is

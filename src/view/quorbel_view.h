@@ -125,6 +125,8 @@ class CQuorbelView : public CommandTarget {
     // Waits for the running operation and completes it.
     void FinishOperation();
     void PollOperation();
+    // Hands the status bar the running operation's Cancel, and its progress after a moment.
+    void OfferProgress();
 
     // Transport.
     void OnPlay();
@@ -223,7 +225,7 @@ class CQuorbelView : public CommandTarget {
     std::string m_strPreviousFile;
     std::string m_strCurrentFile;
     std::unique_ptr<RunningOperation> m_running;  // the edit or effect running now
-    bool m_progressShown = false;                 // its progress is in the status bar
+    bool m_progressShown = false;                 // the status bar holds its progress or Cancel
     int m_bPCM = 0;
     int m_nChannels = 0;
     int m_nBitsPerSample = 0;

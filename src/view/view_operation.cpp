@@ -1,6 +1,7 @@
 // Edits and effects as the view runs them: started at once, watched by a timer, completed on
-// the window's thread, with their progress in the status bar after a moment. Without
-// background work (the core's tests, the benchmarks) the command waits for its operation.
+// the window's thread, with their progress in the status bar after a moment (Esc cancels them
+// from the start). Without background work (the core's tests, the benchmarks) the command
+// waits for its operation.
 
 #include <chrono>
 #include <utility>
@@ -26,6 +27,7 @@ void CQuorbelView::RunOperation(std::unique_ptr<RunningOperation> operation) {
         return;
     }
     m_window.setTimer(kOperationTimerId, kOperationTimerPeriodMs);
+    OfferProgress();
 }
 
 bool CQuorbelView::IsBusy() const {
@@ -64,9 +66,17 @@ void CQuorbelView::PollOperation() {
         FinishOperation();
         return;
     }
-    if (m_context.mainFrame != nullptr &&
-        operation.Elapsed() >= std::chrono::milliseconds(kProgressDelayMs)) {
-        m_progressShown = true;
+    OfferProgress();
+}
+
+void CQuorbelView::OfferProgress() {
+    if (m_context.mainFrame == nullptr) return;
+    RunningOperation& operation = *m_running;
+    m_progressShown = true;
+    // Esc stops the operation from its start; its progress shows once it has run a moment.
+    if (operation.Elapsed() < std::chrono::milliseconds(kProgressDelayMs)) {
+        m_context.mainFrame->offerCancel(&m_document, [this] { CancelOperation(); });
+    } else {
         m_context.mainFrame->showProgress(&m_document, operation.Name(), operation.Percent(),
                                           [this] { CancelOperation(); });
     }

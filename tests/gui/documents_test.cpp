@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
+#include <filesystem>
 
 #include "app/view_widget.h"
 #include "audio/quorbel_doc.h"
@@ -253,6 +254,20 @@ TEST_F(DocumentTest, DroppedFilesOpenAsDocuments) {
     QDropEvent again(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&frame(), &again);
     EXPECT_EQ(documents().size(), 2u);
+    // A name that is not UTF-8 arrives percent-escaped and opens under its own bytes.
+    const std::string odd = path.substr(0, path.rfind('/') + 1) + "x\xE9y.wav";
+    std::filesystem::copy_file(path, odd);
+    QMimeData oddMime;
+    oddMime.setData(
+        "text/uri-list",
+        QByteArray("file://") + QByteArray::fromStdString(odd).toPercentEncoding("/") + "\r\n");
+    QDragEnterEvent oddEnter(at, Qt::CopyAction, &oddMime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame(), &oddEnter);
+    QDropEvent oddDrop(QPointF(at), Qt::CopyAction, &oddMime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame(), &oddDrop);
+    ASSERT_EQ(documents().size(), 3u);
+    EXPECT_EQ(app->activeFrame()->document().GetPathName(), std::filesystem::canonical(odd));
+    std::filesystem::remove(odd);  // a name QTemporaryDir could not remove
 }
 
 }  // namespace

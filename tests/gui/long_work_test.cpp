@@ -77,6 +77,23 @@ TEST_F(LongWorkTest, ProgressFollowsTheActiveWindowAndCancelOrEscStopsTheWork) {
     }
 }
 
+TEST_F(LongWorkTest, EscCancelsTheWorkBeforeItsProgressShows) {
+    ASSERT_TRUE(start());
+    activateMainWindow();
+    auto* pane = frame().findChild<ProgressPane*>();
+    ASSERT_NE(pane, nullptr);
+    bool hidden = false;
+    QTimer::singleShot(50, [&] {
+        hidden = pane->isHidden();
+        QTest::keyClick(&frame(), Qt::Key_Escape);
+    });
+    WorkProgress progress;
+    EXPECT_FALSE(documents().front()->document().RunWork("Save", progress, true,
+                                                         [&] { WorkUntilCancelled(progress); }));
+    EXPECT_TRUE(hidden);
+    EXPECT_EQ(frame().statusText(), "Save operation cancelled.");
+}
+
 TEST_F(LongWorkTest, ClosingDuringTheWorkAsksThenClosesOnceItHasStopped) {
     ASSERT_TRUE(start());
     CChildFrame* working = documents().front();

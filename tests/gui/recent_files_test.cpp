@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QSettings>
 #include <QStatusBar>
+#include <filesystem>
 
 #include "app/recent_files_store.h"
 #include "audio/quorbel_doc.h"
@@ -21,9 +23,7 @@ class RecentFilesTest : public ShellTest {
     QString settingsFile() const { return dir.filePath("config/quorbel.conf"); }
     bool startWithSettings(const std::vector<std::string>& files = {}) {
         app->setRecentFilesStore(RecentFilesStore(settingsFile()));
-        QStringList arguments;
-        for (const std::string& f : files) arguments << QString::fromStdString(f);
-        return start(arguments);
+        return start(files);
     }
     std::string wave(const std::string& name) {
         const QString path = QString::fromStdString(writeTestWave(dir, name));
@@ -74,6 +74,33 @@ TEST_F(RecentFilesTest, OpenAndSaveAsPutAFileFirstAndAGoneOneIsTakenOff) {
     EXPECT_TRUE(app->dispatchCommand(ID_FILE_MRU_FILE1));
     ASSERT_EQ(documents().size(), 1u);
     EXPECT_EQ(documents().front()->document().GetPathName(), a);
+}
+
+TEST_F(RecentFilesTest, ANameThatIsNotUtf8IsKeptAsItsBytesAndOldEntriesReadAsTheyAre) {
+    // A list as earlier versions wrote it: plain text, '%' in a name meaning itself.
+    const std::string old = wave("100%E9.wav");
+    {
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        settings.setValue("RecentFiles/paths", QStringList{QString::fromStdString(old)});
+    }
+    const std::string odd = wave("odd.wav");
+    const std::string path = odd.substr(0, odd.size() - 7) + "x\xE9y.wav";  // Latin-1 "xéy"
+    std::filesystem::rename(odd, path);
+    ASSERT_TRUE(startWithSettings({path}));
+    EXPECT_EQ(stored(), (std::vector<std::string>{path, old}));
+    EXPECT_EQ(actionLabels(fileMenu()).at(8), "&1 x\xEF\xBF\xBDy.wav") << "shown with U+FFFD";
+    ASSERT_TRUE(app->CloseAllDocuments());
+    app.reset();
+    app = std::make_unique<CQuorbelApp>();
+    ASSERT_TRUE(startWithSettings());
+    for (const int command : {ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE2}) {
+        EXPECT_TRUE(app->dispatchCommand(command));
+        EXPECT_EQ(app->activeFrame()->document().GetPathName(),
+                  command == ID_FILE_MRU_FILE2 ? old : path);
+    }
+    EXPECT_TRUE(boxes.shown.empty()) << "both are still there";
+    EXPECT_EQ(stored(), (std::vector<std::string>{old, path}));
+    std::filesystem::remove(path);  // a name QTemporaryDir could not remove
 }
 
 TEST_F(RecentFilesTest, ADamagedSettingsFileGivesWhatIsValidAndTheProgramStarts) {

@@ -241,6 +241,17 @@ TEST_F(ScriptTest, StartGoesOnWhileTheOperationRunsAndFinishWaitsForIt) {
               (std::vector<std::string>(2, "status: Reverse operation complete!")));
 }
 
+TEST_F(ScriptTest, EscRightAfterTheStartCancelsBeforeTheProgressShows) {
+    const ScriptRun run = runScript(dir,
+                                    "start ID_EFFECTS_REVERSE\nkey Esc\nprint progress\n"
+                                    "print status\nprint history\nquit\n",
+                                    {wave("long.wav", 16000000)});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.starting("progress:"), std::vector<std::string>{"progress: none"});
+    EXPECT_TRUE(run.has("status: Reverse operation cancelled."));
+    EXPECT_TRUE(run.has("history: 0 0 0")) << "the sound is as it was";
+}
+
 TEST_F(ScriptTest, ClosingDuringAnOperationAsksBeforeCancellingIt) {
     const ScriptRun run = runScript(dir,
                                     "start ID_EFFECTS_REVERSE\nanswer no\nclose\nprint progress\n"

@@ -94,7 +94,13 @@ void ShellTest::TearDown() {
 }
 
 bool ShellTest::start(const QStringList& arguments) {
-    const bool started = app->InitInstance(arguments);
+    std::vector<std::string> files;
+    for (const QString& file : arguments) files.push_back(file.toStdString());
+    return start(files);
+}
+
+bool ShellTest::start(const std::vector<std::string>& files) {
+    const bool started = app->InitInstance(files);
     QApplication::processEvents();
     return started;
 }

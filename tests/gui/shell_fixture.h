@@ -48,6 +48,7 @@ class ShellTest : public ::testing::Test {
 
     // Starts the program with `arguments`; returns InitInstance's result.
     bool start(const QStringList& arguments = {});
+    bool start(const std::vector<std::string>& files);  // the paths as bytes
     CMainFrame& frame() const { return *app->mainFrame(); }
     std::vector<CChildFrame*> documents() const { return app->documentFrames(); }
     // Gives the main window the keyboard so accelerators reach it.

@@ -36,6 +36,13 @@ TEST(DocumentNote, KeepsOddNamesAndRefusesAnyCutOrDamage) {
     note.recordOverwrite = true;
     const std::string text = FormatDocumentNote(note);
     EXPECT_EQ(ParseDocumentNote(text), note);
+    // A file name is any bytes but NUL, UTF-8 or not.
+    std::string bytes;
+    for (int b = 1; b < 256; ++b) bytes += static_cast<char>(b);
+    DocumentNote odd = note;
+    odd.title = bytes;
+    odd.pathName = odd.blocks[1].file = odd.recording = "/" + bytes;
+    EXPECT_EQ(ParseDocumentNote(FormatDocumentNote(odd)), odd);
     for (std::size_t cut = 0; cut < text.size(); ++cut)
         EXPECT_FALSE(ParseDocumentNote(text.substr(0, cut))) << "cut at " << cut;
     EXPECT_FALSE(ParseDocumentNote(std::string(text.size(), '\0')));

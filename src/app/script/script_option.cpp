@@ -1,7 +1,8 @@
 #include "app/script/script_option.h"
 
-#include <QFile>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <string>
@@ -13,47 +14,47 @@ namespace quorbel {
 
 namespace {
 
-bool readScript(const QString& file, std::string& text) {
-    if (file == QStringLiteral("-")) {
+bool readScript(const std::string& file, std::string& text) {
+    if (file == "-") {
         text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
         return !std::cin.bad();
     }
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) return false;
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError) return false;
-    text.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    return true;
+    // A folder opens as a stream but reads as nothing, which would be an empty script.
+    std::error_code error;
+    if (std::filesystem::is_directory(file, error)) return false;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
 }
 
 }  // namespace
 
-bool prepareScript(QStringList& arguments, std::unique_ptr<ScriptRunner>& runner) {
-    QString file;
+bool prepareScript(std::vector<std::string>& arguments, std::unique_ptr<ScriptRunner>& runner) {
+    std::string file;
     bool present = false;
-    for (qsizetype i = 0; i < arguments.size();) {
-        const QString& argument = arguments[i];
-        if (argument == QStringLiteral("--")) break;  // what follows names files
-        if (argument == QStringLiteral("--script")) {
-            if (i + 1 >= arguments.size()) {
+    for (auto it = arguments.begin(); it != arguments.end();) {
+        if (*it == "--") break;  // what follows names files
+        if (*it == "--script") {
+            if (it + 1 == arguments.end()) {
                 std::fputs("quorbel: --script needs a file name (- for standard input)\n", stderr);
                 return false;
             }
-            file = arguments[i + 1];
-            arguments.remove(i, 2);
+            file = *(it + 1);
+            it = arguments.erase(it, it + 2);
             present = true;
-        } else if (argument.startsWith(QStringLiteral("--script="))) {
-            file = argument.mid(9);
-            arguments.remove(i);
+        } else if (it->starts_with("--script=")) {
+            file = it->substr(9);
+            it = arguments.erase(it);
             present = true;
         } else {
-            ++i;
+            ++it;
         }
     }
     if (!present) return true;
     std::string text;
-    if (file.isEmpty() || !readScript(file, text)) {
-        std::fprintf(stderr, "quorbel: cannot read the script %s\n", qPrintable(file));
+    if (file.empty() || !readScript(file, text)) {
+        std::fprintf(stderr, "quorbel: cannot read the script %s\n", file.c_str());
         return false;
     }
     ScriptProgram program = parseScript(text);

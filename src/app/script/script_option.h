@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QStringList>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace quorbel {
 
@@ -11,6 +12,6 @@ class ScriptRunner;
 // reads standard input) and installs a runner for it in `runner`, before the program
 // starts. Without the option it does nothing. False, after printing why on standard error,
 // when the option lacks its file, the file cannot be read or a line of it cannot be parsed.
-bool prepareScript(QStringList& arguments, std::unique_ptr<ScriptRunner>& runner);
+bool prepareScript(std::vector<std::string>& arguments, std::unique_ptr<ScriptRunner>& runner);
 
 }  // namespace quorbel

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
@@ -9,6 +10,7 @@
 #include <QKeySequence>
 #include <QPixmap>
 #include <QSlider>
+#include <fstream>
 #include <stdexcept>
 #include <vector>
 
@@ -48,6 +50,17 @@ const char* answerName(ScriptAnswer answer) {
         default:
             return "a path";
     }
+}
+
+// Writes `picture` as PNG to `path`, whose name may be any bytes (so not through QString).
+bool savePicture(const QPixmap& picture, const std::string& path) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) return false;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(png.constData(), png.size());
+    out.close();
+    return static_cast<bool>(out);
 }
 
 // The button a box gives to Enter: its first one.
@@ -463,7 +476,7 @@ ScriptRunner::Next ScriptRunner::execute(const ScriptLine& line) {
         }
         case ScriptVerb::Grab: {
             const QPixmap picture = requireView().grab();
-            if (!picture.save(QString::fromStdString(line.path), "PNG")) {
+            if (!savePicture(picture, line.path)) {
                 throw LineError("cannot write the picture to " + line.path);
             }
             break;
