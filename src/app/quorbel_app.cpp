@@ -330,9 +330,10 @@ bool CQuorbelApp::CloseAllDocuments() {
 
 void CQuorbelApp::TellOfChangedWorkingFiles() {
     for (const ChangedWorkingFile& changed : TakeChangedWorkingFiles()) {
+        bool held = false;
         for (CChildFrame* frame : documentFrames())
-            frame->document().WorkingFileChanged(changed.path, changed.lostBytes == 0);
-        messageBoxes_->show(WorkingFileChangedMessage(changed.path, changed.lostBytes));
+            held |= frame->document().WorkingFileChanged(changed.path, changed.lostBytes == 0);
+        if (held) messageBoxes_->show(WorkingFileChangedMessage(changed.path, changed.lostBytes));
     }
 }
 

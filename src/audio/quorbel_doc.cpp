@@ -295,16 +295,19 @@ std::string CQuorbelDoc::LostWorkingFile(const PieceList& sound) const {
     return {};
 }
 
-void CQuorbelDoc::WorkingFileChanged(const std::string& path, bool bytesKept) {
-    if (!bytesKept) return;
+bool CQuorbelDoc::WorkingFileChanged(const std::string& path, bool bytesKept) {
+    bool held = false;
     for (const SoundVersion& version : m_history.Versions()) {
         for (const std::shared_ptr<SoundBlock>& block : version.sound.data.Blocks()) {
+            if (!block->home.own || block->home.file != path) continue;
+            held = true;
             // Not its own any more: the note stops sending a later start to it, and the next
             // note starts a copy of the bytes, as for a block of the user's file.
-            if (block->home.own && block->home.file == path) block->home.own = false;
+            if (bytesKept) block->home.own = false;
         }
     }
-    UpdateNote();
+    if (held) UpdateNote();
+    return held;
 }
 
 WaveError CQuorbelDoc::HouseBlocks(const LoadedSound& sound, std::string_view prefix) {

@@ -91,11 +91,12 @@ class CQuorbelDoc : public CDocument {
     // budget would otherwise say it after every edit).
     bool KeepHistoryWithinBudget();
 
-    // Another program opened the working file `path` for writing or truncated it. Blocks it
-    // held whose bytes were kept in memory (`bytesKept`) no longer count on it: they are
-    // copied to a new working file, and Undo may still go back to them. Blocks whose bytes
-    // were lost keep it as their home, so going back to them is refused.
-    void WorkingFileChanged(const std::string& path, bool bytesKept);
+    // Another program changed, removed or renamed the working file `path`. Blocks it held
+    // whose bytes were kept (`bytesKept`) no longer count on it: they are copied to a new
+    // working file, and Undo may still go back to them. Blocks whose bytes were lost keep it
+    // as their home, so going back to them is refused. True when a version of this document
+    // had a block there (a file the document let go of itself is none of its business).
+    bool WorkingFileChanged(const std::string& path, bool bytesKept);
 
     // Runs `work` as the document's long work named `name` (see DocumentWork), through the
     // program's long-work port: false when it was cancelled, after the status bar said so.

@@ -203,10 +203,10 @@ UserMessage MessageFor(const WaveFailure& failure) {
 }
 
 UserMessage WorkingFileChangedMessage(const std::string& path, std::uint64_t lostBytes) {
-    std::string text =
-        "Another program changed the working file " + path + ", which holds part of an open sound.";
+    std::string text = "Another program changed or removed the working file " + path +
+                       ", which holds part of an open sound.";
     if (lostBytes == 0) {
-        text += " The sound had been kept in memory first: nothing was lost.";
+        text += " The sound is safe in memory: nothing was lost.";
         return UserMessage{std::move(text), MessageStyle::Warning};
     }
     text += " There was no memory to keep all of it: " + std::to_string(lostBytes) +

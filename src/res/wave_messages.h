@@ -14,8 +14,8 @@ namespace quorbel {
 // boxes, the create steps' error boxes, the device's texts, the view's capture box.
 UserMessage MessageFor(const WaveFailure& failure);
 
-// What the user is told when another program opened the working file `path` for writing or
-// truncated it: nothing was lost, or how many bytes of the sound were.
+// What the user is told when another program changed, removed or renamed the working file
+// `path`: nothing was lost, or how many bytes of the sound were.
 UserMessage WorkingFileChangedMessage(const std::string& path, std::uint64_t lostBytes);
 
 }  // namespace quorbel

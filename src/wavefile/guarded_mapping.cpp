@@ -1,7 +1,9 @@
 #include "wavefile/guarded_mapping.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,7 +63,11 @@ class Guard {
 
     void Watch(std::uint8_t* address, std::size_t length, int fd, const std::string& path) {
         const std::lock_guard lock(m_mutex);
-        m_watched.push_back(Watched{address, length, fd, path});
+        // A removal or a rename away shows as a change of the file's links or name.
+        const int watch =
+            m_inotify < 0 ? -1
+                          : ::inotify_add_watch(m_inotify, path.c_str(), IN_ATTRIB | IN_MOVE_SELF);
+        m_watched.push_back(Watched{address, length, fd, watch, path});
     }
 
     void Forget(const std::uint8_t* address) {
@@ -69,6 +75,7 @@ class Guard {
         const auto found = std::ranges::find(m_watched, address, &Watched::address);
         if (found == m_watched.end()) return;
         if (found->fd >= 0) ::close(found->fd);
+        if (found->watch >= 0) ::inotify_rm_watch(m_inotify, found->watch);
         ::munmap(found->address, found->length);
         m_watched.erase(found);
     }
@@ -87,7 +94,8 @@ class Guard {
     struct Watched {
         std::uint8_t* address;
         std::size_t length;
-        int fd;  // holds the lease; -1 once the bytes are our own
+        int fd;     // holds the lease; -1 once the bytes are our own
+        int watch;  // the inotify watch on its name; -1 once told
         std::string path;
     };
 
@@ -97,6 +105,7 @@ class Guard {
         // The handler never blocks; a full pipe already holds a wake-up.
         ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
         g_wakeFd.store(ends[1]);
+        m_inotify = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
         struct sigaction action {};
         action.sa_sigaction = OnLeaseBreaking;
         action.sa_flags = SA_SIGINFO | SA_RESTART;
@@ -111,22 +120,41 @@ class Guard {
     }
 
     void Keep(int wakeFd) {
-        char bytes[64];
+        alignas(inotify_event) char bytes[4096];
         for (;;) {
-            if (::read(wakeFd, bytes, sizeof bytes) < 0 && errno != EINTR) return;
+            pollfd ready[2] = {{wakeFd, POLLIN, 0}, {m_inotify, POLLIN, 0}};
+            if (::poll(ready, m_inotify < 0 ? 1 : 2, -1) < 0 && errno != EINTR) return;
+            // Drained, never parsed: every file is looked at anew.
+            if (ready[0].revents != 0) (void)!::read(wakeFd, bytes, sizeof bytes);
+            if (ready[1].revents != 0) (void)!::read(m_inotify, bytes, sizeof bytes);
             std::function<void()> wake;
             {
                 const std::lock_guard lock(m_mutex);
                 const std::size_t before = m_changed.size();
-                // A break under way (or one the kernel already ended) leaves no read lease.
                 for (Watched& watched : m_watched) {
-                    if (watched.fd >= 0 && ::fcntl(watched.fd, F_GETLEASE) != F_RDLCK)
+                    // A break under way (or one the kernel already ended) leaves no lease.
+                    if (watched.fd >= 0 && ::fcntl(watched.fd, F_GETLEASE) != F_RDLCK) {
                         Rescue(watched);
+                    } else if (watched.watch >= 0 && !NamedStill(watched)) {
+                        // The mapping keeps the bytes of a file that lost its name; only the
+                        // program must stop counting on the name.
+                        ::inotify_rm_watch(m_inotify, std::exchange(watched.watch, -1));
+                        m_changed.push_back(ChangedWorkingFile{watched.path, 0});
+                    }
                 }
                 if (m_changed.size() != before) wake = m_wake;
             }
             if (wake) wake();
         }
+    }
+
+    // Whether the file's name still names the mapped file.
+    static bool NamedStill(const Watched& watched) {
+        struct stat mapped {
+        }, named{};
+        if (watched.fd < 0 || ::fstat(watched.fd, &mapped) != 0) return true;
+        return ::stat(watched.path.c_str(), &named) == 0 && named.st_dev == mapped.st_dev &&
+               named.st_ino == mapped.st_ino;
     }
 
     // Puts a copy in place of every piece of the mapping, then lets the other program go on.
@@ -148,6 +176,7 @@ class Guard {
         ::fcntl(watched.fd, F_SETLEASE, F_UNLCK);
         ::close(watched.fd);
         watched.fd = -1;
+        if (watched.watch >= 0) ::inotify_rm_watch(m_inotify, std::exchange(watched.watch, -1));
         m_changed.push_back(ChangedWorkingFile{watched.path, lost});
     }
 
@@ -155,6 +184,7 @@ class Guard {
     std::vector<Watched> m_watched;
     std::vector<ChangedWorkingFile> m_changed;
     std::function<void()> m_wake;
+    int m_inotify = -1;
     bool m_ready = false;
 };
 

@@ -7,7 +7,8 @@
 // read lease on its file: a program that opens the file for writing, or truncates it, waits
 // until a thread of ours has copied the mapped bytes into memory of our own and put that
 // memory in the mapping's place, at the same addresses. Readers never notice the swap; the
-// program hears of it through TakeChangedWorkingFiles. Where no lease can be had (a file
+// program hears of it through TakeChangedWorkingFiles. A file removed or renamed away keeps
+// its bytes while mapped, and is told of the same way. Where no lease can be had (a file
 // system without them), the bytes are read into memory at once instead of being mapped.
 
 #include <cstddef>
@@ -24,9 +25,9 @@ namespace quorbel {
 // cannot be opened or mapped, or there is no memory to read it into.
 std::shared_ptr<const std::uint8_t[]> MapWorkingFile(const std::string& path, std::size_t length);
 
-// A guarded working file another program opened for writing or truncated. Its bytes were
-// copied into memory before the change could happen, except for `lostBytes` (no memory to
-// copy them to), which now read as zeros.
+// A guarded working file another program opened for writing, truncated, removed or renamed.
+// Its bytes are still the program's, except for `lostBytes` (no memory to copy them to before
+// a change), which now read as zeros.
 struct ChangedWorkingFile {
     std::string path;
     std::uint64_t lostBytes = 0;

@@ -1,6 +1,6 @@
-// A working file that another program truncates or overwrites while its sound plays: the
-// sound plays on whole, stays whole in the window, Undo and Redo still reach it, and Save
-// writes it.
+// A working file that another program truncates, overwrites or removes while its sound
+// plays: the sound plays on whole, stays whole in the window, Undo and Redo still reach it,
+// and Save writes it.
 
 #include <gtest/gtest.h>
 
@@ -36,6 +36,8 @@ TEST(ChangedWorkingFileTest, TheSoundStaysWholeWhateverAnotherProgramDoesToItsFi
          [](const std::string& f) {
              return "dd if=/dev/zero of='" + f + "' bs=4096 count=2 conv=notrunc status=none";
          }},
+        {"removed", [](const std::string& f) { return "rm '" + f + "'"; }},
+        {"renamed away", [](const std::string& f) { return "mv '" + f + "' '" + f + ".x'"; }},
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.name);
@@ -58,11 +60,16 @@ TEST(ChangedWorkingFileTest, TheSoundStaysWholeWhateverAnotherProgramDoesToItsFi
         while (std::system(command.c_str()) != 0 && ++tries < 100)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         ASSERT_LT(tries, 100);
-        const std::vector<ChangedWorkingFile> changed = TakeChangedWorkingFiles();
+        // A removal is heard of a moment later.
+        std::vector<ChangedWorkingFile> changed;
+        for (int wait = 0; wait < 100 && changed.empty(); ++wait) {
+            changed = TakeChangedWorkingFiles();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
         ASSERT_EQ(changed.size(), 1u);
         EXPECT_EQ(changed[0].path, file);
         EXPECT_EQ(changed[0].lostBytes, 0u);
-        rig.doc.WorkingFileChanged(file, true);
+        EXPECT_TRUE(rig.doc.WorkingFileChanged(file, true));
 
         EXPECT_EQ(BytesOf(rig.view->m_waveData), reversed);
         rig.run(1000);  // plays on to the end
