@@ -15,6 +15,7 @@
 // as the run goes. Run a release build. Targets:
 //   - open <= 1.2 x dd; memory after open <= 1.1 x the file,
 //   - Cut, Copy, Paste, Undo and Redo each <= 0.05 x cp,
+//   - Delete, Trim, Silence and Insert Silence (of a tenth's length) each <= 0.05 x cp,
 //   - Reverse, Low pass, High pass, Octave up and Octave down each <= 1.5 x cp, Reverse
 //     faster than sox,
 //   - the longest stall of the window's thread during a Cut run in the background <= 50 ms,
@@ -268,6 +269,26 @@ int main(int argc, char** argv) {
     reportEdit("Redo of Cut", redoBest);
     reportEdit("Paste", pasteBest);
     reportEdit("Undo of Paste", undoPasteBest);
+
+    // Delete, Trim, Silence and Insert Silence (of a tenth's length) at the middle tenth, each
+    // undone before it runs again: new pieces only, like Cut.
+    {
+        std::uint32_t lengthMs = 0;
+        devices.length(doc->m_wDeviceID, lengthMs);
+        window.lengthAnswer = lengthMs / 10;
+        for (const auto& [name, id] :
+             {std::pair{"Delete", ID_EDIT_CLEAR}, std::pair{"Trim", ID_EDIT_TRIM},
+              std::pair{"Silence", ID_EDIT_SILENCE},
+              std::pair{"Insert Silence", ID_EDIT_INSERT_SILENCE}}) {
+            Best best;
+            for (int run = 0; run < kRuns; ++run) {
+                selectMiddleTenth();
+                best.Add(command(id));
+                best.done = command(ID_EDIT_UNDO).done && best.done;
+            }
+            reportEdit(name, best);
+        }
+    }
 
     // The effects on the whole sound, each undone before it runs again.
     constexpr double kEffectTarget = 1.5;

@@ -3,7 +3,8 @@
 # its floor (dd, cp, sox, the best of three runs each) and its target, with MISSED beside the
 # targets not met:
 #   - opening a large sound (against dd reading it) and the memory it holds,
-#   - Cut, Copy, Paste, Undo, Redo and every effect on it, each the best of three runs
+#   - Cut, Copy, Paste, Undo, Redo, Delete, Trim, Silence, Insert Silence and every effect
+#     on it, each the best of three runs
 #     (against cp of the file, Reverse also against sox),
 #   - 50 Cuts and Pastes on different tenths, 50 Undos and 50 Redos: the slowest of each
 #     kind and how much the working folder grew; then a save of what they made,

@@ -26,6 +26,12 @@ Qt::Key qtKey(AccelKey key) {
             return Qt::Key_E;
         case AccelKey::R:
             return Qt::Key_R;
+        case AccelKey::A:
+            return Qt::Key_A;
+        case AccelKey::T:
+            return Qt::Key_T;
+        case AccelKey::L:
+            return Qt::Key_L;
         case AccelKey::Backspace:
             return Qt::Key_Backspace;
         case AccelKey::Delete:

@@ -15,6 +15,7 @@
 
 #include "app/command_dispatcher.h"
 #include "app/control_texts.h"
+#include "app/insert_silence_dialog.h"
 #include "app/menu_builder.h"
 #include "app/message_boxes.h"
 #include "app/notify_relay.h"
@@ -120,6 +121,10 @@ void ViewWidget::selectionChanged(const std::string& text, const std::string& zo
 std::optional<std::pair<std::uint32_t, std::uint32_t>> ViewWidget::askSelectionRange(
     std::uint32_t startMs, std::uint32_t endMs, const RangeCheck& check) {
     return runSelectRangeDialog(this, startMs, endMs, check);
+}
+
+std::optional<std::uint32_t> ViewWidget::askSilenceLength(const LengthCheck& check) {
+    return runInsertSilenceDialog(this, check);
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* event) {

@@ -71,6 +71,7 @@ class ViewWidget final : public QWidget, public ViewWindow {
     void selectionChanged(const std::string& text, const std::string& zoom) override;
     std::optional<std::pair<std::uint32_t, std::uint32_t>> askSelectionRange(
         std::uint32_t startMs, std::uint32_t endMs, const RangeCheck& check) override;
+    std::optional<std::uint32_t> askSilenceLength(const LengthCheck& check) override;
     void postDeviceNotify(unsigned code, std::uint32_t deviceId) override;
 
   protected:

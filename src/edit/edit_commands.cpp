@@ -1,5 +1,6 @@
-// Cut, Copy, Paste, Undo and Redo as the view runs them: the selection is read from the handles,
-// the sample work is the edit steps', and the shared edit cycle does the rest.
+// Cut, Copy, Paste, Undo, Redo, Delete, Trim, Silence and Insert Silence as the view runs them: the
+// selection is read from the handles, the sample work is the edit steps', and the shared edit cycle
+// does the rest.
 
 #include "edit/edit_commands.h"
 
@@ -28,6 +29,37 @@ void OnEditCut(CQuorbelView& view) {
     if (!view.CheckSelection(selection.startMs, selection.endMs)) return;
     view.RunOperation(
         StartEdit(EditKind::Cut, view, CutStep(selection, *view.GetContext().clipboard)));
+}
+
+void OnEditDelete(CQuorbelView& view) {
+    const EditSelection selection = SelectionOf(view, view.GetSelEndMs());
+    if (!view.CheckSelection(selection.startMs, selection.endMs)) return;
+    view.RunOperation(StartEdit(EditKind::Delete, view, DeleteStep(selection)));
+}
+
+void OnEditTrim(CQuorbelView& view) {
+    const EditSelection selection = SelectionOf(view, view.GetSelEndMs());
+    if (!view.CheckSelection(selection.startMs, selection.endMs)) return;
+    view.RunOperation(StartEdit(EditKind::Trim, view, TrimStep(selection)));
+}
+
+void OnEditSilence(CQuorbelView& view) {
+    const EditSelection selection = SelectionOf(view, view.GetSelEndMs());
+    if (!view.CheckSelection(selection.startMs, selection.endMs)) return;
+    view.RunOperation(StartEdit(EditKind::Silence, view, SilenceStep(selection)));
+}
+
+void OnEditInsertSilence(CQuorbelView& view) {
+    const std::uint32_t rate = view.m_nSamplesPerSec;
+    const auto lengthMs = view.AskSilenceLength([rate](std::uint32_t ms) {
+        return SilenceFrames(ms, rate) == 0 ? std::string("The length must be at least one frame.")
+                                            : std::string();
+    });
+    if (!lengthMs) return;
+    // Where Paste would insert: the end of the selection plays no part.
+    view.RunOperation(
+        StartEdit(EditKind::InsertSilence, view,
+                  InsertSilenceStep(SelectionOf(view, 0), SilenceFrames(*lengthMs, rate))));
 }
 
 void OnEditCopy(CQuorbelView& view) {
@@ -83,9 +115,15 @@ bool hasRedoTarget(const CQuorbelView& view, int) {
 }
 
 constexpr ViewCommand kEditCommands[] = {
-    {ID_EDIT_CUT, OnEditCut, HasWaveData},     {ID_EDIT_COPY, OnEditCopy, HasWaveData},
-    {ID_EDIT_PASTE, OnEditPaste, canPaste},    {ID_EDIT_UNDO, OnEditUndo, hasUndoTarget},
+    {ID_EDIT_CUT, OnEditCut, HasWaveData},
+    {ID_EDIT_COPY, OnEditCopy, HasWaveData},
+    {ID_EDIT_PASTE, OnEditPaste, canPaste},
+    {ID_EDIT_UNDO, OnEditUndo, hasUndoTarget},
     {ID_EDIT_REDO, OnEditRedo, hasRedoTarget},
+    {ID_EDIT_CLEAR, OnEditDelete, HasWaveData},
+    {ID_EDIT_TRIM, OnEditTrim, HasWaveData},
+    {ID_EDIT_SILENCE, OnEditSilence, HasWaveData},
+    {ID_EDIT_INSERT_SILENCE, OnEditInsertSilence, HasWaveData},
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 
-// Cut, Copy, Paste, Undo and Redo: the edit layer's rows of an editor view's command table,
-// which whoever makes a view hands to it (CQuorbelView::AddCommands).
+// Cut, Copy, Paste, Undo, Redo, Delete, Trim, Silence and Insert Silence: the edit layer's rows of
+// an editor view's command table, which whoever makes a view hands to it
+// (CQuorbelView::AddCommands).
 
 #include <span>
 

@@ -75,6 +75,45 @@ LoadedSound WithData(const LoadedSound& before, PieceList data) {
     return after;
 }
 
+// The selection's whole frames within all of the sound's data (Cut and the edits like it).
+ByteRange SelectionIn(const LoadedSound& before, const EditSelection& sel) {
+    return SelectedFrames(FormatOf(before), before.data.size(), sel, before.data.size());
+}
+
+EditOutcome NothingSelected() {
+    return EditOutcome::Failed(
+        {"Nothing to do, starting and ending positions are the same!", MessageStyle::Warning});
+}
+
+// The sound without the selected whole frames (Cut, Delete): new pieces around the stretch, so
+// no sample is copied. Refused when nothing is selected, or when no whole frame would be left
+// (`wholeRefusal`).
+EditOutcome RemoveSelection(const LoadedSound& before, const EditSelection& sel,
+                            const char* wholeRefusal) {
+    const PieceList& data = before.data;
+    const ByteRange r = SelectionIn(before, sel);
+    if (r.start >= r.end) return NothingSelected();
+    const std::uint64_t kept = data.size() - (r.end - r.start);
+    if (WholeFrames(static_cast<std::uint32_t>(kept), FormatOf(before).nBlockAlign) == 0) {
+        return EditOutcome::Failed({wholeRefusal, MessageStyle::Error});
+    }
+    EditOutcome done;
+    done.sound = WithData(before, data.Slice(0, r.start).Then(data.Slice(r.end, data.size())));
+    return done;
+}
+
+// Where Paste inserts: the selection's start, in whole frames within the data.
+std::uint32_t PasteOffset(const WaveFormat& f, std::uint64_t dataBytes, const EditSelection& sel) {
+    const std::uint32_t whole = WholeFrames(
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(dataBytes, UINT32_MAX)), f.nBlockAlign);
+    return std::min(WholeFrames(StartByteOf(sel.startMs, f.nAvgBytesPerSec), f.nBlockAlign), whole);
+}
+
+// The byte of silence: unsigned 8-bit samples rest at 128, signed 16-bit ones at 0.
+std::uint8_t SilentByte(const WaveFormat& f) {
+    return f.BitsPerSample() <= 8 ? 128 : 0;
+}
+
 }  // namespace
 
 WaveFormat FormatOf(const LoadedSound& sound) {
@@ -85,24 +124,76 @@ WaveFormat FormatOf(const LoadedSound& sound) {
 EditStep CutStep(const EditSelection& sel, Clipboard& clipboard) {
     EditStep step;
     step.run = [sel, &clipboard](const LoadedSound& before, WorkProgress&) {
+        EditOutcome done = RemoveSelection(before, sel, "You cannot cut the entire file!!");
+        if (done.failure) return done;  // refused: the clipboard keeps what it held
+        const ByteRange r = SelectionIn(before, sel);
+        const PieceList cut = before.data.Slice(r.start, r.end);
+        done.commit = [&clipboard, cut, sel] { clipboard.Replace(cut, sel.channels, sel.bits); };
+        return done;
+    };
+    return step;
+}
+
+EditStep DeleteStep(const EditSelection& sel) {
+    EditStep step;
+    step.run = [sel](const LoadedSound& before, WorkProgress&) {
+        return RemoveSelection(before, sel, "You cannot delete the entire file!!");
+    };
+    return step;
+}
+
+EditStep TrimStep(const EditSelection& sel) {
+    EditStep step;
+    step.resultBytes = [sel](const LoadedSound& before) {
+        const ByteRange r = SelectionIn(before, sel);
+        return std::uint64_t{r.end - r.start};
+    };
+    step.run = [sel](const LoadedSound& before, WorkProgress&) {
+        const ByteRange r = SelectionIn(before, sel);
+        if (r.start >= r.end) return NothingSelected();
+        EditOutcome done;
+        done.sound = WithData(before, before.data.Slice(r.start, r.end));
+        return done;
+    };
+    return step;
+}
+
+EditStep SilenceStep(const EditSelection& sel) {
+    EditStep step;
+    step.run = [sel](const LoadedSound& before, WorkProgress&) {
+        const PieceList& data = before.data;
+        const ByteRange r = SelectionIn(before, sel);
+        if (r.start >= r.end) return NothingSelected();
+        // A silent piece stores no bytes, however long.
+        EditOutcome done;
+        done.sound = WithData(
+            before, data.Slice(0, r.start)
+                        .Then(PieceList::Silence(r.end - r.start, SilentByte(FormatOf(before))))
+                        .Then(data.Slice(r.end, data.size())));
+        return done;
+    };
+    return step;
+}
+
+std::uint64_t SilenceFrames(std::uint32_t lengthMs, std::uint32_t samplesPerSec) {
+    return (std::uint64_t{lengthMs} * samplesPerSec + 500) / 1000;
+}
+
+EditStep InsertSilenceStep(const EditSelection& sel, std::uint64_t frames) {
+    EditStep step;
+    step.resultBytes = [frames](const LoadedSound& before) {
+        return before.data.size() +
+               frames * std::max<std::uint64_t>(FormatOf(before).nBlockAlign, 1);
+    };
+    step.run = [sel, frames](const LoadedSound& before, WorkProgress&) {
         const WaveFormat f = FormatOf(before);
         const PieceList& data = before.data;
-        const ByteRange r = SelectedFrames(f, data.size(), sel, data.size());
-        if (r.start >= r.end) {
-            return EditOutcome::Failed(
-                {"Nothing to do, starting and ending positions are the same!",
-                 MessageStyle::Warning});
-        }
-        const std::uint64_t kept = data.size() - (r.end - r.start);
-        if (WholeFrames(static_cast<std::uint32_t>(kept), f.nBlockAlign) == 0) {
-            // Refused: the clipboard keeps what it held.
-            return EditOutcome::Failed({"You cannot cut the entire file!!", MessageStyle::Error});
-        }
-        // New pieces around the stretch: no sample is copied.
+        const std::uint32_t at = PasteOffset(f, data.size(), sel);
+        const std::uint64_t bytes = frames * std::max<std::uint64_t>(f.nBlockAlign, 1);
         EditOutcome done;
-        done.sound = WithData(before, data.Slice(0, r.start).Then(data.Slice(r.end, data.size())));
-        const PieceList cut = data.Slice(r.start, r.end);
-        done.commit = [&clipboard, cut, sel] { clipboard.Replace(cut, sel.channels, sel.bits); };
+        done.sound = WithData(before, data.Slice(0, at)
+                                          .Then(PieceList::Silence(bytes, SilentByte(f)))
+                                          .Then(data.Slice(at, data.size())));
         return done;
     };
     return step;
@@ -145,11 +236,7 @@ EditStep PasteStep(const EditSelection& sel, const Clipboard& clipboardNow,
                                                         WorkProgress&) {
         const WaveFormat f = FormatOf(before);
         const PieceList& data = before.data;
-        const std::uint32_t whole = WholeFrames(
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(data.size(), UINT32_MAX)),
-            f.nBlockAlign);
-        const std::uint32_t at = std::min(
-            WholeFrames(StartByteOf(sel.startMs, f.nAvgBytesPerSec), f.nBlockAlign), whole);
+        const std::uint32_t at = PasteOffset(f, data.size(), sel);
         const std::size_t frame = std::max<std::size_t>(f.nBlockAlign, 1);
         const PieceList& clip = clipboard.Pieces();
         PieceList block = clip.Slice(0, clip.size() - clip.size() % frame);

@@ -32,6 +32,23 @@ WaveFormat FormatOf(const LoadedSound& sound);
 // clipboard's. Refuses a selection without a whole frame, and one that would leave no sound.
 EditStep CutStep(const EditSelection& selection, Clipboard& clipboard);
 
+// Takes the selected whole frames out of the sound as Cut does, with the same refusals, but
+// the clipboard keeps what it holds.
+EditStep DeleteStep(const EditSelection& selection);
+
+// Keeps only the selected whole frames. Refuses a selection without a whole frame.
+EditStep TrimStep(const EditSelection& selection);
+
+// The selected whole frames become silence (0, or 128 for 8-bit); the length stays.
+EditStep SilenceStep(const EditSelection& selection);
+
+// The frames of silence `lengthMs` makes at `samplesPerSec`: length in seconds x rate,
+// rounded half up.
+std::uint64_t SilenceFrames(std::uint32_t lengthMs, std::uint32_t samplesPerSec);
+
+// Inserts `frames` frames of silence where Paste would insert: at the start of the selection.
+EditStep InsertSilenceStep(const EditSelection& selection, std::uint64_t frames);
+
 // Copies the selected whole frames into the clipboard; the sound stays as it is.
 EditStep CopyStep(const EditSelection& selection, Clipboard& clipboard);
 

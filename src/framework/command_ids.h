@@ -20,9 +20,11 @@ namespace quorbel {
     X(ID_FILE_CLOSE, 57602)                   \
     X(ID_FILE_SAVE, 57603)                    \
     X(ID_FILE_SAVE_AS, 57604)                 \
+    X(ID_EDIT_CLEAR, 57632)                   \
     X(ID_EDIT_COPY, 57634)                    \
     X(ID_EDIT_CUT, 57635)                     \
     X(ID_EDIT_PASTE, 57637)                   \
+    X(ID_EDIT_SELECT_ALL, 57642)              \
     X(ID_EDIT_UNDO, 57643)                    \
     X(ID_EDIT_REDO, 57644)                    \
     X(ID_WINDOW_NEW, 57648)                   \
@@ -62,6 +64,10 @@ namespace quorbel {
     X(ID_ZOOM_TO_SELECTION, 32850)            \
     X(ID_ZOOM_OUT, 32851)                     \
     X(ID_EDIT_SELECT_RANGE, 32852)            \
+    /* Editing the selection. */              \
+    X(ID_EDIT_TRIM, 32870)                    \
+    X(ID_EDIT_SILENCE, 32871)                 \
+    X(ID_EDIT_INSERT_SILENCE, 32872)          \
     /* Recently used files, newest first. */  \
     X(ID_FILE_MRU_FILE1, 57616)               \
     X(ID_FILE_MRU_FILE2, 57617)               \

@@ -78,6 +78,14 @@ class ViewWindow : public NotifySink {
         (void)check;
         return std::nullopt;
     }
+
+    // Asks for a length of time in milliseconds (Insert Silence); `check` says why a length
+    // is refused (empty when it is fine). Empty when the user cancels.
+    using LengthCheck = std::function<std::string(std::uint32_t)>;
+    virtual std::optional<std::uint32_t> askSilenceLength(const LengthCheck& check) {
+        (void)check;
+        return std::nullopt;
+    }
 };
 
 }  // namespace quorbel

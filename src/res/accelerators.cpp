@@ -9,6 +9,7 @@ const std::vector<Accelerator>& acceleratorTable() {
         {AccelKey::N, kAccelCtrl, ID_FILE_NEW},
         {AccelKey::O, kAccelCtrl, ID_FILE_OPEN},
         {AccelKey::S, kAccelCtrl, ID_FILE_SAVE},
+        {AccelKey::S, kAccelCtrl | kAccelShift, ID_FILE_SAVE_AS},
         {AccelKey::Z, kAccelCtrl, ID_EDIT_UNDO},
         {AccelKey::Backspace, kAccelAlt, ID_EDIT_UNDO},
         {AccelKey::X, kAccelCtrl, ID_EDIT_CUT},
@@ -24,6 +25,10 @@ const std::vector<Accelerator>& acceleratorTable() {
         {AccelKey::R, kAccelCtrl, ID_EDIT_SELECT_RANGE},
         {AccelKey::Y, kAccelCtrl, ID_EDIT_REDO},
         {AccelKey::Z, kAccelCtrl | kAccelShift, ID_EDIT_REDO},
+        {AccelKey::Delete, 0, ID_EDIT_CLEAR},
+        {AccelKey::A, kAccelCtrl, ID_EDIT_SELECT_ALL},
+        {AccelKey::T, kAccelCtrl, ID_EDIT_TRIM},
+        {AccelKey::L, kAccelCtrl, ID_EDIT_SILENCE},
     };
     return kTable;
 }

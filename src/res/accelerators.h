@@ -5,7 +5,7 @@
 namespace quorbel {
 
 // Keys of the accelerator table, independent of any toolkit's key codes.
-enum class AccelKey { N, O, S, Z, Y, X, C, V, E, R, Backspace, Delete, Insert, F6 };
+enum class AccelKey { N, O, S, Z, Y, X, C, V, E, R, A, T, L, Backspace, Delete, Insert, F6 };
 
 inline constexpr unsigned kAccelCtrl = 1;
 inline constexpr unsigned kAccelShift = 2;

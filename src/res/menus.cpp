@@ -39,7 +39,7 @@ std::vector<MenuItem> waveTypeMenu() {
     return {
         popup("&File", {item("&New\tCtrl+N", ID_FILE_NEW), item("&Open...\tCtrl+O", ID_FILE_OPEN),
                         item("&Close", ID_FILE_CLOSE), item("&Save\tCtrl+S", ID_FILE_SAVE),
-                        item("Save &As...", ID_FILE_SAVE_AS), separator(),
+                        item("Save &As...\tCtrl+Shift+S", ID_FILE_SAVE_AS), separator(),
                         item("P&roperties", ID_FILE_PROPERTIES), separator(), recentFiles(),
                         item("E&xit", ID_APP_EXIT)}),
         popup("&Edit",
@@ -48,7 +48,11 @@ std::vector<MenuItem> waveTypeMenu() {
                item("&Paste\tCtrl+V", ID_EDIT_PASTE), separator(),
                popup("Reco&rding Mode",
                      {item("I&nsert", ID_RECORD_INSERT), item("O&ver-write", ID_RECORD_OVERWRITE)}),
-               separator(), item("Select &Range...\tCtrl+R", ID_EDIT_SELECT_RANGE)}),
+               separator(), item("Select &Range...\tCtrl+R", ID_EDIT_SELECT_RANGE),
+               item("&Delete\tDel", ID_EDIT_CLEAR), item("Select &All\tCtrl+A", ID_EDIT_SELECT_ALL),
+               item("&Trim to Selection\tCtrl+T", ID_EDIT_TRIM),
+               item("&Silence Selection\tCtrl+L", ID_EDIT_SILENCE),
+               item("&Insert Silence...", ID_EDIT_INSERT_SILENCE)}),
         popup("Effect&s",
               {popup("F&ilter", {item("High P&ass", ID_FILTER_HIGHPASS),
                                  item("Lo&w Pass", ID_FILTER_LOWPASS)}),
@@ -90,16 +94,20 @@ std::vector<MenuItem> sliderContextMenu() {
 
 std::vector<MenuItem> scopeContextMenu() {
     return {popup(
-        "", {popup("Wave Form", {item("Wave", ID_SCOPE_WAVE), item("Clustered", ID_SCOPE_CLUSTERED),
-                                 item("None", ID_SCOPE_NONE)}),
-             popup("Effects", {popup("Filter", {item("High Pass", ID_FILTER_HIGHPASS),
-                                                item("Low Pass", ID_FILTER_LOWPASS)}),
-                               popup("Octave", {item("Increase", ID_OCTAVE_INCREASE),
-                                                item("Decrease", ID_OCTAVE_DECREASE)}),
-                               item("Reverse", ID_EFFECTS_REVERSE)}),
-             popup("Edit", {item("Undo", ID_EDIT_UNDO), item("Redo", ID_EDIT_REDO), separator(),
-                            item("Cut", ID_EDIT_CUT), item("Copy", ID_EDIT_COPY),
-                            item("Paste", ID_EDIT_PASTE)})})};
+        "",
+        {popup("Wave Form", {item("Wave", ID_SCOPE_WAVE), item("Clustered", ID_SCOPE_CLUSTERED),
+                             item("None", ID_SCOPE_NONE)}),
+         popup("Effects", {popup("Filter", {item("High Pass", ID_FILTER_HIGHPASS),
+                                            item("Low Pass", ID_FILTER_LOWPASS)}),
+                           popup("Octave", {item("Increase", ID_OCTAVE_INCREASE),
+                                            item("Decrease", ID_OCTAVE_DECREASE)}),
+                           item("Reverse", ID_EFFECTS_REVERSE)}),
+         popup("Edit",
+               {item("Undo", ID_EDIT_UNDO), item("Redo", ID_EDIT_REDO), separator(),
+                item("Cut", ID_EDIT_CUT), item("Copy", ID_EDIT_COPY), item("Paste", ID_EDIT_PASTE),
+                separator(), item("Delete", ID_EDIT_CLEAR), item("Select All", ID_EDIT_SELECT_ALL),
+                item("Trim to Selection", ID_EDIT_TRIM), item("Silence Selection", ID_EDIT_SILENCE),
+                item("Insert Silence...", ID_EDIT_INSERT_SILENCE)})})};
 }
 
 std::vector<MenuItem> skinsContextMenu() {

@@ -9,7 +9,7 @@ namespace quorbel {
 
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 43> kPrompts = {{
+constexpr std::pair<int, std::string_view> kPrompts[] = {
     {ID_FILE_NEW, "Create a new wave file\nNew"},
     {ID_FILE_OPEN, "Open an existing wave file\nOpen"},
     {ID_FILE_CLOSE, "Close the active wave file\nClose"},
@@ -23,6 +23,12 @@ constexpr std::array<std::pair<int, std::string_view>, 43> kPrompts = {{
     {ID_EDIT_COPY, "Copy the selection and put it into a buffer\nCopy"},
     {ID_EDIT_PASTE, "Insert buffer contents\nPaste"},
     {ID_EDIT_SELECT_RANGE, "Select an exact stretch of the sound by its times\nSelect Range"},
+    {ID_EDIT_CLEAR, "Remove the selection without putting it into the buffer\nDelete"},
+    {ID_EDIT_SELECT_ALL, "Select the whole sound\nSelect All"},
+    {ID_EDIT_TRIM, "Keep only the selection\nTrim to Selection"},
+    {ID_EDIT_SILENCE, "Make the selection silent\nSilence Selection"},
+    {ID_EDIT_INSERT_SILENCE,
+     "Insert silence of a given length at the selection's start\nInsert Silence"},
     {ID_ZOOM_TO_SELECTION, "Show the selection across the whole vectorscope\nZoom to Selection"},
     {ID_ZOOM_OUT, "Show the whole sound in the vectorscope\nZoom Out"},
     {ID_RECORD_INSERT, "Insert recorded data into existing wave file"},
@@ -54,7 +60,7 @@ constexpr std::array<std::pair<int, std::string_view>, 43> kPrompts = {{
     {ID_WINDOW_ARRANGE, "Arrange icons at the bottom of the window\nArrange Icons"},
     // The framework's usual prompt of the About command.
     {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout"},
-}};
+};
 
 }  // namespace
 

@@ -186,6 +186,12 @@ class CQuorbelView : public CommandTarget {
     // end), or empty.
     std::string SelectionRefusal(std::uint32_t startMs, std::uint32_t endMs) const;
     void OnEditSelectRange();
+    // Puts the handles at both ends, unzoomed: the whole sound is selected.
+    void OnEditSelectAll();
+    // Asks the window for a length of silence in milliseconds; empty when cancelled.
+    std::optional<std::uint32_t> AskSilenceLength(const ViewWindow::LengthCheck& check) {
+        return m_window.askSilenceLength(check);
+    }
     // The keyboard's handles: Left/Right move the start handle a pixel, with Shift the end
     // handle, with Ctrl ten pixels; Home puts the start handle at the left edge, End the end
     // handle at the right edge. False when the key does nothing here.

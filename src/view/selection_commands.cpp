@@ -122,6 +122,18 @@ void CQuorbelView::OnEditSelectRange() {
     if (range) SetSelectionMs(range->first, range->second);
 }
 
+void CQuorbelView::OnEditSelectAll() {
+    // The handles' first places: the end handle reaches past the end, so every byte of the
+    // sound is selected whatever its length in milliseconds.
+    m_dwZoomFromMs = m_dwZoomToMs = 0;
+    m_exactSelection.reset();
+    m_rcStartHandle = kStartHandleRect;
+    m_rcEndHandle = kEndHandleRect;
+    m_bStartGrabbed = m_bEndGrabbed = false;
+    invalidateHandles();
+    selectionChanged();
+}
+
 bool CQuorbelView::OnSelectionKey(SelectionKey key, bool shift, bool ctrl) {
     if (!m_waveData) return false;
     const int step = ctrl ? 10 : 1;

@@ -74,6 +74,7 @@ constexpr ViewCommand kViewCommands[] = {
      {&View::m_nRecordMode, RECORDMODE_OVERWRITE}},
     {ID_FILE_PROPERTIES, run<&View::OnFileProperties>, HasFileName},
     {ID_EDIT_SELECT_RANGE, run<&View::OnEditSelectRange>, HasWaveData},
+    {ID_EDIT_SELECT_ALL, run<&View::OnEditSelectAll>, HasWaveData},
     {ID_ZOOM_TO_SELECTION, run<&View::OnZoomToSelection>, selectionHoldsAFrame},
     {ID_ZOOM_OUT, run<&View::OnZoomOut>, isZoomed},
 };

@@ -109,6 +109,17 @@ class FakeViewWindow : public ViewWindow {
         if (!rangeAnswer || !check(rangeAnswer->first, rangeAnswer->second).empty()) return {};
         return rangeAnswer;
     }
+    // What the Insert Silence dialog answers (in ms); none, or a length it refuses (the reason
+    // goes to `lengthRefusal`), cancels it.
+    std::optional<std::uint32_t> lengthAnswer;
+    std::string lengthRefusal;
+
+    std::optional<std::uint32_t> askSilenceLength(const LengthCheck& check) override {
+        if (!lengthAnswer) return {};
+        lengthRefusal = check(*lengthAnswer);
+        if (!lengthRefusal.empty()) return {};
+        return lengthAnswer;
+    }
 
   private:
     mutable std::mutex noticesMutex_;

@@ -46,20 +46,26 @@ TEST_F(AcceleratorTest, EveryKeyReachesItsCommand) {
         {Qt::Key_O, Qt::ControlModifier, ID_FILE_OPEN},
         {Qt::Key_S, Qt::ControlModifier, ID_FILE_SAVE},
         {Qt::Key_N, Qt::ControlModifier, ID_FILE_NEW},
+        {Qt::Key_Delete, Qt::NoModifier, ID_EDIT_CLEAR},
+        {Qt::Key_A, Qt::ControlModifier, ID_EDIT_SELECT_ALL},
+        {Qt::Key_T, Qt::ControlModifier, ID_EDIT_TRIM},
+        {Qt::Key_L, Qt::ControlModifier, ID_EDIT_SILENCE},
+        {Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier, ID_FILE_SAVE_AS},
     };
     for (const Case& c : cases) {
         const auto seen = press(c.key, c.modifiers);
         ASSERT_EQ(seen.size(), 1u) << c.command;
         EXPECT_EQ(seen[0].first, c.command);
     }
-    // Open, Save (no name yet: Save As) and New (a second empty sound: Open) each asked for a
-    // file; the scripted dialogs cancelled them all.
-    ASSERT_EQ(fileDialogs.requests.size(), 3u);
+    // Open, Save (no name yet: Save As), New (a second empty sound: Open) and Save As each
+    // asked for a file; the scripted dialogs cancelled them all.
+    ASSERT_EQ(fileDialogs.requests.size(), 4u);
     EXPECT_FALSE(fileDialogs.requests[0].save);
     EXPECT_EQ(fileDialogs.requests[0].filter, "Wave Files (*.wav)|*.wav|");
     EXPECT_TRUE(fileDialogs.requests[1].save);
     EXPECT_EQ(fileDialogs.requests[1].suggestedName, "Wave1.wav");
     EXPECT_FALSE(fileDialogs.requests[2].save);
+    EXPECT_TRUE(fileDialogs.requests[3].save);
     EXPECT_EQ(documents().size(), 1u);
 }
 

@@ -33,9 +33,10 @@ TEST_F(MenuTest, DocumentMenuOrderAndGrayedWindowMenu) {
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), labels.begin()));
     QMenu* file = topMenu(frame(), "&File");
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(actionLabels(file), (std::vector<std::string>{
-                                      "&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
-                                      "Save &As...", "-", "P&roperties", "-", "E&xit"}));
+    EXPECT_EQ(
+        actionLabels(file),
+        (std::vector<std::string>{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
+                                  "Save &As...\tCtrl+Shift+S", "-", "P&roperties", "-", "E&xit"}));
     EXPECT_FALSE(topMenu(frame(), "&Window")->isEnabled());
     EXPECT_TRUE(topMenu(frame(), "&View")->isEnabled());
 }

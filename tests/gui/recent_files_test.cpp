@@ -50,10 +50,10 @@ TEST_F(RecentFilesTest, OpenAndSaveAsPutAFileFirstAndAGoneOneIsTakenOff) {
     ASSERT_TRUE(app->dispatchCommand(ID_FILE_SAVE_AS));
     ASSERT_NE(app->OpenDocumentFile(a), nullptr);  // open already: moves up all the same
     QMenu* file = fileMenu();
-    EXPECT_EQ(actionLabels(file),
-              (std::vector<std::string>{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close",
-                                        "&Save\tCtrl+S", "Save &As...", "-", "P&roperties", "-",
-                                        "&1 a.wav", "&2 c && d.wav", "&3 b.wav", "-", "E&xit"}));
+    EXPECT_EQ(actionLabels(file), (std::vector<std::string>{
+                                      "&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
+                                      "Save &As...\tCtrl+Shift+S", "-", "P&roperties", "-",
+                                      "&1 a.wav", "&2 c && d.wav", "&3 b.wav", "-", "E&xit"}));
     findAction(file, "&2 c && d.wav")->showStatusText(&frame());
     EXPECT_EQ(frame().statusBar()->currentMessage().toStdString(), c);
 

@@ -1,10 +1,14 @@
+#include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QPixmap>
 #include <QSet>
 #include <cstdlib>
 
 #include "app/about_dialog.h"
 #include "app/how_to_use_dialog.h"
+#include "app/main_frame.h"
+#include "app/menu_builder.h"
 #include "app/view_widget.h"
 #include "framework/command_ids.h"
 #include "shell_fixture.h"
@@ -12,8 +16,9 @@
 namespace quorbel::test {
 namespace {
 
-// Grabs the main window, the About box and the How-to-use dialog. The pictures are written
-// to QUORBEL_SCREENSHOT_DIR when it is set, for a person to look at.
+// Grabs the main window, the About box, the How-to-use dialog, the Edit menus and the Insert
+// Silence dialog. The pictures are written to QUORBEL_SCREENSHOT_DIR when it is set, for a
+// person to look at.
 using ScreenshotTest = ShellTest;
 
 void save(const QPixmap& pixmap, const char* name) {
@@ -49,6 +54,22 @@ TEST_F(ScreenshotTest, WindowsRenderAtTheirSizes) {
     EXPECT_GT(aboutSize.height(), 228);
     ASSERT_TRUE(withModalDialog([&] { app->dispatchCommand(ID_HELP_HOWTOUSE); },
                                 [&](QWidget* dialog) { save(dialog->grab(), "how-to-use.png"); }));
+
+    // The Edit menu and the vectorscope's context menu, open, with the selection edits enabled.
+    QMenu context;
+    fillMenu(&context, menuResource(IDR_CONTEXT_SCOPE).front().items, *app);
+    for (const auto& [menu, name] :
+         {std::pair{findAction(frame().menuBar(), "&Edit")->menu(), "edit-menu.png"},
+          std::pair{context.actions().back()->menu(), "context-edit-menu.png"}}) {
+        menu->popup(QPoint(0, 0));
+        QApplication::processEvents();
+        save(menu->grab(), name);
+        EXPECT_TRUE(menu->actions().back()->isEnabled()) << name;  // Insert Silence...
+        menu->close();
+    }
+    ASSERT_TRUE(
+        withModalDialog([&] { app->dispatchCommand(ID_EDIT_INSERT_SILENCE); },
+                        [&](QWidget* dialog) { save(dialog->grab(), "insert-silence.png"); }));
 }
 
 }  // namespace

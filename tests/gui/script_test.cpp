@@ -535,6 +535,27 @@ TEST_F(ScriptTest, SelectCutsExactlyTheTypedMillisecondsInEveryFormat) {
     EXPECT_NE(bad.errors.find("End must come after Start"), std::string::npos) << bad.errors;
 }
 
+TEST_F(ScriptTest, AnswerFillsTheInsertSilenceDialog) {
+    // 1 s of 16-bit stereo at 22050 Hz; 200 ms in is byte 17640.
+    const std::string sound = writeTestWave(dir, "a.wav", 22050);
+    const testing::Bytes before = testing::SavedData(testing::ReadBytes(sound));
+    const ScriptRun run = runScript(dir, "open " + sound +
+                                             "\nselect 200 500\nanswer \"0:01.500\"\n"
+                                             "command ID_EDIT_INSERT_SILENCE\nprint status\n"
+                                             "answer 1:75\ncommand ID_EDIT_INSERT_SILENCE\n"
+                                             "answer cancel\ncommand ID_EDIT_INSERT_SILENCE\n"
+                                             "saveas " +
+                                             path("out.wav") + "\nquit\n");
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.starting("dialog: Insert Silence").size(), 3u);
+    EXPECT_TRUE(run.has("status: Insert Silence operation complete!"));
+    EXPECT_TRUE(run.has("field: Not a time: type m:ss.mmm, h:mm:ss.mmm or seconds (12.5)."));
+    // 1.5 s x 22050 frames of 4 bytes, once: the bad length and the cancel changed nothing.
+    testing::Bytes expected = before;
+    expected.insert(expected.begin() + 17640, 33075 * 4, 0);
+    EXPECT_EQ(testing::SavedData(testing::ReadBytes(path("out.wav"))), expected);
+}
+
 TEST_F(ScriptTest, ZoomAndKeysAloneReachAnExactSelection) {
     const testing::SampleFormat f{16, 2};
     const testing::Bytes data = TenSeconds(dir, "ten.wav", f);

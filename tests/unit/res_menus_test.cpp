@@ -52,20 +52,23 @@ TEST(ResMenus, DocumentMenuTopLevelOrderAndGrayedWindow) {
 }
 
 TEST(ResMenus, DocumentFileAndEditMenus) {
-    EXPECT_EQ(
-        labels(top(IDR_WAVETYPE, 0).items),
-        (std::vector<std::string>{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
-                                  "Save &As...", "-", "P&roperties", "-", "[recent]", "E&xit"}));
+    EXPECT_EQ(labels(top(IDR_WAVETYPE, 0).items),
+              (std::vector<std::string>{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close",
+                                        "&Save\tCtrl+S", "Save &As...\tCtrl+Shift+S", "-",
+                                        "P&roperties", "-", "[recent]", "E&xit"}));
     const MenuItem& edit = top(IDR_WAVETYPE, 1);
     // The program's own items come after a separator, below the original ones.
     EXPECT_EQ(labels(edit.items),
               (std::vector<std::string>{"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X",
                                         "&Copy\tCtrl+C", "&Paste\tCtrl+V", "-", "Reco&rding Mode",
-                                        "-", "Select &Range...\tCtrl+R"}));
-    EXPECT_EQ(
-        menuCommandIds(edit.items),
-        (std::vector<int>{ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
-                          ID_RECORD_INSERT, ID_RECORD_OVERWRITE, ID_EDIT_SELECT_RANGE}));
+                                        "-", "Select &Range...\tCtrl+R", "&Delete\tDel",
+                                        "Select &All\tCtrl+A", "&Trim to Selection\tCtrl+T",
+                                        "&Silence Selection\tCtrl+L", "&Insert Silence..."}));
+    EXPECT_EQ(menuCommandIds(edit.items),
+              (std::vector<int>{ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY,
+                                ID_EDIT_PASTE, ID_RECORD_INSERT, ID_RECORD_OVERWRITE,
+                                ID_EDIT_SELECT_RANGE, ID_EDIT_CLEAR, ID_EDIT_SELECT_ALL,
+                                ID_EDIT_TRIM, ID_EDIT_SILENCE, ID_EDIT_INSERT_SILENCE}));
     const MenuItem& view = top(IDR_WAVETYPE, 4);
     EXPECT_EQ(labels(view.items),
               (std::vector<std::string>{"&Toolbar", "&Status Bar", "-",
@@ -101,10 +104,13 @@ TEST(ResMenus, ContextMenusHaveOneUnlabelledPopup) {
     const MenuItem& scope = top(IDR_CONTEXT_SCOPE, 0);
     EXPECT_EQ(labels(scope.items), (std::vector<std::string>{"Wave Form", "Effects", "Edit"}));
     EXPECT_EQ(labels(scope.items[2].items),
-              (std::vector<std::string>{"Undo", "Redo", "-", "Cut", "Copy", "Paste"}));
+              (std::vector<std::string>{"Undo", "Redo", "-", "Cut", "Copy", "Paste", "-", "Delete",
+                                        "Select All", "Trim to Selection", "Silence Selection",
+                                        "Insert Silence..."}));
     EXPECT_EQ(menuCommandIds(scope.items),
               (std::vector<int>{32785, 32786, 32787, 32772, 32773, 32774, 32775, 32776, 57643,
-                                57644, 57635, 57634, 57637}));
+                                57644, 57635, 57634, 57637, ID_EDIT_CLEAR, ID_EDIT_SELECT_ALL,
+                                ID_EDIT_TRIM, ID_EDIT_SILENCE, ID_EDIT_INSERT_SILENCE}));
     EXPECT_EQ(labels(top(IDR_CONTEXT_SKINS, 0).items[0].items),
               (std::vector<std::string>{"Normal", "Embossed", "Grey", "NightShade"}));
     EXPECT_TRUE(menuResource(4242).empty());

@@ -36,7 +36,13 @@ TEST(ResAccelerators, PrimaryAndSecondaryKeys) {
     EXPECT_TRUE(hasAccel(AccelKey::E, kAccelCtrl, ID_ZOOM_TO_SELECTION));
     EXPECT_TRUE(hasAccel(AccelKey::E, kAccelCtrl | kAccelShift, ID_ZOOM_OUT));
     EXPECT_TRUE(hasAccel(AccelKey::R, kAccelCtrl, ID_EDIT_SELECT_RANGE));
-    EXPECT_EQ(acceleratorTable().size(), 18u);
+    // Editing the selection, and Save As.
+    EXPECT_TRUE(hasAccel(AccelKey::Delete, 0, ID_EDIT_CLEAR));
+    EXPECT_TRUE(hasAccel(AccelKey::A, kAccelCtrl, ID_EDIT_SELECT_ALL));
+    EXPECT_TRUE(hasAccel(AccelKey::T, kAccelCtrl, ID_EDIT_TRIM));
+    EXPECT_TRUE(hasAccel(AccelKey::L, kAccelCtrl, ID_EDIT_SILENCE));
+    EXPECT_TRUE(hasAccel(AccelKey::S, kAccelCtrl | kAccelShift, ID_FILE_SAVE_AS));
+    EXPECT_EQ(acceleratorTable().size(), 23u);
 }
 
 TEST(ResAccelerators, NoKeyIsBoundTwice) {

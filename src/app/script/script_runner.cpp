@@ -16,6 +16,7 @@
 
 #include "app/accelerator_keys.h"
 #include "app/child_frame.h"
+#include "app/insert_silence_dialog.h"
 #include "app/main_frame.h"
 #include "app/quorbel_app.h"
 #include "app/script/script_state.h"
@@ -126,6 +127,7 @@ ScriptRunner::~ScriptRunner() {
     setFileDialogScript(nullptr);
     setBoxScript(nullptr);
     setSelectRangeAnswerer(nullptr, nullptr);
+    setInsertSilenceAnswerer(nullptr, nullptr);
 }
 
 void ScriptRunner::install() {
@@ -152,6 +154,17 @@ void ScriptRunner::install() {
                 std::pair{text.substr(0, space),
                           space == std::string::npos ? std::string() : text.substr(space + 1)};
             return answer;
+        },
+        [this](const std::string& message) { emitLine("field: " + message); });
+    // The Insert Silence dialog takes a queued answer "LENGTH" the same way.
+    setInsertSilenceAnswerer(
+        [this]() -> std::optional<std::string> {
+            emitLine("dialog: Insert Silence");
+            if (answers_.empty()) return std::nullopt;
+            const Answer answer = answers_.front();
+            answers_.pop_front();
+            if (answer.kind != ScriptAnswer::Path) return std::nullopt;
+            return answer.path;
         },
         [this](const std::string& message) { emitLine("field: " + message); });
     ViewWidget::setPopupMenuRecorder([this](int menuId) { lastMenu_ = menuId; });
