@@ -77,6 +77,12 @@ LoadedSound WithData(const LoadedSound& before, PieceList data) {
 
 }  // namespace
 
+SelectedBytes SelectedBytesOf(const WaveFormat& format, std::uint64_t dataBytes,
+                              const EditSelection& selection) {
+    const ByteRange r = SelectedFrames(format, dataBytes, selection, dataBytes);
+    return {r.start, r.end};
+}
+
 WaveFormat FormatOf(const LoadedSound& sound) {
     const auto chunk = DecodeFormatChunk(sound.fmt);
     return chunk ? chunk->format : WaveFormat{};
