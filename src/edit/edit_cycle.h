@@ -34,6 +34,10 @@ enum class EditKind {
     HighPass,
     OctaveUp,
     OctaveDown,
+    Amplify,
+    Normalize,
+    FadeIn,
+    FadeOut,
 };
 
 struct EditVariant {

@@ -58,7 +58,9 @@ std::vector<MenuItem> waveTypeMenu() {
                separator(),
                popup("Ma&gnify", {item("&100%", ID_MAGNIFY_100), item("&200%", ID_MAGNIFY_200),
                                   item("&300%", ID_MAGNIFY_300)}),
-               separator(), item("&Reverse", ID_EFFECTS_REVERSE)}),
+               separator(), item("&Reverse", ID_EFFECTS_REVERSE), separator(),
+               item("&Amplify...", ID_EFFECTS_AMPLIFY), item("&Normalize...", ID_EFFECTS_NORMALIZE),
+               item("&Fade In", ID_EFFECTS_FADE_IN), item("Fade &Out", ID_EFFECTS_FADE_OUT)}),
         popup("&Appearance",
               {popup("&Skins",
                      {item("N&ormal", ID_SKIN_NORMAL), item("Embo&ssed", ID_SKIN_EMBOSSED),
@@ -90,16 +92,20 @@ std::vector<MenuItem> sliderContextMenu() {
 
 std::vector<MenuItem> scopeContextMenu() {
     return {popup(
-        "", {popup("Wave Form", {item("Wave", ID_SCOPE_WAVE), item("Clustered", ID_SCOPE_CLUSTERED),
-                                 item("None", ID_SCOPE_NONE)}),
-             popup("Effects", {popup("Filter", {item("High Pass", ID_FILTER_HIGHPASS),
-                                                item("Low Pass", ID_FILTER_LOWPASS)}),
-                               popup("Octave", {item("Increase", ID_OCTAVE_INCREASE),
-                                                item("Decrease", ID_OCTAVE_DECREASE)}),
-                               item("Reverse", ID_EFFECTS_REVERSE)}),
-             popup("Edit", {item("Undo", ID_EDIT_UNDO), item("Redo", ID_EDIT_REDO), separator(),
-                            item("Cut", ID_EDIT_CUT), item("Copy", ID_EDIT_COPY),
-                            item("Paste", ID_EDIT_PASTE)})})};
+        "",
+        {popup("Wave Form", {item("Wave", ID_SCOPE_WAVE), item("Clustered", ID_SCOPE_CLUSTERED),
+                             item("None", ID_SCOPE_NONE)}),
+         popup("Effects",
+               {popup("Filter",
+                      {item("High Pass", ID_FILTER_HIGHPASS), item("Low Pass", ID_FILTER_LOWPASS)}),
+                popup("Octave",
+                      {item("Increase", ID_OCTAVE_INCREASE), item("Decrease", ID_OCTAVE_DECREASE)}),
+                item("Reverse", ID_EFFECTS_REVERSE), separator(),
+                item("Amplify...", ID_EFFECTS_AMPLIFY), item("Normalize...", ID_EFFECTS_NORMALIZE),
+                item("Fade In", ID_EFFECTS_FADE_IN), item("Fade Out", ID_EFFECTS_FADE_OUT)}),
+         popup("Edit", {item("Undo", ID_EDIT_UNDO), item("Redo", ID_EDIT_REDO), separator(),
+                        item("Cut", ID_EDIT_CUT), item("Copy", ID_EDIT_COPY),
+                        item("Paste", ID_EDIT_PASTE)})})};
 }
 
 std::vector<MenuItem> skinsContextMenu() {

@@ -9,7 +9,7 @@ namespace quorbel {
 
 namespace {
 
-constexpr std::array<std::pair<int, std::string_view>, 43> kPrompts = {{
+constexpr std::array<std::pair<int, std::string_view>, 47> kPrompts = {{
     {ID_FILE_NEW, "Create a new wave file\nNew"},
     {ID_FILE_OPEN, "Open an existing wave file\nOpen"},
     {ID_FILE_CLOSE, "Close the active wave file\nClose"},
@@ -32,6 +32,10 @@ constexpr std::array<std::pair<int, std::string_view>, 43> kPrompts = {{
     {ID_OCTAVE_INCREASE, "Increase octave (increases pitch)"},
     {ID_OCTAVE_DECREASE, "Decrease octave (decreases pitch)"},
     {ID_EFFECTS_REVERSE, "Reverse the wave form"},
+    {ID_EFFECTS_AMPLIFY, "Make the selection louder or softer by a gain in dB\nAmplify"},
+    {ID_EFFECTS_NORMALIZE, "Bring the selection's peak to a level in dBFS\nNormalize"},
+    {ID_EFFECTS_FADE_IN, "Fade the selection in from silence\nFade In"},
+    {ID_EFFECTS_FADE_OUT, "Fade the selection out to silence\nFade Out"},
     {ID_MAGNIFY_100, "View wave form as normal size"},
     {ID_MAGNIFY_200, "View wave form as double size"},
     {ID_MAGNIFY_300, "View wave form as triple size"},

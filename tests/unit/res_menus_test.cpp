@@ -74,8 +74,10 @@ TEST(ResMenus, DocumentFileAndEditMenus) {
 
 TEST(ResMenus, EffectsAndAppearanceSubmenus) {
     const MenuItem& effects = top(IDR_WAVETYPE, 2);
-    EXPECT_EQ(labels(effects.items), (std::vector<std::string>{"F&ilter", "-", "O&ctave", "-",
-                                                               "Ma&gnify", "-", "&Reverse"}));
+    EXPECT_EQ(
+        labels(effects.items),
+        (std::vector<std::string>{"F&ilter", "-", "O&ctave", "-", "Ma&gnify", "-", "&Reverse", "-",
+                                  "&Amplify...", "&Normalize...", "&Fade In", "Fade &Out"}));
     EXPECT_EQ(labels(effects.items[4].items),
               (std::vector<std::string>{"&100%", "&200%", "&300%"}));
     const MenuItem& appearance = top(IDR_WAVETYPE, 3);
@@ -103,8 +105,8 @@ TEST(ResMenus, ContextMenusHaveOneUnlabelledPopup) {
     EXPECT_EQ(labels(scope.items[2].items),
               (std::vector<std::string>{"Undo", "Redo", "-", "Cut", "Copy", "Paste"}));
     EXPECT_EQ(menuCommandIds(scope.items),
-              (std::vector<int>{32785, 32786, 32787, 32772, 32773, 32774, 32775, 32776, 57643,
-                                57644, 57635, 57634, 57637}));
+              (std::vector<int>{32785, 32786, 32787, 32772, 32773, 32774, 32775, 32776, 32860,
+                                32861, 32862, 32863, 57643, 57644, 57635, 57634, 57637}));
     EXPECT_EQ(labels(top(IDR_CONTEXT_SKINS, 0).items[0].items),
               (std::vector<std::string>{"Normal", "Embossed", "Grey", "NightShade"}));
     EXPECT_TRUE(menuResource(4242).empty());
