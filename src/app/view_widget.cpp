@@ -15,6 +15,7 @@
 
 #include "app/command_dispatcher.h"
 #include "app/control_texts.h"
+#include "app/level_dialog.h"
 #include "app/menu_builder.h"
 #include "app/message_boxes.h"
 #include "app/notify_relay.h"
@@ -120,6 +121,11 @@ void ViewWidget::selectionChanged(const std::string& text, const std::string& zo
 std::optional<std::pair<std::uint32_t, std::uint32_t>> ViewWidget::askSelectionRange(
     std::uint32_t startMs, std::uint32_t endMs, const RangeCheck& check) {
     return runSelectRangeDialog(this, startMs, endMs, check);
+}
+
+std::optional<LevelAnswer> ViewWidget::askLevel(const LevelQuestion& question,
+                                                const LevelCheck& check) {
+    return runLevelDialog(this, question, check);
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* event) {

@@ -71,6 +71,8 @@ class ViewWidget final : public QWidget, public ViewWindow {
     void selectionChanged(const std::string& text, const std::string& zoom) override;
     std::optional<std::pair<std::uint32_t, std::uint32_t>> askSelectionRange(
         std::uint32_t startMs, std::uint32_t endMs, const RangeCheck& check) override;
+    std::optional<LevelAnswer> askLevel(const LevelQuestion& question,
+                                        const LevelCheck& check) override;
     void postDeviceNotify(unsigned code, std::uint32_t deviceId) override;
 
   protected:

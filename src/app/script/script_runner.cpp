@@ -14,6 +14,7 @@
 
 #include "app/accelerator_keys.h"
 #include "app/child_frame.h"
+#include "app/level_dialog.h"
 #include "app/main_frame.h"
 #include "app/quorbel_app.h"
 #include "app/script/script_state.h"
@@ -113,6 +114,7 @@ ScriptRunner::~ScriptRunner() {
     setFileDialogScript(nullptr);
     setBoxScript(nullptr);
     setSelectRangeAnswerer(nullptr, nullptr);
+    setLevelAnswerer(nullptr, nullptr);
 }
 
 void ScriptRunner::install() {
@@ -139,6 +141,20 @@ void ScriptRunner::install() {
                 std::pair{text.substr(0, space),
                           space == std::string::npos ? std::string() : text.substr(space + 1)};
             return answer;
+        },
+        [this](const std::string& message) { emitLine("field: " + message); });
+    // Amplify and Normalize take a queued answer "LEVEL" or "LEVEL WORD" (the check box's
+    // word: "6.0 clip", "-1.0 each"), or cancel; a refused level prints its reason.
+    setLevelAnswerer(
+        [this](const LevelQuestion& question) -> std::optional<std::string> {
+            emitLine("dialog: " + question.title);
+            if (answers_.empty() || answers_.front().kind != ScriptAnswer::Path) {
+                if (!answers_.empty()) answers_.pop_front();
+                return std::nullopt;
+            }
+            std::string text = answers_.front().path;
+            answers_.pop_front();
+            return text;
         },
         [this](const std::string& message) { emitLine("field: " + message); });
     ViewWidget::setPopupMenuRecorder([this](int menuId) { lastMenu_ = menuId; });
