@@ -15,7 +15,7 @@ namespace quorbel {
 // The largest sample value of a width: 127 or 32767.
 int FullScale(int bits);
 
-// `v` times `factor`, rounded half away from zero and clamped to the sample range.
+// `v` times `factor`, rounded half away from zero and clamped to [-full-1, full].
 int ScaledSample(int v, double factor, int full);
 
 // How often each sample value occurs in a stretch of sound, over all channels: enough to say

@@ -253,6 +253,13 @@ TEST(LevelEffects, BadLevelsAreRefusedWithTheirReasonAndTheSoundStays) {
         ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
     }
     EXPECT_TRUE(rig.window.boxes.empty());
+
+    // Halves round away from zero: 8-bit 1, -1, 2 normalized to 0.0 dBFS are x 63.5.
+    LevelRig halves;
+    halves.open(Wav(8, 1, 50, {129, 127, 130}));  // 60 ms: the handles take all of it
+    halves.window.levelAnswer = LevelAnswer{"0.0", false};
+    ASSERT_TRUE(halves.click(ID_EFFECTS_NORMALIZE));
+    EXPECT_EQ(halves.bytes(), (Bytes{192, 64, 255}));
 }
 
 TEST(LevelEffects, SelectionsAndSoundsWithNothingToWorkOnAreRefusedAndChangeNothing) {
