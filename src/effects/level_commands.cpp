@@ -7,6 +7,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "edit/edit_steps.h"
 #include "edit/running_edit.h"
