@@ -18,6 +18,7 @@
 //   - Delete, Trim, Silence and Insert Silence (of a tenth's length) each <= 0.05 x cp,
 //   - Reverse, Low pass, High pass, Octave up and Octave down each <= 1.5 x cp, Reverse
 //     faster than sox,
+//   - Amplify, Normalize, Fade In and Fade Out of a 10-second selection each <= 0.05 x cp,
 //   - the longest stall of the window's thread during a Cut run in the background <= 50 ms,
 //   - 50 edits, Cut and Paste in turn on a different tenth each, then 50 Undos and 50 Redos:
 //     the slowest Cut, Paste, Undo and Redo each <= 0.05 x cp, every one of them done, and
@@ -304,6 +305,35 @@ int main(int argc, char** argv) {
         }
         report(name, best.seconds, cp, "cp", kEffectTarget, best.done, best.status);
         if (id == ID_EFFECTS_REVERSE) reverse = best.seconds;
+    }
+
+    // The effects on a 10-second selection in the middle, each undone before it runs again:
+    // they read and write the selection alone.
+    {
+        std::uint32_t lengthMs = 0;
+        devices.length(doc->m_wDeviceID, lengthMs);
+        const std::uint32_t from = lengthMs / 2;
+        window.rangeAnswer = {from, from + 10'000};
+        view->OnCommand(ID_EDIT_SELECT_RANGE);
+        if (view->IsZoomed()) view->OnCommand(ID_ZOOM_OUT);
+    }
+    struct LevelEffect {
+        const char* name;
+        int id;
+        std::optional<LevelAnswer> answer;
+    };
+    for (const LevelEffect& e :
+         {LevelEffect{"Amplify 10 s", ID_EFFECTS_AMPLIFY, LevelAnswer{"-6.0", false}},
+          LevelEffect{"Normalize 10 s", ID_EFFECTS_NORMALIZE, LevelAnswer{"-1.0", false}},
+          LevelEffect{"Fade In 10 s", ID_EFFECTS_FADE_IN, std::nullopt},
+          LevelEffect{"Fade Out 10 s", ID_EFFECTS_FADE_OUT, std::nullopt}}) {
+        window.levelAnswer = e.answer;
+        Best best;
+        for (int run = 0; run < kRuns; ++run) {
+            best.Add(command(e.id));
+            best.done = command(ID_EDIT_UNDO).done && best.done;
+        }
+        report(e.name, best.seconds, cp, "cp", kEditTarget, best.done, best.status);
     }
 
     // A Cut in the background, as the window runs it: the longest the window's thread is

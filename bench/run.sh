@@ -6,6 +6,8 @@
 #   - Cut, Copy, Paste, Undo, Redo, Delete, Trim, Silence, Insert Silence and every effect
 #     on it, each the best of three runs
 #     (against cp of the file, Reverse also against sox),
+#   - Amplify, Normalize, Fade In and Fade Out of a 10-second selection (against cp, target
+#     0.05),
 #   - 50 Cuts and Pastes on different tenths, 50 Undos and 50 Redos: the slowest of each
 #     kind and how much the working folder grew; then a save of what they made,
 #   - the peak memory of all of it,

@@ -16,6 +16,7 @@
 #include "app/command_dispatcher.h"
 #include "app/control_texts.h"
 #include "app/insert_silence_dialog.h"
+#include "app/level_dialog.h"
 #include "app/menu_builder.h"
 #include "app/message_boxes.h"
 #include "app/notify_relay.h"
@@ -125,6 +126,11 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> ViewWidget::askSelectionR
 
 std::optional<std::uint32_t> ViewWidget::askSilenceLength(const LengthCheck& check) {
     return runInsertSilenceDialog(this, check);
+}
+
+std::optional<LevelAnswer> ViewWidget::askLevel(const LevelQuestion& question,
+                                                const LevelCheck& check) {
+    return runLevelDialog(this, question, check);
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* event) {

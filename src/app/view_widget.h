@@ -72,6 +72,8 @@ class ViewWidget final : public QWidget, public ViewWindow {
     std::optional<std::pair<std::uint32_t, std::uint32_t>> askSelectionRange(
         std::uint32_t startMs, std::uint32_t endMs, const RangeCheck& check) override;
     std::optional<std::uint32_t> askSilenceLength(const LengthCheck& check) override;
+    std::optional<LevelAnswer> askLevel(const LevelQuestion& question,
+                                        const LevelCheck& check) override;
     void postDeviceNotify(unsigned code, std::uint32_t deviceId) override;
 
   protected:

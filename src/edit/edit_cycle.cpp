@@ -59,9 +59,17 @@ constexpr EditVariant kVariants[] = {
     {"High pass filter", "newfile", true, true, kFilterStart, kFilterEnd, kFilterFailed},
     {"Octave up", "pastefile", true, true, kFilterStart, kFilterEnd, kFilterFailed},
     {"Octave down", "pastefile", true, true, kFilterStart, kFilterEnd, kFilterFailed},
+    {"Amplify", "newfile", true, true, "Amplifying... Please wait...",
+     "Amplify operation complete!", "Amplify operation failed."},
+    {"Normalize", "newfile", true, true, "Normalizing... Please wait...",
+     "Normalize operation complete!", "Normalize operation failed."},
+    {"Fade In", "newfile", true, true, "Fading in... Please wait...",
+     "Fade In operation complete!", "Fade In operation failed."},
+    {"Fade Out", "newfile", true, true, "Fading out... Please wait...",
+     "Fade Out operation complete!", "Fade Out operation failed."},
 };
 // clang-format on
-static_assert(std::size(kVariants) == static_cast<std::size_t>(EditKind::OctaveDown) + 1);
+static_assert(std::size(kVariants) == static_cast<std::size_t>(EditKind::FadeOut) + 1);
 
 std::string Grouped(std::uint64_t n) {
     // Built by appending: GCC 12 warns falsely (-Wrestrict) on an insert into the digits.

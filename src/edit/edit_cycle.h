@@ -38,6 +38,10 @@ enum class EditKind {
     HighPass,
     OctaveUp,
     OctaveDown,
+    Amplify,
+    Normalize,
+    FadeIn,
+    FadeOut,
 };
 
 struct EditVariant {

@@ -116,6 +116,12 @@ std::uint8_t SilentByte(const WaveFormat& f) {
 
 }  // namespace
 
+SelectedBytes SelectedBytesOf(const WaveFormat& format, std::uint64_t dataBytes,
+                              const EditSelection& selection) {
+    const ByteRange r = SelectedFrames(format, dataBytes, selection, dataBytes);
+    return {r.start, r.end};
+}
+
 WaveFormat FormatOf(const LoadedSound& sound) {
     const auto chunk = DecodeFormatChunk(sound.fmt);
     return chunk ? chunk->format : WaveFormat{};

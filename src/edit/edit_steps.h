@@ -28,6 +28,15 @@ struct EditSelection {
 // The PCM fields of a sound's `fmt ` chunk.
 WaveFormat FormatOf(const LoadedSound& sound);
 
+// The bytes [start, end) of a sound's data that Cut takes for `selection`: whole frames within
+// the data. Empty (start == end) when the selection holds no whole frame.
+struct SelectedBytes {
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+};
+SelectedBytes SelectedBytesOf(const WaveFormat& format, std::uint64_t dataBytes,
+                              const EditSelection& selection);
+
 // Takes the selected whole frames out of the sound; once the cut took effect they are the
 // clipboard's. Refuses a selection without a whole frame, and one that would leave no sound.
 EditStep CutStep(const EditSelection& selection, Clipboard& clipboard);

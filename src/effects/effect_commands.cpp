@@ -10,17 +10,12 @@
 #include "edit/running_edit.h"
 #include "edit/view_edit_host.h"
 #include "effects/effect_samples.h"
+#include "effects/level_commands.h"
 #include "framework/command_ids.h"
 #include "view/quorbel_view.h"
 
 namespace quorbel {
-namespace {
 
-using SampleEffect = void (*)(std::span<const std::uint8_t>, int, int, std::uint64_t,
-                              std::span<std::uint8_t>);
-using SizeOfEffect = std::uint64_t (*)(std::uint64_t, int, int);
-
-// Shows why the filters and octave shifts cannot work on the view's sound format, if so.
 bool RefuseEffectFormat(CQuorbelView& view) {
     const int bits = view.m_nBitsPerSample, channels = view.m_nChannels;
     if (IsEditableFormat(bits, channels)) return false;
@@ -31,6 +26,12 @@ bool RefuseEffectFormat(CQuorbelView& view) {
     host.Box(UserMessage{text, MessageStyle::Error});
     return true;
 }
+
+namespace {
+
+using SampleEffect = void (*)(std::span<const std::uint8_t>, int, int, std::uint64_t,
+                              std::span<std::uint8_t>);
+using SizeOfEffect = std::uint64_t (*)(std::uint64_t, int, int);
 
 // A filter or octave shift over 8/16-bit mono or stereo sound; `sizeOf` for those that
 // change the length.
@@ -86,6 +87,10 @@ constexpr ViewCommand kEffectCommands[] = {
     {ID_FILTER_LOWPASS, OnFilterLowPass, HasFileName},
     {ID_OCTAVE_INCREASE, OnOctaveIncrease, HasFileName},
     {ID_OCTAVE_DECREASE, OnOctaveDecrease, HasFileName},
+    {ID_EFFECTS_AMPLIFY, OnEffectsAmplify, HasWaveData},
+    {ID_EFFECTS_NORMALIZE, OnEffectsNormalize, HasWaveData},
+    {ID_EFFECTS_FADE_IN, OnEffectsFadeIn, HasWaveData},
+    {ID_EFFECTS_FADE_OUT, OnEffectsFadeOut, HasWaveData},
 };
 
 }  // namespace

@@ -43,6 +43,11 @@ namespace quorbel {
     X(ID_OCTAVE_INCREASE, 32774)              \
     X(ID_OCTAVE_DECREASE, 32775)              \
     X(ID_EFFECTS_REVERSE, 32776)              \
+    /* Level effects on the selection. */     \
+    X(ID_EFFECTS_AMPLIFY, 32860)              \
+    X(ID_EFFECTS_NORMALIZE, 32861)            \
+    X(ID_EFFECTS_FADE_IN, 32862)              \
+    X(ID_EFFECTS_FADE_OUT, 32863)             \
     X(ID_SLIDER_WAVE, 32777)                  \
     X(ID_SLIDER_CLUSTERED, 32778)             \
     X(ID_SLIDER_NONE, 32779)                  \

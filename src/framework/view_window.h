@@ -12,6 +12,21 @@
 
 namespace quorbel {
 
+// A dialog that asks for a level: its texts and what it starts from.
+struct LevelQuestion {
+    std::string title;       // "Amplify"
+    std::string label;       // the field's label, with its mnemonic: "&Gain (dB):"
+    std::string initial;     // the field's text at first
+    std::string hint;        // under the field: the range and step
+    std::string option;      // the check box's text, with its mnemonic; it starts off
+    std::string optionWord;  // a script's word for the check box on ("clip")
+};
+// What the user typed and whether the check box is on.
+struct LevelAnswer {
+    std::string text;
+    bool option = false;
+};
+
 // The window of one editor view as the view's logic sees it: repaint requests, timers, its
 // child picture buttons and position slider, message boxes it owns, pop-up menus, and
 // (through NotifySink) the posted device notices. The Qt shell implements it with the widget
@@ -83,6 +98,16 @@ class ViewWindow : public NotifySink {
     // is refused (empty when it is fine). Empty when the user cancels.
     using LengthCheck = std::function<std::string(std::uint32_t)>;
     virtual std::optional<std::uint32_t> askSilenceLength(const LengthCheck& check) {
+        (void)check;
+        return std::nullopt;
+    }
+
+    // Asks for a level in dB (Amplify's gain, Normalize's peak) and one option; `check` says
+    // why an answer is refused (empty when it is fine). Empty when the user cancels.
+    using LevelCheck = std::function<std::string(const LevelAnswer&)>;
+    virtual std::optional<LevelAnswer> askLevel(const LevelQuestion& question,
+                                                const LevelCheck& check) {
+        (void)question;
         (void)check;
         return std::nullopt;
     }

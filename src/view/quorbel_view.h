@@ -200,6 +200,11 @@ class CQuorbelView : public CommandTarget {
     // "Selection 0:01.250 – 0:02.500 (1.250 s)": what Cut and Copy would take.
     std::string SelectionStatusText() const;
     bool CheckSelection(std::uint32_t startMs, std::uint32_t endMs);
+    // Asks the window for a level (Amplify's gain, Normalize's peak); empty when cancelled.
+    std::optional<LevelAnswer> AskLevel(const LevelQuestion& question,
+                                        const ViewWindow::LevelCheck& check) {
+        return m_window.askLevel(question, check);
+    }
     bool MoveHandles(unsigned flags, Point point);
 
     // Takes the names of the document history's current version and Undo target.

@@ -121,6 +121,24 @@ class FakeViewWindow : public ViewWindow {
         return lengthAnswer;
     }
 
+    // What the Amplify and Normalize dialogs answer; none cancels. A refused answer cancels
+    // too, and its reason is kept in `levelRefusals`; each question asked is kept in
+    // `levelQuestions`.
+    std::optional<LevelAnswer> levelAnswer;
+    std::vector<std::string> levelRefusals;
+    std::vector<LevelQuestion> levelQuestions;
+
+    std::optional<LevelAnswer> askLevel(const LevelQuestion& question,
+                                        const LevelCheck& check) override {
+        levelQuestions.push_back(question);
+        if (!levelAnswer) return {};
+        if (std::string refused = check(*levelAnswer); !refused.empty()) {
+            levelRefusals.push_back(std::move(refused));
+            return {};
+        }
+        return levelAnswer;
+    }
+
   private:
     mutable std::mutex noticesMutex_;
     std::deque<Notice> notices_;

@@ -122,11 +122,13 @@ TEST(DialogLayout, AboutButtonLiesOnTopOfThePicture) {
 }  // namespace quorbel::test
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QTimer>
 #include <functional>
 
+#include "app/level_dialog.h"
 #include "app/select_range_dialog.h"
 
 namespace quorbel::test {
@@ -184,6 +186,43 @@ TEST(SelectRangeDialog, RefusedTimesKeepItOpenWithTheReasonAndGoodOnesAreTaken) 
 
     WhenTheDialogShows([](QWidget* dialog) { Type(dialog, "1.25", "0:02.5"); });
     EXPECT_EQ(runSelectRangeDialog(nullptr, 0, 0, check), (std::pair{1250u, 2500u}));
+}
+
+TEST(LevelDialog, ARefusedLevelKeepsItOpenWithTheReasonAndTheCheckBoxGoesWithTheAnswer) {
+    const LevelQuestion question{"Amplify",         "&Gain (dB):", "4.2", "From -48.0 to +48.0 dB",
+                                 "Allow &clipping", "clip"};
+    const auto check = [](const LevelAnswer& a) {
+        return a.text == "9.0" && !a.option ? std::string("A gain of 9.0 dB clips 3 samples.")
+                                            : std::string();
+    };
+    QString initial;
+    bool checkedAtFirst = true;
+    QStringList refused, afterCancel;
+    WhenTheDialogShows([&](QWidget* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>();
+        auto* option = dialog->findChild<QCheckBox*>();
+        ASSERT_NE(edit, nullptr);
+        ASSERT_NE(option, nullptr);
+        initial = edit->text();
+        checkedAtFirst = option->isChecked();
+        edit->setText("9.0");
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        refused = Messages(dialog);
+        option->setChecked(true);
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    const std::optional<LevelAnswer> chosen = runLevelDialog(nullptr, question, check);
+    EXPECT_EQ(initial, "4.2");
+    EXPECT_FALSE(checkedAtFirst);
+    EXPECT_EQ(refused, QStringList{"A gain of 9.0 dB clips 3 samples."});
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->text, "9.0");
+    EXPECT_TRUE(chosen->option);
+
+    WhenTheDialogShows([](QWidget* dialog) {
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+    });
+    EXPECT_FALSE(runLevelDialog(nullptr, question, check).has_value());
 }
 
 }  // namespace

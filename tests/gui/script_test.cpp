@@ -222,6 +222,33 @@ TEST_F(ScriptTest, EditAndEffectCommandsRunOnlyWhenEnabled) {
     ASSERT_EQ(byNumber.starting("box: File Properties|Audio Stream Information\\n").size(), 1u);
 }
 
+TEST_F(ScriptTest, AnswersFillTheLevelDialogsAndARefusedLevelPrintsItsReason) {
+    const ScriptRun run = runScript(
+        dir,
+        "answer \"60.0\"\ncommand ID_EFFECTS_AMPLIFY\nanswer \"6.0 loud\"\n"
+        "command ID_EFFECTS_AMPLIFY\nprint history\nanswer \"-1.0 each\"\n"
+        "command ID_EFFECTS_NORMALIZE\nprint status\nanswer \"6.0 clip\"\n"
+        "command ID_EFFECTS_AMPLIFY\nprint status\ncommand ID_EFFECTS_FADE_OUT\nprint status\n"
+        "command ID_EDIT_UNDO\nprint history\nanswer no\nquit\n",
+        {wave("a.wav")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.starting("dialog:"),
+              (std::vector<std::string>{"dialog: Amplify", "dialog: Amplify", "dialog: Normalize",
+                                        "dialog: Amplify"}));
+    EXPECT_EQ(run.starting("field:"),
+              (std::vector<std::string>{
+                  "field: The gain goes from -48.0 to +48.0 dB.",
+                  "field: Not understood: \"loud\"; only \"clip\" may follow the level."}));
+    EXPECT_EQ(run.starting("status:"),
+              (std::vector<std::string>{"status: Normalize operation complete!",
+                                        "status: Amplify operation complete!",
+                                        "status: Fade Out operation complete!"}));
+    const std::vector<std::string> history = run.starting("history:");
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_EQ(history[0].rfind("history: 0 0", 0), 0u) << "the refused levels changed nothing";
+    EXPECT_EQ(history[1].rfind("history: 2 1", 0), 0u) << history[1];
+}
+
 TEST_F(ScriptTest, StartGoesOnWhileTheOperationRunsAndFinishWaitsForIt) {
     // Long enough that the lines after `start` run before the operation ends.
     const ScriptRun run = runScript(dir,

@@ -77,8 +77,10 @@ TEST(ResMenus, DocumentFileAndEditMenus) {
 
 TEST(ResMenus, EffectsAndAppearanceSubmenus) {
     const MenuItem& effects = top(IDR_WAVETYPE, 2);
-    EXPECT_EQ(labels(effects.items), (std::vector<std::string>{"F&ilter", "-", "O&ctave", "-",
-                                                               "Ma&gnify", "-", "&Reverse"}));
+    EXPECT_EQ(
+        labels(effects.items),
+        (std::vector<std::string>{"F&ilter", "-", "O&ctave", "-", "Ma&gnify", "-", "&Reverse", "-",
+                                  "&Amplify...", "&Normalize...", "&Fade In", "Fade &Out"}));
     EXPECT_EQ(labels(effects.items[4].items),
               (std::vector<std::string>{"&100%", "&200%", "&300%"}));
     const MenuItem& appearance = top(IDR_WAVETYPE, 3);
@@ -108,9 +110,10 @@ TEST(ResMenus, ContextMenusHaveOneUnlabelledPopup) {
                                         "Select All", "Trim to Selection", "Silence Selection",
                                         "Insert Silence..."}));
     EXPECT_EQ(menuCommandIds(scope.items),
-              (std::vector<int>{32785, 32786, 32787, 32772, 32773, 32774, 32775, 32776, 57643,
-                                57644, 57635, 57634, 57637, ID_EDIT_CLEAR, ID_EDIT_SELECT_ALL,
-                                ID_EDIT_TRIM, ID_EDIT_SILENCE, ID_EDIT_INSERT_SILENCE}));
+              (std::vector<int>{32785, 32786, 32787, 32772, 32773, 32774, 32775, 32776, 32860,
+                                32861, 32862, 32863, 57643, 57644, 57635, 57634, 57637,
+                                ID_EDIT_CLEAR, ID_EDIT_SELECT_ALL, ID_EDIT_TRIM, ID_EDIT_SILENCE,
+                                ID_EDIT_INSERT_SILENCE}));
     EXPECT_EQ(labels(top(IDR_CONTEXT_SKINS, 0).items[0].items),
               (std::vector<std::string>{"Normal", "Embossed", "Grey", "NightShade"}));
     EXPECT_TRUE(menuResource(4242).empty());

@@ -17,6 +17,7 @@
 #include "app/accelerator_keys.h"
 #include "app/child_frame.h"
 #include "app/insert_silence_dialog.h"
+#include "app/level_dialog.h"
 #include "app/main_frame.h"
 #include "app/quorbel_app.h"
 #include "app/script/script_state.h"
@@ -128,6 +129,7 @@ ScriptRunner::~ScriptRunner() {
     setBoxScript(nullptr);
     setSelectRangeAnswerer(nullptr, nullptr);
     setInsertSilenceAnswerer(nullptr, nullptr);
+    setLevelAnswerer(nullptr, nullptr);
 }
 
 void ScriptRunner::install() {
@@ -165,6 +167,20 @@ void ScriptRunner::install() {
             answers_.pop_front();
             if (answer.kind != ScriptAnswer::Path) return std::nullopt;
             return answer.path;
+        },
+        [this](const std::string& message) { emitLine("field: " + message); });
+    // Amplify and Normalize take a queued answer "LEVEL" or "LEVEL WORD" (the check box's
+    // word: "6.0 clip", "-1.0 each"), or cancel; a refused level prints its reason.
+    setLevelAnswerer(
+        [this](const LevelQuestion& question) -> std::optional<std::string> {
+            emitLine("dialog: " + question.title);
+            if (answers_.empty() || answers_.front().kind != ScriptAnswer::Path) {
+                if (!answers_.empty()) answers_.pop_front();
+                return std::nullopt;
+            }
+            std::string text = answers_.front().path;
+            answers_.pop_front();
+            return text;
         },
         [this](const std::string& message) { emitLine("field: " + message); });
     ViewWidget::setPopupMenuRecorder([this](int menuId) { lastMenu_ = menuId; });
