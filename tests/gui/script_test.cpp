@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -637,6 +639,46 @@ TEST_F(ScriptTest, RecentFilesAreKeptInTheConfigFolderUnlessNoSettings) {
     ASSERT_EQ(next.exitCode, 0) << next.errors;
     EXPECT_EQ(next.lines, (std::vector<std::string>{"title: Quorbel - a.wav", recent(a), recent(b),
                                                     "disabled: ID_FILE_MRU_FILE3"}));
+}
+
+// The everyday job end to end: record after a sound, keep only the sound, bring its peak to
+// -1 dBFS, fade out its last second and save; the file is checked against arithmetic of the
+// test's own.
+TEST_F(ScriptTest, RecordTrimNormalizeFadeOutAndSave) {
+    constexpr int kRate = 22050;
+    std::vector<double> samples;
+    testing::Bytes data;
+    for (int i = 0; i < 2 * kRate; ++i) {
+        const double v = std::round(6000 * std::sin(2 * 3.141592653589793 * 441.0 * i / kRate));
+        samples.push_back(v);
+        testing::AppendLe(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(v)), 2);
+    }
+    testing::WriteBytes(path("tone.wav"), testing::SimpleWave(data, 1, 16, kRate));
+    const ScriptRun run =
+        runScript(dir, "open " + path("tone.wav") +
+                           "\nbutton 4\nbutton 5\nwait 500\nbutton 2\n"
+                           "select 0 2000\ncommand ID_EDIT_TRIM\ncommand ID_EDIT_SELECT_ALL\n"
+                           "answer \"-1.0\"\ncommand ID_EFFECTS_NORMALIZE\n"
+                           "select 1000 2000\ncommand ID_EFFECTS_FADE_OUT\nsaveas " +
+                           path("job.wav") + "\nquit\n");
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+
+    // Round half away from zero, clamp to 16 bits.
+    const auto rounded = [](double v) {
+        const double r = v < 0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5);
+        return std::clamp(r, -32768.0, 32767.0);
+    };
+    double peak = 0;
+    for (const double v : samples) peak = std::max(peak, std::abs(v));
+    const double gain = std::pow(10.0, -1.0 / 20) * 32767 / peak;
+    for (double& v : samples) v = rounded(v * gain);
+    const int n = kRate;  // the frames of the last second
+    for (int i = 0; i < n; ++i)
+        samples[kRate + i] = rounded(samples[kRate + i] * (n - 1 - i) / (n - 1));
+    testing::Bytes expected;
+    for (const double v : samples)
+        testing::AppendLe(expected, static_cast<std::uint16_t>(static_cast<std::int16_t>(v)), 2);
+    EXPECT_EQ(testing::SavedData(testing::ReadBytes(path("job.wav"))), expected);
 }
 
 }  // namespace
