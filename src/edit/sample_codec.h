@@ -29,4 +29,15 @@ struct SampleCodec {
     }
 };
 
+// A sample of W bytes, with W known when compiled so the codec's width tests fold away in
+// the inner loops of the kernels.
+template <std::size_t W>
+int GetSample(const std::uint8_t* p) {
+    return SampleCodec{W}.get(p);
+}
+template <std::size_t W>
+void PutSample(std::uint8_t* p, int v) {
+    SampleCodec{W}.put(p, v);
+}
+
 }  // namespace quorbel

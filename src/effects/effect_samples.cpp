@@ -18,15 +18,6 @@ std::size_t FrameBytes(int bits, int channels) {
     return SampleCodec::ForBits(bits).width * static_cast<std::size_t>(std::max(channels, 1));
 }
 
-template <std::size_t W>
-int Get(const std::uint8_t* p) {
-    return SampleCodec{W}.get(p);
-}
-template <std::size_t W>
-void Put(std::uint8_t* p, int v) {
-    SampleCodec{W}.put(p, v);
-}
-
 // The output bytes [from, end) of a part, with the whole frames among them.
 struct PartRange {
     std::size_t from, end;
@@ -45,13 +36,14 @@ void TwoTapPart(std::span<const std::uint8_t> data, std::size_t stride, PartRang
         // The last frame is its own partner: the frames before it run plainly.
         const std::size_t plainEnd = std::min(framesEnd, whole - stride);
         for (std::size_t i = r.from; i < plainEnd; i += W) {
-            Put<W>(o + (i - r.from), formula(Get<W>(in + i), Get<W>(in + i + stride)));
+            PutSample<W>(o + (i - r.from),
+                         formula(GetSample<W>(in + i), GetSample<W>(in + i + stride)));
         }
         if (framesEnd == whole) {
             const std::size_t last = whole - stride;
             for (std::size_t s = 0; s < stride; s += W) {
-                const int x = Get<W>(in + last + s);
-                Put<W>(o + (last + s - r.from), formula(x, x));
+                const int x = GetSample<W>(in + last + s);
+                PutSample<W>(o + (last + s - r.from), formula(x, x));
             }
         }
     }
@@ -85,7 +77,7 @@ void OctaveDownPairs(const std::uint8_t* in, std::uint8_t* out, std::size_t fram
         std::uint8_t* o = out + 3 * (k - from) * size;
         std::memcpy(o, a, size);
         for (std::size_t s = 0; s < size; s += W) {
-            Put<W>(o + size + s, (Get<W>(a + s) + Get<W>(b + s)) / 2);
+            PutSample<W>(o + size + s, (GetSample<W>(a + s) + GetSample<W>(b + s)) / 2);
         }
         std::memcpy(o + 2 * size, b, size);
     }

@@ -14,15 +14,6 @@
 namespace quorbel {
 namespace {
 
-template <std::size_t W>
-int Get(const std::uint8_t* p) {
-    return SampleCodec{W}.get(p);
-}
-template <std::size_t W>
-void Put(std::uint8_t* p, int v) {
-    SampleCodec{W}.put(p, v);
-}
-
 // Calls `work.template operator()<W, C>(frames)` with the width and channels as constants;
 // 1 or 2 channels, any other count taken as mono samples.
 template <class Work>
@@ -64,7 +55,7 @@ void SampleCensus::Add(std::span<const std::uint8_t> bytes) {
     // Counted per sample: the channels do not matter.
     WithShape(m_bits, 1, bytes.size(), [&]<std::size_t W, std::size_t>(std::size_t n) {
         for (std::size_t i = 0; i < n; ++i) {
-            ++m_counts[static_cast<std::size_t>(Get<W>(bytes.data() + i * W) + offset)];
+            ++m_counts[static_cast<std::size_t>(GetSample<W>(bytes.data() + i * W) + offset)];
         }
     });
 }
@@ -94,7 +85,8 @@ void AddChannelPeaks(std::span<const std::uint8_t> bytes, int bits, int channels
     WithShape(bits, channels, bytes.size(), [&]<std::size_t W, std::size_t C>(std::size_t n) {
         for (std::size_t f = 0; f < n; ++f) {
             for (std::size_t c = 0; c < C; ++c) {
-                peaks[c] = std::max(peaks[c], std::abs(Get<W>(bytes.data() + (f * C + c) * W)));
+                peaks[c] =
+                    std::max(peaks[c], std::abs(GetSample<W>(bytes.data() + (f * C + c) * W)));
             }
         }
     });
@@ -107,7 +99,8 @@ void ScaleSamples(std::span<const std::uint8_t> in, int bits, int channels,
         for (std::size_t f = 0; f < n; ++f) {
             for (std::size_t c = 0; c < C; ++c) {
                 const std::size_t at = (f * C + c) * W;
-                Put<W>(out.data() + at, ScaledSample(Get<W>(in.data() + at), factors[c], full));
+                PutSample<W>(out.data() + at,
+                             ScaledSample(GetSample<W>(in.data() + at), factors[c], full));
             }
         }
     });
@@ -128,9 +121,9 @@ void FadeSamples(std::span<const std::uint8_t> in, int bits, int channels, std::
             const std::int64_t k = fadeIn ? frame : d - frame;
             for (std::size_t c = 0; c < C; ++c) {
                 const std::size_t at = (f * C + c) * W;
-                const int v = Get<W>(in.data() + at);
+                const int v = GetSample<W>(in.data() + at);
                 const std::int64_t magnitude = (2 * std::int64_t{std::abs(v)} * k + d) / (2 * d);
-                Put<W>(out.data() + at, static_cast<int>(v < 0 ? -magnitude : magnitude));
+                PutSample<W>(out.data() + at, static_cast<int>(v < 0 ? -magnitude : magnitude));
             }
         }
     });
