@@ -89,7 +89,9 @@ void CMainFrame::createStatusBar() {
     messagePane_->setMinimumWidth(1);
     bar->addWidget(messagePane_, 1);
     progress_ = new ProgressPane(this, bar);
-    bar->addPermanentWidget(progress_);
+    bar->addPermanentWidget(progress_, 1);
+    connect(progress_, &ProgressPane::shownChanged, messagePane_,
+            [this](bool shown) { messagePane_->setVisible(!shown); });
     const char* const texts[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         indicators_[i] = new QLabel(QString::fromUtf8(texts[i]), bar);

@@ -16,7 +16,7 @@ ProgressPane::ProgressPane(QWidget* window, QWidget* parent)
       escape_(new QShortcut(QKeySequence(Qt::Key_Escape), window)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(name_);
+    layout->addWidget(name_, 1);
     layout->addWidget(bar_);
     layout->addWidget(cancel_);
     bar_->setRange(0, 100);
@@ -34,7 +34,9 @@ void ProgressPane::show(const std::string& name, int percent, std::function<void
     onCancel_ = std::move(cancel);
     cancel_->setEnabled(onCancel_ != nullptr);
     escape_->setEnabled(onCancel_ != nullptr);
+    if (!isHidden()) return;
     setVisible(true);
+    emit shownChanged(true);
 }
 
 void ProgressPane::armEscape(std::function<void()> cancel) {
@@ -45,7 +47,9 @@ void ProgressPane::armEscape(std::function<void()> cancel) {
 void ProgressPane::hideAndForget() {
     onCancel_ = nullptr;
     escape_->setEnabled(false);
+    if (isHidden()) return;
     setVisible(false);
+    emit shownChanged(false);
 }
 
 void ProgressPane::cancelNow() {

@@ -12,7 +12,9 @@ class QShortcut;
 namespace quorbel {
 
 // The progress of a long operation in the status bar: its name, a progress bar and a Cancel
-// button; Esc in the main window cancels as the button does. Hidden while nothing runs.
+// button; Esc in the main window cancels as the button does. Hidden while nothing runs; while
+// shown it takes the whole of the status line's room beside the lock-key panes, so that
+// neither its name nor the message it stands in for is squeezed to a letter.
 class ProgressPane final : public QWidget {
     Q_OBJECT
   public:
@@ -25,6 +27,10 @@ class ProgressPane final : public QWidget {
     void hideAndForget();
     QPushButton* cancelButton() const { return cancel_; }
     QProgressBar* bar() const { return bar_; }
+
+  signals:
+    // The pane appeared (true) or went (false): the status message gives way meanwhile.
+    void shownChanged(bool shown);
 
   private:
     void cancelNow();

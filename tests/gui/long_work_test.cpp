@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "app/progress_pane.h"
@@ -44,6 +45,7 @@ TEST_F(LongWorkTest, ProgressFollowsTheActiveWindowAndCancelOrEscStopsTheWork) {
         ASSERT_NE(pane, nullptr);
 
         bool hiddenInTheBackground = false, shownOnceActive = false, refused = false;
+        bool messageGaveWay = false, nameWhole = false;
         int percent = -1;
         QString name;
         QTimer::singleShot(450, [&] {
@@ -53,7 +55,14 @@ TEST_F(LongWorkTest, ProgressFollowsTheActiveWindowAndCancelOrEscStopsTheWork) {
         QTimer::singleShot(600, [&] {
             shownOnceActive = pane->isVisible();
             percent = pane->bar()->value();
-            name = pane->findChild<QLabel*>()->text();
+            const QLabel* nameLabel = pane->findChild<QLabel*>();
+            name = nameLabel->text();
+            // The pane takes the status line's room: its name is never squeezed, and the
+            // message it stands in for is not squeezed to a letter beside it.
+            messageGaveWay = !frame().messagePane()->isVisible();
+            nameWhole = nameLabel->width() >= nameLabel->sizeHint().width();
+            if (const char* dir = std::getenv("QUORBEL_SCREENSHOT_DIR"))
+                frame().grab().save(QString::fromUtf8(dir) + "/main-window-progress.png");
             refused = !app->queryCommand(ID_FILE_SAVE).enabled &&
                       !app->dispatchCommand(ID_EFFECTS_REVERSE);
             if (byKey) {
@@ -70,6 +79,9 @@ TEST_F(LongWorkTest, ProgressFollowsTheActiveWindowAndCancelOrEscStopsTheWork) {
         EXPECT_TRUE(shownOnceActive);
         EXPECT_EQ(percent, 40);
         EXPECT_EQ(name, "Save");
+        EXPECT_TRUE(messageGaveWay);
+        EXPECT_TRUE(nameWhole);
+        EXPECT_TRUE(frame().messagePane()->isVisible()) << "back once the work ended";
         EXPECT_TRUE(refused) << "Save and the view's commands wait for the work";
         EXPECT_FALSE(pane->isVisible());
         EXPECT_EQ(frame().statusText(), "Save operation cancelled.");
