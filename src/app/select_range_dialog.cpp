@@ -44,6 +44,16 @@ Verdict Judge(const std::string& start, const std::string& end,
     return v;
 }
 
+// A reason shown under a field may wrap onto more lines than the dialog had room for: the
+// dialog grows to its layout's height for its width rather than clipping the text.
+void GrowToFit(QDialog& dialog) {
+    dialog.layout()->activate();
+    const int wanted = dialog.layout()->hasHeightForWidth()
+                           ? dialog.layout()->totalHeightForWidth(dialog.width())
+                           : dialog.layout()->totalSizeHint().height();
+    if (wanted > dialog.height()) dialog.resize(dialog.width(), wanted);
+}
+
 }  // namespace
 
 void setSelectRangeAnswerer(std::function<SelectRangeAnswer()> answer,
@@ -98,11 +108,18 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> runSelectRangeDialog(
             Judge(startEdit->text().toStdString(), endEdit->text().toStdString(), check);
         startError->hide();
         endError->hide();
+        startEdit->setAccessibleDescription(QString());
+        endEdit->setAccessibleDescription(QString());
         if (!v.message.empty()) {
             QLabel* error = v.field == 0 ? startError : endError;
-            error->setText(QString::fromStdString(v.message));
+            QLineEdit* field = v.field == 0 ? startEdit : endEdit;
+            const QString message = QString::fromStdString(v.message);
+            error->setText(message);
             error->show();
-            (v.field == 0 ? startEdit : endEdit)->setFocus();
+            // A screen reader reads the reason with the field the focus comes back to.
+            field->setAccessibleDescription(message);
+            field->setFocus();
+            GrowToFit(dialog);
             return;
         }
         chosen = std::pair{v.startMs, v.endMs};

@@ -126,6 +126,7 @@ TEST(DialogLayout, AboutButtonLiesOnTopOfThePicture) {
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QTimer>
+#include <cstdlib>
 #include <functional>
 
 #include "app/level_dialog.h"
@@ -172,10 +173,24 @@ TEST(SelectRangeDialog, RefusedTimesKeepItOpenWithTheReasonAndGoodOnesAreTaken) 
         EXPECT_EQ(edits[0]->text(), "0:01.000") << "filled with the selection";
         Type(dialog, "abc", "2");
         first = Messages(dialog);
+        // The reason is told with the field the focus went back to, and shown whole.
+        EXPECT_EQ(QApplication::focusWidget(), edits[0]);
+        EXPECT_EQ(edits[0]->accessibleDescription(), first.value(0));
+        for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+            if (!label->isVisible() || !label->text().endsWith('.')) continue;
+            EXPECT_GE(label->height(), label->heightForWidth(label->width())) << "clipped";
+            EXPECT_TRUE(
+                dialog->rect().contains(QRect(label->mapTo(dialog, QPoint(0, 0)), label->size())))
+                << "outside the dialog";
+        }
+        if (const char* dir = std::getenv("QUORBEL_SCREENSHOT_DIR"))
+            dialog->grab().save(QString::fromUtf8(dir) + "/select-range-refused.png");
         Type(dialog, "0:03", "2.5");
         second = Messages(dialog);
         Type(dialog, "0:09.500", "10.5");
         third = Messages(dialog);
+        EXPECT_EQ(edits[0]->accessibleDescription(), QString()) << "a reason no longer holds";
+        EXPECT_EQ(edits[1]->accessibleDescription(), third.value(0));
         dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
     });
     const auto chosen = runSelectRangeDialog(nullptr, 1000, 2000, check);
