@@ -110,12 +110,14 @@ QString ViewWidget::soundDescription() const {
     QString text = QString::fromStdString(
         soundViewDescription(v.GetDocument().GetTitle(), v.m_nBitsPerSample, v.m_nChannels,
                              v.m_nSamplesPerSec, v.WaveDataLen(), v.m_nBlockAlign));
-    if (!selectionText_.isEmpty()) text += QStringLiteral(". ") + selectionText_;
+    // Read from the view each time, so that an edit, Undo or a recording that moved the
+    // handles or ended the zoom is told as it is now.
+    const std::string selection = v.SelectionSpokenText();
+    if (!selection.empty()) text += QStringLiteral(". ") + QString::fromStdString(selection);
     return text;
 }
 
-void ViewWidget::selectionChanged(const std::string& text, const std::string& zoom) {
-    selectionText_ = QString::fromStdString(zoom.empty() ? text : text + ". " + zoom);
+void ViewWidget::selectionChanged(const std::string&, const std::string&) {
     announceDescription();
 }
 

@@ -104,9 +104,7 @@ class ViewWidget final : public QWidget, public ViewWindow {
     std::map<unsigned, int> timers_;  // the view's timer id -> Qt's timer id
     int paintedSkin_ = -1;            // the skin of the last paint: focus marks follow it
     QString announcedDescription_;
-    QString selectionText_;
-    bool focusMarked_ = false;  // the focus came by keyboard: the vectorscope shows a mark  // the
-                                // selection and the zoom, read out with the description
+    bool focusMarked_ = false;  // the focus came by keyboard: the vectorscope shows a mark
 };
 
 }  // namespace quorbel

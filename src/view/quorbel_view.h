@@ -199,6 +199,11 @@ class CQuorbelView : public CommandTarget {
     bool OnSelectionKey(SelectionKey key, bool shift, bool ctrl);
     // "Selection 0:01.250 – 0:02.500 (1.250 s)": what Cut and Copy would take.
     std::string SelectionStatusText() const;
+    // "Zoomed to <from> – <to>" while the vectorscope shows a stretch, else "".
+    std::string ZoomStatusText() const;
+    // What assistive technology reads of the selection and zoom: "" while the whole sound is
+    // selected and shown, as after opening it.
+    std::string SelectionSpokenText() const;
     bool CheckSelection(std::uint32_t startMs, std::uint32_t endMs);
     // Asks the window for a level (Amplify's gain, Normalize's peak); empty when cancelled.
     std::optional<LevelAnswer> AskLevel(const LevelQuestion& question,

@@ -59,13 +59,23 @@ std::string CQuorbelView::SelectionStatusText() const {
                          std::min(GetSelEndMs(), m_dwLength));
 }
 
+std::string CQuorbelView::ZoomStatusText() const {
+    if (!IsZoomed()) return {};
+    return "Zoomed to " + FormatSelectionTime(m_dwZoomFromMs) + " \u2013 " +
+           FormatSelectionTime(m_dwZoomToMs);
+}
+
+std::string CQuorbelView::SelectionSpokenText() const {
+    if (!m_waveData) return {};
+    const std::string zoom = ZoomStatusText();
+    if (zoom.empty() && GetSelStartMs() == 0 && GetSelEndMs() >= m_dwLength) return {};
+    return zoom.empty() ? SelectionStatusText() : SelectionStatusText() + ". " + zoom;
+}
+
 void CQuorbelView::selectionChanged() {
     const std::string text = SelectionStatusText();
     if (m_context.mainFrame != nullptr) m_context.mainFrame->setStatusText(text);
-    const std::string zoom = IsZoomed() ? "Zoomed to " + FormatSelectionTime(m_dwZoomFromMs) +
-                                              " \u2013 " + FormatSelectionTime(m_dwZoomToMs)
-                                        : std::string();
-    m_window.selectionChanged(text, zoom);
+    m_window.selectionChanged(text, ZoomStatusText());
 }
 
 void CQuorbelView::OnZoomToSelection() {

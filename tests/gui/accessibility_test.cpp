@@ -213,5 +213,27 @@ TEST_F(AccessibilityTest, TheSelectionAndTheTimeAreReadOut) {
     EXPECT_NE(slider->text(QAccessible::Value).toStdString(), "0:00.000");
 }
 
+TEST_F(AccessibilityTest, TheDescriptionFollowsEditsAndUndo) {
+    ASSERT_TRUE(start({QString::fromStdString(writeTestWave(dir, "tone.wav", 44100 * 2))}));
+    ViewWidget& view = viewOf(documents().front());
+    CQuorbelView& v = view.view();
+    ASSERT_EQ(v.SetSelectionMs(250, 1250), "");
+    ASSERT_TRUE(v.IsZoomed());
+    for (const int id : {ID_EDIT_CUT, ID_EDIT_UNDO, ID_EDIT_REDO}) {
+        SCOPED_TRACE(id);
+        ASSERT_TRUE(v.OnCommand(id));
+        QTRY_VERIFY(!v.IsBusy());
+        // Each changed the length: the whole sound is shown again, and the description says
+        // so, however the selection read before.
+        EXPECT_FALSE(v.IsZoomed());
+        const std::string description = accessibleText(&view, QAccessible::Description);
+        EXPECT_EQ(description.find("Zoomed"), std::string::npos) << description;
+        const std::string selection = v.SelectionSpokenText();
+        EXPECT_EQ(description.find(selection.empty() ? "Selection" : selection),
+                  selection.empty() ? std::string::npos : description.size() - selection.size())
+            << description;
+    }
+}
+
 }  // namespace
 }  // namespace quorbel::test
