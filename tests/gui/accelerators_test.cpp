@@ -1,5 +1,11 @@
+#include "res/accelerators.h"
+
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QSignalSpy>
 
+#include "app/accelerator_keys.h"
 #include "audio/quorbel_doc.h"
 #include "framework/command_ids.h"
 #include "shell_fixture.h"
@@ -95,6 +101,42 @@ TEST_F(AcceleratorTest, EnabledCommandRunsFromItsKey) {
     // The document has a name: saved in place, without a dialog.
     EXPECT_TRUE(fileDialogs.requests.empty());
     EXPECT_FALSE(documents().front()->document().IsModified());
+}
+
+// The text of a file of the source tree from `heading` up to the next heading of its kind.
+QString SectionOf(const char* file, const QString& heading, const QString& next) {
+    QFile f(QStringLiteral(QUORBEL_SOURCE_DIR "/") + QString::fromUtf8(file));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QString text = QString::fromUtf8(f.readAll());
+    const qsizetype from = text.indexOf(heading);
+    if (from < 0) return {};
+    return text.mid(from, text.indexOf(next, from + heading.size()) - from);
+}
+
+TEST(KeysSection, EveryShortcutIsListedInTheReadmeAndTheManual) {
+    const QString readme = SectionOf("README.md", "## Keys\n", "\n## ");
+    const QString manual = SectionOf("dist/quorbel.1.in", ".SH KEYS\n", "\n.SH ");
+    ASSERT_FALSE(readme.isEmpty());
+    ASSERT_FALSE(manual.isEmpty());
+    for (const Accelerator& accelerator : acceleratorTable()) {
+        const QString key = keySequence(accelerator).toString(QKeySequence::PortableText);
+        EXPECT_TRUE(readme.contains(key)) << "README: " << key.toStdString();
+        EXPECT_TRUE(manual.contains(key)) << "manual: " << key.toStdString();
+    }
+}
+
+TEST_F(AcceleratorTest, CtrlTabGoesToTheOtherDocumentWindow) {
+    const std::string first = writeTestWave(dir, "first.wav");
+    const std::string second = writeTestWave(dir, "second.wav");
+    ASSERT_TRUE(start({QString::fromStdString(first), QString::fromStdString(second)}));
+    activateMainWindow();
+    const QMdiSubWindow* before = frame().mdiArea()->activeSubWindow();
+    ASSERT_NE(before, nullptr);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &frame(),
+                    Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyRelease(QApplication::focusWidget() ? QApplication::focusWidget() : &frame(),
+                      Qt::Key_Control);
+    EXPECT_NE(frame().mdiArea()->activeSubWindow(), before);
 }
 
 }  // namespace
