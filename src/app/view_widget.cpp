@@ -359,7 +359,7 @@ int ViewWidget::sliderMax() const {
     return slider_ ? slider_->maximum() : 0;
 }
 int ViewWidget::sliderPos() const {
-    return slider_ ? slider_->sliderPosition() : 0;
+    return slider_ ? slider_->shownPosition() : 0;
 }
 
 void ViewWidget::setSliderPos(int pos, bool) {
@@ -367,8 +367,7 @@ void ViewWidget::setSliderPos(int pos, bool) {
     // Programmatic moves never reach OnHScroll; while the user holds the thumb they are
     // ignored, like a trackbar that is being dragged.
     if (slider_->isSliderDown()) return;
-    const QSignalBlocker block(slider_);
-    slider_->setValue(pos);
+    slider_->follow(pos);
 }
 
 void ViewWidget::setSliderTicFreq(int) {

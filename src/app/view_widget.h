@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "app/position_slider.h"
 #include "framework/view_window.h"
 
 class QSlider;
@@ -17,6 +18,7 @@ class CQuorbelView;
 class CommandDispatcher;
 class NotifyRelay;
 class PictureButton;
+
 struct AppContext;
 
 // The window of one editor view. It owns the CQuorbelView and forwards to it the paint,
@@ -100,7 +102,7 @@ class ViewWidget final : public QWidget, public ViewWindow {
     std::unique_ptr<CQuorbelView> view_;
     QImage picture_;
     std::map<int, PictureButton*> buttons_;
-    QSlider* slider_ = nullptr;
+    PositionSlider* slider_ = nullptr;
     std::map<unsigned, int> timers_;  // the view's timer id -> Qt's timer id
     int paintedSkin_ = -1;            // the skin of the last paint: focus marks follow it
     QString announcedDescription_;

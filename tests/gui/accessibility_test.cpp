@@ -7,8 +7,10 @@
 #include <QHelpEvent>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 #include <cstdlib>
+#include <functional>
 
 #include "app/view_widget.h"
 #include "fakes/wav_builder.h"
@@ -233,6 +235,43 @@ TEST_F(AccessibilityTest, TheDescriptionFollowsEditsAndUndo) {
                   selection.empty() ? std::string::npos : description.size() - selection.size())
             << description;
     }
+}
+
+// How often the value of `slider` changed while `during` ran: the slider raises a value event
+// for assistive technology at each change. Looked at every millisecond, more often than the
+// program moves it.
+int SliderValueChanges(const QSlider* slider, const std::function<void()>& during) {
+    int changes = 0, last = slider->value();
+    QTimer look;
+    look.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (slider->value() != last) ++changes;
+        last = slider->value();
+    });
+    look.start(1);
+    during();
+    return changes;
+}
+
+TEST_F(AccessibilityTest, WhilePlayingTheSliderTellsItsValueAtMostFourTimesASecond) {
+    ASSERT_TRUE(start({QString::fromStdString(writeTestWave(dir, "tone.wav", 44100 * 4))}));
+    ViewWidget& view = viewOf(documents().front());
+    QAccessibleInterface* slider = QAccessible::queryAccessibleInterface(view.slider());
+    ASSERT_NE(slider, nullptr);
+    QString lastTime;
+    const int events = SliderValueChanges(view.slider(), [&] {
+        view.view().OnPlay();
+        QTest::qWait(2000);
+        lastTime = slider->text(QAccessible::Value);
+        view.view().OnStop();
+        QTest::qWait(300);
+    });
+    EXPECT_GE(events, 4) << "the value follows the play";
+    EXPECT_LE(events, 10) << "2.3 s at four a second at most, and the last move";
+    EXPECT_TRUE(lastTime.startsWith("0:01.") || lastTime.startsWith("0:02."))
+        << lastTime.toStdString();
+    // Once stopped, the value is where the play position is.
+    EXPECT_EQ(view.slider()->value(), view.sliderPos());
 }
 
 }  // namespace
