@@ -23,6 +23,7 @@
 #include "app/how_to_use_dialog.h"
 #include "app/lock_key_watcher.h"
 #include "app/menu_builder.h"
+#include "app/operation_announcer.h"
 #include "app/progress_pane.h"
 #include "app/status_pane.h"
 #include "app/view_widget.h"
@@ -92,6 +93,8 @@ void CMainFrame::createStatusBar() {
     bar->addPermanentWidget(progress_, 1);
     connect(progress_, &ProgressPane::shownChanged, messagePane_,
             [this](bool shown) { messagePane_->setVisible(!shown); });
+    announcer_ = new OperationAnnouncer(bar);
+    bar->addPermanentWidget(announcer_);
     const char* const texts[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         indicators_[i] = new QLabel(QString::fromUtf8(texts[i]), bar);
@@ -153,7 +156,9 @@ void CMainFrame::openFirstMenu() {
 }
 
 void CMainFrame::setStatusText(const std::string& text) {
-    messagePane_->showText(QString::fromStdString(text), statusBar()->font());
+    const QString shown = QString::fromStdString(text);
+    messagePane_->showText(shown, statusBar()->font());
+    announcer_->statusChanged(shown);
 }
 
 std::string CMainFrame::statusText() const {

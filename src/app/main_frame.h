@@ -16,6 +16,7 @@ namespace quorbel {
 class CommandDispatcher;
 class LockKeyWatcher;
 class ProgressPane;
+class OperationAnnouncer;
 
 // The main window: a fixed-size frame around the document area, with the menu bar, the
 // accelerators and the status bar (message pane and the CAP, NUM and SCRL indicators).
@@ -37,6 +38,7 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     // "Quorbel", or "Quorbel - <title>" while a document is active.
     void updateTitle(const std::string& documentTitle);
     QLabel* messagePane() const { return messagePane_->label(); }
+    const OperationAnnouncer* announcer() const { return announcer_; }
     QLabel* indicator(int index) const { return indicators_[index]; }
     // Fixes the window to the size that shows a maximised 388 x 480 view exactly.
     void fitToView();
@@ -77,6 +79,7 @@ class CMainFrame final : public QMainWindow, public FrameWindow, public CommandT
     QMdiArea* mdiArea_ = nullptr;
     StatusPane* messagePane_ = nullptr;
     ProgressPane* progress_ = nullptr;
+    OperationAnnouncer* announcer_ = nullptr;
     const CDocument* progressOwner_ = nullptr;  // whose progress the pane shows
     QLabel* indicators_[3] = {nullptr, nullptr, nullptr};
     LockKeyWatcher* lockKeys_ = nullptr;

@@ -559,6 +559,79 @@ class TransportTest(AtspiTestCase):
         self.assertEqual(status, 0, self.session.log_text(self.log))
 
 
+class EventCounter:
+    """Events of the given types from the program, as a screen reader hears them: listened
+    for through the registry and taken in while the test pumps the main loop."""
+
+    def __init__(self, process, *types):
+        self.pid = process.pid
+        self.events = []
+        self.types = types
+        for kind in types:
+            pyatspi.Registry.registerEventListener(self._heard, kind)
+
+    def _heard(self, event):
+        try:
+            source = event.source
+            if source is None or source.get_process_id() != self.pid:
+                return
+            self.events.append((event.type, source.getRoleName(), source.name,
+                                str(event.any_data), event.detail1))
+        except Exception:  # a source already gone: not this program's event to count
+            pass
+
+    def pump(self, seconds):
+        from gi.repository import GLib
+
+        context = GLib.MainContext.default()
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            while context.pending():
+                context.iteration(False)
+            time.sleep(0.01)
+
+    def close(self):
+        for kind in self.types:
+            pyatspi.Registry.deregisterEventListener(self._heard, kind)
+
+    def of(self, prefix, role=None):
+        return [e for e in self.events
+                if e[0].startswith(prefix) and (role is None or e[1] == role)]
+
+
+class QuietPlaybackTest(AtspiTestCase):
+    def test_five_seconds_of_playing_raise_few_slider_events(self):
+        counter = EventCounter(self.process, "object:value-changed",
+                               "object:property-change:accessible-value")
+        self.addCleanup(counter.close)
+        self.press(PLAY)
+        self.expect_enabled(STOP, True)
+        counter.pump(5.0)
+        slider_events = counter.of("object:", "slider")
+        # Four a second at most, and the play goes on through all five seconds.
+        self.assertLessEqual(len(slider_events), 5 * 4 + 1, slider_events[:30])
+        self.assertGreaterEqual(len(slider_events), 5, slider_events)
+        self.press(STOP)
+
+
+class AnnouncementTest(AtspiTestCase):
+    # An effect a few seconds after the start, while the test listens.
+    script = "wait 4000\ncommand ID_EFFECTS_REVERSE\nwait 60000\nquit\n"
+
+    def test_the_end_of_an_operation_is_announced_as_an_alert(self):
+        counter = EventCounter(self.process, "object:state-changed:showing")
+        self.addCleanup(counter.close)
+        wanted = "Reverse operation complete!"
+        deadline = time.monotonic() + APP_TIMEOUT
+        while time.monotonic() < deadline:
+            counter.pump(0.2)
+            if any(e[1] == "alert" and e[2] == wanted and e[4] == 1 for e in counter.events):
+                break
+        alerts = [e for e in counter.events if e[1] == "alert"]
+        self.assertTrue(any(e[2] == wanted and e[4] == 1 for e in alerts),
+                        f"no alert {wanted!r} appeared; heard {counter.events[:20]}")
+
+
 def stopped_from_outside(signum, frame):
     raise KeyboardInterrupt
 

@@ -185,6 +185,7 @@ TEST_F(KeyboardTest, FocusMarkShowsInTheSkinsColour) {
 }  // namespace quorbel::test
 
 #include "app/main_frame.h"
+#include "app/operation_announcer.h"
 #include "app/status_pane.h"
 
 namespace quorbel::test {
@@ -272,6 +273,28 @@ TEST_F(AccessibilityTest, WhilePlayingTheSliderTellsItsValueAtMostFourTimesASeco
         << lastTime.toStdString();
     // Once stopped, the value is where the play position is.
     EXPECT_EQ(view.slider()->value(), view.sliderPos());
+}
+
+TEST_F(AccessibilityTest, TheEndOfAnOperationIsAnnouncedAsAnAlert) {
+    ASSERT_TRUE(start({QString::fromStdString(writeTestWave(dir, "tone.wav", 44100))}));
+    CQuorbelView& v = viewOf(documents().front()).view();
+    const OperationAnnouncer* announcer = frame().announcer();
+    QAccessibleInterface* alert =
+        QAccessible::queryAccessibleInterface(const_cast<OperationAnnouncer*>(announcer));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->role(), QAccessible::AlertMessage);
+    EXPECT_FALSE(announcer->isVisible()) << "nothing ended yet";
+    ASSERT_EQ(v.SetSelectionMs(250, 500), "");
+    for (const int id : {ID_EFFECTS_REVERSE, ID_EDIT_UNDO}) {
+        ASSERT_TRUE(v.OnCommand(id));
+        QTRY_VERIFY(!v.IsBusy());
+        EXPECT_TRUE(announcer->isVisible());
+        EXPECT_EQ(alert->text(QAccessible::Name).toStdString(), frame().statusText());
+    }
+    EXPECT_EQ(frame().statusText(), "Undo operation complete!");
+    // The play position that follows is not an ending: the last ending stays told.
+    frame().setStatusText("0:00.250");
+    EXPECT_EQ(alert->text(QAccessible::Name), "Undo operation complete!");
 }
 
 }  // namespace
