@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "app/bitmap_cache.h"
@@ -98,6 +100,24 @@ std::vector<QWidget*> buildDialog(QDialog* dialog, const DialogTemplate& t) {
     // Later siblings paint over earlier ones in Qt; raise in reverse so the first is on top.
     for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) (*it)->raise();
     return widgets;
+}
+
+void showRefusal(QDialog& dialog, QLabel& error, QLineEdit& field, const QString& message) {
+    error.setText(message);
+    error.show();
+    field.setAccessibleDescription(message);
+    field.setFocus();
+    QLayout* layout = dialog.layout();
+    if (layout == nullptr) return;
+    layout->activate();
+    const int wanted = layout->hasHeightForWidth() ? layout->totalHeightForWidth(dialog.width())
+                                                   : layout->totalSizeHint().height();
+    if (wanted > dialog.height()) dialog.resize(dialog.width(), wanted);
+}
+
+void clearRefusal(QLabel& error, QLineEdit& field) {
+    error.hide();
+    field.setAccessibleDescription(QString());
 }
 
 }  // namespace quorbel

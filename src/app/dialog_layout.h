@@ -7,6 +7,9 @@
 #include "res/dialogs.h"
 
 class QDialog;
+class QLabel;
+class QLineEdit;
+class QString;
 class QWidget;
 
 namespace quorbel {
@@ -30,5 +33,12 @@ DialogUnits dialogUnits(const QFont& font);
 // their places. The returned widgets are in template order; the first control lies on top,
 // as with the platform's dialog manager. Push buttons with id IDOK accept the dialog.
 std::vector<QWidget*> buildDialog(QDialog* dialog, const DialogTemplate& t);
+
+// Shows why the entry in `field` was refused: `message` in `error` under it, and as the
+// field's accessible description, so that a screen reader reads it with the field the focus
+// goes back to. The dialog grows to show a message that wraps, never clipping it.
+void showRefusal(QDialog& dialog, QLabel& error, QLineEdit& field, const QString& message);
+// Takes a refusal away again, before the next answer is judged.
+void clearRefusal(QLabel& error, QLineEdit& field);
 
 }  // namespace quorbel

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "app/dialog_layout.h"
 #include "view/selection_time.h"
 
 namespace quorbel {
@@ -80,10 +81,9 @@ std::optional<std::uint32_t> runInsertSilenceDialog(
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         const Verdict v = Judge(lengthEdit->text().toStdString(), check);
+        clearRefusal(*error, *lengthEdit);
         if (!v.message.empty()) {
-            error->setText(QString::fromStdString(v.message));
-            error->show();
-            lengthEdit->setFocus();
+            showRefusal(dialog, *error, *lengthEdit, QString::fromStdString(v.message));
             return;
         }
         chosen = v.ms;

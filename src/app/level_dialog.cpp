@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "app/dialog_layout.h"
+
 namespace quorbel {
 namespace {
 
@@ -91,12 +93,9 @@ std::optional<LevelAnswer> runLevelDialog(QWidget* parent, const LevelQuestion& 
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         const LevelAnswer answer{edit->text().toStdString(), option->isChecked()};
         const std::string refusal = check(answer);
+        clearRefusal(*error, *edit);
         if (!refusal.empty()) {
-            error->setText(QString::fromStdString(refusal));
-            error->show();
-            // Grown to hold the reason, which may take two lines.
-            dialog.adjustSize();
-            edit->setFocus();
+            showRefusal(dialog, *error, *edit, QString::fromStdString(refusal));
             return;
         }
         chosen = answer;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "app/dialog_layout.h"
 #include "view/selection_time.h"
 
 namespace quorbel {
@@ -42,16 +43,6 @@ Verdict Judge(const std::string& start, const std::string& end,
     v.startMs = *s;
     v.endMs = *e;
     return v;
-}
-
-// A reason shown under a field may wrap onto more lines than the dialog had room for: the
-// dialog grows to its layout's height for its width rather than clipping the text.
-void GrowToFit(QDialog& dialog) {
-    dialog.layout()->activate();
-    const int wanted = dialog.layout()->hasHeightForWidth()
-                           ? dialog.layout()->totalHeightForWidth(dialog.width())
-                           : dialog.layout()->totalSizeHint().height();
-    if (wanted > dialog.height()) dialog.resize(dialog.width(), wanted);
 }
 
 }  // namespace
@@ -106,20 +97,11 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> runSelectRangeDialog(
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         const Verdict v =
             Judge(startEdit->text().toStdString(), endEdit->text().toStdString(), check);
-        startError->hide();
-        endError->hide();
-        startEdit->setAccessibleDescription(QString());
-        endEdit->setAccessibleDescription(QString());
+        clearRefusal(*startError, *startEdit);
+        clearRefusal(*endError, *endEdit);
         if (!v.message.empty()) {
-            QLabel* error = v.field == 0 ? startError : endError;
-            QLineEdit* field = v.field == 0 ? startEdit : endEdit;
-            const QString message = QString::fromStdString(v.message);
-            error->setText(message);
-            error->show();
-            // A screen reader reads the reason with the field the focus comes back to.
-            field->setAccessibleDescription(message);
-            field->setFocus();
-            GrowToFit(dialog);
+            showRefusal(dialog, v.field == 0 ? *startError : *endError,
+                        v.field == 0 ? *startEdit : *endEdit, QString::fromStdString(v.message));
             return;
         }
         chosen = std::pair{v.startMs, v.endMs};
