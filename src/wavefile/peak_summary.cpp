@@ -11,11 +11,22 @@ std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) {
 }
 
 // One loop per layout, so that the sample width and channel count are constants the
-// compiler can unroll: this loop is the summary's whole cost.
+// compiler can unroll and vectorize: this loop is the summary's whole cost. Lows and highs
+// stay in locals until the end, since a store through `out` might change the bytes read.
 template <int Width, int Channels>
 void AccumulateFixed(const std::uint8_t* p, std::uint64_t frames, PeakPair* out) {
+    int lo[Channels], hi[Channels];
+    for (int c = 0; c < Channels; ++c) lo[c] = out[c].lo, hi[c] = out[c].hi;
     for (std::uint64_t f = 0; f < frames; ++f) {
-        for (int c = 0; c < Channels; ++c, p += Width) out[c].add(PeakValue(p, Width));
+        for (int c = 0; c < Channels; ++c) {
+            const int v = PeakValue(p + (f * Channels + c) * Width, Width);
+            lo[c] = std::min(lo[c], v);
+            hi[c] = std::max(hi[c], v);
+        }
+    }
+    for (int c = 0; c < Channels; ++c) {
+        out[c].lo = static_cast<std::int16_t>(lo[c]);
+        out[c].hi = static_cast<std::int16_t>(hi[c]);
     }
 }
 
@@ -35,13 +46,6 @@ std::optional<PeakFormat> PeakFormatOf(int bitsPerSample, int channels) {
     if (bitsPerSample <= 8) return PeakFormat{1, channels};
     if (bitsPerSample < 16 || bitsPerSample > 32) return std::nullopt;
     return PeakFormat{bitsPerSample / 8, channels};
-}
-
-int PeakValue(const std::uint8_t* sample, int sampleBytes) {
-    if (sampleBytes == 1) return int{sample[0]} - 128;
-    // Little-endian: the two most significant bytes are stored last.
-    const std::uint8_t* top = sample + sampleBytes - 2;
-    return static_cast<std::int16_t>(top[0] | (top[1] << 8));
 }
 
 void AccumulatePeaks(std::span<const std::uint8_t> bytes, const PeakFormat& format,

@@ -57,7 +57,12 @@ inline constexpr std::uint64_t kPeakFineFrames = 256;
 inline constexpr std::uint64_t kPeakCoarseFrames = 65536;
 
 // The drawn value of the sample whose bytes start at `sample`.
-int PeakValue(const std::uint8_t* sample, int sampleBytes);
+inline int PeakValue(const std::uint8_t* sample, int sampleBytes) {
+    if (sampleBytes == 1) return int{sample[0]} - 128;
+    // Little-endian: the two most significant bytes are stored last.
+    const std::uint8_t* top = sample + sampleBytes - 2;
+    return static_cast<std::int16_t>(top[0] | (top[1] << 8));
+}
 
 // Folds the whole frames of `bytes` into `perChannel` (one pair per channel).
 void AccumulatePeaks(std::span<const std::uint8_t> bytes, const PeakFormat& format,

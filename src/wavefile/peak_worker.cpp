@@ -1,5 +1,9 @@
 #include "wavefile/peak_worker.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -47,6 +51,9 @@ class PeakWorker {
 
   private:
     void Run() {
+        // Below the window's thread and the device's worker, which the user waits on; above
+        // the copies that only fill idle time.
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 10);
         std::unique_lock lock(m_mutex);
         for (;;) {
             m_wake.wait(lock, [&] { return !m_jobs.empty() && m_holds == 0; });
