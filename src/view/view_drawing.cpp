@@ -118,7 +118,7 @@ void CQuorbelView::DrawScopePeaks(Canvas& canvas, std::uint64_t from, std::uint6
             const int x = kScopeFirstX + static_cast<int>(i);
             if (columns[i].summarized) {
                 const PeakPair& peak = columns[i].channel[channel];
-                // A line leaves out its end point: the stroke ends one past the highest value.
+                // A line leaves out its end point: it runs one row past the stroke's bottom.
                 canvas.moveTo({x, baseline + peak.lo / divisor});
                 canvas.lineTo({x, baseline + peak.hi / divisor + 1});
                 waving = false;
