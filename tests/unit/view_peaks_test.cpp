@@ -198,6 +198,26 @@ TEST(ViewPeaks, WhileSummariesAreMadeTheWavePictureShowsWithoutWaiting) {
     }
 }
 
+TEST(ViewPeaks, TheVectorscopeRepaintsUntilItsSummariesAreMade) {
+    ViewRig rig;
+    std::optional<PeakSummaryHold> hold(std::in_place);
+    CQuorbelView& v = rig.open(Sound(kSampleFormats[3], Samples(kSampleFormats[3], 70001)));
+    v.OnScopePeaks();
+    RecordingCanvas first;
+    v.DrawScopeWave(first);
+    EXPECT_TRUE(rig.window.activeTimers.count(kPeaksTimerId));
+    rig.window.invalidations.clear();
+    v.OnTimer(kPeaksTimerId);
+    EXPECT_FALSE(rig.window.activeTimers.count(kPeaksTimerId));
+    EXPECT_EQ(rig.window.invalidations.size(), 1u) << "the vectorscope repaints";
+
+    hold.reset();
+    WaitForPeakSummaries();
+    RecordingCanvas done;
+    v.DrawScopeWave(done);
+    EXPECT_FALSE(rig.window.activeTimers.count(kPeaksTimerId)) << "nothing left to wait for";
+}
+
 TEST(ViewPeaks, ANewViewStartsInWave) {
     ViewRig rig;
     EXPECT_EQ(rig.open(testing::Mono8Second()).m_nScopeWaveMode, WAVEMODE_WAVE);
