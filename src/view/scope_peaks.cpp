@@ -1,7 +1,6 @@
 #include "view/scope_peaks.h"
 
 #include <algorithm>
-#include <array>
 #include <memory>
 
 #include "view/view_layout.h"
@@ -12,7 +11,6 @@ namespace quorbel {
 namespace {
 
 constexpr std::size_t kMaxChannels = 2;
-using Pairs = std::array<PeakPair, kMaxChannels>;
 
 // Enough room for any summary's channels, of which only the first two are kept.
 struct Gather {
