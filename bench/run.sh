@@ -11,6 +11,8 @@
 #   - 50 Cuts and Pastes on different tenths, 50 Undos and 50 Redos: the slowest of each
 #     kind and how much the working folder grew; then a save of what they made,
 #   - the peak memory of all of it,
+#   - a paint of the view in every vectorscope mode on a 10-minute sound, the Peaks mode's
+#     min/max summary per GiB and its columns on 1 GiB, checked against a plain scan,
 #   - a whole paint of the view, a position-timer tick with its repaints, and the CPU used
 #     while playing, in the real Qt shell offscreen.
 #
@@ -22,7 +24,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset release >/dev/null
-cmake --build --preset release --target edit_bench qt_view_bench >/dev/null || exit 1
+cmake --build --preset release --target edit_bench qt_view_bench view_paint_bench peaks_bench >/dev/null || exit 1
 
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 export QUORBEL_AUDIO="${QUORBEL_AUDIO:-null}"
@@ -35,6 +37,10 @@ chmod 700 "$XDG_RUNTIME_DIR"
 status=0
 echo "== open, edits and effects"
 ./build/release/bench/edit_bench "$@" || status=$?
+echo
+echo "== the view's paint, and the Peaks mode's summaries"
+./build/release/bench/view_paint_bench || status=$?
+./build/release/bench/peaks_bench || status=$?
 echo
 echo "== the view in the Qt shell"
 ./build/release/bench/qt_view_bench || status=$?

@@ -58,6 +58,7 @@ namespace quorbel {
     X(ID_SCOPE_WAVE, 32785)                   \
     X(ID_SCOPE_CLUSTERED, 32786)              \
     X(ID_SCOPE_NONE, 32787)                   \
+    X(ID_SCOPE_PEAKS, 32880)                  \
     X(ID_SKIN_NORMAL, 32788)                  \
     X(ID_SKIN_EMBOSSED, 32789)                \
     X(ID_SKIN_NIGHTSHADE, 32791)              \

@@ -55,6 +55,7 @@ constexpr std::pair<int, std::string_view> kPrompts[] = {
     {ID_SCOPE_WAVE, "Display wave form as wave type"},
     {ID_SCOPE_CLUSTERED, "Display wave form as clustered type"},
     {ID_SCOPE_NONE, "Hide the waveform"},
+    {ID_SCOPE_PEAKS, "Display the wave form as its peaks"},
     {ID_VIEW_TOOLBAR, "Show or hide the toolbar\nToggle ToolBar"},
     {ID_VIEW_STATUS_BAR, "Show or hide the status bar\nToggle StatusBar"},
     {ID_HELP_HOWTOUSE, "Display program help\nHelp"},

@@ -9,6 +9,8 @@ namespace quorbel {
 inline constexpr int WAVEMODE_WAVE = 0;
 inline constexpr int WAVEMODE_CLUSTERED = 1;
 inline constexpr int WAVEMODE_NONE = 2;
+// The vectorscope only: each column a stroke from its lowest to its highest sample.
+inline constexpr int WAVEMODE_PEAKS = 3;
 
 // Magnification of the slider strip (m_nMagnify).
 inline constexpr int MAGNIFY_100 = 0;

@@ -47,6 +47,10 @@ inline constexpr unsigned kPositionTimerPeriodMs = 10;
 inline constexpr unsigned kOperationTimerId = 2;
 inline constexpr unsigned kOperationTimerPeriodMs = 25;
 inline constexpr unsigned kProgressDelayMs = 300;
+// While Peaks mode shows part of the sound not yet summarized, the vectorscope is repainted
+// this often until it is.
+inline constexpr unsigned kPeaksTimerId = 3;
+inline constexpr unsigned kPeaksTimerPeriodMs = 100;
 
 class CQuorbelView : public CommandTarget {
   public:
@@ -144,6 +148,7 @@ class CQuorbelView : public CommandTarget {
     // Drawing steps of OnDraw.
     void DrawSliderWave(Canvas& canvas);
     void DrawScopeWave(Canvas& canvas);
+    void DrawScopePeaks(Canvas& canvas, std::uint64_t from, std::uint64_t count);
     void DrawFrames(Canvas& canvas);
 
     // Display modes, skins and the recording mode.
@@ -156,6 +161,7 @@ class CQuorbelView : public CommandTarget {
     void OnScopeWave();
     void OnScopeClustered();
     void OnScopeNone();
+    void OnScopePeaks();
     void OnSkinNormal();
     void OnSkinEmbossed();
     void OnSkinGrey();
@@ -242,6 +248,7 @@ class CQuorbelView : public CommandTarget {
     std::string m_strCurrentFile;
     std::unique_ptr<RunningOperation> m_running;  // the edit or effect running now
     bool m_progressShown = false;                 // the status bar holds its progress or Cancel
+    bool m_peaksTimer = false;                    // kPeaksTimerId runs
     int m_bPCM = 0;
     int m_nChannels = 0;
     int m_nBitsPerSample = 0;

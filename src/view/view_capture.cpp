@@ -11,6 +11,7 @@
 #include "res/wave_messages.h"
 #include "view/display_data.h"
 #include "view/quorbel_view.h"
+#include "view/scope_peaks.h"
 
 namespace quorbel {
 
@@ -140,6 +141,9 @@ bool CQuorbelView::AdoptSound(const std::string& fileName, const LoadedSound& so
 
 void CQuorbelView::ReplaceWaveData(const PieceList& bytes) {
     m_waveData = bytes;
+    // New blocks get their min/max summaries made now, so Peaks mode finds them ready.
+    if (const auto format = PeakFormatOf(m_nBitsPerSample, m_nChannels))
+        StartPeakSummaries(bytes, *format);
     InvalidateSliderWave();
     InvalidateScope();
 }

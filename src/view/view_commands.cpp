@@ -59,6 +59,7 @@ constexpr ViewCommand kViewCommands[] = {
      always,
      {&View::m_nScopeWaveMode, WAVEMODE_CLUSTERED}},
     {ID_SCOPE_NONE, run<&View::OnScopeNone>, always, {&View::m_nScopeWaveMode, WAVEMODE_NONE}},
+    {ID_SCOPE_PEAKS, run<&View::OnScopePeaks>, always, {&View::m_nScopeWaveMode, WAVEMODE_PEAKS}},
     {ID_SKIN_NORMAL, run<&View::OnSkinNormal>, always, {&View::m_nSkin, SKIN_NORMAL}},
     {ID_SKIN_EMBOSSED, run<&View::OnSkinEmbossed>, always, {&View::m_nSkin, SKIN_EMBOSSED}},
     {ID_SKIN_GREY, run<&View::OnSkinGrey>, always, {&View::m_nSkin, SKIN_GREY}},

@@ -7,6 +7,7 @@
 
 #include "audio/quorbel_doc.h"
 #include "view/quorbel_view.h"
+#include "view/scope_peaks.h"
 #include "view/wave_trace.h"
 
 namespace quorbel {
@@ -65,6 +66,7 @@ void CQuorbelView::DrawScopeWave(Canvas& canvas) {
         from = samplesAt(m_dwZoomFromMs);
         count = samplesAt(m_dwZoomToMs) - from;
     }
+    if (m_nScopeWaveMode == WAVEMODE_PEAKS) return DrawScopePeaks(canvas, from, count);
     const std::uint64_t step = ScopeStep(static_cast<std::uint32_t>(count), m_nChannels);
 
     // One trace over samples first, first + step, ... around `baseline`; a step whose
@@ -88,6 +90,53 @@ void CQuorbelView::DrawScopeWave(Canvas& canvas) {
     canvas.moveTo({kScopeFirstX, kScopeBaselineLeft});
     trace(kScopeBaselineLeft, 0);
     canvas.moveTo({kScopeFirstX, kScopeBaselineRight});
+    trace(kScopeBaselineRight, 1);
+}
+
+void CQuorbelView::DrawScopePeaks(Canvas& canvas, std::uint64_t from, std::uint64_t count) {
+    const std::optional<PeakFormat> format = PeakFormatOf(m_nBitsPerSample, m_nChannels);
+    if (!format) return;
+    const auto channels = static_cast<std::uint64_t>(m_nChannels);
+    const PieceList& data = *m_waveData;
+    const std::vector<ColumnPeaks> columns =
+        ScopeColumnPeaks(data, *format, from / channels, count / channels);
+    // Columns not summarized yet show the Wave picture: the sample Wave mode draws there.
+    const std::uint64_t step = ScopeStep(static_cast<std::uint32_t>(count), m_nChannels);
+    const bool byteSamples = format->sampleBytes == 1;
+    const int divisor = byteSamples ? (m_nChannels == 2 ? 2 : 1) : (m_nChannels == 2 ? 500 : 250);
+
+    const bool waiting = std::any_of(columns.begin(), columns.end(),
+                                     [](const ColumnPeaks& c) { return !c.summarized; });
+    if (waiting && !m_peaksTimer) {
+        m_window.setTimer(kPeaksTimerId, kPeaksTimerPeriodMs);
+        m_peaksTimer = true;
+    }
+
+    auto trace = [&](int baseline, std::size_t channel) {
+        bool waving = false;
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const int x = kScopeFirstX + static_cast<int>(i);
+            if (columns[i].summarized) {
+                const PeakPair& peak = columns[i].channel[channel];
+                // A line leaves out its end point: it runs one row past the stroke's bottom.
+                canvas.moveTo({x, baseline + peak.lo / divisor});
+                canvas.lineTo({x, baseline + peak.hi / divisor + 1});
+                waving = false;
+                continue;
+            }
+            const std::optional<int> t =
+                i * step < count
+                    ? ScopeOffset(data, m_nBitsPerSample, m_nChannels, from + i * step + channel)
+                    : std::nullopt;
+            if (!t) continue;
+            if (!waving) canvas.moveTo({x, baseline});
+            canvas.lineTo({x, baseline + *t});
+            waving = true;
+        }
+    };
+
+    if (m_nChannels == 1) return trace(kScopeBaselineMono, 0);
+    trace(kScopeBaselineLeft, 0);
     trace(kScopeBaselineRight, 1);
 }
 

@@ -49,6 +49,9 @@ void CQuorbelView::OnScopeClustered() {
 void CQuorbelView::OnScopeNone() {
     setMode(m_nScopeWaveMode, WAVEMODE_NONE, &CQuorbelView::InvalidateScope);
 }
+void CQuorbelView::OnScopePeaks() {
+    setMode(m_nScopeWaveMode, WAVEMODE_PEAKS, &CQuorbelView::InvalidateScope);
+}
 void CQuorbelView::OnSkinNormal() {
     setMode(m_nSkin, SKIN_NORMAL, &CQuorbelView::repaintAllErased);
 }

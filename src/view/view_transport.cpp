@@ -199,6 +199,13 @@ void CQuorbelView::OnTimer(unsigned timerId) {
         PollOperation();
         return;
     }
+    if (timerId == kPeaksTimerId) {
+        // The next paint starts the timer again while summaries are still being made.
+        m_window.killTimer(kPeaksTimerId);
+        m_peaksTimer = false;
+        InvalidateScope();
+        return;
+    }
     SliderFromDevice();
     ShowStatusText();
 }

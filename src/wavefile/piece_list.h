@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "wavefile/peak_summary.h"
 #include "wavefile/shared_bytes.h"
 
 namespace quorbel {
@@ -35,6 +36,8 @@ struct SoundBlock {
     // Read and changed on the window's thread only: the workers that read a sound's bytes
     // never look at it.
     BlockHome home;
+    // Min/max summary of the bytes, made in the background (see peak_worker.h).
+    BlockPeaks peaks;
 };
 
 struct Piece {

@@ -10,6 +10,7 @@
 #include "player_waves.h"
 #include "shell_fixture.h"
 #include "view/quorbel_view.h"
+#include "wavefile/peak_worker.h"
 
 namespace quorbel::test {
 namespace {
@@ -72,6 +73,27 @@ TEST_P(DisplayScreenshotTest, EverySkinShowsThePlayingTrace) {
         saveShot(frame().grab().toImage(), "main-window-playing.png");
     }
     QTest::mouseClick(view.buttonWidget(ID_BUTTON_STOP), Qt::LeftButton);
+}
+
+TEST_P(DisplayScreenshotTest, PeaksFillEachColumnWithTheToneItsFramesHold) {
+    // About six cycles of the tone in each column: Peaks shows its whole swing everywhere.
+    const int channels = GetParam();
+    const PcmSound sound = sineSound(channels, 16, 22050, 22050 * 5, 437, 0.8);
+    ASSERT_TRUE(start({QString::fromStdString(writeWave(dir, "peaks.wav", sound))}));
+    ViewWidget& view = *documents().front()->viewWidget();
+    ASSERT_TRUE(app->dispatchCommand(ID_SCOPE_PEAKS));
+    WaitForPeakSummaries();
+    QTest::qWait(2 * kPeaksTimerPeriodMs);
+    const QImage picture = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    saveShot(picture, channels == 1 ? "view-mono-peaks.png" : "view-stereo-peaks.png");
+    // 0.8 of full scale is 105 rows each side of a mono baseline, 52 of each stereo one.
+    const int swing = channels == 1 ? 2 * 104 : 2 * 2 * 52;
+    // The selection's etched frame covers the first two columns and the last two.
+    for (int x = 12; x < 375; ++x) {
+        int pen = 0;
+        for (int y = 180; y < 440; ++y) pen += picture.pixel(x, y) == qRgb(0, 255, 0);
+        EXPECT_GE(pen, swing) << "column " << x;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(MonoAndStereo, DisplayScreenshotTest, ::testing::Values(1, 2));

@@ -91,7 +91,9 @@ TEST(ResMenus, EffectsAndAppearanceSubmenus) {
     EXPECT_EQ(labels(waveForm.items), (std::vector<std::string>{"Slider", "Vectorscope"}));
     EXPECT_EQ(menuCommandIds(waveForm.items),
               (std::vector<int>{ID_SLIDER_WAVE, ID_SLIDER_CLUSTERED, ID_SLIDER_NONE, ID_SCOPE_WAVE,
-                                ID_SCOPE_CLUSTERED, ID_SCOPE_NONE}));
+                                ID_SCOPE_CLUSTERED, ID_SCOPE_NONE, ID_SCOPE_PEAKS}));
+    EXPECT_EQ(labels(waveForm.items[1].items),
+              (std::vector<std::string>{"W&ave", "C&lustered", "N&one", "&Peaks"}));
 }
 
 TEST(ResMenus, ContextMenusHaveOneUnlabelledPopup) {
@@ -109,11 +111,29 @@ TEST(ResMenus, ContextMenusHaveOneUnlabelledPopup) {
               (std::vector<std::string>{"Undo", "Redo", "-", "Cut", "Copy", "Paste", "-", "Delete",
                                         "Select All", "Trim to Selection", "Silence Selection",
                                         "Insert Silence..."}));
-    EXPECT_EQ(menuCommandIds(scope.items),
-              (std::vector<int>{32785, 32786, 32787, 32772, 32773, 32774, 32775, 32776, 32860,
-                                32861, 32862, 32863, 57643, 57644, 57635, 57634, 57637,
-                                ID_EDIT_CLEAR, ID_EDIT_SELECT_ALL, ID_EDIT_TRIM, ID_EDIT_SILENCE,
-                                ID_EDIT_INSERT_SILENCE}));
+    EXPECT_EQ(menuCommandIds(scope.items), (std::vector<int>{32785,
+                                                             32786,
+                                                             32787,
+                                                             32880,
+                                                             32772,
+                                                             32773,
+                                                             32774,
+                                                             32775,
+                                                             32776,
+                                                             32860,
+                                                             32861,
+                                                             32862,
+                                                             32863,
+                                                             57643,
+                                                             57644,
+                                                             57635,
+                                                             57634,
+                                                             57637,
+                                                             ID_EDIT_CLEAR,
+                                                             ID_EDIT_SELECT_ALL,
+                                                             ID_EDIT_TRIM,
+                                                             ID_EDIT_SILENCE,
+                                                             ID_EDIT_INSERT_SILENCE}));
     EXPECT_EQ(labels(top(IDR_CONTEXT_SKINS, 0).items[0].items),
               (std::vector<std::string>{"Normal", "Embossed", "Grey", "NightShade"}));
     EXPECT_TRUE(menuResource(4242).empty());

@@ -60,6 +60,7 @@ TEST(ResStrings, PromptsAndStatusParts) {
     EXPECT_EQ(commandStatusPrompt(ID_APP_EXIT), "Quit the application; prompts to save documents");
     EXPECT_EQ(commandStatusPrompt(ID_RECORD_OVERWRITE), "Over-write existing waveaudio file");
     EXPECT_EQ(commandStatusPrompt(ID_SCOPE_NONE), "Hide the waveform");
+    EXPECT_EQ(commandStatusPrompt(ID_SCOPE_PEAKS), "Display the wave form as its peaks");
     EXPECT_EQ(commandStatusPrompt(ID_SLIDER_NONE), "Do not display the wave form");
     EXPECT_EQ(commandStatusPrompt(ID_SKIN_GREY), "50% Grey skin");
     EXPECT_EQ(commandPromptString(ID_VIEW_STATUS_BAR),

@@ -45,6 +45,7 @@ std::vector<ModeCommand> AllModeCommands() {
         {ID_SCOPE_WAVE, &CQuorbelView::m_nScopeWaveMode, 0, {scope}},
         {ID_SCOPE_CLUSTERED, &CQuorbelView::m_nScopeWaveMode, 1, {scope}},
         {ID_SCOPE_NONE, &CQuorbelView::m_nScopeWaveMode, 2, {scope}},
+        {ID_SCOPE_PEAKS, &CQuorbelView::m_nScopeWaveMode, 3, {scope}},
         {ID_SKIN_NORMAL, &CQuorbelView::m_nSkin, 0, {all}},
         {ID_SKIN_EMBOSSED, &CQuorbelView::m_nSkin, 1, {all}},
         {ID_SKIN_GREY, &CQuorbelView::m_nSkin, 2, {all}},
