@@ -37,7 +37,8 @@ void CQuorbelView::DrawSliderWave(Canvas& canvas) {
     if (!clustered) canvas.moveTo({kStripFirstX, kStripBaseline});
     for (int x = kStripFirstX; x <= kStripLastX; ++x) {
         const std::int64_t k = std::int64_t{m_nPosition} + (x - kStripFirstX);
-        const std::optional<int> t = StripOffset(data, m_nBitsPerSample, k, halfHeight, divisor);
+        const std::optional<int> t =
+            StripOffset(data, m_nBitsPerSample, k, halfHeight, divisor, m_bPCM == kWaveFormatFloat);
         if (!t) {
             canvas.lineTo({x, kStripBaseline});
             continue;
@@ -72,8 +73,8 @@ void CQuorbelView::DrawScopeWave(Canvas& canvas) {
     auto trace = [&](int baseline, std::uint64_t first) {
         int x = kScopeFirstX;
         for (std::uint64_t i = 0; i < count; i += step, ++x) {
-            const std::optional<int> t =
-                ScopeOffset(data, m_nBitsPerSample, m_nChannels, from + i + first);
+            const std::optional<int> t = ScopeOffset(data, m_nBitsPerSample, m_nChannels,
+                                                     from + i + first, m_bPCM == kWaveFormatFloat);
             if (!t) continue;
             canvas.lineTo({x, baseline + *t});
             if (clustered) canvas.lineTo({x, baseline - *t});
