@@ -1,10 +1,15 @@
-// Bit-depth and channel conversions of sample blocks for Paste, in 32-bit integer arithmetic.
+// Bit-depth and channel conversions of sample blocks for Paste: 8 and 16 bits in 32-bit
+// integer arithmetic, the wider layouts through sample values in double.
 
 #include "edit/clip_conversion.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 
+#include "audio/sample_values.h"
 #include "edit/sample_codec.h"
+#include "wavefile/byte_order.h"
 
 namespace quorbel {
 bool IsEditableFormat(int bits, int channels) {
@@ -67,6 +72,100 @@ std::vector<std::uint8_t> MonoToStereo(std::span<const std::uint8_t> mono, int b
         }
     }
     return out;
+}
+
+namespace {
+
+std::size_t WidthOf(SampleType type) {
+    return static_cast<std::size_t>(SampleBits(type) / 8);
+}
+
+bool IsNarrow(SampleType type) {
+    return type == SampleType::U8 || type == SampleType::S16;
+}
+
+// One integer sample to another width: a left shift widening, a division by 2^lost rounded
+// half away from zero and clamped narrowing.
+std::int64_t RescaledInteger(std::int64_t v, int fromBits, int toBits) {
+    if (toBits >= fromBits) return v * (std::int64_t{1} << (toBits - fromBits));
+    const std::int64_t divisor = std::int64_t{1} << (fromBits - toBits);
+    const std::int64_t magnitude = ((v < 0 ? -v : v) * 2 + divisor) / (2 * divisor);
+    const std::int64_t rounded = v < 0 ? -magnitude : magnitude;
+    const std::int64_t top = (std::int64_t{1} << (toBits - 1)) - 1;
+    return rounded > top ? top : rounded;  // only the top can overflow: -2^(b-1) maps inside
+}
+
+}  // namespace
+
+bool CanPasteBetween(SampleType from, int fromChannels, SampleType to, int toChannels) {
+    if (from == to && fromChannels == toChannels) return true;
+    return IsEditableLayout(from, fromChannels) && IsEditableLayout(to, toChannels);
+}
+
+std::vector<std::uint8_t> ConvertSamples(std::span<const std::uint8_t> bytes, SampleType from,
+                                         SampleType to) {
+    if (from == SampleType::U8 && to == SampleType::S16) return WidenTo16Bits(bytes);
+    if (from == SampleType::S16 && to == SampleType::U8) return NarrowTo8Bits(bytes);
+    const std::size_t inWidth = WidthOf(from), outWidth = WidthOf(to);
+    const std::size_t count = bytes.size() / inWidth;
+    if (from == to)
+        return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count * inWidth)};
+    std::vector<std::uint8_t> out(count * outWidth);
+    const int fromBits = SampleBits(from), toBits = SampleBits(to);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* in = bytes.data() + i * inWidth;
+        std::uint8_t* o = out.data() + i * outWidth;
+        const double v = ReadSampleValue(from, in);
+        if (from == SampleType::F32) {
+            WriteSampleValue(to, o, v * std::ldexp(1.0, toBits - 1));
+        } else if (to == SampleType::F32) {
+            WriteSampleValue(to, o, v / std::ldexp(1.0, fromBits - 1));
+        } else {
+            WriteSampleValue(to, o,
+                             static_cast<double>(
+                                 RescaledInteger(static_cast<std::int64_t>(v), fromBits, toBits)));
+        }
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> StereoToMono(std::span<const std::uint8_t> stereo, SampleType type) {
+    if (IsNarrow(type)) return StereoToMono(stereo, SampleBits(type));
+    const std::size_t width = WidthOf(type);
+    const std::size_t frames = stereo.size() / (2 * width);
+    std::vector<std::uint8_t> out(frames * width);
+    auto sample = [&](std::size_t frame, std::size_t channel) {
+        return ReadSampleValue(type, &stereo[(2 * frame + channel) * width]);
+    };
+    for (std::size_t i = 0; i < frames; ++i) {
+        const std::size_t next = i + 1 < frames ? i + 1 : i;
+        const double sum = sample(i, 0) + sample(i, 1) + sample(next, 0) + sample(next, 1);
+        WriteSampleValue(type, &out[i * width], sum / 4);
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> MonoToStereo(std::span<const std::uint8_t> mono, SampleType type) {
+    const std::size_t width = WidthOf(type);
+    const std::size_t samples = mono.size() / width;
+    std::vector<std::uint8_t> out(samples * 2 * width);
+    for (std::size_t i = 0; i < samples; ++i) {
+        for (std::size_t b = 0; b < width; ++b) {
+            out[2 * i * width + b] = mono[i * width + b];
+            out[(2 * i + 1) * width + b] = mono[i * width + b];
+        }
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> ConvertClip(std::span<const std::uint8_t> bytes, SampleType from,
+                                      int fromChannels, SampleType to, int toChannels) {
+    const std::size_t frame = WidthOf(from) * static_cast<std::size_t>(std::max(fromChannels, 1));
+    const std::span<const std::uint8_t> whole = bytes.first(bytes.size() - bytes.size() % frame);
+    std::vector<std::uint8_t> block = ConvertSamples(whole, from, to);
+    if (fromChannels == 2 && toChannels == 1) return StereoToMono(block, to);
+    if (fromChannels == 1 && toChannels == 2) return MonoToStereo(block, to);
+    return block;
 }
 
 }  // namespace quorbel
