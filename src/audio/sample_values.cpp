@@ -1,5 +1,6 @@
 #include "audio/sample_values.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -105,6 +106,38 @@ std::uint64_t CountNonFiniteSamples(std::span<const std::uint8_t> bytes, SampleT
         if ((LoadLe32(bytes.data() + i) & 0x7F800000u) == 0x7F800000u) ++count;
     }
     return count;
+}
+
+std::size_t ConvertSampleRun(std::span<const std::uint8_t> in, SampleType from,
+                             std::span<std::uint8_t> out, SampleType to) {
+    const auto inWidth = static_cast<std::size_t>(SampleBits(from) / 8);
+    const auto outWidth = static_cast<std::size_t>(SampleBits(to) / 8);
+    const std::size_t count = std::min(in.size() / inWidth, out.size() / outWidth);
+    if (from == to) {
+        std::memcpy(out.data(), in.data(), count * inWidth);
+        return count;
+    }
+    const int fromBits = SampleBits(from), toBits = SampleBits(to);
+    for (std::size_t i = 0; i < count; ++i) {
+        const double v = ReadSampleValue(from, in.data() + i * inWidth);
+        std::uint8_t* o = out.data() + i * outWidth;
+        if (from == SampleType::F32) {
+            WriteSampleValue(to, o, v * std::ldexp(1.0, toBits - 1));
+        } else if (to == SampleType::F32) {
+            WriteSampleValue(to, o, v / std::ldexp(1.0, fromBits - 1));
+        } else {
+            // A power of two: the scaled value is exact, and its halves round away from zero.
+            WriteSampleValue(to, o, v * std::ldexp(1.0, toBits - fromBits));
+        }
+    }
+    return count;
+}
+
+void SilenceNonFinite(std::span<std::uint8_t> bytes) {
+    for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+        if ((LoadLe32(bytes.data() + i) & 0x7F800000u) == 0x7F800000u)
+            StoreLe32(bytes.data() + i, 0);
+    }
 }
 
 }  // namespace quorbel

@@ -39,6 +39,17 @@ void WriteSampleValue(SampleType type, std::uint8_t* p, double v);
 // for integers, 1.0 for float.
 double FullScaleValue(SampleType type);
 
+// Converts min(in, out) samples from one layout to another: integers widen by a left shift
+// and narrow divided by 2^(bits lost), rounded half away from zero and clamped; integers
+// become float as v / 2^(bits-1), float becomes an integer as v x 2^(bits-1), rounded and
+// clamped (NaN 0). The same layout is copied. Returns the samples converted.
+std::size_t ConvertSampleRun(std::span<const std::uint8_t> in, SampleType from,
+                             std::span<std::uint8_t> out, SampleType to);
+
+// Puts 0 in place of every NaN or infinite sample of a float block, for an output that
+// cannot be trusted with them.
+void SilenceNonFinite(std::span<std::uint8_t> bytes);
+
 // How many samples of a float block are NaN or infinite (0 for the integer layouts).
 std::uint64_t CountNonFiniteSamples(std::span<const std::uint8_t> bytes, SampleType type);
 

@@ -84,17 +84,6 @@ bool IsNarrow(SampleType type) {
     return type == SampleType::U8 || type == SampleType::S16;
 }
 
-// One integer sample to another width: a left shift widening, a division by 2^lost rounded
-// half away from zero and clamped narrowing.
-std::int64_t RescaledInteger(std::int64_t v, int fromBits, int toBits) {
-    if (toBits >= fromBits) return v * (std::int64_t{1} << (toBits - fromBits));
-    const std::int64_t divisor = std::int64_t{1} << (fromBits - toBits);
-    const std::int64_t magnitude = ((v < 0 ? -v : v) * 2 + divisor) / (2 * divisor);
-    const std::int64_t rounded = v < 0 ? -magnitude : magnitude;
-    const std::int64_t top = (std::int64_t{1} << (toBits - 1)) - 1;
-    return rounded > top ? top : rounded;  // only the top can overflow: -2^(b-1) maps inside
-}
-
 }  // namespace
 
 bool CanPasteBetween(SampleType from, int fromChannels, SampleType to, int toChannels) {
@@ -104,28 +93,11 @@ bool CanPasteBetween(SampleType from, int fromChannels, SampleType to, int toCha
 
 std::vector<std::uint8_t> ConvertSamples(std::span<const std::uint8_t> bytes, SampleType from,
                                          SampleType to) {
+    // 8 <-> 16 bits keep the conversions Paste always made.
     if (from == SampleType::U8 && to == SampleType::S16) return WidenTo16Bits(bytes);
     if (from == SampleType::S16 && to == SampleType::U8) return NarrowTo8Bits(bytes);
-    const std::size_t inWidth = WidthOf(from), outWidth = WidthOf(to);
-    const std::size_t count = bytes.size() / inWidth;
-    if (from == to)
-        return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count * inWidth)};
-    std::vector<std::uint8_t> out(count * outWidth);
-    const int fromBits = SampleBits(from), toBits = SampleBits(to);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t* in = bytes.data() + i * inWidth;
-        std::uint8_t* o = out.data() + i * outWidth;
-        const double v = ReadSampleValue(from, in);
-        if (from == SampleType::F32) {
-            WriteSampleValue(to, o, v * std::ldexp(1.0, toBits - 1));
-        } else if (to == SampleType::F32) {
-            WriteSampleValue(to, o, v / std::ldexp(1.0, fromBits - 1));
-        } else {
-            WriteSampleValue(to, o,
-                             static_cast<double>(
-                                 RescaledInteger(static_cast<std::int64_t>(v), fromBits, toBits)));
-        }
-    }
+    std::vector<std::uint8_t> out(bytes.size() / WidthOf(from) * WidthOf(to));
+    ConvertSampleRun(bytes, from, out, to);
     return out;
 }
 

@@ -10,8 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <sstream>
 
+#include "audio/playback_ring.h"
+#include "fakes/fake_notify_sink.h"
 #include "fakes/piece_bytes.h"
 #include "fakes/scoped_tmpdir.h"
 #include "framework/command_ids.h"
@@ -473,6 +476,55 @@ TEST(WideFormats, PasteConvertsBetweenEveryPairOfFormats) {
             expected.insert(expected.end(), sound.begin(), sound.end());
             EXPECT_EQ(rig.data(), expected);
             EXPECT_EQ(BytesOf(rig.clipboard.Pieces()), clip) << "Paste converts a copy";
+        }
+    }
+}
+
+TEST(WideFormats, PlaybackSendsEachFormatInATypeTheOutputTakes) {
+    const std::optional<SampleType> outputs[] = {std::nullopt, SampleType::S16, SampleType::F32};
+    for (const Fmt f : kWide) {
+        for (const std::optional<SampleType> output : outputs) {
+            const Fmt out = !output                      ? f
+                            : *output == SampleType::S16 ? Fmt{16, f.channels, false}
+                                                         : Fmt{32, f.channels, true};
+            SCOPED_TRACE(::testing::Message() << f << " played as " << out);
+            Rig rig;
+            rig.backend.keepPlayedBytes(true);
+            rig.backend.setPlaybackType(output);
+            // Past the first ring-full, so that refills convert too.
+            const StreamFormat format{1000, static_cast<std::uint16_t>(f.channels),
+                                      SampleType::S16};
+            const std::size_t frames = playbackRingFrames(format, UINT64_MAX) + 37;
+            Bytes data = Signal(f, frames);
+            if (f.isFloat) Put(data, 5, f, std::numeric_limits<double>::quiet_NaN());
+            DeviceId id = 0;
+            ASSERT_EQ(rig.devices.open(rig.folder.write("s.wav", WavOf(f, data)), id), kDeviceOk);
+            testing::FakeNotifySink sink;
+            ASSERT_EQ(rig.devices.play(id, &sink), kDeviceOk);
+            for (int i = 0; i < 1000 && sink.count() == 0; ++i) {
+                rig.clock.advanceMillis(50);
+                rig.devices.service();
+            }
+            ASSERT_EQ(sink.count(), 1u);
+            const SampleType own = f.isFloat      ? SampleType::F32
+                                   : f.bits == 24 ? SampleType::S24
+                                                  : SampleType::S32;
+            EXPECT_EQ(rig.backend.lastPlaybackFormat()->type, output.value_or(own));
+
+            // Converted by the rules of Paste; NaN and infinities play as silence.
+            Bytes expected(frames * out.frame());
+            for (std::size_t i = 0; i < frames * static_cast<std::size_t>(f.channels); ++i) {
+                const double v = Get(data, i, f);
+                Put(expected, i, out, std::isfinite(v) ? Converted(v, f, out) : 0.0);
+            }
+            const auto played = rig.backend.playedBytes();
+            ASSERT_EQ(played.size(), 1u);
+            Bytes got(played[0].size());
+            std::transform(played[0].begin(), played[0].end(), got.begin(),
+                           [](std::byte b) { return std::to_integer<std::uint8_t>(b); });
+            ASSERT_GE(got.size(), expected.size());
+            got.resize(expected.size());
+            EXPECT_EQ(got, expected);
         }
     }
 }
