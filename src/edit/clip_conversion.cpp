@@ -12,21 +12,6 @@
 #include "wavefile/byte_order.h"
 
 namespace quorbel {
-bool IsEditableFormat(int bits, int channels) {
-    return (bits == 8 || bits == 16) && (channels == 1 || channels == 2);
-}
-
-std::string SoundFormatName(int bits, int channels) {
-    const std::string layout = channels == 1   ? "mono"
-                               : channels == 2 ? "stereo"
-                                               : std::to_string(channels) + "-channel";
-    return std::to_string(bits) + "-bit " + layout;
-}
-
-bool CanPasteBetween(int fromBits, int fromChannels, int toBits, int toChannels) {
-    if (fromBits == toBits && fromChannels == toChannels) return true;
-    return IsEditableFormat(fromBits, fromChannels) && IsEditableFormat(toBits, toChannels);
-}
 
 std::vector<std::uint8_t> WidenTo16Bits(std::span<const std::uint8_t> bytes8) {
     std::vector<std::uint8_t> out(bytes8.size() * 2);

@@ -13,20 +13,9 @@
 
 namespace quorbel {
 
-// The formats Paste converts between and the filters and octave shifts work on: 8 or 16
-// bits, mono or stereo.
-bool IsEditableFormat(int bits, int channels);
-
-// True when a block of `fromBits`/`fromChannels` can be pasted into a sound of
-// `toBits`/`toChannels`: the same format, or one reached by converting 8 <-> 16 bits and
-// mono <-> stereo.
-bool CanPasteBetween(int fromBits, int fromChannels, int toBits, int toChannels);
-
-// The same over every layout: the same format, or any pair of layouts in mono or stereo.
+// True when a block of `from` samples in `fromChannels` can be pasted into a sound of `to`
+// samples in `toChannels`: the same format, or any pair of layouts in mono or stereo.
 bool CanPasteBetween(SampleType from, int fromChannels, SampleType to, int toChannels);
-
-// "16-bit stereo", "24-bit mono", "8-bit 6-channel": for messages about formats.
-std::string SoundFormatName(int bits, int channels);
 
 // 8-bit unsigned u -> 16-bit (u - 128) x 256.
 std::vector<std::uint8_t> WidenTo16Bits(std::span<const std::uint8_t> bytes8);

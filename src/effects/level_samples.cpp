@@ -33,8 +33,8 @@ bool IsNarrow(SampleType type) {
     return type == SampleType::U8 || type == SampleType::S16;
 }
 
-// Calls `visit` with whole samples of `list`, a stretch at a time: a sample split between
-// two pieces is put together in a small buffer.
+// Calls `visit` with the whole samples of `list`, read a MiB at a time into one buffer (a
+// piece's edge may fall inside a sample).
 template <class Visit>
 void ForEachSampleRun(const PieceList& list, SampleType type, Visit visit) {
     const std::size_t width = static_cast<std::size_t>(SampleBits(type) / 8);
@@ -119,12 +119,11 @@ void SampleCensus::Add(const PieceList& stretch) {
 std::uint64_t SampleCensus::Clipped(double factor) const {
     const double level = ClipLevel();
     if (!IsNarrow(m_type)) {
-        // An integer clips below at -full - 1.5, a float at -1.0: the range is lopsided by
-        // one for integers only.
-        const double low = m_type == SampleType::F32 ? -level : -level - 1.0;
-        const double high = m_type == SampleType::F32 ? level : level;
+        // An integer clips once rounded past its range, which is one larger below; float
+        // beyond +-1.0.
+        const bool isFloat = m_type == SampleType::F32;
         const auto clips = [&](double x) {
-            return m_type == SampleType::F32 ? (x > high || x < low) : (x >= high || x <= low);
+            return isFloat ? std::fabs(x) > level : (x >= level || x <= -level - 1.0);
         };
         std::uint64_t clipped = 0;
         const std::size_t width = static_cast<std::size_t>(SampleBits(m_type) / 8);

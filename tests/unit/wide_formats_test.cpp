@@ -288,6 +288,49 @@ TEST(WideFormats, NotANumberAndInfinityAreKeptDrawnAsSilenceAndNormalizedAsZero)
     }
 }
 
+TEST(WideFormats, AmplifyOffersTheLargestGainThatClipsNothing) {
+    for (const Fmt f : kWide) {
+        SCOPED_TRACE(::testing::Message() << f);
+        // A soft sound: every sample within a third of full scale.
+        Bytes data = Signal(f, 200);
+        const std::size_t n = 200 * static_cast<std::size_t>(f.channels);
+        for (std::size_t i = 0; i < n; ++i) {
+            const double v = Get(data, i, f) / 3;
+            Put(data, i, f, f.isFloat ? v : std::trunc(v));
+        }
+        // A gain clips a sample it takes past the range once rounded; float past +-1.0.
+        auto clipped = [&](int tenths) {
+            const double g = std::pow(10.0, tenths / 10.0 / 20.0);
+            const double half = std::ldexp(1.0, f.bits - 1);
+            int count = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                const double x = Get(data, i, f) * g;
+                count += f.isFloat ? std::fabs(x) > 1.0
+                                   : (std::round(x) > half - 1 || std::round(x) < -half);
+            }
+            return count;
+        };
+        int largest = 480;
+        while (clipped(largest) > 0) --largest;
+        auto tenthsText = [](int t) {
+            return std::string(t < 0 ? "-" : "") + std::to_string(std::abs(t) / 10) + "." +
+                   std::to_string(std::abs(t) % 10);
+        };
+
+        Rig rig;
+        rig.openBytes(WavOf(f, data));
+        rig.window.levelAnswer = LevelAnswer{"48.0", false};
+        ASSERT_TRUE(rig.click(ID_EFFECTS_AMPLIFY));
+        ASSERT_EQ(rig.window.levelQuestions.size(), 1u);
+        EXPECT_EQ(rig.window.levelQuestions[0].initial, tenthsText(largest));
+        ASSERT_EQ(rig.window.levelRefusals.size(), 1u);
+        EXPECT_EQ(rig.window.levelRefusals[0],
+                  "A gain of 48.0 dB clips " + std::to_string(clipped(480)) + " samples; at most " +
+                      tenthsText(largest) + " dB fits.");
+        EXPECT_EQ(rig.data(), data) << "refused: nothing changes";
+    }
+}
+
 // What each effect makes of `in`, from the sample values.
 Bytes Expected(int id, const Bytes& in, Fmt f) {
     const std::size_t c = static_cast<std::size_t>(f.channels), frames = in.size() / f.frame();
@@ -413,6 +456,19 @@ TEST(WideFormats, EditsKeepTheFormatAndTheClipboardKnowsFloatFromInteger) {
         expected.insert(expected.end(), tail.begin(), tail.end());
         EXPECT_EQ(rig.data(), expected) << "pasted as it was cut: the same format";
         EXPECT_TRUE(rig.window.boxes.empty());
+
+        ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
+        ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
+        ASSERT_EQ(rig.data(), data);
+        v.m_exactSelection = {{250, 500}};
+        ASSERT_TRUE(rig.click(ID_EDIT_TRIM));
+        EXPECT_EQ(rig.data(), part(data, 250, 500));
+        ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
+        v.m_exactSelection = {{250, 500}};
+        ASSERT_TRUE(rig.click(ID_EDIT_CLEAR));
+        Bytes deleted = part(data, 0, 250);
+        deleted.insert(deleted.end(), tail.begin(), tail.end());
+        EXPECT_EQ(rig.data(), deleted);
     }
 }
 
