@@ -107,9 +107,9 @@ ViewWidget::~ViewWidget() {
 
 QString ViewWidget::soundDescription() const {
     const CQuorbelView& v = *view_;
-    QString text = QString::fromStdString(
-        soundViewDescription(v.GetDocument().GetTitle(), v.m_nBitsPerSample, v.m_nChannels,
-                             v.m_nSamplesPerSec, v.WaveDataLen(), v.m_nBlockAlign));
+    QString text = QString::fromStdString(soundViewDescription(
+        v.GetDocument().GetTitle(), v.m_nBitsPerSample, v.m_nChannels, v.m_nSamplesPerSec,
+        v.WaveDataLen(), v.m_nBlockAlign, v.m_bPCM == kWaveFormatFloat));
     if (!selectionText_.isEmpty()) text += QStringLiteral(". ") + selectionText_;
     return text;
 }
