@@ -469,6 +469,18 @@ TEST(WideFormats, EditsKeepTheFormatAndTheClipboardKnowsFloatFromInteger) {
         Bytes deleted = part(data, 0, 250);
         deleted.insert(deleted.end(), tail.begin(), tail.end());
         EXPECT_EQ(rig.data(), deleted);
+
+        // Insert Silence where Paste would insert: 20 ms at 1000 Hz are 20 frames of zeros.
+        ASSERT_TRUE(rig.click(ID_EDIT_UNDO));
+        v.m_exactSelection = {{250, 500}};
+        rig.window.lengthAnswer = 20;
+        ASSERT_TRUE(rig.click(ID_EDIT_INSERT_SILENCE));
+        Bytes inserted = part(data, 0, 250);
+        inserted.insert(inserted.end(), 20 * f.frame(), 0);
+        const Bytes after = part(data, 250, 600);
+        inserted.insert(inserted.end(), after.begin(), after.end());
+        EXPECT_EQ(rig.data(), inserted);
+        EXPECT_TRUE(rig.window.boxes.empty());
     }
 }
 
