@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "wavefile/byte_order.h"
 
@@ -80,6 +81,9 @@ double ReadSampleValue(SampleType type, const std::uint8_t* p) {
 
 void WriteSampleValue(SampleType type, std::uint8_t* p, double v) {
     if (type == SampleType::F32) {
+        // Beyond float's range the value overflows to an infinity, as float arithmetic would
+        // (a plain conversion would be undefined there).
+        if (std::fabs(v) > std::numeric_limits<float>::max()) v = std::copysign(HUGE_VAL, v);
         StoreLe32(p, std::bit_cast<std::uint32_t>(static_cast<float>(v)));
         return;
     }
