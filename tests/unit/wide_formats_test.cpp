@@ -408,7 +408,8 @@ TEST(WideFormats, EveryEffectMatchesTheArithmeticOfItsSampleValues) {
             SCOPED_TRACE(::testing::Message() << f << " command " << id);
             Rig rig;
             const Bytes data = Signal(f, 101);
-            CQuorbelView& v = rig.openBytes(WavOf(f, data, f.channels == 2));
+            const Bytes file = WavOf(f, data, f.channels == 2);  // stereo as extensible
+            CQuorbelView& v = rig.openBytes(file);
             // Amplify allows clipping; Normalize measures all channels together.
             const bool normalize = id == ID_EFFECTS_NORMALIZE;
             rig.window.levelAnswer = LevelAnswer{normalize ? "-1.0" : "6.0", !normalize};
@@ -422,6 +423,15 @@ TEST(WideFormats, EveryEffectMatchesTheArithmeticOfItsSampleValues) {
             ASSERT_TRUE(rig.click(ID_EDIT_REDO));
             EXPECT_EQ(rig.data(), expected);
             EXPECT_TRUE(rig.click(ID_BUTTON_PLAY));
+            // Saved after the edit, the `fmt ` chunk is still the one read.
+            const std::string saved = rig.folder.file("edited.wav");
+            ASSERT_TRUE(rig.doc.OnSaveDocument(saved));
+            const std::size_t fmtEnd = 20 + testing::ReadLe32(file, 16);
+            const Bytes written = testing::ReadBytes(saved);
+            ASSERT_GE(written.size(), fmtEnd);
+            EXPECT_TRUE(std::equal(file.begin() + 12,
+                                   file.begin() + static_cast<std::ptrdiff_t>(fmtEnd),
+                                   written.begin() + 12));
         }
     }
 }
