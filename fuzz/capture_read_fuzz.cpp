@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
     const quorbel::DisplayData& data = *read;
     Check(data.bytes != nullptr, "no buffer");
-    Check(data.format.wFormatTag == quorbel::kWaveFormatPcm && data.format.nChannels != 0,
+    Check(quorbel::IsSampleFormatTag(data.format.wFormatTag) && data.format.nChannels != 0,
           "a format the view cannot take");
     Check(data.size <= size, "more read than the file holds");
     Check(again->format == data.format && again->size == data.size &&

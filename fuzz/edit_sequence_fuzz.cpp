@@ -1,9 +1,9 @@
 // Drives a view through a random sequence of handle drags, Cut, Copy, Paste, Undo, Redo and the
-// effects on a random small sound (8 or 16 bits, mono or stereo), through the real edit
-// cycle, device and working files, and checks after every command what a user relies on:
-// the sound is whole frames, the working file's sizes match the bytes in it, the clipboard
-// holds whole frames, Undo and Redo bring back the versions the user saw, and Reverse twice gives
-// back the sound. Any crash, sanitizer report or broken invariant is a finding.
+// effects on a random small sound (8, 16, 24 or 32 bits or float, mono or stereo), through the real
+// edit cycle, device and working files, and checks after every command what a user relies on: the
+// sound is whole frames, the working file's sizes match the bytes in it, the clipboard holds whole
+// frames, Undo and Redo bring back the versions the user saw, and Reverse twice gives back the
+// sound. Any crash, sanitizer report or broken invariant is a finding.
 
 #include <algorithm>
 #include <cstddef>
@@ -50,14 +50,14 @@ Bytes FileBytes(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-Bytes WaveFile(int bits, int channels, const Bytes& data) {
+Bytes WaveFile(int bits, bool isFloat, int channels, const Bytes& data) {
     const auto block = static_cast<std::uint16_t>(bits / 8 * channels);
     Bytes file(44);
     std::copy_n("RIFF", 4, file.begin());
     quorbel::StoreLe32(&file[4], static_cast<std::uint32_t>(36 + data.size()));
     std::copy_n("WAVEfmt ", 8, file.begin() + 8);
     quorbel::StoreLe32(&file[16], 16);
-    quorbel::StoreLe16(&file[20], 1);
+    quorbel::StoreLe16(&file[20], isFloat ? 3 : 1);
     quorbel::StoreLe16(&file[22], static_cast<std::uint16_t>(channels));
     quorbel::StoreLe32(&file[24], 1000);
     quorbel::StoreLe32(&file[28], 1000u * block);
@@ -96,7 +96,14 @@ bool Succeeded(const quorbel::FakeFrameWindow& frame) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     using namespace quorbel;
     Input in{bytes, size};
-    const int bits = (in.next() & 1) != 0 ? 16 : 8;
+    // Every layout the editor opens; float samples may be NaN or infinite.
+    struct Layout {
+        int bits;
+        bool isFloat;
+    };
+    constexpr Layout kLayouts[] = {{8, false}, {16, false}, {24, false}, {32, false}, {32, true}};
+    const Layout layout = kLayouts[in.next() % 5];
+    const int bits = layout.bits;
     const int channels = (in.next() & 1) != 0 ? 2 : 1;
     const std::size_t frameBytes = static_cast<std::size_t>(bits / 8 * channels);
     const std::size_t frames = 1 + in.next() % 120;
@@ -111,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         return f;
     }();
     const std::string path = folder + "/sound.wav";
-    if (!fuzz::WriteFile(path, WaveFile(bits, channels, data))) return 0;
+    if (!fuzz::WriteFile(path, WaveFile(bits, layout.isFloat, channels, data))) return 0;
 
     {
         ManualClock clock;

@@ -45,16 +45,16 @@ std::string soundViewName() {
 
 std::string soundViewDescription(const std::string& title, int bitsPerSample, int channels,
                                  std::uint32_t samplesPerSec, std::uint32_t dataBytes,
-                                 int blockAlign) {
+                                 int blockAlign, bool floatSamples) {
     if (channels <= 0 || samplesPerSec == 0 || blockAlign <= 0)
         return title + ": a new, empty sound; nothing recorded yet";
     const double seconds =
         static_cast<double>(dataBytes / static_cast<std::uint32_t>(blockAlign)) / samplesPerSec;
     const char* layout = channels == 1 ? " (mono)" : channels == 2 ? " (stereo)" : "";
     char text[160];
-    std::snprintf(text, sizeof text, "%d bits, %d channel%s%s, %u Hz, %.2f seconds", bitsPerSample,
-                  channels, channels == 1 ? "" : "s", layout, static_cast<unsigned>(samplesPerSec),
-                  seconds);
+    std::snprintf(text, sizeof text, "%d%s, %d channel%s%s, %u Hz, %.2f seconds", bitsPerSample,
+                  floatSamples ? "-bit float" : " bits", channels, channels == 1 ? "" : "s", layout,
+                  static_cast<unsigned>(samplesPerSec), seconds);
     return title + ": " + text;
 }
 

@@ -19,10 +19,11 @@ ControlText pictureButtonText(int id);
 ControlText positionSliderText();
 
 // The view's name, and its description of the sound loaded: title, bits, channels, rate and
-// length, e.g. "take1.wav: 16 bits, 2 channels (stereo), 44100 Hz, 12.50 seconds".
+// length, e.g. "take1.wav: 16 bits, 2 channels (stereo), 44100 Hz, 12.50 seconds"; float
+// samples read "32-bit float".
 std::string soundViewName();
 std::string soundViewDescription(const std::string& title, int bitsPerSample, int channels,
                                  std::uint32_t samplesPerSec, std::uint32_t dataBytes,
-                                 int blockAlign);
+                                 int blockAlign, bool floatSamples = false);
 
 }  // namespace quorbel

@@ -107,9 +107,9 @@ ViewWidget::~ViewWidget() {
 
 QString ViewWidget::soundDescription() const {
     const CQuorbelView& v = *view_;
-    QString text = QString::fromStdString(
-        soundViewDescription(v.GetDocument().GetTitle(), v.m_nBitsPerSample, v.m_nChannels,
-                             v.m_nSamplesPerSec, v.WaveDataLen(), v.m_nBlockAlign));
+    QString text = QString::fromStdString(soundViewDescription(
+        v.GetDocument().GetTitle(), v.m_nBitsPerSample, v.m_nChannels, v.m_nSamplesPerSec,
+        v.WaveDataLen(), v.m_nBlockAlign, v.m_bPCM == kWaveFormatFloat));
     // Read from the view each time, so that an edit, Undo or a recording that moved the
     // handles or ended the zoom is told as it is now.
     const std::string selection = v.SelectionSpokenText();

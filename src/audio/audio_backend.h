@@ -93,6 +93,10 @@ class AudioBackend {
                                                           std::shared_ptr<PlaybackRing> ring,
                                                           std::uint64_t totalFrames,
                                                           std::string& error) = 0;
+    // The sample type the output plays sound of `format` in: its own where the output takes
+    // it, else one it does take. The producer converts to it (never the audio thread), and
+    // starts the playback in that type.
+    virtual SampleType playbackType(const StreamFormat& format) { return format.type; }
     // Starts capturing in `format`. Returns null and sets `error` when it cannot (e.g. "no
     // audio input device").
     virtual std::unique_ptr<CaptureStream> startCapture(const StreamFormat& format,

@@ -34,6 +34,7 @@ struct NullBackendState {
     Loss playbackLoss;
     Loss captureLoss;
     bool playbackRealTime = false;
+    std::optional<SampleType> playbackType;  // the one type the output takes, when set
     // The bytes each playback played, one entry per playback started while kept.
     bool recordPlayed = false;
     std::vector<std::vector<std::byte>> played;
@@ -312,6 +313,16 @@ void NullAudioBackend::simulateCaptureLoss(std::uint64_t dropouts, std::uint64_t
     std::lock_guard lock(shared_->mutex);
     shared_->captureLoss.dropouts += dropouts;
     shared_->captureLoss.frames += frames;
+}
+
+SampleType NullAudioBackend::playbackType(const StreamFormat& format) {
+    std::lock_guard lock(shared_->mutex);
+    return shared_->playbackType.value_or(format.type);
+}
+
+void NullAudioBackend::setPlaybackType(std::optional<SampleType> type) {
+    std::lock_guard lock(shared_->mutex);
+    shared_->playbackType = type;
 }
 
 void NullAudioBackend::setPlaybackRealTime(bool realTime) {

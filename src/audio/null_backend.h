@@ -39,6 +39,11 @@ class NullAudioBackend final : public AudioBackend {
                                                   std::string& error) override;
     std::unique_ptr<CaptureStream> startCapture(const StreamFormat& format,
                                                 std::string& error) override;
+    SampleType playbackType(const StreamFormat& format) override;
+
+    // Plays every sound in `type` from now on, as an output that takes that type alone does;
+    // empty: each in its own type.
+    void setPlaybackType(std::optional<SampleType> type);
 
     // Queues bytes (in the format of the capture that will read them) that captures deliver
     // before falling back to silence.

@@ -1,6 +1,9 @@
 #include "audio/playback_ring.h"
 
 #include <cstring>
+#include <vector>
+
+#include "audio/sample_values.h"
 
 namespace quorbel {
 
@@ -49,9 +52,19 @@ std::unique_ptr<PlaybackStream> startPlaybackOfBytes(AudioBackend& backend,
                                                      std::string& error) {
     const std::size_t frameBytes = format.bytesPerFrame();
     const std::size_t frames = frameBytes == 0 ? 0 : bytes.size() / frameBytes;
-    auto ring = std::make_shared<PlaybackRing>(frameBytes, frames);
-    ring->write(bytes.first(frames * frameBytes));
-    return backend.startPlayback(format, std::move(ring), frames, error);
+    // Converted here, before the stream starts, when the output takes another type.
+    StreamFormat played = format;
+    played.type = backend.playbackType(format);
+    auto ring = std::make_shared<PlaybackRing>(played.bytesPerFrame(), frames);
+    if (played.type == format.type) {
+        ring->write(bytes.first(frames * frameBytes));
+    } else {
+        std::vector<std::uint8_t> converted(frames * played.bytesPerFrame());
+        ConvertSampleRun({reinterpret_cast<const std::uint8_t*>(bytes.data()), frames * frameBytes},
+                         format.type, converted, played.type);
+        ring->write(std::as_bytes(std::span<const std::uint8_t>(converted)));
+    }
+    return backend.startPlayback(played, std::move(ring), frames, error);
 }
 
 }  // namespace quorbel

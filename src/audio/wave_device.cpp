@@ -605,15 +605,20 @@ unsigned WaveDevices::play(DeviceId id, NotifySink* notify) {
             d->position = d->frames();
             ended.notices.push_back({notify, kNotifySuccessful, id});
         } else {
-            // The ring is filled before the stream starts, so the sound starts at once.
+            // The ring is filled before the stream starts, so the sound starts at once. It
+            // holds frames in the type the output plays, converted here on the producer side.
+            StreamFormat played = d->format;
+            played.type = impl_->backend.playbackType(d->format);
             auto feed = std::make_unique<PlaybackFeed>(
                 d->data, d->position,
                 std::make_shared<PlaybackRing>(
-                    d->frameBytes(), playbackRingFrames(d->format, d->frames() - d->position)));
+                    played.bytesPerFrame(),
+                    playbackRingFrames(d->format, d->frames() - d->position)),
+                d->format.type, played.type);
             feed->fill();
             std::string error;
             auto stream =
-                impl_->backend.startPlayback(d->format, feed->ring(), feed->totalFrames(), error);
+                impl_->backend.startPlayback(played, feed->ring(), feed->totalFrames(), error);
             if (!stream) {
                 result = impl_->fail(kDeviceErrNoOutput,
                                      error.empty() ? genericText(kDeviceErrNoOutput) : error);

@@ -20,8 +20,9 @@ namespace quorbel {
 namespace {
 
 EditSelection SelectionOf(const CQuorbelView& view, std::uint32_t endMs) {
-    return EditSelection{view.GetSelStartMs(), endMs, view.m_nBitsPerSample, view.m_nChannels,
-                         view.WaveDataLen()};
+    return EditSelection{view.GetSelStartMs(),  endMs,
+                         view.m_nBitsPerSample, view.m_nChannels,
+                         view.WaveDataLen(),    view.m_bPCM == kWaveFormatFloat};
 }
 
 void OnEditCut(CQuorbelView& view) {
@@ -70,14 +71,15 @@ void OnEditCopy(CQuorbelView& view) {
 }
 
 void OnEditPaste(CQuorbelView& view) {
-    // Only 8 <-> 16 bits and mono <-> stereo are converted; any other pair is refused before
-    // anything changes.
+    // Every layout converts to every other in mono and stereo; a block with more channels is
+    // refused before anything changes.
     const Clipboard& clip = *view.GetContext().clipboard;
-    if (!CanPasteBetween(clip.Bits(), clip.Channels(), view.m_nBitsPerSample, view.m_nChannels)) {
-        const std::string text = "Cannot paste " + SoundFormatName(clip.Bits(), clip.Channels()) +
-                                 " sound into " +
-                                 SoundFormatName(view.m_nBitsPerSample, view.m_nChannels) +
-                                 " sound: only 8 and 16 bits, mono and stereo convert.";
+    const SampleType from = SampleTypeFor(clip.Bits(), clip.Float());
+    const SampleType to = view.SampleTypeOfSound();
+    if (!CanPasteBetween(from, clip.Channels(), to, view.m_nChannels)) {
+        const std::string text = "Cannot paste " + SampleFormatName(from, clip.Channels()) +
+                                 " sound into " + SampleFormatName(to, view.m_nChannels) +
+                                 " sound: only mono and stereo convert.";
         ViewEditHost host(view);
         host.Status(text.c_str());
         host.Box(UserMessage{text, MessageStyle::Error});

@@ -38,29 +38,18 @@ ByteRange SelectedFrames(const WaveFormat& f, std::uint64_t dataBytes, const Edi
 
 // The clipboard's whole frames in the window's bits and channels, as a new block: the
 // clipboard itself stays as it was cut or copied.
-std::vector<std::uint8_t> BlockForView(const Clipboard& clip, int bits, int channels) {
-    const int width = clip.Bits() >= 16 ? 2 : 1;
-    const std::size_t frame = static_cast<std::size_t>(width) * std::max(clip.Channels(), 1);
-    const SharedBytes all = clip.Pieces().Contiguous();
-    const std::span<const std::uint8_t> whole = all.span().first(all.size - all.size % frame);
-    std::vector<std::uint8_t> block;
-    int blockBits = clip.Bits();
-    if (clip.Bits() <= 8 && bits >= 16) {
-        block = WidenTo16Bits(whole);
-        blockBits = 16;
-    } else if (clip.Bits() >= 16 && bits <= 8) {
-        block = NarrowTo8Bits(whole);
-        blockBits = 8;
-    } else {
-        block.assign(whole.begin(), whole.end());
-    }
-    if (clip.Channels() == 2 && channels == 1) return StereoToMono(block, blockBits);
-    if (clip.Channels() == 1 && channels == 2) return MonoToStereo(block, blockBits);
-    return block;
+SampleType ClipType(const Clipboard& clip) {
+    return SampleTypeFor(clip.Bits(), clip.Float());
 }
 
-std::uint64_t BlockBytesForView(const Clipboard& clip, int bits, int channels) {
-    const int fromWidth = clip.Bits() >= 16 ? 2 : 1, toWidth = bits >= 16 ? 2 : 1;
+std::vector<std::uint8_t> BlockForView(const Clipboard& clip, const EditSelection& sel) {
+    const SharedBytes all = clip.Pieces().Contiguous();
+    return ConvertClip(all.span(), ClipType(clip), clip.Channels(), sel.Type(), sel.channels);
+}
+
+std::uint64_t BlockBytesForView(const Clipboard& clip, const EditSelection& sel) {
+    const int channels = sel.channels;
+    const int fromWidth = SampleBits(ClipType(clip)) / 8, toWidth = SampleBits(sel.Type()) / 8;
     const std::uint64_t fromFrame = static_cast<std::uint64_t>(fromWidth) *
                                     static_cast<std::uint64_t>(std::max(clip.Channels(), 1));
     const std::uint64_t frames = clip.Length() / fromFrame;
@@ -155,7 +144,9 @@ EditStep CutStep(const EditSelection& sel, Clipboard& clipboard) {
         if (done.failure) return done;  // refused: the clipboard keeps what it held
         const ByteRange r = SelectionIn(before, sel);
         const PieceList cut = before.data.Slice(r.start, r.end);
-        done.commit = [&clipboard, cut, sel] { clipboard.Replace(cut, sel.channels, sel.bits); };
+        done.commit = [&clipboard, cut, sel] {
+            clipboard.Replace(cut, sel.channels, sel.bits, sel.floatSamples);
+        };
         return done;
     };
     return step;
@@ -237,7 +228,7 @@ EditStep CopyStep(const EditSelection& sel, Clipboard& clipboard) {
         EditOutcome done;
         done.reload = EditReload::None;
         done.commit = [&clipboard, copied, sel] {
-            clipboard.Replace(copied, sel.channels, sel.bits);
+            clipboard.Replace(copied, sel.channels, sel.bits, sel.floatSamples);
         };
         return done;
     };
@@ -252,12 +243,12 @@ EditStep PasteStep(const EditSelection& sel, const Clipboard& clipboardNow,
     // Pieces of blocks this document already keeps are pasted by reference; anything else
     // (another window's sound, another format) is written to a working file of this one, so a
     // crash can bring it back whatever becomes of the window it came from.
-    const bool converts = clipboard.Bits() != sel.bits || clipboard.Channels() != sel.channels;
+    const bool converts = ClipType(clipboard) != sel.Type() || clipboard.Channels() != sel.channels;
     const auto blocks = clipboard.Pieces().Blocks();
     const bool byReference =
         !converts && std::ranges::all_of(blocks, [&](const auto& b) { return ownBlock(b.get()); });
     step.resultBytes = [sel, clipboard](const LoadedSound& before) {
-        return before.data.size() + BlockBytesForView(clipboard, sel.bits, sel.channels);
+        return before.data.size() + BlockBytesForView(clipboard, sel);
     };
     step.make = [sel, clipboard, converts, byReference](const LoadedSound& before, SoundSink& sink,
                                                         WorkProgress&) {
@@ -270,8 +261,7 @@ EditStep PasteStep(const EditSelection& sel, const Clipboard& clipboardNow,
         EditOutcome done;
         if (!byReference) {
             const std::vector<std::uint8_t> converted =
-                converts ? BlockForView(clipboard, sel.bits, sel.channels)
-                         : std::vector<std::uint8_t>{};
+                converts ? BlockForView(clipboard, sel) : std::vector<std::uint8_t>{};
             const PieceList source = converts ? PieceList(BorrowBytes(converted)) : block;
             sink.Begin(source.size());
             ForEachStretch(source, 0, source.size(),

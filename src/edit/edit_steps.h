@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "audio/sample_values.h"
 #include "edit/edit_cycle.h"
 #include "wavefile/clipboard.h"
 #include "wavefile/wave_format.h"
@@ -23,6 +24,9 @@ struct EditSelection {
     int bits = 0;
     int channels = 0;
     std::uint32_t waveDataLen = 0;  // what the window shows: Copy takes no more than this
+    bool floatSamples = false;      // float, not integer samples (bits alone cannot tell)
+
+    SampleType Type() const { return SampleTypeFor(bits, floatSamples); }
 };
 
 // The PCM fields of a sound's `fmt ` chunk.

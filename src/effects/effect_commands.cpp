@@ -17,10 +17,11 @@
 namespace quorbel {
 
 bool RefuseEffectFormat(CQuorbelView& view) {
-    const int bits = view.m_nBitsPerSample, channels = view.m_nChannels;
-    if (IsEditableFormat(bits, channels)) return false;
-    const std::string text = "Cannot apply this effect to " + SoundFormatName(bits, channels) +
-                             " sound: it works on 8 and 16 bits, mono and stereo.";
+    const SampleType type = view.SampleTypeOfSound();
+    const int channels = view.m_nChannels;
+    if (IsEditableLayout(type, channels)) return false;
+    const std::string text = "Cannot apply this effect to " + SampleFormatName(type, channels) +
+                             " sound: it works on mono and stereo.";
     ViewEditHost host(view);
     host.Status(text.c_str());
     host.Box(UserMessage{text, MessageStyle::Error});
@@ -29,27 +30,28 @@ bool RefuseEffectFormat(CQuorbelView& view) {
 
 namespace {
 
-using SampleEffect = void (*)(std::span<const std::uint8_t>, int, int, std::uint64_t,
+using SampleEffect = void (*)(std::span<const std::uint8_t>, SampleType, int, std::uint64_t,
                               std::span<std::uint8_t>);
-using SizeOfEffect = std::uint64_t (*)(std::uint64_t, int, int);
+using SizeOfEffect = std::uint64_t (*)(std::uint64_t, SampleType, int);
 
-// A filter or octave shift over 8/16-bit mono or stereo sound; `sizeOf` for those that
+// A filter or octave shift over mono or stereo sound in any layout; `sizeOf` for those that
 // change the length.
 void RunSampleEffect(CQuorbelView& view, EditKind kind, SampleEffect effect,
                      SizeOfEffect sizeOf = nullptr) {
-    const int bits = view.m_nBitsPerSample, channels = view.m_nChannels;
+    const SampleType type = view.SampleTypeOfSound();
+    const int channels = view.m_nChannels;
     SizeRule size;
     if (sizeOf != nullptr) {
         size = [=](std::uint64_t bytes, const WaveFormat&) {
-            return sizeOf(bytes, bits, channels);
+            return sizeOf(bytes, type, channels);
         };
     }
     view.RunOperation(StartEdit(
         kind, view,
         ChunkedEffectStep(
             [=](std::span<const std::uint8_t> data, std::uint64_t from, std::span<std::uint8_t> out,
-                const WaveFormat&) { effect(data, bits, channels, from, out); },
-            FrameBytesOf(bits, channels), size)));
+                const WaveFormat&) { effect(data, type, channels, from, out); },
+            FrameBytesOf(type, channels), size)));
 }
 
 void OnEffectsReverse(CQuorbelView& view) {
@@ -63,7 +65,7 @@ void OnEffectsReverse(CQuorbelView& view) {
 
 void OnFilterLowPass(CQuorbelView& view) {
     if (RefuseEffectFormat(view)) return;
-    RunSampleEffect(view, EditKind::LowPass, LowPassPart);
+    RunSampleEffect(view, EditKind::LowPass, &LowPassPart);
 }
 
 void OnFilterHighPass(CQuorbelView& view) {

@@ -1,5 +1,6 @@
-// Reverse, filters and octave shifts as plain loops over sample bytes, in 32-bit integer
-// arithmetic with halving truncated toward zero and 8-bit samples centred on 128. Each effect
+// Reverse, filters and octave shifts as plain loops over sample bytes: 8 and 16 bits in 32-bit
+// integer arithmetic with halving truncated toward zero and 8-bit samples centred on 128, the
+// wider layouts in double. Each effect
 // makes any part of its result, so an edit makes it a few MiB at a time and sees a cancel
 // between parts; the sample width is fixed at compile time so the loops stay tight.
 
@@ -9,6 +10,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "audio/sample_values.h"
 #include "edit/sample_codec.h"
 
 namespace quorbel {
@@ -137,6 +139,110 @@ std::vector<std::uint8_t> Made(std::uint64_t bytes, Into into) {
     return out;
 }
 
+void NarrowLowPassPart(std::span<const std::uint8_t> data, int bits, int channels,
+                       std::uint64_t from, std::span<std::uint8_t> out) {
+    TwoTap(data, bits, channels, from, out, [](int x, int next) { return (x + next) / 2; });
+}
+
+void NarrowHighPassPart(std::span<const std::uint8_t> data, int bits, int channels,
+                        std::uint64_t from, std::span<std::uint8_t> out) {
+    TwoTap(data, bits, channels, from, out, [](int x, int next) { return (next - x) / 2; });
+}
+
+void EveryOtherFramePart(std::span<const std::uint8_t> data, std::size_t frame, std::uint64_t from,
+                         std::span<std::uint8_t> out) {
+    const std::size_t first = static_cast<std::size_t>(from) / frame;
+    const std::size_t count = out.size() / frame;
+    const std::uint8_t* in = data.data() + 2 * first * frame;
+    if (frame == 1) {
+        EveryOtherFrame<1>(in, count, frame, out.data());
+    } else if (frame == 2) {
+        EveryOtherFrame<2>(in, count, frame, out.data());
+    } else if (frame == 4) {
+        EveryOtherFrame<4>(in, count, frame, out.data());
+    } else {
+        EveryOtherFrame(in, count, frame, out.data());
+    }
+}
+
+void NarrowOctaveDownPart(std::span<const std::uint8_t> data, int bits, int channels,
+                          std::uint64_t from, std::span<std::uint8_t> out) {
+    const SampleCodec codec = SampleCodec::ForBits(bits);
+    const std::size_t frame = FrameBytes(bits, channels);
+    const std::size_t frames = data.size() / frame, pairs = frames / 2;
+    const std::size_t first = static_cast<std::size_t>(from) / frame;
+    const std::size_t end = first + out.size() / frame;
+    std::size_t j = first;
+    auto at = [&](std::size_t k) { return out.data() + (k - first) * frame; };
+    // Up to the start of a pair one frame at a time, then whole pairs, then the rest.
+    for (; j < end && j % 3 != 0; ++j) OctaveDownFrame(data.data(), frames, frame, codec, j, at(j));
+    const std::size_t pairEnd = std::min(end / 3, pairs);
+    if (j / 3 < pairEnd) {
+        OctaveDownPairsOf(codec.width, data.data(), at(j), frame, j / 3, pairEnd);
+        j = pairEnd * 3;
+    }
+    for (; j < end; ++j) OctaveDownFrame(data.data(), frames, frame, codec, j, at(j));
+}
+
+// The filters and octave down in the wide layouts: samples of `type` taken as values in
+// double, the result stored with that layout's rounding and clamping (none for float).
+struct WideCodec {
+    SampleType type;
+    std::size_t width;
+    double get(const std::uint8_t* p) const { return ReadSampleValue(type, p); }
+    void put(std::uint8_t* p, double v) const { WriteSampleValue(type, p, v); }
+};
+
+WideCodec WideCodecOf(SampleType type) {
+    return WideCodec{type, static_cast<std::size_t>(SampleBits(type) / 8)};
+}
+
+template <class Formula>
+void WideTwoTap(std::span<const std::uint8_t> data, SampleType type, int channels,
+                std::uint64_t from, std::span<std::uint8_t> out, Formula formula) {
+    const WideCodec codec = WideCodecOf(type);
+    const std::size_t stride = codec.width * static_cast<std::size_t>(std::max(channels, 1));
+    const std::size_t whole = data.size() / stride * stride;
+    const std::size_t start = static_cast<std::size_t>(from), end = start + out.size();
+    const std::uint8_t* in = data.data();
+    for (std::size_t i = start; i < std::min(end, whole); i += codec.width) {
+        // The last frame is its own partner.
+        const std::size_t next = i + stride < whole ? i + stride : i;
+        codec.put(out.data() + (i - start), formula(codec.get(in + i), codec.get(in + next)));
+    }
+    if (end > whole) {
+        const std::size_t at = std::max(start, whole);
+        std::memcpy(out.data() + (at - start), in + at, end - at);
+    }
+}
+
+void WideOctaveDown(std::span<const std::uint8_t> data, SampleType type, int channels,
+                    std::uint64_t from, std::span<std::uint8_t> out) {
+    const WideCodec codec = WideCodecOf(type);
+    const std::size_t frame = codec.width * static_cast<std::size_t>(std::max(channels, 1));
+    const std::size_t frames = data.size() / frame, pairs = frames / 2;
+    const std::size_t first = static_cast<std::size_t>(from) / frame;
+    const std::size_t end = first + out.size() / frame;
+    for (std::size_t j = first; j < end; ++j) {
+        std::uint8_t* o = out.data() + (j - first) * frame;
+        const std::size_t pair = j / 3;
+        const std::uint8_t* a = data.data() + 2 * pair * frame;
+        if (pair >= pairs) {
+            std::memcpy(o, data.data() + (frames - 1) * frame, frame);
+        } else if (j % 3 == 1) {
+            for (std::size_t s = 0; s < frame; s += codec.width) {
+                codec.put(o + s, (codec.get(a + s) + codec.get(a + frame + s)) / 2);
+            }
+        } else {
+            std::memcpy(o, j % 3 == 0 ? a : a + frame, frame);
+        }
+    }
+}
+
+bool IsNarrow(SampleType type) {
+    return type == SampleType::U8 || type == SampleType::S16;
+}
+
 }  // namespace
 
 void ReverseFramesPart(std::span<const std::uint8_t> data, int frameBytes, std::uint64_t from,
@@ -164,50 +270,65 @@ void ReverseFramesPart(std::span<const std::uint8_t> data, int frameBytes, std::
     }
 }
 
+void LowPassPart(std::span<const std::uint8_t> data, SampleType type, int channels,
+                 std::uint64_t from, std::span<std::uint8_t> out) {
+    if (IsNarrow(type)) return NarrowLowPassPart(data, SampleBits(type), channels, from, out);
+    WideTwoTap(data, type, channels, from, out,
+               [](double x, double next) { return (x + next) / 2; });
+}
+
+void HighPassPart(std::span<const std::uint8_t> data, SampleType type, int channels,
+                  std::uint64_t from, std::span<std::uint8_t> out) {
+    if (IsNarrow(type)) return NarrowHighPassPart(data, SampleBits(type), channels, from, out);
+    WideTwoTap(data, type, channels, from, out,
+               [](double x, double next) { return (next - x) / 2; });
+}
+
+void OctaveUpPart(std::span<const std::uint8_t> data, SampleType type, int channels,
+                  std::uint64_t from, std::span<std::uint8_t> out) {
+    EveryOtherFramePart(data, FrameBytesOf(type, channels), from, out);
+}
+
+void OctaveDownPart(std::span<const std::uint8_t> data, SampleType type, int channels,
+                    std::uint64_t from, std::span<std::uint8_t> out) {
+    if (IsNarrow(type)) return NarrowOctaveDownPart(data, SampleBits(type), channels, from, out);
+    WideOctaveDown(data, type, channels, from, out);
+}
+
+std::size_t FrameBytesOf(SampleType type, int channels) {
+    return static_cast<std::size_t>(SampleBits(type) / 8) *
+           static_cast<std::size_t>(std::max(channels, 1));
+}
+
+std::uint64_t OctaveUpBytes(std::uint64_t dataBytes, SampleType type, int channels) {
+    const std::uint64_t frame = FrameBytesOf(type, channels);
+    return (dataBytes / frame + 1) / 2 * frame;
+}
+
+std::uint64_t OctaveDownBytes(std::uint64_t dataBytes, SampleType type, int channels) {
+    const std::uint64_t frame = FrameBytesOf(type, channels);
+    const std::uint64_t frames = dataBytes / frame;
+    return (frames / 2 * 3 + frames % 2) * frame;
+}
+
 void LowPassPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
                  std::span<std::uint8_t> out) {
-    TwoTap(data, bits, channels, from, out, [](int x, int next) { return (x + next) / 2; });
+    LowPassPart(data, SampleTypeFor(bits, false), channels, from, out);
 }
 
 void HighPassPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
                   std::span<std::uint8_t> out) {
-    TwoTap(data, bits, channels, from, out, [](int x, int next) { return (next - x) / 2; });
+    HighPassPart(data, SampleTypeFor(bits, false), channels, from, out);
 }
 
 void OctaveUpPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
                   std::span<std::uint8_t> out) {
-    const std::size_t frame = FrameBytes(bits, channels);
-    const std::size_t first = static_cast<std::size_t>(from) / frame;
-    const std::size_t count = out.size() / frame;
-    const std::uint8_t* in = data.data() + 2 * first * frame;
-    if (frame == 1) {
-        EveryOtherFrame<1>(in, count, frame, out.data());
-    } else if (frame == 2) {
-        EveryOtherFrame<2>(in, count, frame, out.data());
-    } else if (frame == 4) {
-        EveryOtherFrame<4>(in, count, frame, out.data());
-    } else {
-        EveryOtherFrame(in, count, frame, out.data());
-    }
+    OctaveUpPart(data, SampleTypeFor(bits, false), channels, from, out);
 }
 
 void OctaveDownPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
                     std::span<std::uint8_t> out) {
-    const SampleCodec codec = SampleCodec::ForBits(bits);
-    const std::size_t frame = FrameBytes(bits, channels);
-    const std::size_t frames = data.size() / frame, pairs = frames / 2;
-    const std::size_t first = static_cast<std::size_t>(from) / frame;
-    const std::size_t end = first + out.size() / frame;
-    std::size_t j = first;
-    auto at = [&](std::size_t k) { return out.data() + (k - first) * frame; };
-    // Up to the start of a pair one frame at a time, then whole pairs, then the rest.
-    for (; j < end && j % 3 != 0; ++j) OctaveDownFrame(data.data(), frames, frame, codec, j, at(j));
-    const std::size_t pairEnd = std::min(end / 3, pairs);
-    if (j / 3 < pairEnd) {
-        OctaveDownPairsOf(codec.width, data.data(), at(j), frame, j / 3, pairEnd);
-        j = pairEnd * 3;
-    }
-    for (; j < end; ++j) OctaveDownFrame(data.data(), frames, frame, codec, j, at(j));
+    OctaveDownPart(data, SampleTypeFor(bits, false), channels, from, out);
 }
 
 std::vector<std::uint8_t> ReverseFrames(std::span<const std::uint8_t> data, int frameBytes) {
@@ -226,18 +347,15 @@ std::vector<std::uint8_t> HighPass(std::span<const std::uint8_t> data, int bits,
 }
 
 std::size_t FrameBytesOf(int bits, int channels) {
-    return FrameBytes(bits, channels);
+    return FrameBytesOf(SampleTypeFor(bits, false), channels);
 }
 
 std::uint64_t OctaveUpBytes(std::uint64_t dataBytes, int bits, int channels) {
-    const std::uint64_t frame = FrameBytes(bits, channels);
-    return (dataBytes / frame + 1) / 2 * frame;
+    return OctaveUpBytes(dataBytes, SampleTypeFor(bits, false), channels);
 }
 
 std::uint64_t OctaveDownBytes(std::uint64_t dataBytes, int bits, int channels) {
-    const std::uint64_t frame = FrameBytes(bits, channels);
-    const std::uint64_t frames = dataBytes / frame;
-    return (frames / 2 * 3 + frames % 2) * frame;
+    return OctaveDownBytes(dataBytes, SampleTypeFor(bits, false), channels);
 }
 
 std::vector<std::uint8_t> OctaveUp(std::span<const std::uint8_t> data, int bits, int channels) {

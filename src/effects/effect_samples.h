@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "audio/audio_backend.h"
+
 namespace quorbel {
 
 // The frames in reverse order, each frame's bytes kept as they are; a trailing partial frame
@@ -40,6 +42,21 @@ void OctaveUpPart(std::span<const std::uint8_t> data, int bits, int channels, st
                   std::span<std::uint8_t> out);
 void OctaveDownPart(std::span<const std::uint8_t> data, int bits, int channels, std::uint64_t from,
                     std::span<std::uint8_t> out);
+
+// The same in any layout the editor opens. 8 and 16 bits run the integer arithmetic above;
+// 24 and 32 bits compute in double and round half away from zero, clamped to their range;
+// float computes in double and stays float, unclamped.
+void LowPassPart(std::span<const std::uint8_t> data, SampleType type, int channels,
+                 std::uint64_t from, std::span<std::uint8_t> out);
+void HighPassPart(std::span<const std::uint8_t> data, SampleType type, int channels,
+                  std::uint64_t from, std::span<std::uint8_t> out);
+void OctaveUpPart(std::span<const std::uint8_t> data, SampleType type, int channels,
+                  std::uint64_t from, std::span<std::uint8_t> out);
+void OctaveDownPart(std::span<const std::uint8_t> data, SampleType type, int channels,
+                    std::uint64_t from, std::span<std::uint8_t> out);
+std::size_t FrameBytesOf(SampleType type, int channels);
+std::uint64_t OctaveUpBytes(std::uint64_t dataBytes, SampleType type, int channels);
+std::uint64_t OctaveDownBytes(std::uint64_t dataBytes, SampleType type, int channels);
 
 // The bytes of one frame of the filters and octave shifts.
 std::size_t FrameBytesOf(int bits, int channels);

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "audio/sample_values.h"
 #include "edit/edit_steps.h"
 #include "edit/running_edit.h"
 #include "edit/selection_step.h"
@@ -25,7 +26,7 @@ constexpr const char* kSilentText = "The selection is silent: there is nothing t
 
 EditSelection SelectionOf(const CQuorbelView& view) {
     return EditSelection{view.GetSelStartMs(), view.GetSelEndMs(), view.m_nBitsPerSample,
-                         view.m_nChannels, view.WaveDataLen()};
+                         view.m_nChannels,     view.WaveDataLen(), view.m_bPCM == kWaveFormatFloat};
 }
 
 WaveFormat ViewFormat(const CQuorbelView& view) {
@@ -63,11 +64,11 @@ void RunLevelEffect(CQuorbelView& view, EditKind kind, const EditSelection& sele
 }
 
 // A plan that scales every sample of channel c by factors[c].
-PlanSelection ScaleBy(std::array<double, 2> factors, int bits, int channels) {
+PlanSelection ScaleBy(std::array<double, 2> factors, SampleType type, int channels) {
     return [=](const PieceList&, const WaveFormat&, WorkProgress&) {
         return SelectionPlan{std::nullopt, [=](std::span<const std::uint8_t> in, std::uint64_t,
                                                std::span<std::uint8_t> out) {
-                                 ScaleSamples(in, bits, channels, factors, out);
+                                 ScaleSamples(in, type, channels, factors, out);
                              }};
     };
 }
@@ -75,7 +76,8 @@ PlanSelection ScaleBy(std::array<double, 2> factors, int bits, int channels) {
 void RunFade(CQuorbelView& view, EditKind kind, bool fadeIn) {
     const std::optional<EditSelection> selection = LevelSelection(view);
     if (!selection) return;
-    const int bits = selection->bits, channels = selection->channels;
+    const SampleType type = selection->Type();
+    const int channels = selection->channels;
     RunLevelEffect(
         view, kind, *selection, [=](const PieceList& selected, const WaveFormat& f, WorkProgress&) {
             const std::uint64_t frameBytes = std::max<int>(f.nBlockAlign, 1);
@@ -83,7 +85,7 @@ void RunFade(CQuorbelView& view, EditKind kind, bool fadeIn) {
             return SelectionPlan{
                 std::nullopt, [=](std::span<const std::uint8_t> in, std::uint64_t from,
                                   std::span<std::uint8_t> out) {
-                    FadeSamples(in, bits, channels, from / frameBytes, frames, fadeIn, out);
+                    FadeSamples(in, type, channels, from / frameBytes, frames, fadeIn, out);
                 }};
         });
 }
@@ -93,14 +95,12 @@ void RunFade(CQuorbelView& view, EditKind kind, bool fadeIn) {
 void OnEffectsAmplify(CQuorbelView& view) {
     const std::optional<EditSelection> selection = LevelSelection(view);
     if (!selection) return;
-    const int bits = selection->bits, channels = selection->channels;
-    // How often each value occurs: the largest gain that fits, and what any other clips, are
-    // then known at once however long the selection.
-    SampleCensus census(bits);
-    ForEachPart(
-        SelectedOf(view, *selection), view.m_nBlockAlign, SoundSink::kPieceBytes,
-        [&census](std::span<const std::uint8_t> bytes, std::uint64_t) { census.Add(bytes); });
-    const int largest = LargestGainWithoutClipping(census, bits);
+    const SampleType type = selection->Type();
+    const int channels = selection->channels;
+    // The largest gain that fits, and what any other clips.
+    SampleCensus census(type);
+    census.Add(SelectedOf(view, *selection));
+    const int largest = LargestGainWithoutClipping(census);
     const LevelQuestion question{"Amplify",
                                  "&Gain (dB):",
                                  FormatTenths(largest),
@@ -117,7 +117,7 @@ void OnEffectsAmplify(CQuorbelView& view) {
         });
     if (!answer) return;
     const double factor = GainFactor(ParseTenths(answer->text, kGainRange).tenths);
-    RunLevelEffect(view, EditKind::Amplify, *selection, ScaleBy({factor, factor}, bits, channels));
+    RunLevelEffect(view, EditKind::Amplify, *selection, ScaleBy({factor, factor}, type, channels));
 }
 
 void OnEffectsNormalize(CQuorbelView& view) {
@@ -134,16 +134,18 @@ void OnEffectsNormalize(CQuorbelView& view) {
     if (!answer) return;
     const int tenths = ParseTenths(answer->text, kPeakRange).tenths;
     const bool each = answer->option;
-    const int bits = selection->bits, channels = selection->channels;
+    const SampleType type = selection->Type();
+    const int channels = selection->channels;
     // The peak is found on the worker, in a first read of the selection; the second writes.
+    // NaN and infinities count as 0; float is measured against 1.0.
     RunLevelEffect(
         view, EditKind::Normalize, *selection,
         [=](const PieceList& selected, const WaveFormat& f, WorkProgress& progress) {
-            std::array<int, 2> peaks{0, 0};
+            std::array<double, 2> peaks{0.0, 0.0};
             progress.Begin(selected.size());
             ForEachPart(selected, f.nBlockAlign, SoundSink::kPieceBytes,
                         [&](std::span<const std::uint8_t> bytes, std::uint64_t) {
-                            AddChannelPeaks(bytes, bits, channels, peaks);
+                            AddChannelPeaks(bytes, type, channels, peaks);
                             progress.Advance(bytes.size());
                         });
             if (!each) peaks[0] = peaks[1] = std::max(peaks[0], peaks[1]);
@@ -153,9 +155,11 @@ void OnEffectsNormalize(CQuorbelView& view) {
             // A silent channel of its own stays silent.
             std::array<double, 2> factors{1.0, 1.0};
             for (int c = 0; c < 2; ++c) {
-                if (peaks[c] != 0) factors[c] = GainFactor(tenths) * FullScale(bits) / peaks[c];
+                if (peaks[c] != 0) {
+                    factors[c] = GainFactor(tenths) * FullScaleValue(type) / peaks[c];
+                }
             }
-            return ScaleBy(factors, bits, channels)(selected, f, progress);
+            return ScaleBy(factors, type, channels)(selected, f, progress);
         });
 }
 

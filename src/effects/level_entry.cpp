@@ -77,12 +77,13 @@ double GainFactor(int tenths) {
     return std::pow(10.0, (tenths / 10.0) / 20.0);
 }
 
-int LargestGainWithoutClipping(const SampleCensus& census, int bits) {
-    const int peak = census.Peak();
+int LargestGainWithoutClipping(const SampleCensus& census) {
+    const double peak = census.Peak();
     if (peak == 0) return kGainRange.max;
-    // Just above the gain that brings the peak to full scale and a half (which rounds down),
-    // then down a tenth at a time to the first that clips nothing.
-    const double limit = 200.0 * std::log10((FullScale(bits) + 0.5) / peak);
+    // Just above the gain that brings the peak to the level where it clips (full scale and a
+    // half for integers, which rounds down; 1.0 for float), then down a tenth at a time to the
+    // first that clips nothing.
+    const double limit = 200.0 * std::log10(census.ClipLevel() / peak);
     int tenths = std::min(kGainRange.max, static_cast<int>(std::floor(limit)) + 1);
     while (tenths > kGainRange.min && census.Clipped(GainFactor(tenths)) > 0) --tenths;
     return tenths;

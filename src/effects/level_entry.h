@@ -38,7 +38,7 @@ double GainFactor(int tenths);
 
 // The largest gain in tenths of dB, from -48.0 to +48.0, that clips no sample the census
 // counted.
-int LargestGainWithoutClipping(const SampleCensus& census, int bits);
+int LargestGainWithoutClipping(const SampleCensus& census);
 
 // "A gain of 6.0 dB clips 12 samples; at most 4.2 dB fits."
 std::string ClipText(int tenths, std::uint64_t clipped, int largestTenths);

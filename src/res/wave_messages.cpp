@@ -120,6 +120,10 @@ constexpr std::array kFaultTexts = std::to_array<FaultText>({
     {WaveFault::FileReadOnly, MessageStyle::Error,
      "Cannot save to {path}: the file is read-only. Use Save As to write the sound to another "
      "file."},
+    // Opening a float sound.
+    {WaveFault::FloatNotFinite, MessageStyle::Warning,
+     "The sound holds {bytes} floating-point sample(s) that are not numbers or are infinite. "
+     "They are kept as they are, drawn as silence, and Normalize counts them as 0."},
 });
 
 const FaultText& RowFor(WaveFault code) {

@@ -22,7 +22,7 @@ Expected<DisplayData> ReadDisplayData(const std::string& path) {
         return Unreadable(path, *error);
     }
     const auto chunk = DecodeFormatChunk(sound.fmt);
-    if (!chunk || chunk->format.wFormatTag != kWaveFormatPcm || chunk->format.nChannels == 0) {
+    if (!chunk || !IsSampleFormatTag(chunk->format.wFormatTag) || chunk->format.nChannels == 0) {
         return WaveFailure{WaveFault::NotPcm, path};
     }
     DisplayData data;

@@ -3,13 +3,21 @@
 #include "audio/quorbel_doc.h"
 #include "view/quorbel_view.h"
 #include "wavefile/temp_files.h"
+#include "wavefile/wave_format.h"
 
 namespace quorbel {
 
 std::string FormatPropertiesReport(const PropertiesFields& f, const std::string& tempDir) {
     std::string text = "Audio Stream Information\n";
     text += std::string(39, '-') + "\n";
-    text += "Resolution (bits)\t: " + std::to_string(f.bitsPerSample) + "\n";
+    // 8 and 16 bits keep their plain count; the wider layouts say what they are.
+    if (f.formatTag == kWaveFormatFloat) {
+        text += "Resolution\t: " + std::to_string(f.bitsPerSample) + "-bit float\n";
+    } else if (f.bitsPerSample > 16) {
+        text += "Resolution\t: " + std::to_string(f.bitsPerSample) + " bits\n";
+    } else {
+        text += "Resolution (bits)\t: " + std::to_string(f.bitsPerSample) + "\n";
+    }
     text += "wFormatTag\t: " + std::to_string(f.formatTag) + "\n";
     text += "nChannels\t: " + std::to_string(f.channels) + "\n";
     text += "nSamplesPerSec\t: " + std::to_string(f.samplesPerSec) + "\n";

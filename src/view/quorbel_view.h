@@ -236,6 +236,8 @@ class CQuorbelView : public CommandTarget {
                                 std::min<std::uint64_t>(m_waveData->size(), UINT32_MAX))
                           : 0;
     }
+    // How the sound's samples are stored, from its bits and format tag.
+    SampleType SampleTypeOfSound() const;
     int m_nPosition = 0;  // slider position in sample units; first sample the strip shows
     int m_nState = STATE_READY;
     unsigned m_nTimerID = 0;
@@ -249,7 +251,7 @@ class CQuorbelView : public CommandTarget {
     std::unique_ptr<RunningOperation> m_running;  // the edit or effect running now
     bool m_progressShown = false;                 // the status bar holds its progress or Cancel
     bool m_peaksTimer = false;                    // kPeaksTimerId runs
-    int m_bPCM = 0;
+    int m_bPCM = 0;                               // the samples' format tag: 1 integer, 3 float
     int m_nChannels = 0;
     int m_nBitsPerSample = 0;
     std::uint32_t m_nSamplesPerSec = 0;
@@ -269,8 +271,10 @@ class CQuorbelView : public CommandTarget {
     const ViewCommand* findCommand(int id) const;
     WaveDevices& devices() const;
     void setButtons(int play, int stop, int toStart, int toEnd, int record);
-    // The PCM fields of `sound`, or empty after the "not PCM" box.
+    // The PCM fields of `sound` (integer or float samples), or empty after the "not PCM" box.
     std::optional<WaveFormat> pcmFormatOf(const LoadedSound& sound);
+    // A float sound holding NaN or infinite samples: a warning box that says how many.
+    void warnNonFinite(const PieceList& data);
     void storeFormat(const WaveFormat& format, std::uint32_t dataBytes);
     void setSliderRange(std::uint32_t dataBytes);
     bool CaptureDisplayData();

@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "audio/quorbel_doc.h"
+#include "audio/sample_values.h"
 #include "audio/wave_device.h"
 #include "framework/command_ids.h"
 #include "res/wave_messages.h"
@@ -30,16 +31,33 @@ std::uint32_t DataBytes(const LoadedSound& sound) {
 
 std::optional<WaveFormat> CQuorbelView::pcmFormatOf(const LoadedSound& sound) {
     const auto chunk = DecodeFormatChunk(sound.fmt);
-    if (!chunk || chunk->format.wFormatTag != kWaveFormatPcm || chunk->format.nChannels == 0) {
+    if (!chunk || !IsSampleFormatTag(chunk->format.wFormatTag) || chunk->format.nChannels == 0) {
         m_window.messageBox(MessageFor({WaveFault::NotPcm}));
         return std::nullopt;
     }
     return chunk->format;
 }
 
+void CQuorbelView::warnNonFinite(const PieceList& data) {
+    if (m_bPCM != kWaveFormatFloat) return;
+    std::uint64_t count = 0;
+    ForEachStretch(data, 0, data.size(), [&count](std::span<const std::uint8_t> bytes) {
+        count += CountNonFiniteSamples(bytes, SampleType::F32);
+    });
+    if (count == 0) return;
+    WaveFailure failure(WaveFault::FloatNotFinite);
+    failure.bytes = count;
+    m_window.messageBox(MessageFor(failure));
+}
+
+SampleType CQuorbelView::SampleTypeOfSound() const {
+    return SampleTypeFor(m_nBitsPerSample, m_bPCM == kWaveFormatFloat);
+}
+
 void CQuorbelView::storeFormat(const WaveFormat& f, std::uint32_t dataBytes) {
-    // The 16-bit fields widen without sign.
-    m_bPCM = 1;
+    // The 16-bit fields widen without sign. The format tag says how samples are stored: 1 for
+    // integers, 3 for float (an extensible record's sub-format).
+    m_bPCM = f.wFormatTag == kWaveFormatFloat ? kWaveFormatFloat : kWaveFormatPcm;
     m_nChannels = f.nChannels;
     m_nSamplesPerSec = f.nSamplesPerSec;
     m_nAvgBytesPerSec = f.nAvgBytesPerSec;
@@ -75,6 +93,7 @@ bool CQuorbelView::CaptureDisplayData() {
     storeFormat(*format, DataBytes(sound));
     ReplaceWaveData(sound.data);
     setSliderRange(DataBytes(sound));
+    warnNonFinite(sound.data);
     return true;
 }
 
@@ -142,7 +161,7 @@ bool CQuorbelView::AdoptSound(const std::string& fileName, const LoadedSound& so
 void CQuorbelView::ReplaceWaveData(const PieceList& bytes) {
     m_waveData = bytes;
     // New blocks get their min/max summaries made now, so Peaks mode finds them ready.
-    if (const auto format = PeakFormatOf(m_nBitsPerSample, m_nChannels))
+    if (const auto format = PeakFormatOf(m_nBitsPerSample, m_nChannels, m_bPCM == kWaveFormatFloat))
         StartPeakSummaries(bytes, *format);
     InvalidateSliderWave();
     InvalidateScope();

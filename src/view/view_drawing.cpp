@@ -38,7 +38,8 @@ void CQuorbelView::DrawSliderWave(Canvas& canvas) {
     if (!clustered) canvas.moveTo({kStripFirstX, kStripBaseline});
     for (int x = kStripFirstX; x <= kStripLastX; ++x) {
         const std::int64_t k = std::int64_t{m_nPosition} + (x - kStripFirstX);
-        const std::optional<int> t = StripOffset(data, m_nBitsPerSample, k, halfHeight, divisor);
+        const std::optional<int> t =
+            StripOffset(data, m_nBitsPerSample, k, halfHeight, divisor, m_bPCM == kWaveFormatFloat);
         if (!t) {
             canvas.lineTo({x, kStripBaseline});
             continue;
@@ -74,8 +75,8 @@ void CQuorbelView::DrawScopeWave(Canvas& canvas) {
     auto trace = [&](int baseline, std::uint64_t first) {
         int x = kScopeFirstX;
         for (std::uint64_t i = 0; i < count; i += step, ++x) {
-            const std::optional<int> t =
-                ScopeOffset(data, m_nBitsPerSample, m_nChannels, from + i + first);
+            const std::optional<int> t = ScopeOffset(data, m_nBitsPerSample, m_nChannels,
+                                                     from + i + first, m_bPCM == kWaveFormatFloat);
             if (!t) continue;
             canvas.lineTo({x, baseline + *t});
             if (clustered) canvas.lineTo({x, baseline - *t});
@@ -94,7 +95,8 @@ void CQuorbelView::DrawScopeWave(Canvas& canvas) {
 }
 
 void CQuorbelView::DrawScopePeaks(Canvas& canvas, std::uint64_t from, std::uint64_t count) {
-    const std::optional<PeakFormat> format = PeakFormatOf(m_nBitsPerSample, m_nChannels);
+    const std::optional<PeakFormat> format =
+        PeakFormatOf(m_nBitsPerSample, m_nChannels, m_bPCM == kWaveFormatFloat);
     if (!format) return;
     const auto channels = static_cast<std::uint64_t>(m_nChannels);
     const PieceList& data = *m_waveData;
@@ -126,7 +128,8 @@ void CQuorbelView::DrawScopePeaks(Canvas& canvas, std::uint64_t from, std::uint6
             }
             const std::optional<int> t =
                 i * step < count
-                    ? ScopeOffset(data, m_nBitsPerSample, m_nChannels, from + i * step + channel)
+                    ? ScopeOffset(data, m_nBitsPerSample, m_nChannels, from + i * step + channel,
+                                  m_bPCM == kWaveFormatFloat)
                     : std::nullopt;
             if (!t) continue;
             if (!waving) canvas.moveTo({x, baseline});

@@ -1,5 +1,9 @@
 #include "view/wave_trace.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "audio/sample_values.h"
 #include "view/display_modes.h"
 #include "view/view_layout.h"
 #include "wavefile/byte_order.h"
@@ -24,10 +28,18 @@ int ByteSample(const PieceList& data, std::uint64_t k) {
     return data.At(k);
 }
 
-// The top 16 bits of sample k, signed: the whole sample of 16-bit sound, the two most
-// significant (last stored) bytes of a wider one.
-int WordSample(const PieceList& data, int bits, std::uint64_t k) {
+// Sample k on the 16-bit scale the picture is drawn in: the top 16 bits of an integer sample
+// (the whole of a 16-bit one, the two last stored bytes of a wider one), or a float sample
+// times 32767, truncated and clamped; a NaN or infinity draws as silence.
+int WordSample(const PieceList& data, int bits, std::uint64_t k, bool floatSamples) {
     const std::uint64_t width = SampleBytes(bits);
+    if (floatSamples) {
+        std::uint8_t bytes[4];
+        for (std::uint64_t i = 0; i < 4; ++i) bytes[i] = data.At(k * width + i);
+        const double v = ReadSampleValue(SampleType::F32, bytes);
+        if (!std::isfinite(v)) return 0;
+        return static_cast<int>(std::clamp(v * 32767.0, -32768.0, 32767.0));
+    }
     const std::uint64_t at = k * width + width - 2;
     return static_cast<std::int16_t>(data.At(at) | (data.At(at + 1) << 8));
 }
@@ -71,7 +83,7 @@ std::uint64_t ElementCount(const PieceList& data, int bitsPerSample) {
 }
 
 std::optional<int> StripOffset(const PieceList& data, int bitsPerSample, std::int64_t k,
-                               int halfHeight, int divisor) {
+                               int halfHeight, int divisor, bool floatSamples) {
     const auto count = static_cast<std::int64_t>(ElementCount(data, bitsPerSample));
     // The buffer's last element is never drawn: a column has a sample only before it.
     if (k < 0 || k >= count - 1) return std::nullopt;
@@ -81,7 +93,7 @@ std::optional<int> StripOffset(const PieceList& data, int bitsPerSample, std::in
         if (halfHeight >= 1) t %= halfHeight;
         return t % divisor;
     }
-    int t = WordSample(data, bitsPerSample, index) % divisor;
+    int t = WordSample(data, bitsPerSample, index, floatSamples) % divisor;
     if (halfHeight >= 1) t %= halfHeight;
     return t;
 }
@@ -113,13 +125,13 @@ bool ScopeDrawsFormat(int bitsPerSample, int channels) {
 }
 
 std::optional<int> ScopeOffset(const PieceList& data, int bitsPerSample, int channels,
-                               std::uint64_t k) {
+                               std::uint64_t k, bool floatSamples) {
     if (k >= ElementCount(data, bitsPerSample)) return std::nullopt;
     if (IsByteFormat(bitsPerSample)) {
         const int s = ByteSample(data, k) - 128;
         return channels == 2 ? s / 2 : s;
     }
-    const int s = WordSample(data, bitsPerSample, k);
+    const int s = WordSample(data, bitsPerSample, k, floatSamples);
     return channels == 2 ? s / 500 : s / 250;
 }
 

@@ -27,9 +27,10 @@ int StripMagnifyDivisor(int magnify);
 // Offset from the strip's baseline of sample k, or none when the column has no sample (k
 // at or past the buffer's last sample). `halfHeight` is half the view's client height; a
 // value below 1 leaves that step out. 8-bit: ((s - 128) rem H) rem M; 16 bits and more:
-// (s rem M) rem H of the top 16 bits. Bits 9 to 15 have no samples.
+// (s rem M) rem H of the top 16 bits, or of a float sample times 32767 (clamped, NaN and
+// infinities 0) when `floatSamples`. Bits 9 to 15 have no samples.
 std::optional<int> StripOffset(const PieceList& data, int bitsPerSample, std::int64_t k,
-                               int halfHeight, int divisor);
+                               int halfHeight, int divisor, bool floatSamples = false);
 
 // Vectorscope step: samples per column, N / 367 rounded down to whole frames of `channels`
 // samples, at least one frame.
@@ -40,9 +41,9 @@ bool ScopeDrawsFormat(int bitsPerSample, int channels);
 
 // Offset from its baseline of sample k in the vectorscope, or none past the buffer's end.
 // One channel: 8-bit s - 128, wider s / 250. Two channels: 8-bit (s - 128) / 2, wider
-// s / 500 (s the top 16 bits).
+// s / 500 (s the top 16 bits, or a float sample on that scale as StripOffset takes it).
 std::optional<int> ScopeOffset(const PieceList& data, int bitsPerSample, int channels,
-                               std::uint64_t k);
+                               std::uint64_t k, bool floatSamples = false);
 
 // The areas the two traces can reach whatever the samples, magnification and mode: the strip
 // stays within 74 +- 27 from x 58 to 322, the vectorscope within 131 pixels of its baselines

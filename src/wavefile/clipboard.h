@@ -23,12 +23,14 @@ class Clipboard {
         return static_cast<std::uint32_t>(std::min<std::uint64_t>(m_bytes.size(), UINT32_MAX));
     }
     int Channels() const { return m_channels; }  // 1 or 2
-    int Bits() const { return m_bits; }          // 8 or 16
+    int Bits() const { return m_bits; }          // 8, 16, 24 or 32
+    bool Float() const { return m_float; }       // float samples (32 bits), not integers
 
     // Replaces the block with `bytes` (shared, not copied).
-    void Replace(PieceList bytes, int channels, int bits);
+    void Replace(PieceList bytes, int channels, int bits, bool floatSamples = false);
     // Replaces the block with a copy of `bytes`.
-    void Replace(std::span<const std::uint8_t> bytes, int channels, int bits);
+    void Replace(std::span<const std::uint8_t> bytes, int channels, int bits,
+                 bool floatSamples = false);
     // Empties it: nothing to paste, all numbers 0.
     void Clear();
 
@@ -37,6 +39,7 @@ class Clipboard {
     bool m_holds = false;
     int m_channels = 0;
     int m_bits = 0;
+    bool m_float = false;
 };
 
 }  // namespace quorbel

@@ -30,6 +30,24 @@ void AccumulateFixed(const std::uint8_t* p, std::uint64_t frames, PeakPair* out)
     }
 }
 
+// The same for 4-byte floats: a float's value cannot be compared by its bytes.
+template <int Channels>
+void AccumulateFloat(const std::uint8_t* p, std::uint64_t frames, PeakPair* out) {
+    int lo[Channels], hi[Channels];
+    for (int c = 0; c < Channels; ++c) lo[c] = out[c].lo, hi[c] = out[c].hi;
+    for (std::uint64_t f = 0; f < frames; ++f) {
+        for (int c = 0; c < Channels; ++c) {
+            const int v = PeakFloatValue(p + (f * Channels + c) * 4);
+            lo[c] = std::min(lo[c], v);
+            hi[c] = std::max(hi[c], v);
+        }
+    }
+    for (int c = 0; c < Channels; ++c) {
+        out[c].lo = static_cast<std::int16_t>(lo[c]);
+        out[c].hi = static_cast<std::int16_t>(hi[c]);
+    }
+}
+
 template <int Width>
 void AccumulateWidth(const std::uint8_t* p, std::uint64_t frames, int channels, PeakPair* out) {
     if (channels == 1) return AccumulateFixed<Width, 1>(p, frames, out);
@@ -41,8 +59,12 @@ void AccumulateWidth(const std::uint8_t* p, std::uint64_t frames, int channels, 
 
 }  // namespace
 
-std::optional<PeakFormat> PeakFormatOf(int bitsPerSample, int channels) {
+std::optional<PeakFormat> PeakFormatOf(int bitsPerSample, int channels, bool floating) {
     if (channels <= 0 || bitsPerSample <= 0) return std::nullopt;
+    if (floating) {
+        if (bitsPerSample != 32) return std::nullopt;
+        return PeakFormat{4, channels, true};
+    }
     if (bitsPerSample <= 8) return PeakFormat{1, channels};
     if (bitsPerSample < 16 || bitsPerSample > 32) return std::nullopt;
     return PeakFormat{bitsPerSample / 8, channels};
@@ -54,6 +76,14 @@ void AccumulatePeaks(std::span<const std::uint8_t> bytes, const PeakFormat& form
     if (frameBytes == 0 || perChannel.size() < static_cast<std::size_t>(format.channels)) return;
     const std::uint64_t frames = bytes.size() / frameBytes;
     const std::uint8_t* p = bytes.data();
+    if (format.floating) {
+        if (format.channels == 1) return AccumulateFloat<1>(p, frames, perChannel.data());
+        if (format.channels == 2) return AccumulateFloat<2>(p, frames, perChannel.data());
+        for (std::uint64_t f = 0; f < frames; ++f) {
+            for (int c = 0; c < format.channels; ++c, p += 4) perChannel[c].add(PeakFloatValue(p));
+        }
+        return;
+    }
     switch (format.sampleBytes) {
         case 1:
             return AccumulateWidth<1>(p, frames, format.channels, perChannel.data());

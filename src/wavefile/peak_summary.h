@@ -6,11 +6,14 @@
 // worker (peak_worker.h) while the window's thread reads the part already made.
 //
 // Values are kept as the vectorscope draws them, in 16 bits: an 8-bit sample less 128, the
-// top 16 bits of a wider one. Lows and highs survive that mapping unchanged because it keeps
-// order, and it halves the memory of keeping raw 32-bit values. A new sample layout (float,
-// say) adds its case to PeakValue and AccumulatePeaks and nothing else.
+// top 16 bits of a wider one, a float sample times 32767, clamped (NaN and infinities as
+// silence). Lows and highs survive that mapping unchanged because it keeps order, and it
+// halves the memory of keeping raw 32-bit values.
 
+#include <algorithm>
 #include <atomic>
+#include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -25,6 +28,7 @@ namespace quorbel {
 struct PeakFormat {
     int sampleBytes = 0;  // 1: unsigned 8-bit; 2, 3, 4: signed little-endian integers
     int channels = 0;
+    bool floating = false;  // 4-byte IEEE floats instead of integers
 
     std::uint64_t frameBytes() const {
         return static_cast<std::uint64_t>(sampleBytes) * static_cast<std::uint64_t>(channels);
@@ -32,9 +36,9 @@ struct PeakFormat {
     friend bool operator==(const PeakFormat&, const PeakFormat&) = default;
 };
 
-// The layout of PCM samples of `bitsPerSample`, or none for the 9 to 15 bits that have no
-// samples, for more than 32 bits and for no channels.
-std::optional<PeakFormat> PeakFormatOf(int bitsPerSample, int channels);
+// The layout of PCM samples of `bitsPerSample` (32-bit floats when `floating`), or none for
+// the 9 to 15 bits that have no samples, for more than 32 bits and for no channels.
+std::optional<PeakFormat> PeakFormatOf(int bitsPerSample, int channels, bool floating = false);
 
 // Lowest and highest value of a stretch of one channel.
 struct PeakPair {
@@ -62,6 +66,20 @@ inline int PeakValue(const std::uint8_t* sample, int sampleBytes) {
     // Little-endian: the two most significant bytes are stored last.
     const std::uint8_t* top = sample + sampleBytes - 2;
     return static_cast<std::int16_t>(top[0] | (top[1] << 8));
+}
+
+// The drawn value of the little-endian float whose bytes start at `sample`.
+inline int PeakFloatValue(const std::uint8_t* sample) {
+    const std::uint32_t bits = std::uint32_t{sample[0]} | std::uint32_t{sample[1]} << 8 |
+                               std::uint32_t{sample[2]} << 16 | std::uint32_t{sample[3]} << 24;
+    const float v = std::bit_cast<float>(bits);
+    if (!std::isfinite(v)) return 0;
+    return static_cast<int>(std::clamp(static_cast<double>(v) * 32767.0, -32768.0, 32767.0));
+}
+
+// The drawn value of a sample of `format`.
+inline int PeakValueOf(const std::uint8_t* sample, const PeakFormat& format) {
+    return format.floating ? PeakFloatValue(sample) : PeakValue(sample, format.sampleBytes);
 }
 
 // Folds the whole frames of `bytes` into `perChannel` (one pair per channel).

@@ -76,9 +76,12 @@ enum class WaveFault {
 
     // The document's save.
     FileReadOnly,  // the file to be saved over gives its user no write permission
+
+    // A warning on opening: `bytes` float samples are NaN or infinite (kept as they are).
+    FloatNotFinite,
 };
 // The last code above, for going through them all.
-inline constexpr WaveFault kLastWaveFault = WaveFault::FileReadOnly;
+inline constexpr WaveFault kLastWaveFault = WaveFault::FloatNotFinite;
 
 // The fields of a `fmt ` chunk a format fault is about.
 struct FormatDetail {

@@ -30,8 +30,9 @@ std::optional<FormatChunk> DecodeFormatChunk(std::span<const std::uint8_t> fmtBy
         const std::uint8_t* guid = p + 24;
         chunk.subFormatTag = LoadLe16(guid);
         chunk.standardSubFormat = std::equal(kGuidTail.begin(), kGuidTail.end(), guid + 2);
-        if (chunk.standardSubFormat && chunk.subFormatTag == kWaveFormatPcm) {
-            chunk.format.wFormatTag = kWaveFormatPcm;
+        if (chunk.standardSubFormat &&
+            (chunk.subFormatTag == kWaveFormatPcm || chunk.subFormatTag == kWaveFormatFloat)) {
+            chunk.format.wFormatTag = chunk.subFormatTag;
         }
     }
     return chunk;

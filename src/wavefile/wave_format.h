@@ -45,9 +45,14 @@ struct FormatChunk {
     bool standardSubFormat = false;
 };
 
+// Format tags whose samples the editor reads as they are: PCM integers and IEEE float.
+constexpr bool IsSampleFormatTag(std::uint16_t tag) {
+    return tag == kWaveFormatPcm || tag == kWaveFormatFloat;
+}
+
 // Decodes a `fmt ` chunk; empty when it is shorter than the 14-byte record. A whole
-// WAVE_FORMAT_EXTENSIBLE record whose sub-format is PCM gives format tag 1: it is PCM in a
-// longer record.
+// WAVE_FORMAT_EXTENSIBLE record whose sub-format is PCM or IEEE float gives format tag 1 or 3:
+// it is that format in a longer record.
 std::optional<FormatChunk> DecodeFormatChunk(std::span<const std::uint8_t> fmtBytes);
 
 // A 16-byte PCM `fmt ` chunk for the given layout (bits field included).

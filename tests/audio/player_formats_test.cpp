@@ -1,6 +1,7 @@
 // Plays real WAVE files through the wave device on the PortAudio backend, the way the editor
-// plays a document, and records them back from the sound server's monitor: each of 8 and
-// 16 bits, mono and stereo must sound at its own speed and pitch on the right channels.
+// plays a document, and records them back from the sound server's monitor: each of 8, 16,
+// 24 and 32 bits and float, mono and stereo, must sound at its own speed and pitch on the
+// right channels.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -148,6 +149,17 @@ INSTANTIATE_TEST_SUITE_P(
                       FileCase{"u8_stereo_22050", {22050, 2, SampleType::U8}, {441, 735}},
                       FileCase{"s16_mono_22050", {22050, 1, SampleType::S16}, {441}},
                       FileCase{"s16_stereo_44100", {44100, 2, SampleType::S16}, {440, 660}}),
+    [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
+
+// 24- and 32-bit and float files reach the output in a type it takes: their own, or one the
+// device converts them to before they enter the ring.
+INSTANTIATE_TEST_SUITE_P(
+    WideMonoAndStereo, PlayerFormats,
+    ::testing::Values(FileCase{"s24_mono_44100", {44100, 1, SampleType::S24}, {441}},
+                      FileCase{"s24_stereo_48000", {48000, 2, SampleType::S24}, {440, 660}},
+                      FileCase{"s32_stereo_44100", {44100, 2, SampleType::S32}, {441, 735}},
+                      FileCase{"f32_mono_22050", {22050, 1, SampleType::F32}, {441}},
+                      FileCase{"f32_stereo_44100", {44100, 2, SampleType::F32}, {440, 660}}),
     [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
 
 // Reads the samples of a PCM WAVE file the device saved, per channel, scaled to [-1, 1).

@@ -63,18 +63,23 @@ TEST_F(AccessibilityTest, ViewDescriptionSaysWhatIsLoaded) {
         std::uint16_t bits, channels;
         std::uint32_t rate;
         const char* expected;
+        std::uint16_t tag = 1;
     };
     const Case cases[] = {
         {8, 1, 11025, "f.wav: 8 bits, 1 channel (mono), 11025 Hz, 2.40 seconds"},
         {8, 2, 22050, "f.wav: 8 bits, 2 channels (stereo), 22050 Hz, 0.60 seconds"},
         {16, 1, 22050, "f.wav: 16 bits, 1 channel (mono), 22050 Hz, 0.60 seconds"},
         {16, 2, 44100, "f.wav: 16 bits, 2 channels (stereo), 44100 Hz, 0.15 seconds"},
+        {24, 2, 44100, "f.wav: 24 bits, 2 channels (stereo), 44100 Hz, 0.10 seconds"},
+        {32, 1, 11025, "f.wav: 32-bit float, 1 channel (mono), 11025 Hz, 0.60 seconds", 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
         // 26460 bytes of samples in every format.
         const std::string path = writeFileBytes(
-            dir, "f.wav", testing::SimpleWave(testing::Ramp(26460), c.channels, c.bits, c.rate));
+            dir, "f.wav",
+            testing::BuildRiff({{"fmt ", testing::FmtBody(c.channels, c.rate, c.bits, {}, c.tag)},
+                                {"data", testing::Ramp(26460)}}));
         app = std::make_unique<CQuorbelApp>();
         ASSERT_TRUE(start({QString::fromStdString(path)}));
         ViewWidget& view = viewOf(documents().front());

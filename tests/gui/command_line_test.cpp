@@ -156,20 +156,22 @@ TEST_F(CommandLineScriptTest, StartUpFailsWhenNoNamedFileOpens) {
     EXPECT_FALSE(run.out.contains("title:"));
 }
 
-TEST_F(CommandLineScriptTest, AFileTheViewRefusesCountsAsNotOpened) {
-    const QString refused = QString::fromStdString(writeFloatWave(dir, "float.wav"));
+TEST_F(CommandLineScriptTest, AFileInAFormatItCannotOpenCountsAsNotOpened) {
+    const QString refused = QString::fromStdString(writeALawWave(dir, "alaw.wav"));
     const QString good = QString::fromStdString(writeTestWave(dir, "good.wav"));
     // Alone it ends the start-up with status 1.
     ProgramRun run = runProgram({"--script", script("print title\n"), refused}, kNoScreen);
     EXPECT_EQ(run.code, 1);
-    EXPECT_TRUE(run.out.startsWith("box: Quorbel|Error this is not PCM format|"))
+    EXPECT_TRUE(
+        run.out.startsWith("box: Error|Unsupported format: compressed audio (format tag "
+                           "0x0006) cannot be played.|"))
         << run.out.toStdString();
     EXPECT_FALSE(run.out.contains("title:"));
     // Beside a file that opens it leaves no window: the good one is the only one.
     run = runProgram({"--script", script("print title\nactivate 2\n"), good, refused}, kNoScreen);
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
-    EXPECT_TRUE(lines[0].startsWith("box: Quorbel|Error this is not PCM format|"));
+    EXPECT_TRUE(lines[0].startsWith("box: Error|Unsupported format: compressed audio"));
     EXPECT_EQ(lines[1], "title: Quorbel - good.wav");
     EXPECT_TRUE(run.err.contains("there is no document window 2 (1 open)"))
         << run.err.toStdString();

@@ -195,9 +195,9 @@ TEST_F(DocumentTest, SaveAsOntoAFileOpenInAnotherWindowIsRefusedBeforeWriting) {
     }
 }
 
-TEST_F(DocumentTest, AFileTheViewRefusesLeavesNoWindowBehind) {
-    // 32-bit float: the device opens it, the view says it is not PCM.
-    const std::string refused = writeFloatWave(dir, "float.wav");
+TEST_F(DocumentTest, AFileInAFormatItCannotOpenLeavesNoWindowBehind) {
+    // A-law: compressed, refused with a box that names it.
+    const std::string refused = writeALawWave(dir, "alaw.wav");
     const std::string kept = writeTestWave(dir, "kept.wav");
     ASSERT_TRUE(start({QString::fromStdString(kept)}));
     CChildFrame* keptFrame = documents().front();
@@ -206,7 +206,8 @@ TEST_F(DocumentTest, AFileTheViewRefusesLeavesNoWindowBehind) {
     ASSERT_TRUE(app->dispatchCommand(ID_FILE_OPEN));
     QApplication::processEvents();
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Error this is not PCM format");
+    EXPECT_EQ(boxes.shown[0].text,
+              "Unsupported format: compressed audio (format tag 0x0006) cannot be played.");
     ASSERT_EQ(documents().size(), 1u);
     EXPECT_EQ(documents().front(), keptFrame);
     EXPECT_EQ(app->activeFrame(), keptFrame);
@@ -225,7 +226,7 @@ TEST_F(DocumentTest, AFileTheViewRefusesLeavesNoWindowBehind) {
 
 TEST_F(DocumentTest, ARefusedFileForASecondNewTakesNoNumber) {
     ASSERT_TRUE(start());
-    fileDialogs.answers.push_back(writeFloatWave(dir, "float.wav"));
+    fileDialogs.answers.push_back(writeALawWave(dir, "alaw.wav"));
     ASSERT_TRUE(app->dispatchCommand(ID_FILE_NEW));
     QApplication::processEvents();
     ASSERT_EQ(boxes.shown.size(), 1u);

@@ -32,12 +32,12 @@ std::string writeFileBytes(const QTemporaryDir& dir, const std::string& name,
     return path.toStdString();
 }
 
-std::string writeFloatWave(const QTemporaryDir& dir, const std::string& name) {
+std::string writeALawWave(const QTemporaryDir& dir, const std::string& name) {
     testing::WavContent wav;
-    wav.formatTag = 3;
+    wav.formatTag = 6;
     wav.channels = 2;
-    wav.bits = 32;
-    wav.data.assign(8 * 2205, 0);
+    wav.bits = 8;
+    wav.data.assign(2 * 2205, 0);
     return writeFileBytes(dir, name, testing::WavBytes(wav));
 }
 

@@ -26,8 +26,8 @@ std::string writeTestWave(const QTemporaryDir& dir, const std::string& name, int
 // Writes `bytes` (a whole file) into `dir`; returns its path, or "" when the write fails.
 std::string writeFileBytes(const QTemporaryDir& dir, const std::string& name,
                            const std::vector<std::uint8_t>& bytes);
-// Writes a wave file of 32-bit float samples, which the device opens but the view refuses.
-std::string writeFloatWave(const QTemporaryDir& dir, const std::string& name);
+// Writes a wave file of A-law samples, a compressed format the program does not open.
+std::string writeALawWave(const QTemporaryDir& dir, const std::string& name);
 // Writes bytes that are no wave file at all.
 std::string writeJunkFile(const QTemporaryDir& dir, const std::string& name);
 

@@ -255,10 +255,10 @@ TEST(EditCommands, AFailedEditLeavesTheDocumentPlayableSavableAndUnchanged) {
 TEST(EditCommands, PasteOfAFormatWithoutAConversionIsRefusedBeforeAnythingChanges) {
     EditRig rig;
     CQuorbelView& v = rig.openSecond({16, 2});
-    rig.clipboard.Replace(Bytes{1, 2, 3, 4, 5, 6}, 2, 24);
+    rig.clipboard.Replace(Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 4, 24);
     ASSERT_TRUE(rig.click(ID_EDIT_PASTE));
     ASSERT_EQ(rig.window.boxes.size(), 1u);
-    EXPECT_NE(rig.window.boxes[0].text.find("24-bit stereo"), std::string::npos);
+    EXPECT_NE(rig.window.boxes[0].text.find("24-bit 4-channel"), std::string::npos);
     EXPECT_EQ(rig.frame.statusText(), rig.window.boxes[0].text);
     EXPECT_EQ(rig.clipboard.Bits(), 24);
     EXPECT_EQ(v.m_strCurrentFile, v.m_strPreviousFile);

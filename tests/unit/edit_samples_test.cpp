@@ -32,12 +32,13 @@ TEST(EditSamples, MonoToStereoWritesEachSampleTwice) {
     EXPECT_EQ(MonoToStereo(Words({300, -2}), 16), Words({300, 300, -2, -2}));
 }
 
-TEST(EditSamples, OnlyEightAndSixteenBitMonoAndStereoConvert) {
-    EXPECT_TRUE(CanPasteBetween(8, 2, 16, 1));
-    EXPECT_TRUE(CanPasteBetween(24, 2, 24, 2));
-    EXPECT_FALSE(CanPasteBetween(24, 2, 16, 2));
-    EXPECT_FALSE(CanPasteBetween(16, 2, 24, 2));
-    EXPECT_FALSE(CanPasteBetween(24, 1, 24, 2));
+TEST(EditSamples, EveryLayoutConvertsInMonoAndStereoOnly) {
+    EXPECT_TRUE(CanPasteBetween(SampleType::U8, 2, SampleType::S16, 1));
+    EXPECT_TRUE(CanPasteBetween(SampleType::S24, 2, SampleType::S16, 2));
+    EXPECT_TRUE(CanPasteBetween(SampleType::F32, 1, SampleType::S32, 2));
+    EXPECT_TRUE(CanPasteBetween(SampleType::S16, 4, SampleType::S16, 4)) << "nothing to convert";
+    EXPECT_FALSE(CanPasteBetween(SampleType::S16, 4, SampleType::S16, 2));
+    EXPECT_FALSE(CanPasteBetween(SampleType::F32, 2, SampleType::S24, 3));
 }
 
 TEST(EditSamples, HandlePixelsAndMillisecondsBecomeWholeFrames) {

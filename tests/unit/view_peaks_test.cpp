@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -135,6 +137,66 @@ TEST(ViewPeaks, EachColumnSpansTheLowestToTheHighestSampleOfItsFrames) {
             ASSERT_TRUE(rig.click(ID_SCOPE_PEAKS));
             WaitForPeakSummaries();
             ExpectPeaksOf(v, f, bytes);
+        }
+    }
+}
+
+// Peaks of the wide formats: 24-bit integers drawn from their top 16 bits, and floats times
+// 32767, clamped, a NaN as silence; the expected strokes are worked out here sample by sample.
+TEST(ViewPeaks, WideAndFloatSamplesDrawOnTheSameScale) {
+    struct Case {
+        std::uint16_t formatTag, bits, channels;
+    };
+    const Case cases[] = {{1, 24, 1}, {1, 32, 2}, {3, 32, 1}, {3, 32, 2}};
+    constexpr std::uint64_t kFrames = 1001;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.formatTag << "/" << c.bits << "/" << c.channels);
+        const unsigned width = c.bits / 8u;
+        std::vector<std::uint8_t> bytes(kFrames * c.channels * width);
+        std::vector<int> drawn(kFrames * c.channels);  // the value each sample draws as
+        for (std::uint64_t k = 0; k < kFrames * c.channels; ++k) {
+            const double x = std::sin(static_cast<double>(k) * 0.37) * (k % 97 == 5 ? 1.6 : 0.7);
+            std::uint8_t* p = &bytes[k * width];
+            if (c.formatTag == 3) {
+                const float v = k == 500 ? std::nanf("") : static_cast<float>(x);
+                std::memcpy(p, &v, 4);
+                drawn[k] = std::isnan(v)
+                               ? 0
+                               : static_cast<int>(std::clamp(static_cast<double>(v) * 32767.0,
+                                                             -32768.0, 32767.0));
+            } else {
+                const auto v = static_cast<std::int32_t>(std::clamp(x, -1.0, 0.999) * 8388607.0)
+                               << (c.bits - 24);
+                for (unsigned b = 0; b < width; ++b) p[b] = static_cast<std::uint8_t>(v >> (8 * b));
+                drawn[k] = v >> (c.bits - 16);
+            }
+        }
+        ViewRig rig;
+        WavContent sound;
+        sound.formatTag = c.formatTag;
+        sound.channels = c.channels;
+        sound.bits = c.bits;
+        sound.data = bytes;
+        CQuorbelView& v = rig.open(sound);
+        ASSERT_TRUE(rig.click(ID_SCOPE_PEAKS));
+        WaitForPeakSummaries();
+        const std::vector<std::vector<Stroke>> traces = Drawn(v);
+        const int d = c.channels == 1 ? 250 : 500;
+        for (int ch = 0; ch < c.channels; ++ch) {
+            const int baseline = c.channels == 1 ? 310 : (ch == 0 ? 245 : 375);
+            ASSERT_EQ(traces[static_cast<std::size_t>(ch)].size(), 367u);
+            for (std::uint64_t x = 10; x < 377; ++x) {
+                const std::uint64_t first = (x - 10) * kFrames / 367;
+                const std::uint64_t last = std::max((x - 9) * kFrames / 367, first + 1);
+                int lo = 1 << 20, hi = -(1 << 20);
+                for (std::uint64_t k = first; k < last; ++k) {
+                    lo = std::min(lo, drawn[k * c.channels + static_cast<std::uint64_t>(ch)]);
+                    hi = std::max(hi, drawn[k * c.channels + static_cast<std::uint64_t>(ch)]);
+                }
+                EXPECT_EQ(traces[static_cast<std::size_t>(ch)][x - 10],
+                          (Stroke{baseline + lo / d, baseline + hi / d}))
+                    << "column " << x;
+            }
         }
     }
 }

@@ -150,18 +150,28 @@ std::unique_ptr<PlaybackStream> PortAudioBackend::startPlayback(const StreamForm
         error = "the playback ring does not hold frames of the sound's format";
         return nullptr;
     }
-    const SampleType type = prepared->type;
-    StreamFormat played = format;
-    played.type = type;
-    const std::byte silence = type == SampleType::U8 ? std::byte{128} : std::byte{0};
-    auto stream = std::make_unique<PortAudioPlayback>(
-        library_, std::move(ring), totalFrames, format.type, type, played.bytesPerFrame(), silence);
+    // The device converts to the type playbackType() named before the ring was filled; the
+    // callback only copies.
+    if (prepared->type != format.type) {
+        error = "the output does not take the samples it was given";
+        return nullptr;
+    }
+    const std::byte silence = format.type == SampleType::U8 ? std::byte{128} : std::byte{0};
+    auto stream = std::make_unique<PortAudioPlayback>(library_, std::move(ring), totalFrames,
+                                                      format.bytesPerFrame(), silence);
     PaFailure failure;
     if (!stream->start(prepared->params, format.sampleRate, options_.framesPerBuffer, failure)) {
         error = streamErrorText(AudioDirection::Output, prepared->device, failure);
         return nullptr;
     }
     return stream;
+}
+
+SampleType PortAudioBackend::playbackType(const StreamFormat& format) {
+    std::string error;
+    const auto prepared = prepareStream(*library_, options_, AudioDirection::Output, format, error);
+    // Without a usable output, startPlayback reports why.
+    return prepared ? prepared->type : format.type;
 }
 
 std::unique_ptr<CaptureStream> PortAudioBackend::startCapture(const StreamFormat& format,

@@ -41,6 +41,7 @@ class PortAudioBackend final : public AudioBackend {
                                                   std::string& error) override;
     std::unique_ptr<CaptureStream> startCapture(const StreamFormat& format,
                                                 std::string& error) override;
+    SampleType playbackType(const StreamFormat& format) override;
 
   private:
     PortAudioOptions options_;

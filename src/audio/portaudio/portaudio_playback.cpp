@@ -6,19 +6,15 @@
 #include "audio/playback_ring.h"
 #include "audio/portaudio/portaudio_errors.h"
 #include "audio/portaudio/portaudio_library.h"
-#include "audio/portaudio/sample_conversion.h"
 
 namespace quorbel {
 
 PortAudioPlayback::PortAudioPlayback(std::shared_ptr<PortAudioLibrary> library,
                                      std::shared_ptr<PlaybackRing> ring, std::uint64_t totalFrames,
-                                     SampleType soundType, SampleType outputType,
                                      std::size_t outputBytesPerFrame, std::byte silence)
     : library_(std::move(library)),
       ring_(std::move(ring)),
       totalFrames_(totalFrames),
-      soundType_(soundType),
-      outputType_(outputType),
       bytesPerFrame_(outputBytesPerFrame),
       silence_(silence) {}
 
@@ -70,18 +66,11 @@ int PortAudioPlayback::onAudio(const void*, void* output, unsigned long frameCou
     const std::uint64_t at = self.cursor_.load(std::memory_order_relaxed);
     const std::uint64_t wanted = std::min<std::uint64_t>(frameCount - done, self.totalFrames_ - at);
     const std::uint64_t soundFrom = done;
-    // The ring holds the sound's own samples; an output in another type gets them converted.
+    // The ring holds the samples in the output's type already: a plain copy.
     const std::uint64_t n = self.ring_->consume(
         static_cast<std::size_t>(wanted), [&self, out, bpf, &done](std::span<const std::byte> in) {
-            std::byte* place = out + done * bpf;
-            const std::size_t frames = in.size() / self.ring_->frameBytes();
-            if (self.outputType_ == self.soundType_) {
-                std::memcpy(place, in.data(), in.size());
-            } else {
-                convertSamples(in, self.soundType_, std::span<std::byte>(place, frames * bpf),
-                               self.outputType_);
-            }
-            done += frames;
+            std::memcpy(out + done * bpf, in.data(), in.size());
+            done += in.size() / self.ring_->frameBytes();
         });
     if (n > 0 && time->outputBufferDacTime > 0) {
         const double rate = self.sampleRate_;

@@ -17,18 +17,17 @@ namespace quorbel {
 class PortAudioLibrary;
 struct PaFailure;
 
-// One running output stream. The callback takes frames from the ring (converting them when the
-// output runs in another sample type) and moves an atomic cursor; when the ring runs dry before
-// the end it writes silence for the rest of the buffer and counts it as lost; past the end it
-// writes silence and completes.
+// One running output stream. The callback copies frames from the ring, which holds them in the
+// output's own sample type (the producer converted them), and moves an atomic cursor; when the ring
+// runs dry before the end it writes silence for the rest of the buffer and counts it as lost; past
+// the end it writes silence and completes.
 class PortAudioPlayback final : public PlaybackStream {
   public:
-    // Plays `totalFrames` frames of `soundType` samples from `ring` on an output that runs in
-    // `outputType`, `outputBytesPerFrame` bytes a frame. `silence` is the byte value of a
-    // silent output sample.
+    // Plays `totalFrames` frames from `ring`, `outputBytesPerFrame` bytes a frame in the
+    // output's sample type. `silence` is the byte value of a silent output sample.
     PortAudioPlayback(std::shared_ptr<PortAudioLibrary> library, std::shared_ptr<PlaybackRing> ring,
-                      std::uint64_t totalFrames, SampleType soundType, SampleType outputType,
-                      std::size_t outputBytesPerFrame, std::byte silence);
+                      std::uint64_t totalFrames, std::size_t outputBytesPerFrame,
+                      std::byte silence);
     ~PortAudioPlayback() override;
 
     // Opens and starts the stream. False with `failure` set when PortAudio refuses.
@@ -51,8 +50,6 @@ class PortAudioPlayback final : public PlaybackStream {
     std::shared_ptr<PortAudioLibrary> library_;
     std::shared_ptr<PlaybackRing> ring_;
     std::uint64_t totalFrames_;
-    SampleType soundType_;
-    SampleType outputType_;
     std::size_t bytesPerFrame_;  // of the output
     std::byte silence_;
     bool ringWasDry_ = false;  // the last buffer lacked frames the ring did not have (audio thread)
