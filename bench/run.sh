@@ -42,6 +42,13 @@ echo "== the view's paint, and the Peaks mode's summaries"
 ./build/release/bench/view_paint_bench || status=$?
 ./build/release/bench/peaks_bench || status=$?
 echo
-echo "== the view in the Qt shell"
+echo "== the view in the Qt shell (offscreen)"
 ./build/release/bench/qt_view_bench || status=$?
+if command -v xvfb-run >/dev/null; then
+  echo
+  echo "== the view in the Qt shell (under Xvfb)"
+  QT_QPA_PLATFORM=xcb xvfb-run -a ./build/release/bench/qt_view_bench || status=$?
+else
+  echo "(no xvfb-run: the run under a real X server is left out)"
+fi
 exit "$status"
