@@ -80,6 +80,24 @@ class Guard {
         m_watched.erase(found);
     }
 
+    void LetGo(const std::uint8_t* first, std::size_t length) {
+        const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        // Whole pages inside the range only: a neighbour's page may be in use by another reader
+        // for all this one knows, and dropping it would only cost a fault, but it is not ours.
+        const auto from = (reinterpret_cast<std::uintptr_t>(first) + page - 1) / page * page;
+        const auto to = (reinterpret_cast<std::uintptr_t>(first) + length) / page * page;
+        if (to <= from) return;
+        // Under the lock, so the guard cannot put private memory in the mapping's place between
+        // the check and the advice: on private memory the advice would zero the sound.
+        const std::lock_guard lock(m_mutex);
+        for (const Watched& watched : m_watched) {
+            const auto start = reinterpret_cast<std::uintptr_t>(watched.address);
+            if (watched.fd < 0 || from < start || to > start + watched.length) continue;
+            ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+            return;
+        }
+    }
+
     std::vector<ChangedWorkingFile> TakeChanged() {
         const std::lock_guard lock(m_mutex);
         return std::exchange(m_changed, {});
@@ -248,6 +266,10 @@ std::shared_ptr<const std::uint8_t[]> MapWorkingFile(const std::string& path, st
     guard.Watch(bytes, length, fd, path);
     return std::shared_ptr<const std::uint8_t[]>(
         bytes, [](const std::uint8_t* p) { Guard::Instance().Forget(p); });
+}
+
+void LetMappedPagesGo(std::span<const std::uint8_t> bytes) {
+    if (!bytes.empty()) Guard::Instance().LetGo(bytes.data(), bytes.size());
 }
 
 std::vector<ChangedWorkingFile> TakeChangedWorkingFiles() {

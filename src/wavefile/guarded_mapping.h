@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,13 @@ namespace quorbel {
 // for writing), mapped read-only and guarded as above; null with errno set when the file
 // cannot be opened or mapped, or there is no memory to read it into.
 std::shared_ptr<const std::uint8_t[]> MapWorkingFile(const std::string& path, std::size_t length);
+
+// Lets the process's pages of `bytes` go while they are still a guarded file's mapping: the
+// file keeps them, and the next read brings them back from the page cache. For a reader that
+// passes over a whole working file once (a summary), so the pass does not leave the file
+// resident. Bytes that are not (or no longer) a mapped file are left alone: letting those go
+// would lose them.
+void LetMappedPagesGo(std::span<const std::uint8_t> bytes);
 
 // A guarded working file another program opened for writing, truncated, removed or renamed.
 // Its bytes are still the program's, except for `lostBytes` (no memory to copy them to before

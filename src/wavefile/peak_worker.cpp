@@ -9,6 +9,8 @@
 #include <mutex>
 #include <thread>
 
+#include "wavefile/guarded_mapping.h"
+
 namespace quorbel {
 
 namespace {
@@ -73,7 +75,13 @@ class PeakWorker {
     static bool Turn(const Job& job) {
         const std::shared_ptr<SoundBlock> block = job.block.lock();
         if (!block || !block->peaks.Keeps(job.summary.get())) return false;
-        job.summary->MakeSome(block->bytes.span(), kFramesPerTurn);
+        const std::span<const std::uint8_t> bytes = block->bytes.span();
+        const std::uint64_t from = job.summary->summarizedFrames();
+        job.summary->MakeSome(bytes, kFramesPerTurn);
+        // A working file read once for its summary need not stay in the process's memory.
+        const std::uint64_t frameBytes = job.summary->format().frameBytes();
+        const std::uint64_t to = job.summary->summarizedFrames();
+        LetMappedPagesGo(bytes.subspan(from * frameBytes, (to - from) * frameBytes));
         return !job.summary->complete();
     }
 
