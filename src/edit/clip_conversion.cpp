@@ -47,16 +47,7 @@ std::vector<std::uint8_t> StereoToMono(std::span<const std::uint8_t> stereo, int
 }
 
 std::vector<std::uint8_t> MonoToStereo(std::span<const std::uint8_t> mono, int bits) {
-    const std::size_t width = SampleCodec::ForBits(bits).width;
-    const std::size_t samples = mono.size() / width;
-    std::vector<std::uint8_t> out(samples * 2 * width);
-    for (std::size_t i = 0; i < samples; ++i) {
-        for (std::size_t b = 0; b < width; ++b) {
-            out[2 * i * width + b] = mono[i * width + b];
-            out[(2 * i + 1) * width + b] = mono[i * width + b];
-        }
-    }
-    return out;
+    return MonoToStereo(mono, SampleTypeFor(bits, false));
 }
 
 namespace {
