@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -67,10 +68,7 @@ void syncFolderOf(const std::string& path) {
 
 RecordingSpool::RecordingSpool(std::string path, std::span<const std::uint8_t> fmt,
                                const Clock& clock)
-    : path_(std::move(path)),
-      clock_(clock),
-      fmtBytes_(fmt.size()),
-      maxData_(MaxDataBytes(fmt.size())) {
+    : path_(std::move(path)), clock_(clock), fmtBytes_(fmt.size()), maxData_(MaxSoundBytes()) {
     const auto refuse = [this](int err) {
         failure_ = unwritable(path_, err);
         done_ = true;
@@ -236,8 +234,12 @@ void RecordingSpool::makeDurable(bool final) {
     }
     if (::fdatasync(fd_) != 0) return fail(errno);
     const std::uint64_t riffSize = RiffSizeOf(fmtBytes_, 0) + writtenData_ + (pad ? 1 : 0);
-    if (!writeField(fd_, static_cast<std::uint32_t>(riffSize), 4) ||
-        !writeField(fd_, static_cast<std::uint32_t>(writtenData_), headerBytes(fmtBytes_) - 4)) {
+    // Past 4 GiB the sizes read 0xFFFFFFFF, which a reader takes as every whole frame there.
+    const auto field = [](std::uint64_t size) {
+        return static_cast<std::uint32_t>(std::min<std::uint64_t>(size, 0xFFFFFFFFu));
+    };
+    if (!writeField(fd_, field(riffSize), 4) ||
+        !writeField(fd_, field(writtenData_), headerBytes(fmtBytes_) - 4)) {
         return fail(errno);
     }
     if (::fdatasync(fd_) != 0) return fail(errno);

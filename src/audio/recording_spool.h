@@ -59,7 +59,7 @@ class RecordingSpool {
     const std::string path_;
     const Clock& clock_;
     std::uint64_t fmtBytes_ = 0;
-    std::uint64_t maxData_ = 0;  // the most `data` bytes a WAVE file beside this `fmt ` holds
+    std::uint64_t maxData_ = 0;  // the most `data` bytes a sound holds
     int fd_ = -1;
 
     bool created_ = false;  // this spool made the file

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <new>
 
 #include "audio/wave_format.h"
@@ -43,6 +44,54 @@ WaveError ReadAt(RiffFile& file, const std::string& path, void* buffer, std::int
         return Unreadable(path, errno, chunk);
     }
     return std::nullopt;
+}
+
+// A fault about sizes: `bytes` claimed where `limit` are.
+WaveFailure SizeFault(WaveFault code, const std::string& path, std::uint64_t bytes,
+                      std::uint64_t limit) {
+    WaveFailure failure(code, path, 0, kDataId);
+    failure.bytes = bytes;
+    failure.limit = limit;
+    return failure;
+}
+
+// The 64-bit sizes of an RF64 (or BW64) file, from its `ds64` chunk.
+struct Ds64Sizes {
+    std::uint64_t riff = 0;
+    std::uint64_t data = 0;
+};
+
+WaveError ReadDs64(RiffFile& file, const std::string& path, const ChunkInfo& form,
+                   Ds64Sizes& sizes) {
+    ChunkInfo ds64;
+    if (auto error = Find(file, path, ds64, kDs64Id, form, WaveFault::Ds64Damaged)) return error;
+    std::uint8_t bytes[16];
+    if (ds64.size < sizeof bytes) return WaveFailure(WaveFault::Ds64Damaged, path, 0, kDs64Id);
+    errno = 0;
+    if (file.Seek(ds64.dataOffset, SEEK_SET) < 0) return Unreadable(path, errno, kDs64Id);
+    const std::int64_t got = file.Read(bytes, sizeof bytes);
+    if (got < 0) return Unreadable(path, errno, kDs64Id);
+    if (got != sizeof bytes) return WaveFailure(WaveFault::Ds64Damaged, path, 0, kDs64Id);
+    sizes.riff = LoadLe64(bytes);
+    sizes.data = LoadLe64(bytes + 8);
+    return std::nullopt;
+}
+
+// Bytes the memory of this machine can still give (free and reclaimable memory, and swap);
+// 0 when it cannot be told.
+std::uint64_t AvailableMemoryBytes() {
+    std::FILE* info = std::fopen("/proc/meminfo", "re");
+    if (info == nullptr) return 0;
+    std::uint64_t available = 0;
+    std::uint64_t swap = 0;
+    char line[128];
+    while (std::fgets(line, sizeof line, info) != nullptr) {
+        unsigned long long kib = 0;
+        if (std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1) available = kib * 1024;
+        if (std::sscanf(line, "SwapFree: %llu kB", &kib) == 1) swap = kib * 1024;
+    }
+    std::fclose(info);
+    return available == 0 ? 0 : available + swap;
 }
 
 // A pipe, socket, folder or device named as a sound file.
@@ -118,12 +167,37 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out, S
     if (auto error = Find(file, path, data, kDataId, form, WaveFault::DataMissing)) return error;
     const auto present =
         static_cast<std::uint64_t>(std::max<std::int64_t>(fileSize - data.dataOffset, 0));
-    std::int64_t dataSize =
-        static_cast<std::int64_t>(DataBytesPresent(data.size, present, fmt.size, frameBytes));
-    // Looking at a sound keeps every byte a finished header declares, a partial frame too.
-    if (reading == SoundReading::AnyLayout && data.size > 0 && data.size <= present &&
-        data.size != 0xFFFFFFFFu) {
-        dataSize = data.size;
+    std::int64_t dataSize = 0;
+    if (riff.id != kRiffId) {
+        // RF64: the sizes come from the ds64 chunk and must agree with the file, since a
+        // file past 4 GiB cannot be read the tolerant way (its 32-bit fields say nothing).
+        Ds64Sizes sizes;
+        if (auto error = ReadDs64(file, path, form, sizes)) return error;
+        const std::uint64_t declared = data.size == 0xFFFFFFFFu ? sizes.data : data.size;
+        if (declared > present) return SizeFault(WaveFault::DataPastEnd, path, declared, present);
+        const auto whole = static_cast<std::uint64_t>(fileSize);
+        const std::uint64_t dataEnd = data.dataOffset + declared;
+        // The RIFF size may leave out a last pad byte, and bytes after the form are ignored.
+        if (sizes.riff > whole - 8 || sizes.riff + 8 + 1 < dataEnd || sizes.data > sizes.riff) {
+            return SizeFault(WaveFault::Ds64Mismatch, path, sizes.riff + 8, whole);
+        }
+        const std::uint64_t frames = frameBytes == 0 ? declared : declared - declared % frameBytes;
+        dataSize = static_cast<std::int64_t>(std::min(frames, MaxSoundBytes(frameBytes)));
+        if (reading == SoundReading::AnyLayout) dataSize = static_cast<std::int64_t>(declared);
+    } else {
+        dataSize = static_cast<std::int64_t>(DataBytesPresent(data.size, present, frameBytes));
+        // Looking at a sound keeps every byte a finished header declares, a partial frame too.
+        if (reading == SoundReading::AnyLayout && data.size > 0 && data.size <= present &&
+            data.size != 0xFFFFFFFFu) {
+            dataSize = data.size;
+        }
+    }
+    // A sound larger than the memory left would be taken from the other programs (and from
+    // this one's other sounds) page by page until the system ends a program: refused first.
+    if (const std::uint64_t available = AvailableMemoryBytes();
+        available != 0 && static_cast<std::uint64_t>(dataSize) > available) {
+        return SizeFault(WaveFault::SoundPastMemory, path, static_cast<std::uint64_t>(dataSize),
+                         available);
     }
     ByteBuffer bytes;
     try {

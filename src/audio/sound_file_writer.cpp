@@ -51,6 +51,7 @@ WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> 
     // Refused before anything is written: the old file stays, and no new one is begun.
     if (WaveError refused = CheckSoundFits(path, fmt, data.size())) return refused;
     const auto riffSize = static_cast<std::uint32_t>(RiffSizeOf(fmt.size(), data.size()));
+    const std::uint64_t fileBytes = WaveHeader(fmt, data.size()).size() + data.size() + 1;
 
     if (durability == SaveDurability::Scratch) {
         // Straight into the working file made for it: no flush, no rename.
@@ -72,6 +73,10 @@ WaveError writeSoundFile(const std::string& path, std::span<const std::uint8_t> 
         return notReplaced(path, std::move(reason));
     }
     errno = 0;
+    if (WaveError refused = CheckDiskRoom(replacement.fd(), path, fileBytes)) {
+        replacement.abandon();
+        return refused;
+    }
     std::unique_ptr<RiffFile> file = RiffFile::WriteToDescriptor(replacement.fd());
     if (!file) return unwritable(path, errno);
     ReportTo(*file, progress, data.size());

@@ -60,13 +60,11 @@ struct Device {
 
     LostSound lost;               // what the last play or recording that ended lost
     SpoolRef lostSpool;           // the spool of that recording: its failure belongs to `lost`
-    bool stoppedAtLimit = false;  // the last recording filled what a WAVE file holds
+    bool stoppedAtLimit = false;  // the last recording filled what a sound holds
 
     std::size_t frameBytes() const { return format.bytesPerFrame(); }
-    // The most frames a WAVE file with this `fmt ` chunk holds: a recording stops there.
-    std::uint64_t maxFrames() const {
-        return MaxDataBytes(fmt.size(), frameBytes()) / frameBytes();
-    }
+    // The most frames a sound holds: a recording stops there (past 4 GiB it is saved as RF64).
+    std::uint64_t maxFrames() const { return MaxSoundBytes(frameBytes()) / frameBytes(); }
     // The frames of the recording that fit within maxFrames().
     std::uint64_t keptRecordedFrames() const {
         const std::uint64_t before =
@@ -140,6 +138,10 @@ unsigned codeFor(WaveFault fault) {
         case WaveFault::ZeroSampleRate:
         case WaveFault::BlockAlignMismatch:
             return kDeviceErrBadFmt;
+        case WaveFault::Ds64Damaged:
+        case WaveFault::Ds64Mismatch:
+        case WaveFault::DataPastEnd:
+            return kDeviceErrNotWave;
         case WaveFault::DataMissing:
             return kDeviceErrNoData;
         case WaveFault::UnknownSubFormat:
@@ -150,9 +152,11 @@ unsigned codeFor(WaveFault fault) {
         case WaveFault::PcmDepthUnsupported:
             return kDeviceErrUnsupported;
         case WaveFault::SoundOutOfMemory:
+        case WaveFault::SoundPastMemory:
             return kDeviceErrOutOfMemory;
         case WaveFault::FileUnwritable:
         case WaveFault::NotReplaced:
+        case WaveFault::DiskTooFull:
             return kDeviceErrCannotWrite;
         case WaveFault::SoundTooLarge:
             return kDeviceErrTooLarge;

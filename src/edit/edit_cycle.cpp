@@ -90,8 +90,16 @@ UserMessage OutOfMemory(const EditVariant& v, std::uint64_t bytes) {
 
 UserMessage TooLarge(const EditVariant& v, std::uint64_t bytes, std::uint64_t limit) {
     return {std::string(v.name) + " would make " + Grouped(bytes) +
-                " bytes of sound, and a WAVE file holds at most " + Grouped(limit) +
+                " bytes of sound, and a sound holds at most " + Grouped(limit) +
                 " bytes of this format. Nothing was changed.",
+            MessageStyle::Error};
+}
+
+UserMessage NoDiskFor(const EditVariant& v, std::uint64_t bytes, std::uint64_t added,
+                      std::uint64_t free) {
+    return {std::string(v.name) + " would make " + Grouped(bytes) + " bytes of sound, which need " +
+                Grouped(added) + " bytes more on disk, and the working folder's disk has " +
+                Grouped(free) + " bytes free. Nothing was changed.",
             MessageStyle::Error};
 }
 
@@ -137,10 +145,17 @@ EditOperation::EditOperation(EditKind kind, EditHost& host, EditStep step)
         return;
     }
     m_resultBytes = m_step.resultBytes ? m_step.resultBytes(m_before) : m_before.data.size();
-    const std::uint64_t limit = MaxDataBytes(m_before.fmt.size(), m_before.format.bytesPerFrame());
+    const std::uint64_t limit = MaxSoundBytes(m_before.format.bytesPerFrame());
     if (m_resultBytes > limit) {
         m_result = Fail(TooLarge(v, m_resultBytes, limit));
         return;
+    }
+    // What an edit adds must be able to go on disk, as the working files and a save will need.
+    if (const std::uint64_t before = m_before.data.size(); m_resultBytes > before) {
+        if (const std::uint64_t free = host.FreeWorkingBytes(); m_resultBytes - before > free) {
+            m_result = Fail(NoDiskFor(v, m_resultBytes, m_resultBytes - before, free));
+            return;
+        }
     }
     if (v.prefix != nullptr) {
         Expected<std::string> made = host.NewWorkingFile(v.prefix);

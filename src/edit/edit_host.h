@@ -50,6 +50,9 @@ class EditHost {
                                                 std::span<const std::uint8_t> fmt,
                                                 WorkProgress& progress) = 0;
     virtual void DiscardWorkingFile(const std::string& file) = 0;
+    // Bytes free on the disk of the document's working files: a sound an edit grows must be
+    // able to go there (a recovery copy, a save) before the edit is made.
+    virtual std::uint64_t FreeWorkingBytes() { return UINT64_MAX; }
     virtual void SetModified() = 0;
 
     // The document's versions of its sound; the current one is what the window plays.

@@ -56,28 +56,6 @@ SharedBytes SoundSink::Finish() {
 
 namespace {
 
-// The header of a WAVE file holding `fmt` and `dataBytes` of data, as writeSoundFile writes
-// it: RIFF, the `fmt ` chunk with its pad byte, and the `data` chunk's header.
-std::vector<std::uint8_t> WaveHeader(std::span<const std::uint8_t> fmt, std::uint64_t dataBytes) {
-    std::vector<std::uint8_t> header;
-    auto id = [&](const char(&code)[5]) { header.insert(header.end(), code, code + 4); };
-    auto size = [&](std::uint64_t value) {
-        for (int shift = 0; shift < 32; shift += 8) {
-            header.push_back(static_cast<std::uint8_t>(value >> shift));
-        }
-    };
-    id("RIFF");
-    size(RiffSizeOf(fmt.size(), dataBytes));
-    id("WAVE");
-    id("fmt ");
-    size(fmt.size());
-    header.insert(header.end(), fmt.begin(), fmt.end());
-    if (fmt.size() % 2 == 1) header.push_back(0);
-    id("data");
-    size(dataBytes);
-    return header;
-}
-
 class FileBytes final : public SoundSink {
   public:
     FileBytes(const std::string& path, std::span<const std::uint8_t> fmt, WorkProgress& progress)
@@ -104,6 +82,8 @@ class FileBytes final : public SoundSink {
         if (WaveError refused = CheckSoundFits(m_path, m_fmt, bytes))
             throw SinkWriteFailed{*refused};
         const std::vector<std::uint8_t> header = WaveHeader(m_fmt, bytes);
+        if (WaveError refused = CheckDiskRoom(m_fd, m_path, header.size() + bytes))
+            throw SinkWriteFailed{*refused};
         m_dataOffset = header.size();
         WriteAll(header);
     }

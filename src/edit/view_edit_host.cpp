@@ -51,6 +51,10 @@ void ViewEditHost::DiscardWorkingFile(const std::string& file) {
     m_view.m_document.m_workingFiles.Discard(file);
 }
 
+std::uint64_t ViewEditHost::FreeWorkingBytes() {
+    return m_view.m_document.m_workingFiles.FreeBytes();
+}
+
 void ViewEditHost::SetModified() {
     m_view.m_document.SetModifiedFlag();
 }

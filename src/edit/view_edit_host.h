@@ -23,6 +23,7 @@ class ViewEditHost final : public EditHost {
     std::unique_ptr<SoundSink> FileSink(const std::string& file, std::span<const std::uint8_t> fmt,
                                         WorkProgress& progress) override;
     void DiscardWorkingFile(const std::string& file) override;
+    std::uint64_t FreeWorkingBytes() override;
     void SetModified() override;
     SoundHistory& History() override;
     SoundVersion VersionOf(LoadedSound sound, const std::string& file) override;

@@ -17,7 +17,7 @@ struct FaultText {
     WaveFault code;
     MessageStyle style;
     // Fixed text with the failure's detail put in for {path}, {errno} (its text), {reason},
-    // {bytes}, {limit}, {maxRiff} (the largest RIFF size), {tag} (as 0xNNNN), {channels},
+    // {bytes}, {limit}, {maxSound} (the most sound bytes), {tag} (as 0xNNNN), {channels},
     // {blockAlign}, {bits}, {depth} (bits of a sample's container) and {cause} (the text of
     // the fault underneath).
     std::string_view text;
@@ -79,6 +79,17 @@ constexpr std::array kFaultTexts = std::to_array<FaultText>({
      "The file's fmt chunk is damaged (it claims {bytes} bytes)."},
     {WaveFault::SoundOutOfMemory, MessageStyle::Error,
      "Not enough memory to load the file ({bytes} bytes of sound)."},
+    {WaveFault::SoundPastMemory, MessageStyle::Error,
+     "Not enough memory to load the file: it holds {bytes} bytes of sound, and {limit} bytes "
+     "of memory are available."},
+    {WaveFault::Ds64Damaged, MessageStyle::Error,
+     "The file is damaged: it is an RF64 file without a whole ds64 chunk to give its sizes."},
+    {WaveFault::Ds64Mismatch, MessageStyle::Error,
+     "The file is damaged: its ds64 chunk gives sizes that disagree with the file (it claims "
+     "{bytes} bytes, and the file has {limit})."},
+    {WaveFault::DataPastEnd, MessageStyle::Error,
+     "The file is cut short: its data chunk claims {bytes} bytes of sound, and only {limit} are "
+     "in the file."},
     // The device: judging a format.
     {WaveFault::FmtTooShort, MessageStyle::Error,
      "The file's fmt chunk is too short ({bytes} bytes, at least 16 are needed)."},
@@ -111,8 +122,10 @@ constexpr std::array kFaultTexts = std::to_array<FaultText>({
      "Cannot write the file {path}: the sound is too large for a WAVE file ({bytes} bytes of "
      "sound, and at most {limit} fit with this format).",
      {},
-     "The sound is too large for a WAVE file: a WAVE file holds at most {maxRiff} bytes after "
-     "its 8-byte header."},
+     "The sound is too large: a sound holds at most {maxSound} bytes."},
+    {WaveFault::DiskTooFull, MessageStyle::Error,
+     "Cannot write the file {path}: it needs {bytes} bytes, and its disk has only {limit} bytes "
+     "free. Nothing was changed."},
     {WaveFault::OwnerNotKept, MessageStyle::Warning,
      "The sound was saved to {path}, but the file could not keep its former owner, group and "
      "permissions: {errno}."},
@@ -145,7 +158,7 @@ std::string Detail(std::string_view name, const WaveFailure& f) {
     if (name == "errno") return std::strerror(f.err != 0 ? f.err : EIO);
     if (name == "bytes") return std::to_string(f.bytes);
     if (name == "limit") return std::to_string(f.limit);
-    if (name == "maxRiff") return std::to_string(kMaxRiffSize);
+    if (name == "maxSound") return std::to_string(kMaxSoundBytes);
     if (name == "reason") return f.reason.empty() ? "not a regular file" : f.reason;
     if (name == "tag") return Hex4(f.format.formatTag);
     if (name == "channels") return std::to_string(f.format.channels);

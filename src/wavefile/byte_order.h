@@ -26,6 +26,9 @@ constexpr std::uint16_t LoadLe16(const std::uint8_t* p) {
 constexpr std::uint32_t LoadLe32(const std::uint8_t* p) {
     return LoadLe(p, 4);
 }
+constexpr std::uint64_t LoadLe64(const std::uint8_t* p) {
+    return LoadLe32(p) | std::uint64_t{LoadLe32(p + 4)} << 32;
+}
 constexpr void StoreLe16(std::uint8_t* p, std::uint16_t v) {
     StoreLe(p, v, 2);
 }

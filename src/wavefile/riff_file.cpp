@@ -255,13 +255,13 @@ int RiffFile::FindRiff(ChunkInfo& riff, FourCC formType, ChunkWalk walk) {
         FourCC id = 0;
         std::uint32_t size = 0;
         if (const int header = ReadHeader(id, size); header != 0) return header;
-        if (id == kRiffId) {
+        if (id == kRiffId || id == kRf64Id || id == kBw64Id) {
             std::array<std::uint8_t, 4> form{};
             const std::int64_t got = Read(form.data(), 4);
             if (got < 0) return kRiffIoError;
             if (got != 4) return kRiffChunkNotFound;
             if (LoadLe32(form.data()) == formType) {
-                riff.id = kRiffId;
+                riff.id = id;
                 riff.size = size;
                 riff.formType = formType;
                 riff.dataOffset = static_cast<std::uint32_t>(start + 8);

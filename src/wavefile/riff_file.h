@@ -34,6 +34,10 @@ inline constexpr FourCC kRiffId = MakeFourCC("RIFF");
 inline constexpr FourCC kWaveId = MakeFourCC("WAVE");
 inline constexpr FourCC kFmtId = MakeFourCC("fmt ");
 inline constexpr FourCC kDataId = MakeFourCC("data");
+// RF64 and BW64 forms are RIFF forms whose sizes past 4 GiB are kept in a `ds64` chunk.
+inline constexpr FourCC kRf64Id = MakeFourCC("RF64");
+inline constexpr FourCC kBw64Id = MakeFourCC("BW64");
+inline constexpr FourCC kDs64Id = MakeFourCC("ds64");
 
 // Set on a descriptor by CreateChunk: the chunk was written by us, so Ascend fixes its size.
 inline constexpr std::uint32_t kChunkCreated = 0x10;
@@ -85,8 +89,9 @@ class RiffFile {
     RiffFile(const RiffFile&) = delete;
     RiffFile& operator=(const RiffFile&) = delete;
 
-    // Searches forward from the current position for a RIFF chunk of the given form type.
-    // 0 on success with the position at the first subchunk; kRiffChunkNotFound; or -1.
+    // Searches forward from the current position for a RIFF chunk of the given form type (an
+    // RF64 or BW64 form too, whose id `riff` then holds). 0 on success with the position at the
+    // first subchunk; kRiffChunkNotFound; or -1.
     int FindRiff(ChunkInfo& riff, FourCC formType, ChunkWalk walk = ChunkWalk::Exact);
 
     // Searches forward from the current position for the chunk `id`, never past the end of

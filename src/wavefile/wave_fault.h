@@ -53,6 +53,10 @@ enum class WaveFault {
     DataMissing,       // no `data` chunk anywhere in the file
     FmtOversized,      // a `fmt ` chunk declaring `bytes` bytes, too many for a format record
     SoundOutOfMemory,  // no memory for `bytes` bytes of sound
+    SoundPastMemory,   // `bytes` bytes of sound, more than the `limit` bytes of memory available
+    Ds64Damaged,       // an RF64 or BW64 file whose `ds64` chunk is missing or cut short
+    Ds64Mismatch,      // a `ds64` chunk that gives `bytes` bytes where the file holds `limit`
+    DataPastEnd,       // an RF64 `data` chunk of `bytes` bytes where `limit` are in the file
 
     // The device's judgement of a `fmt ` chunk (format detail in `format`).
     FmtTooShort,            // `bytes` bytes, fewer than the 16 of a PCM record
@@ -71,6 +75,7 @@ enum class WaveFault {
     FileUnwritable,  // the save failed with errno `err`
     NotReplaced,     // the save's target cannot be replaced; `reason` says why
     SoundTooLarge,   // `bytes` bytes of sound do not fit a WAVE file; at most `limit` do
+    DiskTooFull,     // the file needs `bytes` bytes and its disk has `limit` free
     OwnerNotKept,    // a warning: saved, but the replaced file's owner, group or permissions
                      // could not be given to the new one (errno `err`)
 

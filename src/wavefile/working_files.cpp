@@ -1,5 +1,6 @@
 #include "wavefile/working_files.h"
 
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,6 +29,13 @@ Expected<std::string> WorkingFiles::Create(std::string_view prefix) {
         file = NewTempFileName(m_folder, prefix);
     if (file) m_files.push_back(*file);
     return file;
+}
+
+std::uint64_t WorkingFiles::FreeBytes() const {
+    struct statvfs disk {};
+    const std::string folder = m_folder.empty() ? TempDirectory() : m_folder;
+    if (::statvfs(folder.c_str(), &disk) != 0 || disk.f_blocks == 0) return UINT64_MAX;
+    return std::uint64_t{disk.f_bavail} * disk.f_frsize;
 }
 
 void WorkingFiles::Discard(const std::string& path) {

@@ -5,6 +5,7 @@
 // are kept while the document is open and removed when its window closes normally. After a crash
 // they stay, so the last state of the sound can still be found.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,10 @@ class WorkingFiles {
     void RemoveAll();
 
     const std::vector<std::string>& Files() const { return m_files; }
+
+    // Bytes free for this user on the disk new working files go to; the most there is when
+    // the file system does not tell.
+    std::uint64_t FreeBytes() const;
 
   private:
     std::string m_folder;

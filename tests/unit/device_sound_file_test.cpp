@@ -15,6 +15,7 @@
 #include "fakes/piece_bytes.h"
 #include "fakes/wav_builder.h"
 #include "res/wave_messages.h"
+#include "wavefile/wave_ops.h"
 
 namespace quorbel {
 namespace {
@@ -184,6 +185,69 @@ TEST_F(DeviceSoundFileReader, RefusesDamagedFilesWithAText) {
     }
 }
 
+TEST_F(DeviceSoundFileReader, ReadsRf64AndBw64AndRefusesTheirDamageWithAText) {
+    const Bytes fmt = FmtBody(2, 44100, 16);
+    const Bytes pcm = Counting(16);
+    auto ds64 = [](std::uint64_t riff, std::uint64_t data, std::size_t bytes = 28) {
+        Bytes b;
+        for (std::uint64_t v : {riff, data, data / 4}) {
+            AppendLe(b, static_cast<std::uint32_t>(v), 4);
+            AppendLe(b, static_cast<std::uint32_t>(v >> 32), 4);
+        }
+        AppendLe(b, 0, 4);
+        b.resize(bytes);
+        return b;
+    };
+    // A RIFF layout of `chunks` under the form id `id`, its 32-bit size saying "see ds64".
+    auto form = [](const char* id, const std::vector<Chunk>& chunks) {
+        Bytes file = BuildRiff(chunks, 0xFFFFFFFFu);
+        std::copy(id, id + 4, file.begin());
+        return file;
+    };
+    // ds64 (36) + fmt (24) + data (24) + "WAVE": the RIFF size of the whole files below.
+    constexpr std::uint64_t kRiff = 88;
+    const std::uint32_t inDs64 = 0xFFFFFFFFu;
+    for (const char* id : {"RF64", "BW64"}) {
+        SCOPED_TRACE(id);
+        ASSERT_FALSE(
+            load(form(id, {{"ds64", ds64(kRiff, 16)}, {"fmt ", fmt}, {"data", pcm, inDs64}})));
+        EXPECT_EQ(data(), pcm);
+        // A data chunk under 4 GiB may keep its own size.
+        ASSERT_FALSE(load(form(id, {{"ds64", ds64(kRiff, 0)}, {"fmt ", fmt}, {"data", pcm}})));
+        EXPECT_EQ(data(), pcm);
+    }
+    struct Case {
+        Bytes file;
+        WaveFault kind;
+        std::string text;
+    } cases[] = {
+        {form("RF64", {{"fmt ", fmt}, {"data", pcm, inDs64}}), WaveFault::Ds64Damaged,
+         "The file is damaged: it is an RF64 file without a whole ds64 chunk to give its sizes."},
+        {form("RF64", {{"ds64", ds64(kRiff, 16, 8)}, {"fmt ", fmt}, {"data", pcm, inDs64}}),
+         WaveFault::Ds64Damaged,
+         "The file is damaged: it is an RF64 file without a whole ds64 chunk to give its sizes."},
+        {form("RF64", {{"ds64", ds64(200, 16)}, {"fmt ", fmt}, {"data", pcm, inDs64}}),
+         WaveFault::Ds64Mismatch,
+         "The file is damaged: its ds64 chunk gives sizes that disagree with the file (it claims "
+         "208 bytes, and the file has 96)."},
+        {form("RF64", {{"ds64", ds64(kRiff, 100)}, {"fmt ", fmt}, {"data", Counting(116), inDs64}}),
+         WaveFault::Ds64Mismatch,
+         "The file is damaged: its ds64 chunk gives sizes that disagree with the file (it claims "
+         "96 bytes, and the file has 196)."},
+        {form("RF64", {{"ds64", ds64(kRiff, 40)}, {"fmt ", fmt}, {"data", pcm, inDs64}}),
+         WaveFault::DataPastEnd,
+         "The file is cut short: its data chunk claims 40 bytes of sound, and only 16 are in the "
+         "file."},
+    };
+    for (const Case& c : cases) {
+        const WaveError p = load(c.file);
+        ASSERT_TRUE(p) << c.text;
+        EXPECT_EQ(p->code, c.kind) << c.text;
+        EXPECT_EQ(MessageFor(*p).text, c.text);
+        EXPECT_TRUE(sound.data.empty());
+    }
+}
+
 TEST_F(DeviceSoundFileReader, ReportsMissingAndUnreadableFiles) {
     WaveError p = readSoundFile(dir.file("nothing.wav"), sound);
     ASSERT_TRUE(p);
@@ -248,25 +312,28 @@ TEST_F(DeviceSoundFileWriter, ReportsAMissingFolder) {
     EXPECT_EQ(MessageFor(*p).text, "Cannot write the file " + path + ": No such file or directory");
 }
 
-TEST_F(DeviceSoundFileWriter, RefusesDataThatDoesNotFitAWaveFile) {
-    // Address space only: the size is refused before a byte is read.
-    const std::size_t size = (std::size_t{1} << 32) + 2;
-    void* big =
-        ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    ASSERT_NE(big, MAP_FAILED);
+TEST_F(DeviceSoundFileWriter, ASoundItsDiskCannotHoldIsRefusedBeforeAByteIsWritten) {
+    // A petabyte of silence costs no memory; no disk here holds it.
     const std::string path = dir.file("big.wav");
-    const WaveError p =
-        writeSoundFile(path, FmtBody(2, 44100, 16),
-                       std::span<const std::uint8_t>(static_cast<std::uint8_t*>(big), size));
-    ::munmap(big, size);
+    const Bytes old = SimpleWave(Counting(10), 1, 8, 8000);
+    WriteBytes(path, old);
+    const std::uint64_t bytes = std::uint64_t{1} << 50;
+    const WaveError p = writeSoundFile(path, FmtBody(2, 44100, 16), PieceList::Silence(bytes, 0));
     ASSERT_TRUE(p);
-    EXPECT_EQ(p->code, WaveFault::SoundTooLarge);
-    const std::string text = MessageFor(*p).text;
-    EXPECT_NE(text.find("too large for a WAVE file"), std::string::npos) << text;
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(p->code, WaveFault::DiskTooFull);
+    EXPECT_GT(p->bytes, bytes);
+    EXPECT_LT(p->limit, bytes);
+    EXPECT_EQ(MessageFor(*p).text, "Cannot write the file " + path + ": it needs " +
+                                       std::to_string(p->bytes) + " bytes, and its disk has only " +
+                                       std::to_string(p->limit) +
+                                       " bytes free. Nothing was changed.");
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
-TEST_F(DeviceSoundFileWriter, SavesTheMostThatFitsAndRefusesOneFrameMore) {
+TEST_F(DeviceSoundFileWriter, OneFramePastWhatAPlainFileHoldsIsLaidOutAsRf64) {
     struct Case {
         Bytes fmt;
         std::size_t frame;
@@ -277,16 +344,40 @@ TEST_F(DeviceSoundFileWriter, SavesTheMostThatFitsAndRefusesOneFrameMore) {
         {FmtBody(1, 8000, 8), 1, 4294967258u},
         {FmtBody(1, 8000, 8, Bytes{0, 0}), 1, 4294967256u},  // 18-byte record
     };
+    auto le = [](std::uint64_t v, int n) {
+        Bytes out;
+        for (int i = 0; i < n; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        return out;
+    };
+    auto join = [](std::initializer_list<Bytes> parts) {
+        Bytes out;
+        for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+        return out;
+    };
+    auto text = [](const char* id) { return Bytes(id, id + 4); };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.fmt.size() << "-byte fmt, frame " << c.frame);
-        HugeSound sound(c.most + c.frame);
+        const Bytes fmt = join({text("fmt "), le(c.fmt.size(), 4), c.fmt});
+        // The most that fits: a plain header, its RIFF size counting a pad after odd data.
+        const std::uint64_t pad = c.most % 2;
+        EXPECT_EQ(WaveHeader(c.fmt, c.most),
+                  join({text("RIFF"), le(4 + fmt.size() + 8 + c.most + pad, 4), text("WAVE"), fmt,
+                        text("data"), le(c.most, 4)}));
+        // One frame more: RF64, the sizes in a ds64 chunk before `fmt `.
+        const std::uint64_t more = c.most + c.frame;
+        const std::uint64_t riff = 4 + 36 + fmt.size() + 8 + more + more % 2;
+        EXPECT_EQ(WaveHeader(c.fmt, more),
+                  join({text("RF64"), le(0xFFFFFFFFu, 4), text("WAVE"), text("ds64"), le(28, 4),
+                        le(riff, 8), le(more, 8), le(more / c.frame, 8), le(0, 4), fmt,
+                        text("data"), le(0xFFFFFFFFu, 4)}));
+
+        // Both are written (a file-size limit stops them here, rather than 4 GiB of disk), and
+        // a save cut short leaves the old file as it was.
+        HugeSound sound(more);
         ASSERT_TRUE(sound.ok());
         const std::string path = dir.file("big.wav");
         const Bytes old = SimpleWave(Counting(10), 1, 8, 8000);
         WriteBytes(path, old);
-
-        // At the limit the size passes and the writing begins: a file-size limit stops it
-        // (rather than writing 4 GiB here), which no refusal of the size would reach.
         struct rlimit saved {};
         ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
         auto* previous = ::signal(SIGXFSZ, SIG_IGN);
@@ -294,23 +385,14 @@ TEST_F(DeviceSoundFileWriter, SavesTheMostThatFitsAndRefusesOneFrameMore) {
         limited.rlim_cur = 4096;
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
         const WaveError atLimit = writeSoundFile(path, c.fmt, sound.first(c.most));
-        const WaveError past = writeSoundFile(path, c.fmt, sound.first(c.most + c.frame));
+        const WaveError past = writeSoundFile(path, c.fmt, sound.first(more));
         ::setrlimit(RLIMIT_FSIZE, &saved);
         ::signal(SIGXFSZ, previous);
-
-        ASSERT_TRUE(atLimit);
-        EXPECT_EQ(atLimit->code, WaveFault::FileUnwritable);
-        EXPECT_EQ(MessageFor(*atLimit).text, "Cannot write the file " + path + ": File too large");
-
-        // One frame more is refused before a byte is written, with the size and the limit.
-        ASSERT_TRUE(past);
-        EXPECT_EQ(past->code, WaveFault::SoundTooLarge);
-        EXPECT_EQ(past->bytes, c.most + c.frame);
-        EXPECT_EQ(past->limit, c.most);
-        EXPECT_EQ(MessageFor(*past).text,
-                  "Cannot write the file " + path + ": the sound is too large for a WAVE file (" +
-                      std::to_string(c.most + c.frame) + " bytes of sound, and at most " +
-                      std::to_string(c.most) + " fit with this format).");
+        for (const WaveError& result : {atLimit, past}) {
+            ASSERT_TRUE(result);
+            EXPECT_EQ(MessageFor(*result).text,
+                      "Cannot write the file " + path + ": File too large");
+        }
         EXPECT_EQ(ReadBytes(path), old);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                                 std::filesystem::directory_iterator()),

@@ -141,8 +141,7 @@ TEST(EditSelectionCommands, BadInputGetsItsMessageAndLeavesTheSound) {
     const std::tuple<int, std::uint32_t, std::uint32_t, std::uint32_t, std::string> cases[] = {
         {ID_EDIT_INSERT_SILENCE, 0, 0, 100, "The length must be at least one frame."},
         {ID_EDIT_INSERT_SILENCE, UINT32_MAX, 0, 100,
-         "Insert Silence would make 757,632,407,240 bytes of sound, and a WAVE file holds at "
-         "most "},
+         "Insert Silence would make 757,632,407,240 bytes of sound, which need "},
         {ID_EDIT_TRIM, 1, 250, 250, "Nothing to do, starting and ending positions are the same!"},
         {ID_EDIT_CLEAR, 1, 0, 1000, "You cannot delete the entire file!!"},
     };

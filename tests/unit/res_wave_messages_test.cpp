@@ -49,10 +49,9 @@ TEST(WaveMessages, DetailIsPutIntoTheText) {
          {"Cannot write the file /w/big.wav: the sound is too large for a WAVE file (4294967298 "
           "bytes of sound, and at most 4294967256 fit with this format).",
           MessageStyle::Error}},
-        // Without a file: the limit of every WAVE file, in bytes.
+        // Without a file: the limit of every sound, in bytes.
         {WaveFailure(WaveFault::SoundTooLarge),
-         {"The sound is too large for a WAVE file: a WAVE file holds at most 4294967295 bytes "
-          "after its 8-byte header.",
+         {"The sound is too large: a sound holds at most 4611686018427387904 bytes.",
           MessageStyle::Error}},
     };
     for (const auto& [failure, expected] : cases) EXPECT_EQ(MessageFor(failure), expected);

@@ -1,5 +1,5 @@
-// The one size limit of a WAVE file (its 32-bit RIFF size field) at its exact boundary, and
-// the texts that refuse a sound past it.
+// The size limit of a plain WAVE file (its 32-bit RIFF size field) at its exact boundary, and
+// the texts that refuse a sound past what the program holds.
 
 #include "wavefile/wave_limits.h"
 
@@ -59,17 +59,17 @@ TEST(WaveLimits, TheWrittenLayoutsRiffSizeStopsAtTheLimit) {
 
 TEST(WaveLimits, CheckSoundFitsNamesTheSizeAndTheMostWholeFramesThatFit) {
     const std::uint8_t stereo16[16] = {1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
-    EXPECT_EQ(CheckSoundFits("/w/a.wav", stereo16, 4294967256u), std::nullopt);
-    const WaveError refused = CheckSoundFits("/w/a.wav", stereo16, 4294967260u);
+    // Past a plain WAVE file is fine now: it is saved as RF64.
+    EXPECT_EQ(CheckSoundFits("/w/a.wav", stereo16, 4294967260u), std::nullopt);
+    EXPECT_EQ(CheckSoundFits("/w/a.wav", stereo16, kMaxSoundBytes), std::nullopt);
+    const WaveError refused = CheckSoundFits("/w/a.wav", stereo16, kMaxSoundBytes + 4);
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->code, WaveFault::SoundTooLarge);
     EXPECT_EQ(refused->path, "/w/a.wav");
-    EXPECT_EQ(refused->bytes, 4294967260u);
-    EXPECT_EQ(refused->limit, 4294967256u);
     EXPECT_EQ(MessageFor(*refused),
               (UserMessage{"Cannot write the file /w/a.wav: the sound is too large for a WAVE "
-                           "file (4294967260 bytes of sound, and at most 4294967256 fit with "
-                           "this format).",
+                           "file (4611686018427387908 bytes of sound, and at most "
+                           "4611686018427387904 fit with this format).",
                            MessageStyle::Error}));
 }
 
@@ -78,8 +78,20 @@ TEST(WaveLimits, TheDevicesGenericTextGivesTheLimitInBytes) {
     NullAudioBackend backend{clock};
     WaveDevices devices{backend};
     EXPECT_EQ(devices.errorText(kDeviceErrTooLarge),
-              "The sound is too large for a WAVE file: a WAVE file holds at most 4294967295 "
-              "bytes after its 8-byte header.");
+              "The sound is too large: a sound holds at most 4611686018427387904 bytes.");
+}
+
+TEST(WaveLimits, AHeaderThatSaysTooLittleOrNothingTakesEveryWholeFramePresent) {
+    const std::uint64_t past4GiB = (std::uint64_t{5} << 30) + 3;
+    // declared, present, frame: bytes taken
+    const std::tuple<std::uint32_t, std::uint64_t, std::uint64_t, std::uint64_t> cases[] = {
+        {1000, 2000, 4, 1000},                     // a finished header
+        {0, 2001, 4, 2000},                        // never finished
+        {0xFFFFFFFFu, past4GiB, 4, past4GiB - 3},  // a recording past 4 GiB
+        {3000, 2002, 2, 2002},                     // cut short
+    };
+    for (const auto& [declared, present, frame, taken] : cases)
+        EXPECT_EQ(DataBytesPresent(declared, present, frame), taken) << declared;
 }
 
 }  // namespace
