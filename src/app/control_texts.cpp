@@ -44,7 +44,7 @@ std::string soundViewName() {
 }
 
 std::string soundViewDescription(const std::string& title, int bitsPerSample, int channels,
-                                 std::uint32_t samplesPerSec, std::uint32_t dataBytes,
+                                 std::uint32_t samplesPerSec, std::uint64_t dataBytes,
                                  int blockAlign, bool floatSamples) {
     if (channels <= 0 || samplesPerSec == 0 || blockAlign <= 0)
         return title + ": a new, empty sound; nothing recorded yet";

@@ -23,7 +23,7 @@ ControlText positionSliderText();
 // samples read "32-bit float".
 std::string soundViewName();
 std::string soundViewDescription(const std::string& title, int bitsPerSample, int channels,
-                                 std::uint32_t samplesPerSec, std::uint32_t dataBytes,
+                                 std::uint32_t samplesPerSec, std::uint64_t dataBytes,
                                  int blockAlign, bool floatSamples = false);
 
 }  // namespace quorbel

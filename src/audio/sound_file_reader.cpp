@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <new>
+#include <optional>
 
 #include "audio/wave_format.h"
 #include "wavefile/byte_buffer.h"
@@ -199,9 +200,9 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out, S
         return SizeFault(WaveFault::SoundPastMemory, path, static_cast<std::uint64_t>(dataSize),
                          available);
     }
-    ByteBuffer bytes;
+    std::optional<FreshBytes> bytes;
     try {
-        bytes.resize(static_cast<std::size_t>(dataSize));
+        bytes.emplace(static_cast<std::size_t>(dataSize));
     } catch (const std::bad_alloc&) {
         WaveFailure failure(WaveFault::SoundOutOfMemory, path, 0, kDataId);
         failure.bytes = static_cast<std::uint64_t>(dataSize);
@@ -212,10 +213,10 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out, S
         file.SetTransferHook(
             [progress](std::int64_t n) { progress->Advance(static_cast<std::uint64_t>(n)); });
     }
-    WaveError error = ReadAt(file, path, bytes.data(), dataSize, data.dataOffset, kDataId);
+    WaveError error = ReadAt(file, path, bytes->data(), dataSize, data.dataOffset, kDataId);
     file.SetTransferHook({});
     if (error) return error;
-    out.data = PieceList(ShareBytes(std::move(bytes)));
+    out.data = PieceList(ShareBytes(std::move(*bytes)));
     out.fmt = std::move(fmtBytes);
     out.format = format;
     return std::nullopt;

@@ -21,15 +21,14 @@ namespace {
 
 // The stretch of the data a selection covers: whole frames within the data.
 struct ByteRange {
-    std::uint32_t start = 0;
-    std::uint32_t end = 0;
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
 };
 
 ByteRange SelectedFrames(const WaveFormat& f, std::uint64_t dataBytes, const EditSelection& sel,
                          std::uint64_t limit) {
     const int frame = f.nBlockAlign;
-    const std::uint32_t last =
-        WholeFrames(static_cast<std::uint32_t>(std::min(dataBytes, limit)), frame);
+    const std::uint64_t last = WholeFrames(std::min(dataBytes, limit), frame);
     ByteRange r;
     r.start = std::min(WholeFrames(StartByteOf(sel.startMs, f.nAvgBytesPerSec), frame), last);
     r.end = std::clamp(WholeFrames(EndByteOf(sel.endMs, f.nAvgBytesPerSec), frame), r.start, last);
@@ -85,7 +84,7 @@ EditOutcome RemoveSelection(const LoadedSound& before, const EditSelection& sel,
     const ByteRange r = SelectionIn(before, sel);
     if (r.start >= r.end) return NothingSelected();
     const std::uint64_t kept = data.size() - (r.end - r.start);
-    if (WholeFrames(static_cast<std::uint32_t>(kept), FormatOf(before).nBlockAlign) == 0) {
+    if (WholeFrames(kept, FormatOf(before).nBlockAlign) == 0) {
         return EditOutcome::Failed({wholeRefusal, MessageStyle::Error});
     }
     EditOutcome done;
@@ -94,9 +93,8 @@ EditOutcome RemoveSelection(const LoadedSound& before, const EditSelection& sel,
 }
 
 // Where Paste inserts: the selection's start, in whole frames within the data.
-std::uint32_t PasteOffset(const WaveFormat& f, std::uint64_t dataBytes, const EditSelection& sel) {
-    const std::uint32_t whole = WholeFrames(
-        static_cast<std::uint32_t>(std::min<std::uint64_t>(dataBytes, UINT32_MAX)), f.nBlockAlign);
+std::uint64_t PasteOffset(const WaveFormat& f, std::uint64_t dataBytes, const EditSelection& sel) {
+    const std::uint64_t whole = WholeFrames(dataBytes, f.nBlockAlign);
     return std::min(WholeFrames(StartByteOf(sel.startMs, f.nAvgBytesPerSec), f.nBlockAlign), whole);
 }
 
@@ -206,7 +204,7 @@ EditStep InsertSilenceStep(const EditSelection& sel, std::uint64_t frames) {
     step.run = [sel, frames](const LoadedSound& before, WorkProgress&) {
         const WaveFormat f = FormatOf(before);
         const PieceList& data = before.data;
-        const std::uint32_t at = PasteOffset(f, data.size(), sel);
+        const std::uint64_t at = PasteOffset(f, data.size(), sel);
         const std::uint64_t bytes = frames * std::max<std::uint64_t>(f.nBlockAlign, 1);
         EditOutcome done;
         done.sound = WithData(before, data.Slice(0, at)
@@ -254,7 +252,7 @@ EditStep PasteStep(const EditSelection& sel, const Clipboard& clipboardNow,
                                                         WorkProgress&) {
         const WaveFormat f = FormatOf(before);
         const PieceList& data = before.data;
-        const std::uint32_t at = PasteOffset(f, data.size(), sel);
+        const std::uint64_t at = PasteOffset(f, data.size(), sel);
         const std::size_t frame = std::max<std::size_t>(f.nBlockAlign, 1);
         const PieceList& clip = clipboard.Pieces();
         PieceList block = clip.Slice(0, clip.size() - clip.size() % frame);

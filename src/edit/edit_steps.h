@@ -23,7 +23,7 @@ struct EditSelection {
     std::uint32_t endMs = 0;
     int bits = 0;
     int channels = 0;
-    std::uint32_t waveDataLen = 0;  // what the window shows: Copy takes no more than this
+    std::uint64_t waveDataLen = 0;  // what the window shows: Copy takes no more than this
     bool floatSamples = false;      // float, not integer samples (bits alone cannot tell)
 
     SampleType Type() const { return SampleTypeFor(bits, floatSamples); }

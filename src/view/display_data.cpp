@@ -33,14 +33,14 @@ Expected<DisplayData> ReadDisplayData(const std::string& path) {
     return data;
 }
 
-std::uint32_t SampleCountOf(std::uint32_t dataBytes, int bitsPerSample) {
+std::uint64_t SampleCountOf(std::uint64_t dataBytes, int bitsPerSample) {
     // One unit per stored sample of 16 bits and more (bits / 8 bytes each); narrower sound
     // counts bytes.
-    return bitsPerSample >= 16 ? dataBytes / static_cast<std::uint32_t>(bitsPerSample / 8)
+    return bitsPerSample >= 16 ? dataBytes / static_cast<std::uint64_t>(bitsPerSample / 8)
                                : dataBytes;
 }
 
-std::uint32_t SliderPageOf(std::uint32_t dataBytes) {
+std::uint64_t SliderPageOf(std::uint64_t dataBytes) {
     return dataBytes / 10;
 }
 

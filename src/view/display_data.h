@@ -28,9 +28,9 @@ Expected<DisplayData> ReadDisplayData(const std::string& path);
 // Slider maximum: the number of whole samples, channels not divided out. Data bytes for
 // samples of 8 bits and less (and for 9 to 15, which are not drawn); data bytes / (bits / 8)
 // from 16 bits on: halved for 16-bit, a third for 24-bit, a quarter for 32-bit.
-std::uint32_t SampleCountOf(std::uint32_t dataBytes, int bitsPerSample);
+std::uint64_t SampleCountOf(std::uint64_t dataBytes, int bitsPerSample);
 
 // Slider page and tick step: a tenth of the data bytes.
-std::uint32_t SliderPageOf(std::uint32_t dataBytes);
+std::uint64_t SliderPageOf(std::uint64_t dataBytes);
 
 }  // namespace quorbel

@@ -230,12 +230,8 @@ class CQuorbelView : public CommandTarget {
     std::uint32_t m_wDeviceID = 0;
     // The sound the view draws, once it shows one: the very pieces the device plays.
     std::optional<PieceList> m_waveData;
-    // Its length in bytes, as far as the 32-bit positions of the window reach.
-    std::uint32_t WaveDataLen() const {
-        return m_waveData ? static_cast<std::uint32_t>(
-                                std::min<std::uint64_t>(m_waveData->size(), UINT32_MAX))
-                          : 0;
-    }
+    // Its length in bytes.
+    std::uint64_t WaveDataLen() const { return m_waveData ? m_waveData->size() : 0; }
     // How the sound's samples are stored, from its bits and format tag.
     SampleType SampleTypeOfSound() const;
     int m_nPosition = 0;  // slider position in sample units; first sample the strip shows
@@ -257,7 +253,7 @@ class CQuorbelView : public CommandTarget {
     std::uint32_t m_nSamplesPerSec = 0;
     std::uint32_t m_nAvgBytesPerSec = 0;
     int m_nBlockAlign = 0;
-    std::uint32_t m_nSampleCount = 0;  // stored samples (bytes of 8-bit sound); slider maximum
+    std::uint64_t m_nSampleCount = 0;  // stored samples (bytes of 8-bit sound); slider maximum
     Rect m_rcStartHandle = kStartHandleRect;
     Rect m_rcEndHandle = kEndHandleRect;
     bool m_bStartGrabbed = false;
@@ -275,8 +271,8 @@ class CQuorbelView : public CommandTarget {
     std::optional<WaveFormat> pcmFormatOf(const LoadedSound& sound);
     // A float sound holding NaN or infinite samples: a warning box that says how many.
     void warnNonFinite(const PieceList& data);
-    void storeFormat(const WaveFormat& format, std::uint32_t dataBytes);
-    void setSliderRange(std::uint32_t dataBytes);
+    void storeFormat(const WaveFormat& format, std::uint64_t dataBytes);
+    void setSliderRange(std::uint64_t dataBytes);
     bool CaptureDisplayData();
     bool captureUnplayable();
     void SaveRecording();

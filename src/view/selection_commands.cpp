@@ -19,10 +19,10 @@ constexpr int kScopeRight = kScopeRect.right;  // (a handle never leaves it)
 
 bool CQuorbelView::SelectionHoldsAFrame() const {
     if (!m_waveData || WaveDataLen() == 0) return false;
-    const std::uint32_t last = WholeFrames(WaveDataLen(), m_nBlockAlign);
-    const std::uint32_t start =
+    const std::uint64_t last = WholeFrames(WaveDataLen(), m_nBlockAlign);
+    const std::uint64_t start =
         std::min(WholeFrames(StartByteOf(GetSelStartMs(), m_nAvgBytesPerSec), m_nBlockAlign), last);
-    const std::uint32_t end =
+    const std::uint64_t end =
         std::min(WholeFrames(EndByteOf(GetSelEndMs(), m_nAvgBytesPerSec), m_nBlockAlign), last);
     return end > start;
 }

@@ -21,6 +21,13 @@ std::uint32_t TruncatedU32(double v) {
     return static_cast<std::uint32_t>(v);
 }
 
+// Bytes past 4 GiB too (a sound saved as RF64).
+std::uint64_t TruncatedU64(double v) {
+    if (!(v > 0.0)) return 0;
+    if (v >= 0x1p64) return std::numeric_limits<std::uint64_t>::max();
+    return static_cast<std::uint64_t>(v);
+}
+
 }  // namespace
 
 double MsPerScopePixel(std::uint32_t lengthMs) {
@@ -61,18 +68,18 @@ ZoomStretch ZoomStretchFor(std::uint32_t startMs, std::uint32_t endMs, std::uint
     return z;
 }
 
-std::uint32_t StartByteOf(std::uint32_t startMs, std::uint32_t avgBytesPerSec) {
-    return TruncatedU32(static_cast<double>(startMs) * 0.001 * static_cast<double>(avgBytesPerSec));
+std::uint64_t StartByteOf(std::uint32_t startMs, std::uint32_t avgBytesPerSec) {
+    return TruncatedU64(static_cast<double>(startMs) * 0.001 * static_cast<double>(avgBytesPerSec));
 }
 
-std::uint32_t EndByteOf(std::uint32_t endMs, std::uint32_t avgBytesPerSec) {
+std::uint64_t EndByteOf(std::uint32_t endMs, std::uint32_t avgBytesPerSec) {
     const auto a = static_cast<float>(avgBytesPerSec);
     const auto e = static_cast<float>(static_cast<double>(endMs) * 0.001);
-    return TruncatedU32(static_cast<double>(a) * static_cast<double>(e));
+    return TruncatedU64(static_cast<double>(a) * static_cast<double>(e));
 }
 
-std::uint32_t WholeFrames(std::uint32_t offset, int blockAlign) {
-    const auto frame = static_cast<std::uint32_t>(blockAlign > 0 ? blockAlign : 1);
+std::uint64_t WholeFrames(std::uint64_t offset, int blockAlign) {
+    const auto frame = static_cast<std::uint64_t>(blockAlign > 0 ? blockAlign : 1);
     return offset - offset % frame;
 }
 

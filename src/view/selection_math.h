@@ -34,14 +34,14 @@ struct ZoomStretch {
 ZoomStretch ZoomStretchFor(std::uint32_t startMs, std::uint32_t endMs, std::uint32_t lengthMs);
 
 // The selection's start byte: startMs x 0.001 x avgBytesPerSec, truncated, all in double.
-std::uint32_t StartByteOf(std::uint32_t startMs, std::uint32_t avgBytesPerSec);
+std::uint64_t StartByteOf(std::uint32_t startMs, std::uint32_t avgBytesPerSec);
 
 // The selection's end byte: avgBytesPerSec and endMs x 0.001 each rounded to single
 // precision, their product in double, truncated.
-std::uint32_t EndByteOf(std::uint32_t endMs, std::uint32_t avgBytesPerSec);
+std::uint64_t EndByteOf(std::uint32_t endMs, std::uint32_t avgBytesPerSec);
 
 // `offset` rounded down to a multiple of `blockAlign` (a block align of 0 counts as 1), so
 // that no edit ever starts or ends inside a frame.
-std::uint32_t WholeFrames(std::uint32_t offset, int blockAlign);
+std::uint64_t WholeFrames(std::uint64_t offset, int blockAlign);
 
 }  // namespace quorbel

@@ -19,12 +19,12 @@ namespace quorbel {
 namespace {
 
 // The slider works in int; a sound of more units is shown with its end clipped.
-int SliderValue(std::uint32_t v) {
-    return static_cast<int>(std::min<std::uint32_t>(v, INT_MAX));
+int SliderValue(std::uint64_t v) {
+    return static_cast<int>(std::min<std::uint64_t>(v, INT_MAX));
 }
 
-std::uint32_t DataBytes(const LoadedSound& sound) {
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(sound.data.size(), UINT32_MAX));
+std::uint64_t DataBytes(const LoadedSound& sound) {
+    return sound.data.size();
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ SampleType CQuorbelView::SampleTypeOfSound() const {
     return SampleTypeFor(m_nBitsPerSample, m_bPCM == kWaveFormatFloat);
 }
 
-void CQuorbelView::storeFormat(const WaveFormat& f, std::uint32_t dataBytes) {
+void CQuorbelView::storeFormat(const WaveFormat& f, std::uint64_t dataBytes) {
     // The 16-bit fields widen without sign. The format tag says how samples are stored: 1 for
     // integers, 3 for float (an extensible record's sub-format).
     m_bPCM = f.wFormatTag == kWaveFormatFloat ? kWaveFormatFloat : kWaveFormatPcm;
@@ -66,7 +66,7 @@ void CQuorbelView::storeFormat(const WaveFormat& f, std::uint32_t dataBytes) {
     m_nSampleCount = SampleCountOf(dataBytes, m_nBitsPerSample);
 }
 
-void CQuorbelView::setSliderRange(std::uint32_t dataBytes) {
+void CQuorbelView::setSliderRange(std::uint64_t dataBytes) {
     const int maximum = SliderValue(m_nSampleCount);
     const int page = SliderValue(SliderPageOf(dataBytes));
     if (!m_window.hasSlider()) {

@@ -68,7 +68,7 @@ void CQuorbelView::DrawScopeWave(Canvas& canvas) {
         count = samplesAt(m_dwZoomToMs) - from;
     }
     if (m_nScopeWaveMode == WAVEMODE_PEAKS) return DrawScopePeaks(canvas, from, count);
-    const std::uint64_t step = ScopeStep(static_cast<std::uint32_t>(count), m_nChannels);
+    const std::uint64_t step = ScopeStep(count, m_nChannels);
 
     // One trace over samples first, first + step, ... around `baseline`; a step whose
     // sample lies past the buffer's end is left out.
@@ -103,7 +103,7 @@ void CQuorbelView::DrawScopePeaks(Canvas& canvas, std::uint64_t from, std::uint6
     const std::vector<ColumnPeaks> columns =
         ScopeColumnPeaks(data, *format, from / channels, count / channels);
     // Columns not summarized yet show the Wave picture: the sample Wave mode draws there.
-    const std::uint64_t step = ScopeStep(static_cast<std::uint32_t>(count), m_nChannels);
+    const std::uint64_t step = ScopeStep(count, m_nChannels);
     const bool byteSamples = format->sampleBytes == 1;
     const int divisor = byteSamples ? (m_nChannels == 2 ? 2 : 1) : (m_nChannels == 2 ? 500 : 250);
 

@@ -112,11 +112,11 @@ Rect ScopeTraceBounds() {
             kScopeBaselineRight + reach + 1};
 }
 
-std::uint32_t ScopeStep(std::uint32_t sampleCount, int channels) {
+std::uint64_t ScopeStep(std::uint64_t sampleCount, int channels) {
     // Each trace reads one channel at a fixed offset into the frame: a step of whole frames
     // keeps it on that channel, where any other step would wander into the next one.
-    const std::uint32_t frame = channels > 1 ? static_cast<std::uint32_t>(channels) : 1;
-    const std::uint32_t step = sampleCount / kScopeColumns / frame * frame;
+    const std::uint64_t frame = channels > 1 ? static_cast<std::uint64_t>(channels) : 1;
+    const std::uint64_t step = sampleCount / kScopeColumns / frame * frame;
     return step == 0 ? frame : step;
 }
 

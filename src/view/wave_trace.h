@@ -34,7 +34,7 @@ std::optional<int> StripOffset(const PieceList& data, int bitsPerSample, std::in
 
 // Vectorscope step: samples per column, N / 367 rounded down to whole frames of `channels`
 // samples, at least one frame.
-std::uint32_t ScopeStep(std::uint32_t sampleCount, int channels);
+std::uint64_t ScopeStep(std::uint64_t sampleCount, int channels);
 
 // True for the formats the vectorscope draws: 8-bit or 16 bits and more, one or two channels.
 bool ScopeDrawsFormat(int bitsPerSample, int channels);
