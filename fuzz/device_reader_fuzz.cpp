@@ -27,6 +27,10 @@ bool IsReaderFault(quorbel::WaveFault code) {
         case WaveFault::DataMissing:
         case WaveFault::FmtOversized:
         case WaveFault::SoundOutOfMemory:
+        case WaveFault::SoundPastMemory:
+        case WaveFault::Ds64Damaged:
+        case WaveFault::Ds64Mismatch:
+        case WaveFault::DataPastEnd:
         case WaveFault::FmtTooShort:
         case WaveFault::ExtensionIncomplete:
         case WaveFault::UnknownSubFormat:
