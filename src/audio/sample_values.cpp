@@ -1,34 +1,13 @@
 #include "audio/sample_values.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
+#include "audio/sample_value_codec.h"
 #include "wavefile/byte_order.h"
 
 namespace quorbel {
-namespace {
-
-float LoadFloat(const std::uint8_t* p) {
-    return std::bit_cast<float>(LoadLe32(p));
-}
-
-// The signed value of a `width`-byte little-endian integer.
-std::int32_t LoadSigned(const std::uint8_t* p, std::size_t width) {
-    const unsigned shift = static_cast<unsigned>(32 - 8 * width);
-    return static_cast<std::int32_t>(LoadLe(p, width) << shift) >> shift;
-}
-
-// `v` rounded half away from zero and clamped to [lo, hi]; NaN gives 0.
-double RoundClamped(double v, double lo, double hi) {
-    if (std::isnan(v)) return 0.0;
-    const double r = std::round(v);  // std::round rounds halves away from zero
-    return r < lo ? lo : (r > hi ? hi : r);
-}
-
-}  // namespace
 
 SampleType SampleTypeFor(int bits, bool isFloat) {
     if (isFloat) return SampleType::F32;
@@ -64,37 +43,11 @@ std::string SampleFormatName(SampleType type, int channels) {
 }
 
 double ReadSampleValue(SampleType type, const std::uint8_t* p) {
-    switch (type) {
-        case SampleType::U8:
-            return *p - 128;
-        case SampleType::S16:
-            return LoadSigned(p, 2);
-        case SampleType::S24:
-            return LoadSigned(p, 3);
-        case SampleType::S32:
-            return LoadSigned(p, 4);
-        case SampleType::F32:
-            return LoadFloat(p);
-    }
-    return 0.0;
+    return WithSampleType(type, [p](auto codec) { return codec.Get(p); });
 }
 
 void WriteSampleValue(SampleType type, std::uint8_t* p, double v) {
-    if (type == SampleType::F32) {
-        // Beyond float's range the value overflows to an infinity, as float arithmetic would
-        // (a plain conversion would be undefined there).
-        if (std::fabs(v) > std::numeric_limits<float>::max()) v = std::copysign(HUGE_VAL, v);
-        StoreLe32(p, std::bit_cast<std::uint32_t>(static_cast<float>(v)));
-        return;
-    }
-    const int bits = SampleBits(type);
-    const double half = std::ldexp(1.0, bits - 1);
-    const auto value = static_cast<std::int64_t>(RoundClamped(v, -half, half - 1));
-    if (type == SampleType::U8) {
-        *p = static_cast<std::uint8_t>(value + 128);
-        return;
-    }
-    StoreLe(p, static_cast<std::uint32_t>(value), static_cast<std::size_t>(bits / 8));
+    WithSampleType(type, [p, v](auto codec) { codec.Put(p, v); });
 }
 
 double FullScaleValue(SampleType type) {

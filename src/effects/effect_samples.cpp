@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "audio/sample_value_codec.h"
 #include "audio/sample_values.h"
 #include "edit/sample_codec.h"
 
@@ -184,31 +185,27 @@ void NarrowOctaveDownPart(std::span<const std::uint8_t> data, int bits, int chan
     for (; j < end; ++j) OctaveDownFrame(data.data(), frames, frame, codec, j, at(j));
 }
 
-// The filters and octave down in the wide layouts: samples of `type` taken as values in
-// double, the result stored with that layout's rounding and clamping (none for float).
-struct WideCodec {
-    SampleType type;
-    std::size_t width;
-    double get(const std::uint8_t* p) const { return ReadSampleValue(type, p); }
-    void put(std::uint8_t* p, double v) const { WriteSampleValue(type, p, v); }
-};
-
-WideCodec WideCodecOf(SampleType type) {
-    return WideCodec{type, static_cast<std::size_t>(SampleBits(type) / 8)};
-}
-
-template <class Formula>
-void WideTwoTap(std::span<const std::uint8_t> data, SampleType type, int channels,
-                std::uint64_t from, std::span<std::uint8_t> out, Formula formula) {
-    const WideCodec codec = WideCodecOf(type);
-    const std::size_t stride = codec.width * static_cast<std::size_t>(std::max(channels, 1));
+// The filters and octave down in the wide layouts: samples taken as values in double, the
+// result stored with the layout's rounding and clamping (none for float). Each loop is
+// compiled for each layout (sample_value_codec.h).
+template <class Codec, class Formula>
+void WideTwoTap(std::span<const std::uint8_t> data, Codec codec, int channels, std::uint64_t from,
+                std::span<std::uint8_t> out, Formula formula) {
+    constexpr std::size_t width = Codec::kWidth;
+    const std::size_t stride = width * static_cast<std::size_t>(std::max(channels, 1));
     const std::size_t whole = data.size() / stride * stride;
     const std::size_t start = static_cast<std::size_t>(from), end = start + out.size();
     const std::uint8_t* in = data.data();
-    for (std::size_t i = start; i < std::min(end, whole); i += codec.width) {
-        // The last frame is its own partner.
-        const std::size_t next = i + stride < whole ? i + stride : i;
-        codec.put(out.data() + (i - start), formula(codec.get(in + i), codec.get(in + next)));
+    const std::size_t last = std::min(end, whole);
+    // Every sample but those of the last frame has its partner a frame on.
+    const std::size_t paired = std::min(last, whole >= stride ? whole - stride : 0);
+    std::size_t i = start;
+    for (; i < paired; i += width) {
+        codec.Put(out.data() + (i - start), formula(codec.Get(in + i), codec.Get(in + i + stride)));
+    }
+    // The last frame is its own partner.
+    for (; i < last; i += width) {
+        codec.Put(out.data() + (i - start), formula(codec.Get(in + i), codec.Get(in + i)));
     }
     if (end > whole) {
         const std::size_t at = std::max(start, whole);
@@ -216,10 +213,10 @@ void WideTwoTap(std::span<const std::uint8_t> data, SampleType type, int channel
     }
 }
 
-void WideOctaveDown(std::span<const std::uint8_t> data, SampleType type, int channels,
+template <class Codec>
+void WideOctaveDown(std::span<const std::uint8_t> data, Codec codec, int channels,
                     std::uint64_t from, std::span<std::uint8_t> out) {
-    const WideCodec codec = WideCodecOf(type);
-    const std::size_t frame = codec.width * static_cast<std::size_t>(std::max(channels, 1));
+    const std::size_t frame = Codec::kWidth * static_cast<std::size_t>(std::max(channels, 1));
     const std::size_t frames = data.size() / frame, pairs = frames / 2;
     const std::size_t first = static_cast<std::size_t>(from) / frame;
     const std::size_t end = first + out.size() / frame;
@@ -230,8 +227,8 @@ void WideOctaveDown(std::span<const std::uint8_t> data, SampleType type, int cha
         if (pair >= pairs) {
             std::memcpy(o, data.data() + (frames - 1) * frame, frame);
         } else if (j % 3 == 1) {
-            for (std::size_t s = 0; s < frame; s += codec.width) {
-                codec.put(o + s, (codec.get(a + s) + codec.get(a + frame + s)) / 2);
+            for (std::size_t s = 0; s < frame; s += Codec::kWidth) {
+                codec.Put(o + s, (codec.Get(a + s) + codec.Get(a + frame + s)) / 2);
             }
         } else {
             std::memcpy(o, j % 3 == 0 ? a : a + frame, frame);
@@ -273,15 +270,19 @@ void ReverseFramesPart(std::span<const std::uint8_t> data, int frameBytes, std::
 void LowPassPart(std::span<const std::uint8_t> data, SampleType type, int channels,
                  std::uint64_t from, std::span<std::uint8_t> out) {
     if (IsNarrow(type)) return NarrowLowPassPart(data, SampleBits(type), channels, from, out);
-    WideTwoTap(data, type, channels, from, out,
-               [](double x, double next) { return (x + next) / 2; });
+    WithSampleType(type, [&](auto codec) {
+        WideTwoTap(data, codec, channels, from, out,
+                   [](double x, double next) { return (x + next) / 2; });
+    });
 }
 
 void HighPassPart(std::span<const std::uint8_t> data, SampleType type, int channels,
                   std::uint64_t from, std::span<std::uint8_t> out) {
     if (IsNarrow(type)) return NarrowHighPassPart(data, SampleBits(type), channels, from, out);
-    WideTwoTap(data, type, channels, from, out,
-               [](double x, double next) { return (next - x) / 2; });
+    WithSampleType(type, [&](auto codec) {
+        WideTwoTap(data, codec, channels, from, out,
+                   [](double x, double next) { return (next - x) / 2; });
+    });
 }
 
 void OctaveUpPart(std::span<const std::uint8_t> data, SampleType type, int channels,
@@ -292,7 +293,7 @@ void OctaveUpPart(std::span<const std::uint8_t> data, SampleType type, int chann
 void OctaveDownPart(std::span<const std::uint8_t> data, SampleType type, int channels,
                     std::uint64_t from, std::span<std::uint8_t> out) {
     if (IsNarrow(type)) return NarrowOctaveDownPart(data, SampleBits(type), channels, from, out);
-    WideOctaveDown(data, type, channels, from, out);
+    WithSampleType(type, [&](auto codec) { WideOctaveDown(data, codec, channels, from, out); });
 }
 
 std::size_t FrameBytesOf(SampleType type, int channels) {

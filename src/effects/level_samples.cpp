@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "audio/sample_value_codec.h"
 #include "audio/sample_values.h"
 #include "edit/sample_codec.h"
 
@@ -53,16 +54,17 @@ void ForEachSampleRun(const PieceList& list, SampleType type, Visit visit) {
 template <class Value>
 void MapWide(std::span<const std::uint8_t> in, SampleType type, int channels,
              std::span<std::uint8_t> out, Value value) {
-    const std::size_t width = static_cast<std::size_t>(SampleBits(type) / 8);
-    const auto c = static_cast<std::size_t>(std::max(channels, 1));
-    const std::size_t frames = in.size() / (width * c);
-    for (std::size_t f = 0; f < frames; ++f) {
-        for (std::size_t ch = 0; ch < c; ++ch) {
-            const std::size_t at = (f * c + ch) * width;
-            WriteSampleValue(type, out.data() + at,
-                             value(ReadSampleValue(type, in.data() + at), f, ch));
+    WithSampleType(type, [&](auto codec) {
+        constexpr std::size_t width = decltype(codec)::kWidth;
+        const auto c = static_cast<std::size_t>(std::max(channels, 1));
+        const std::size_t frames = in.size() / (width * c);
+        for (std::size_t f = 0; f < frames; ++f) {
+            for (std::size_t ch = 0; ch < c; ++ch) {
+                const std::size_t at = (f * c + ch) * width;
+                codec.Put(out.data() + at, value(codec.Get(in.data() + at), f, ch));
+            }
         }
-    }
+    });
 }
 
 }  // namespace
@@ -127,14 +129,16 @@ std::uint64_t SampleCensus::Clipped(double factor) const {
         };
         std::uint64_t clipped = 0;
         const std::size_t width = static_cast<std::size_t>(SampleBits(m_type) / 8);
-        for (const PieceList& stretch : m_stretches) {
-            ForEachSampleRun(stretch, m_type, [&](std::span<const std::uint8_t> bytes) {
-                for (std::size_t i = 0; i + width <= bytes.size(); i += width) {
-                    const double v = ReadSampleValue(m_type, bytes.data() + i);
-                    if (std::isfinite(v) && clips(v * factor)) ++clipped;
-                }
-            });
-        }
+        WithSampleType(m_type, [&](auto codec) {
+            for (const PieceList& stretch : m_stretches) {
+                ForEachSampleRun(stretch, m_type, [&](std::span<const std::uint8_t> bytes) {
+                    for (std::size_t i = 0; i + width <= bytes.size(); i += width) {
+                        const double v = codec.Get(bytes.data() + i);
+                        if (std::isfinite(v) && clips(v * factor)) ++clipped;
+                    }
+                });
+            }
+        });
         return clipped;
     }
     const int full = FullScale(SampleBits(m_type)), offset = full + 1;
@@ -226,10 +230,12 @@ void AddChannelPeaks(std::span<const std::uint8_t> bytes, SampleType type, int c
     const std::size_t width = static_cast<std::size_t>(SampleBits(type) / 8);
     const std::size_t c = channels == 2 ? 2 : 1;
     const std::size_t samples = bytes.size() / (width * c) * c;
-    for (std::size_t i = 0; i < samples; ++i) {
-        const double v = std::fabs(ReadSampleValue(type, bytes.data() + i * width));
-        if (std::isfinite(v)) peaks[i % c] = std::max(peaks[i % c], v);
-    }
+    WithSampleType(type, [&](auto codec) {
+        for (std::size_t i = 0; i < samples; ++i) {
+            const double v = std::fabs(codec.Get(bytes.data() + i * width));
+            if (std::isfinite(v)) peaks[i % c] = std::max(peaks[i % c], v);
+        }
+    });
 }
 
 void ScaleSamples(std::span<const std::uint8_t> in, SampleType type, int channels,

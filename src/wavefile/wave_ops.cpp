@@ -76,7 +76,10 @@ WaveError CheckDiskRoom(int fd, const std::string& path, std::uint64_t bytes) {
 std::vector<std::uint8_t> WaveHeader(std::span<const std::uint8_t> fmt, std::uint64_t dataBytes) {
     const bool rf64 = !SoundFits(fmt.size(), dataBytes);
     std::vector<std::uint8_t> header;
-    auto id = [&](const char(&code)[5]) { header.insert(header.end(), code, code + 4); };
+    header.reserve(80 + fmt.size());
+    auto id = [&](const char(&code)[5]) {
+        for (int i = 0; i < 4; ++i) header.push_back(static_cast<std::uint8_t>(code[i]));
+    };
     auto field = [&](std::uint64_t value, int bytes) {
         for (int shift = 0; shift < 8 * bytes; shift += 8) {
             header.push_back(static_cast<std::uint8_t>(value >> shift));

@@ -1,0 +1,81 @@
+#pragma once
+
+// ReadSampleValue and WriteSampleValue for a layout known when compiling: the loops that run
+// over a whole sound pick the layout once (WithSampleType) instead of at every sample, and the
+// compiler sees through the reads and stores.
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <type_traits>
+
+#include "audio/audio_backend.h"
+#include "wavefile/byte_order.h"
+
+namespace quorbel {
+
+// `v` rounded half away from zero and clamped to [lo, hi]; NaN gives 0.
+inline double RoundClamped(double v, double lo, double hi) {
+    if (std::isnan(v)) return 0.0;
+    const double r = std::round(v);  // std::round rounds halves away from zero
+    return r < lo ? lo : (r > hi ? hi : r);
+}
+
+template <SampleType T>
+struct SampleCodecOf {
+    static constexpr int kBits = T == SampleType::U8    ? 8
+                                 : T == SampleType::S16 ? 16
+                                 : T == SampleType::S24 ? 24
+                                                        : 32;
+    static constexpr std::size_t kWidth = kBits / 8;
+
+    static double Get(const std::uint8_t* p) {
+        if constexpr (T == SampleType::U8) {
+            return *p - 128;
+        } else if constexpr (T == SampleType::F32) {
+            return std::bit_cast<float>(LoadLe32(p));
+        } else {
+            constexpr unsigned shift = 32 - kBits;
+            return static_cast<std::int32_t>(LoadLe(p, kWidth) << shift) >> shift;
+        }
+    }
+
+    static void Put(std::uint8_t* p, double v) {
+        if constexpr (T == SampleType::F32) {
+            // Beyond float's range the value overflows to an infinity, as float arithmetic
+            // would (a plain conversion would be undefined there).
+            if (std::fabs(v) > std::numeric_limits<float>::max()) v = std::copysign(HUGE_VAL, v);
+            StoreLe32(p, std::bit_cast<std::uint32_t>(static_cast<float>(v)));
+        } else {
+            constexpr double half = static_cast<double>(std::int64_t{1} << (kBits - 1));
+            const auto value = static_cast<std::int64_t>(RoundClamped(v, -half, half - 1));
+            if constexpr (T == SampleType::U8) {
+                *p = static_cast<std::uint8_t>(value + 128);
+            } else {
+                StoreLe(p, static_cast<std::uint32_t>(value), kWidth);
+            }
+        }
+    }
+};
+
+// Calls `f` with a SampleCodecOf<type> (a value of it, empty): f's body is compiled once per
+// layout.
+template <class F>
+decltype(auto) WithSampleType(SampleType type, F&& f) {
+    switch (type) {
+        case SampleType::U8:
+            return f(SampleCodecOf<SampleType::U8>{});
+        case SampleType::S16:
+            return f(SampleCodecOf<SampleType::S16>{});
+        case SampleType::S24:
+            return f(SampleCodecOf<SampleType::S24>{});
+        case SampleType::S32:
+            return f(SampleCodecOf<SampleType::S32>{});
+        case SampleType::F32:
+            break;
+    }
+    return f(SampleCodecOf<SampleType::F32>{});
+}
+
+}  // namespace quorbel
