@@ -15,11 +15,15 @@
 
 namespace quorbel {
 
-// `v` rounded half away from zero and clamped to [lo, hi]; NaN gives 0.
+// `v` rounded half away from zero and clamped to [lo, hi] (whole numbers within 2^52); NaN
+// gives 0. Truncation and the fraction left over, rather than std::round: without SSE4.1 that
+// is a call into the maths library for every sample.
 inline double RoundClamped(double v, double lo, double hi) {
-    if (std::isnan(v)) return 0.0;
-    const double r = std::round(v);  // std::round rounds halves away from zero
-    return r < lo ? lo : (r > hi ? hi : r);
+    if (!(v > lo)) return std::isnan(v) ? 0.0 : lo;
+    if (!(v < hi)) return hi;
+    const auto whole = static_cast<std::int64_t>(v);  // toward zero
+    const double fraction = v - static_cast<double>(whole);
+    return static_cast<double>(fraction >= 0.5 ? whole + 1 : fraction <= -0.5 ? whole - 1 : whole);
 }
 
 template <SampleType T>

@@ -4,16 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <limits>
 #include <optional>
 #include <sstream>
 
 #include "audio/playback_ring.h"
+#include "audio/sample_value_codec.h"
 #include "fakes/fake_notify_sink.h"
 #include "fakes/piece_bytes.h"
 #include "fakes/scoped_tmpdir.h"
@@ -122,6 +125,23 @@ struct Rig : testing::ViewRig {
 
 bool Has(const std::string& tool) {
     return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+TEST(WideFormats, StoredValuesRoundHalfAwayFromZeroAndClampAtTheHardestPlaces) {
+    const double nearHalf = std::nextafter(0.5, 0.0);  // 0.49999999999999994
+    const double big = 4503599627370495.5;             // the last half below 2^52
+    const double values[] = {0.0,          nearHalf,  -nearHalf,  0.5,        -0.5,
+                             2.5,          -2.5,      1.4,        -1.6,       big,
+                             -big,         1e300,     -1e300,     HUGE_VAL,   -HUGE_VAL,
+                             std::nan(""), 8388606.5, 8388607.49, -8388608.5, -8388607.5};
+    for (const auto& [lo, hi] :
+         {std::pair{-8388608.0, 8388607.0}, std::pair{-9007199254740992.0, 9007199254740991.0}}) {
+        for (double v : values) {
+            const double expected =
+                std::isnan(v) ? 0.0 : std::clamp(std::round(v), lo, hi);  // std::round: away
+            EXPECT_EQ(RoundClamped(v, lo, hi), expected) << std::setprecision(17) << v;
+        }
+    }
 }
 
 TEST(WideFormats, OpenDrawAndSaveInTheirOwnFormat) {
