@@ -8,6 +8,7 @@
 #include <new>
 #include <optional>
 
+#include "audio/sample_values.h"
 #include "audio/wave_format.h"
 #include "wavefile/byte_buffer.h"
 #include "wavefile/regular_file.h"
@@ -208,15 +209,29 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out, S
         failure.bytes = static_cast<std::uint64_t>(dataSize);
         return failure;
     }
-    if (progress != nullptr) {
-        progress->Begin(static_cast<std::uint64_t>(dataSize));
-        file.SetTransferHook(
-            [progress](std::int64_t n) { progress->Advance(static_cast<std::uint64_t>(n)); });
+    if (progress != nullptr) progress->Begin(static_cast<std::uint64_t>(dataSize));
+    // Float samples that are not numbers are counted stretch by stretch as they arrive, while
+    // the stretch is still in the cache: a pass of its own over the sound costs a third more.
+    const bool isFloat = reading == SoundReading::Playable && format.type == SampleType::F32;
+    std::uint64_t arrived = 0, counted = 0, nonFinite = 0;
+    if (progress != nullptr || isFloat) {
+        file.SetTransferHook([&](std::int64_t n) {
+            arrived += static_cast<std::uint64_t>(n);
+            if (isFloat) {
+                const std::uint64_t upTo = arrived - arrived % 4;
+                nonFinite += CountNonFiniteSamples(
+                    std::span<const std::uint8_t>(bytes->data() + counted, upTo - counted),
+                    SampleType::F32);
+                counted = upTo;
+            }
+            if (progress != nullptr) progress->Advance(static_cast<std::uint64_t>(n));
+        });
     }
     WaveError error = ReadAt(file, path, bytes->data(), dataSize, data.dataOffset, kDataId);
     file.SetTransferHook({});
     if (error) return error;
     out.data = PieceList(ShareBytes(std::move(*bytes)));
+    if (isFloat && !out.data.empty()) out.data.pieces().front().block->nonFiniteFloats = nonFinite;
     out.fmt = std::move(fmtBytes);
     out.format = format;
     return std::nullopt;

@@ -41,9 +41,16 @@ std::optional<WaveFormat> CQuorbelView::pcmFormatOf(const LoadedSound& sound) {
 void CQuorbelView::warnNonFinite(const PieceList& data) {
     if (m_bPCM != kWaveFormatFloat) return;
     std::uint64_t count = 0;
-    ForEachStretch(data, 0, data.size(), [&count](std::span<const std::uint8_t> bytes) {
-        count += CountNonFiniteSamples(bytes, SampleType::F32);
-    });
+    const std::span<const Piece> pieces = data.pieces();
+    if (pieces.size() == 1 && pieces[0].block && pieces[0].offset == 0 &&
+        pieces[0].length == pieces[0].block->bytes.size && pieces[0].block->nonFiniteFloats) {
+        // A sound as opened: counted while it was read.
+        count = *pieces[0].block->nonFiniteFloats;
+    } else {
+        ForEachStretch(data, 0, data.size(), [&count](std::span<const std::uint8_t> bytes) {
+            count += CountNonFiniteSamples(bytes, SampleType::F32);
+        });
+    }
     if (count == 0) return;
     WaveFailure failure(WaveFault::FloatNotFinite);
     failure.bytes = count;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ struct SoundBlock {
     BlockHome home;
     // Min/max summary of the bytes, made in the background (see peak_worker.h).
     BlockPeaks peaks;
+    // How many of its float samples are NaN or infinite, when they were counted as the bytes
+    // were read (set before the block is shared, read only after).
+    std::optional<std::uint64_t> nonFiniteFloats;
 };
 
 struct Piece {
