@@ -10,6 +10,7 @@
 #include "fakes/device_save.h"
 #include "fakes/fake_notify_sink.h"
 #include "fakes/fake_temp_dir.h"
+#include "fakes/piece_bytes.h"
 #include "fakes/wav_builder.h"
 
 namespace quorbel {
@@ -215,6 +216,28 @@ TEST_F(DeviceTest, LengthGrowsWhileRecording) {
     clock.advanceMillis(7);
     EXPECT_EQ(lengthMs(id), 14u);
     EXPECT_EQ(positionMs(id), 14u);
+}
+
+TEST_F(DeviceTest, ARecordingGoesOnPastWhatAPlainWaveFileHolds) {
+    // 16-bit stereo at 1000 Hz, already past 4 GiB (silence: no memory), recorded onto its end.
+    const std::uint64_t before = (std::uint64_t{1} << 32) + 40;
+    LoadedSound sound;
+    sound.fmt = FmtBody(2, 1000, 16);
+    sound.format = {1000, 2, SampleType::S16};
+    sound.data = PieceList::Silence(before, 0);
+    DeviceId id = 0;
+    ASSERT_EQ(devices.openSound("", std::move(sound), id), kDeviceOk);
+    ASSERT_EQ(devices.seekToEnd(id), kDeviceOk);
+    const Bytes captured = Counting(4 * 4, 0xA0);
+    backend.feedCapture(AsStdBytes(captured));
+    ASSERT_EQ(devices.record(id, RecordMode::Insert, &sink), kDeviceOk);
+    clock.advanceMillis(4);
+    ASSERT_EQ(devices.stop(id), kDeviceOk);
+    LoadedSound after;
+    ASSERT_EQ(devices.sound(id, after), kDeviceOk);
+    ASSERT_EQ(after.data.size(), before + captured.size());
+    EXPECT_EQ(BytesOf(after.data.Slice(before, after.data.size())), captured);
+    EXPECT_EQ(lengthMs(id), before / 4 + 4);
 }
 
 TEST_F(DeviceTest, NewSoundRecordsCdQualityAndSilenceAfterTheFeed) {
