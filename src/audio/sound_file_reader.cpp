@@ -179,8 +179,9 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out, S
         if (declared > present) return SizeFault(WaveFault::DataPastEnd, path, declared, present);
         const auto whole = static_cast<std::uint64_t>(fileSize);
         const std::uint64_t dataEnd = data.dataOffset + declared;
-        // The RIFF size may leave out a last pad byte, and bytes after the form are ignored.
-        if (sizes.riff > whole - 8 || sizes.riff + 8 + 1 < dataEnd || sizes.data > sizes.riff) {
+        // The file may lack the last pad byte the RIFF size counts, and bytes after the form
+        // are ignored.
+        if (sizes.riff > whole - 7 || sizes.riff + 8 + 1 < dataEnd || sizes.data > sizes.riff) {
             return SizeFault(WaveFault::Ds64Mismatch, path, sizes.riff + 8, whole);
         }
         const std::uint64_t frames = frameBytes == 0 ? declared : declared - declared % frameBytes;
