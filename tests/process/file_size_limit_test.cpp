@@ -38,14 +38,9 @@ class FileSizeLimit : public ::testing::Test {
     }
 
     ProgramResult run(const std::string& script, const std::vector<std::string>& files = {}) {
-        const std::string scriptPath = (base / "script.txt").string();
-        EXPECT_TRUE(writeText(scriptPath, script));
         ProgramOptions options;
-        options.arguments = {"--script", scriptPath};
-        options.arguments.insert(options.arguments.end(), files.begin(), files.end());
-        options.tmpdir = (base / "work").string();
         options.fileSizeLimit = kLimit;
-        return runProgram(options);
+        return runScript(base.string(), script, files, options);
     }
 
     fs::path base;

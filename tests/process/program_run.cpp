@@ -78,6 +78,17 @@ bool writeText(const std::string& path, const std::string& text) {
     return static_cast<bool>(out);
 }
 
+ProgramResult runScript(const std::string& folder, const std::string& script,
+                        const std::vector<std::string>& files, ProgramOptions options,
+                        int timeoutMs) {
+    const std::string scriptPath = folder + "/script.txt";
+    if (!writeText(scriptPath, script)) return {};
+    options.arguments = {"--script", scriptPath};
+    options.arguments.insert(options.arguments.end(), files.begin(), files.end());
+    options.tmpdir = folder + "/work";
+    return runProgram(options, timeoutMs);
+}
+
 pid_t startProgram(const ProgramOptions& options, const std::string& outputFile) {
     const pid_t pid = ::fork();
     if (pid == 0) {

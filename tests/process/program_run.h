@@ -46,4 +46,10 @@ ProgramResult runProgram(const ProgramOptions& options, int timeoutMs = 60000);
 // Writes `text` to `path`; false when it cannot.
 bool writeText(const std::string& path, const std::string& text);
 
+// Runs the program on `script`, written to `folder`/script.txt, with the files `files` named
+// after it and its working files in `folder`/work; `options` give the limits.
+ProgramResult runScript(const std::string& folder, const std::string& script,
+                        const std::vector<std::string>& files = {}, ProgramOptions options = {},
+                        int timeoutMs = 60000);
+
 }  // namespace quorbel::process

@@ -69,13 +69,7 @@ class Rf64 : public ::testing::Test {
     ~Rf64() override { fs::remove_all(base); }
 
     ProgramResult run(const std::string& script, const std::vector<std::string>& files) {
-        const std::string scriptPath = (base / "script.txt").string();
-        EXPECT_TRUE(writeText(scriptPath, script));
-        ProgramOptions options;
-        options.arguments = {"--script", scriptPath};
-        options.arguments.insert(options.arguments.end(), files.begin(), files.end());
-        options.tmpdir = (base / "work").string();
-        return runProgram(options, 600000);
+        return runScript(base.string(), script, files, {}, 600000);
     }
 
     fs::path base;
