@@ -10,7 +10,7 @@
 
 #include "audio/sample_values.h"
 #include "audio/wave_format.h"
-#include "wavefile/byte_buffer.h"
+#include "wavefile/fresh_bytes.h"
 #include "wavefile/regular_file.h"
 #include "wavefile/wave_format.h"
 #include "wavefile/wave_limits.h"
@@ -21,6 +21,8 @@ namespace {
 // A `fmt ` chunk larger than this is not a format record but a damaged file.
 constexpr std::uint32_t kMaxFmtBytes = 64 * 1024;
 constexpr std::int64_t kMaxChunkSize = 0xFFFFFFFFLL;
+// Read at a time from a float sound and counted for NaN while in the cache (whole samples).
+constexpr std::int64_t kCountedStretch = std::int64_t{256} << 10;
 
 // A read that failed or ended early; the system's error, or EIO for an early end.
 WaveFailure Unreadable(const std::string& path, int err, FourCC chunk = 0) {
@@ -210,25 +212,26 @@ WaveError readSound(RiffFile& file, const std::string& path, LoadedSound& out, S
         failure.bytes = static_cast<std::uint64_t>(dataSize);
         return failure;
     }
-    if (progress != nullptr) progress->Begin(static_cast<std::uint64_t>(dataSize));
-    // Float samples that are not numbers are counted stretch by stretch as they arrive, while
-    // the stretch is still in the cache: a pass of its own over the sound costs a third more.
-    const bool isFloat = reading == SoundReading::Playable && format.type == SampleType::F32;
-    std::uint64_t arrived = 0, counted = 0, nonFinite = 0;
-    if (progress != nullptr || isFloat) {
-        file.SetTransferHook([&](std::int64_t n) {
-            arrived += static_cast<std::uint64_t>(n);
-            if (isFloat) {
-                const std::uint64_t upTo = arrived - arrived % 4;
-                nonFinite += CountNonFiniteSamples(
-                    std::span<const std::uint8_t>(bytes->data() + counted, upTo - counted),
-                    SampleType::F32);
-                counted = upTo;
-            }
-            if (progress != nullptr) progress->Advance(static_cast<std::uint64_t>(n));
-        });
+    if (progress != nullptr) {
+        progress->Begin(static_cast<std::uint64_t>(dataSize));
+        file.SetTransferHook(
+            [progress](std::int64_t n) { progress->Advance(static_cast<std::uint64_t>(n)); });
     }
-    WaveError error = ReadAt(file, path, bytes->data(), dataSize, data.dataOffset, kDataId);
+    // Float samples that are not numbers are counted as the sound is read, a stretch small
+    // enough to be still in the cache at a time: a pass of its own would read it all again.
+    const bool isFloat = reading == SoundReading::Playable && format.type == SampleType::F32;
+    const std::int64_t stretch = isFloat ? kCountedStretch : std::max<std::int64_t>(dataSize, 1);
+    std::uint64_t nonFinite = 0;
+    WaveError error;
+    for (std::int64_t at = 0; at < dataSize && !error; at += stretch) {
+        const std::int64_t n = std::min(stretch, dataSize - at);
+        error = ReadAt(file, path, bytes->data() + at, n, data.dataOffset + at, kDataId);
+        if (isFloat && !error) {
+            nonFinite += CountNonFiniteSamples(
+                std::span<const std::uint8_t>(bytes->data() + at, static_cast<std::size_t>(n)),
+                SampleType::F32);
+        }
+    }
     file.SetTransferHook({});
     if (error) return error;
     out.data = PieceList(ShareBytes(std::move(*bytes)));
