@@ -1,7 +1,10 @@
 #include "app/status_pane.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QPainter>
 #include <QResizeEvent>
+#include <QStyleOption>
 #include <algorithm>
 
 namespace quorbel {
@@ -24,10 +27,96 @@ QFont fittingFont(const QFont& base, const QString& text, int room) {
     return font;
 }
 
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// The most pieces kept: the digits, the runs of a few texts, and room for the messages shown
+// between plays.
+constexpr qsizetype kMaxPieces = 256;
+
 }  // namespace
 
+StatusLabel::StatusLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    // A status text is plain: a file name that looks like markup shows as it is written.
+    setTextFormat(Qt::PlainText);
+}
+
+void StatusLabel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        pieces_.clear();
+        separable_.clear();
+    }
+    QLabel::changeEvent(event);
+}
+
+bool StatusLabel::piecewise(const QString& text) {
+    // One line of left-to-right text without combining marks: below U+0300 every character
+    // is Latin or neutral, and none joins the next one.
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u >= 0x20 && u < 0x300 && (u < 0x7F || u > 0x9F);
+    });
+}
+
+bool StatusLabel::separable(QChar a, QChar b) {
+    const quint32 key = (quint32{a.unicode()} << 16) | b.unicode();
+    auto it = separable_.constFind(key);
+    if (it != separable_.constEnd()) return *it;
+    const QFontMetricsF metrics(font());
+    const qreal apart =
+        metrics.horizontalAdvance(QString(a)) + metrics.horizontalAdvance(QString(b));
+    const QChar pair[2] = {a, b};
+    const bool same = metrics.horizontalAdvance(QString(pair, 2)) == apart;
+    separable_.insert(key, same);
+    return same;
+}
+
+const StatusLabel::Piece& StatusLabel::piece(QStringView text) {
+    const QString key = text.toString();
+    auto it = pieces_.constFind(key);
+    if (it != pieces_.constEnd()) return *it;
+    if (pieces_.size() >= kMaxPieces) pieces_.clear();
+    Piece made;
+    made.text = QStaticText(key);
+    made.text.setTextFormat(Qt::PlainText);
+    made.text.prepare(QTransform(), font());
+    // The advance counts trailing spaces, which the static text's own size leaves out.
+    made.advance = QFontMetricsF(font()).horizontalAdvance(key);
+    return *pieces_.insert(key, made);
+}
+
+void StatusLabel::paintEvent(QPaintEvent* event) {
+    const QString shown = text();
+    // What QLabel would paint otherwise than as one left-aligned, vertically centred line
+    // filling the widget is left to it.
+    if (!isEnabled() || !piecewise(shown) || frameWidth() != 0 || margin() != 0 || indent() > 0 ||
+        alignment() != (Qt::AlignLeft | Qt::AlignVCenter) || layoutDirection() != Qt::LeftToRight) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    painter.setPen(QPen(option.palette.brush(foregroundRole()), painter.pen().widthF()));
+    const QRect room = contentsRect();
+    const QFontMetricsF metrics(font());
+    // Where QLabel's one line stands: centred by the line's height, ascent and descent.
+    QPointF at(room.x(), room.y() + (room.height() - (metrics.ascent() + metrics.descent())) / 2);
+    qsizetype start = 0;
+    for (qsizetype i = 1; i <= shown.size(); ++i) {
+        if (i < shown.size() &&
+            !((isDigit(shown[i - 1]) || isDigit(shown[i])) && separable(shown[i - 1], shown[i])))
+            continue;
+        const Piece& part = piece(QStringView(shown).mid(start, i - start));
+        painter.drawStaticText(at, part.text);
+        at.rx() += part.advance;
+        start = i;
+    }
+}
+
 StatusPane::StatusPane(const QString& text, QWidget* parent)
-    : QWidget(parent), label_(new QLabel(text, this)) {
+    : QWidget(parent), label_(new StatusLabel(text, this)) {
     // A label with an accessible name of its own raises no event per text change: the name
     // is set here, and below at most every quarter second.
     label_->setAccessibleName(text.isEmpty() ? QStringLiteral(" ") : text);

@@ -1,13 +1,47 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
 #include <QLabel>
 #include <QSize>
+#include <QStaticText>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 
 namespace quorbel {
+
+// The status pane's label. It paints a one-line plain text as QLabel does, but from pieces
+// laid out once and kept: the runs between digits and the single digits. While a sound plays
+// the time display changes a hundred times a second, only in its digits, and laying out the
+// whole line for each change would cost more than everything else the tick does. A digit is
+// drawn apart from its neighbours only where the font sets the pair exactly as far apart as
+// the two glyphs alone (no kerning between them); elsewhere they stay in one piece. Anything
+// else (several lines, a disabled label, right-to-left or combining text) is painted by
+// QLabel itself.
+class StatusLabel final : public QLabel {
+    Q_OBJECT
+  public:
+    StatusLabel(const QString& text, QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    struct Piece {
+        QStaticText text;
+        qreal advance = 0;
+    };
+    // Whether the text can be painted in pieces at all.
+    static bool piecewise(const QString& text);
+    // Whether `a` and `b` may be drawn apart: the pair is as wide as the two glyphs alone.
+    bool separable(QChar a, QChar b);
+    const Piece& piece(QStringView text);
+
+    QHash<QString, Piece> pieces_;
+    QHash<quint32, bool> separable_;
+};
 
 // The message pane of the status line: a label inside a holder that the status bar lays
 // out. While a sound plays the time display changes a hundred times a second, and a label
@@ -44,7 +78,7 @@ class StatusPane final : public QWidget {
     // text is always told.
     void announce(const QString& text);
 
-    QLabel* label_;
+    StatusLabel* label_;
     QTimer announceTimer_;
     QString pendingAnnouncement_;
     // The widest digit of the font last measured.

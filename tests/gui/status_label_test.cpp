@@ -1,0 +1,57 @@
+// The status line's label paints its text from kept pieces: what it shows must be exactly
+// what a plain label shows of the same text, in the same font and size.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+
+#include "app/status_pane.h"
+
+namespace quorbel {
+namespace {
+
+QImage picture(QLabel& label, QSize size) {
+    label.resize(size);
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    label.render(&image);
+    return image;
+}
+
+TEST(StatusLabelTest, ShowsWhatAPlainLabelShows) {
+    const char* const texts[] = {
+        "Total playing time: 600.00 s  / Current file position: 123.45 s ",
+        "Total playing time: 11.11 s  / Current file position: 7.07 s ",
+        "Ready",
+        "Selection 0:00.250 \u2013 0:01.250 (1.000 s)",  // not split: painted whole
+        "1.1.1.1 AV 10/47 Tj 7% <b>x</b>",
+        "A text far too wide for the pane, 0123456789 0123456789 0123456789 0123456789",
+    };
+    for (const int height : {16, 17, 20, 23}) {
+        for (const char* text : texts) {
+            SCOPED_TRACE(testing::Message() << height << " " << text);
+            QLabel plain(QString::fromUtf8(text));
+            plain.setTextFormat(Qt::PlainText);
+            StatusLabel label(QString::fromUtf8(text), nullptr);
+            // Painted twice: the second paint uses the kept pieces.
+            picture(label, {300, height});
+            EXPECT_EQ(picture(label, {300, height}), picture(plain, {300, height}));
+        }
+    }
+    // In a condensed smaller font, as the pane sets for a long text.
+    QFont small = QApplication::font();
+    small.setStretch(QFont::Condensed);
+    small.setPointSizeF(7.5);
+    const QString time =
+        QStringLiteral("Total playing time: 90.50 s  / Current file position: 8.19 s ");
+    QLabel plain(time);
+    StatusLabel label(time, nullptr);
+    plain.setFont(small);
+    label.setFont(small);
+    EXPECT_EQ(picture(label, {260, 18}), picture(plain, {260, 18}));
+}
+
+}  // namespace
+}  // namespace quorbel
