@@ -140,7 +140,10 @@ void StatusPane::announce(const QString& text) {
 }
 
 void StatusPane::resizeEvent(QResizeEvent* event) {
-    label_->setGeometry(QRect(QPoint(0, 0), event->size()));
+    // The label's size is fixed to the pane's: a label of fixed size asks its parent for no
+    // new layout when its text changes, which would otherwise be an event at every tick.
+    label_->move(0, 0);
+    label_->setFixedSize(event->size());
 }
 
 QString StatusPane::shapeOf(const QString& text, const QFont& font) {
