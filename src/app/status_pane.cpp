@@ -31,9 +31,9 @@ bool isDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// The most pieces kept: the digits, the runs of a few texts, and room for the messages shown
-// between plays.
-constexpr qsizetype kMaxPieces = 256;
+// The most pieces kept: the hundred hundredths of the time display, its whole seconds as
+// they come, the runs of a few texts and the messages shown between plays.
+constexpr qsizetype kMaxPieces = 512;
 
 }  // namespace
 
@@ -106,7 +106,7 @@ void StatusLabel::paintEvent(QPaintEvent* event) {
     qsizetype start = 0;
     for (qsizetype i = 1; i <= shown.size(); ++i) {
         if (i < shown.size() &&
-            !((isDigit(shown[i - 1]) || isDigit(shown[i])) && separable(shown[i - 1], shown[i])))
+            !(isDigit(shown[i - 1]) != isDigit(shown[i]) && separable(shown[i - 1], shown[i])))
             continue;
         const Piece& part = piece(QStringView(shown).mid(start, i - start));
         painter.drawStaticText(at, part.text);

@@ -12,13 +12,14 @@
 namespace quorbel {
 
 // The status pane's label. It paints a one-line plain text as QLabel does, but from pieces
-// laid out once and kept: the runs between digits and the single digits. While a sound plays
+// laid out once and kept: the runs of digits and the runs between them. While a sound plays
 // the time display changes a hundred times a second, only in its digits, and laying out the
-// whole line for each change would cost more than everything else the tick does. A digit is
-// drawn apart from its neighbours only where the font sets the pair exactly as far apart as
-// the two glyphs alone (no kerning between them); elsewhere they stay in one piece. Anything
-// else (several lines, a disabled label, right-to-left or combining text) is painted by
-// QLabel itself.
+// whole line for each change would cost more than everything else the tick does; its
+// hundredths take a hundred values, its seconds one new value a second. A run is drawn apart
+// from its neighbour only where the font sets the two characters that meet exactly as far
+// apart as the two glyphs alone (no kerning between them); elsewhere they stay in one piece.
+// Anything else (several lines, a disabled label, right-to-left or combining text) is
+// painted by QLabel itself.
 class StatusLabel final : public QLabel {
     Q_OBJECT
   public:

@@ -40,6 +40,18 @@ TEST(StatusLabelTest, ShowsWhatAPlainLabelShows) {
             EXPECT_EQ(picture(label, {300, height}), picture(plain, {300, height}));
         }
     }
+    // A long play: more whole seconds than the label keeps pieces for.
+    StatusLabel running(QString(), nullptr);
+    QLabel plainRunning;
+    for (int hundredths = 0; hundredths < 80000; hundredths += 99) {
+        running.setText(QStringLiteral("Current file position: %1.%2 s ")
+                            .arg(hundredths / 100)
+                            .arg(hundredths % 100, 2, 10, QLatin1Char('0')));
+        const QImage shown = picture(running, {300, 20});
+        if (hundredths % 9900 != 0) continue;
+        plainRunning.setText(running.text());
+        ASSERT_EQ(shown, picture(plainRunning, {300, 20})) << running.text().toStdString();
+    }
     // In a condensed smaller font, as the pane sets for a long text.
     QFont small = QApplication::font();
     small.setStretch(QFont::Condensed);
