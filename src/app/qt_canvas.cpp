@@ -1,5 +1,6 @@
 #include "app/qt_canvas.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -119,14 +120,21 @@ void QtCanvas::line(QPoint from, QPoint to) {
         painter().drawLine(from, to);
         return;
     }
-    const QRect box = QRect(from, to).normalized();
-    if (!bounds_.intersects(box)) return;
+    // The line's box, compared with the bounds inline: a trace is hundreds of short lines
+    // per paint, and Qt's rectangle tests are calls into the library.
+    const int left = std::min(from.x(), to.x()), right = std::max(from.x(), to.x());
+    const int top = std::min(from.y(), to.y()), bottom = std::max(from.y(), to.y());
+    if (bounds_.isEmpty() || left > bounds_.right() || right < bounds_.left() ||
+        top > bounds_.bottom() || bottom < bounds_.top())
+        return;
+    const bool inside = left >= bounds_.left() && right <= bounds_.right() &&
+                        top >= bounds_.top() && bottom <= bounds_.bottom();
     if (bits_ == nullptr) {
         painter().setPen(QPen(penColor_, 1));
         trace(from, to, [this](int x, int y) {
             if (bounds_.contains(x, y)) painter().drawPoint(x, y);
         });
-    } else if (bounds_.contains(box)) {
+    } else if (inside) {
         // The usual case: no pixel of the line needs its own test.
         trace(from, to, [this](int x, int y) {
             reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = penPixel_;
