@@ -86,12 +86,64 @@ const StatusLabel::Piece& StatusLabel::piece(QStringView text) {
     return *pieces_.insert(key, made);
 }
 
-void StatusLabel::paintEvent(QPaintEvent* event) {
-    const QString shown = text();
+bool StatusLabel::paintsInPieces(const QString& text) const {
     // What QLabel would paint otherwise than as one left-aligned, vertically centred line
     // filling the widget is left to it.
-    if (!isEnabled() || !piecewise(shown) || frameWidth() != 0 || margin() != 0 || indent() > 0 ||
-        alignment() != (Qt::AlignLeft | Qt::AlignVCenter) || layoutDirection() != Qt::LeftToRight) {
+    return isEnabled() && piecewise(text) && frameWidth() == 0 && margin() == 0 && indent() <= 0 &&
+           alignment() == (Qt::AlignLeft | Qt::AlignVCenter) &&
+           layoutDirection() == Qt::LeftToRight;
+}
+
+template <typename Draw>
+void StatusLabel::forEachPiece(const QString& text, Draw draw) {
+    const QRect room = contentsRect();
+    const QFontMetricsF metrics(font());
+    // Where QLabel's one line stands: centred by the line's height, ascent and descent.
+    QPointF at(room.x(), room.y() + (room.height() - (metrics.ascent() + metrics.descent())) / 2);
+    qsizetype start = 0;
+    for (qsizetype i = 1; i <= text.size(); ++i) {
+        if (i < text.size() &&
+            !(isDigit(text[i - 1]) != isDigit(text[i]) && separable(text[i - 1], text[i])))
+            continue;
+        const Piece& part = piece(QStringView(text).mid(start, i - start));
+        if (!draw(at, part, start)) return;
+        at.rx() += part.advance;
+        start = i;
+    }
+}
+
+void StatusLabel::setDigits(const QString& text) {
+    const QString old = QLabel::text();
+    if (text == old) return;
+    if (!updatesEnabled() || !paintsInPieces(old) || !paintsInPieces(text)) {
+        setText(text);
+        return;
+    }
+    qsizetype same = 0;
+    while (same < std::min(old.size(), text.size()) && old[same] == text[same]) ++same;
+    // The pieces that end before the first changed character are the same in both texts and
+    // stand where they stood; the repaint starts at the last of them, less a glyph's reach to
+    // the left.
+    qreal kept = 0;
+    forEachPiece(text, [&](QPointF at, const Piece& part, qsizetype start) {
+        if (start + part.text.text().size() > same) return false;
+        kept = at.x() + part.advance;
+        return true;
+    });
+    const int reach = QFontMetrics(font()).height();
+    const int left = std::max(0, static_cast<int>(kept) - reach);
+    // QLabel repaints all of itself for a new text; here only the changed end is repainted.
+    // Its update is held back for the call (updates were on, checked above, and are on
+    // again after it) without setUpdatesEnabled, which would repaint all of it on return.
+    setAttribute(Qt::WA_UpdatesDisabled, true);
+    setText(text);
+    setAttribute(Qt::WA_UpdatesDisabled, false);
+    update(QRect(left, 0, width() - left, height()));
+}
+
+void StatusLabel::paintEvent(QPaintEvent* event) {
+    const QString shown = text();
+    if (!paintsInPieces(shown)) {
         QLabel::paintEvent(event);
         return;
     }
@@ -99,20 +151,13 @@ void StatusLabel::paintEvent(QPaintEvent* event) {
     option.initFrom(this);
     QPainter painter(this);
     painter.setPen(QPen(option.palette.brush(foregroundRole()), painter.pen().widthF()));
-    const QRect room = contentsRect();
-    const QFontMetricsF metrics(font());
-    // Where QLabel's one line stands: centred by the line's height, ascent and descent.
-    QPointF at(room.x(), room.y() + (room.height() - (metrics.ascent() + metrics.descent())) / 2);
-    qsizetype start = 0;
-    for (qsizetype i = 1; i <= shown.size(); ++i) {
-        if (i < shown.size() &&
-            !(isDigit(shown[i - 1]) != isDigit(shown[i]) && separable(shown[i - 1], shown[i])))
-            continue;
-        const Piece& part = piece(QStringView(shown).mid(start, i - start));
-        painter.drawStaticText(at, part.text);
-        at.rx() += part.advance;
-        start = i;
-    }
+    const int reach = QFontMetrics(font()).height();
+    const QRect dirty = event->rect();
+    forEachPiece(shown, [&](QPointF at, const Piece& part, qsizetype) {
+        // A piece wholly left of the repaint, glyphs' reach included, is left as it stands.
+        if (at.x() + part.advance + reach >= dirty.left()) painter.drawStaticText(at, part.text);
+        return at.x() <= dirty.right() + reach;
+    });
 }
 
 StatusPane::StatusPane(const QString& text, QWidget* parent)
@@ -177,7 +222,7 @@ void StatusPane::showText(const QString& text, const QFont& base) {
     const int room = label_->contentsRect().width();
     if (base == base_ && room == room_ && hasLastShape(text)) {
         // Only digits changed: the font and the size hints stay as they are.
-        label_->setText(text);
+        label_->setDigits(text);
         announce(text);
         return;
     }

@@ -25,6 +25,10 @@ class StatusLabel final : public QLabel {
   public:
     StatusLabel(const QString& text, QWidget* parent);
 
+    // Shows `text`, which differs from the text shown in some digits only, repainting only
+    // the part from the first changed piece on.
+    void setDigits(const QString& text);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -36,6 +40,12 @@ class StatusLabel final : public QLabel {
     };
     // Whether the text can be painted in pieces at all.
     static bool piecewise(const QString& text);
+    // Whether this label paints `text` in pieces, or leaves it to QLabel.
+    bool paintsInPieces(const QString& text) const;
+    // Calls draw(where, piece, first character) for each piece of `text` from the left, as
+    // long as it returns true.
+    template <typename Draw>
+    void forEachPiece(const QString& text, Draw draw);
     // Whether `a` and `b` may be drawn apart: the pair is as wide as the two glyphs alone.
     bool separable(QChar a, QChar b);
     const Piece& piece(QStringView text);

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include "app/status_pane.h"
 
@@ -63,6 +66,71 @@ TEST(StatusLabelTest, ShowsWhatAPlainLabelShows) {
     plain.setFont(small);
     label.setFont(small);
     EXPECT_EQ(picture(label, {260, 18}), picture(plain, {260, 18}));
+}
+
+// What the screen shows of `widget`, as the last paints left it.
+QImage onScreen(QWidget& widget) {
+    QWidget* window = widget.window();
+    const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(window->winId());
+    const QPoint at = widget.mapTo(window, QPoint(0, 0));
+    return screen.toImage()
+        .copy(QRect(at * screen.devicePixelRatio(), widget.size()))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// While only digits change, the pane repaints only the changed end of its text; what the
+// screen then shows is what a paint of the whole label shows, and the label is painted once
+// per change.
+TEST(StatusLabelTest, ChangedDigitsRepaintTheirEndOnly) {
+    QWidget window;
+    window.resize(420, 30);
+    StatusPane pane(QString(), &window);
+    pane.setGeometry(0, 0, 420, 30);
+    window.show();
+    QApplication::processEvents();
+    QLabel& label = *pane.label();
+    int paints = 0;
+    QRect lastPaint;
+    struct Watch : QObject {
+        int* paints;
+        QRect* last;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                ++*paints;
+                *last = static_cast<QPaintEvent*>(event)->rect();
+            }
+            return false;
+        }
+    } watch;
+    watch.paints = &paints;
+    watch.last = &lastPaint;
+    label.installEventFilter(&watch);
+    const QString texts[] = {
+        QStringLiteral("Total playing time: 60.00 s  / Current file position: 8.19 s "),
+        QStringLiteral("Total playing time: 60.00 s  / Current file position: 8.20 s "),
+        QStringLiteral("Total playing time: 60.00 s  / Current file position: 9.99 s "),
+        QStringLiteral("Total playing time: 60.00 s  / Current file position: 10.00 s "),
+        QStringLiteral("Total playing time: 60.00 s  / Current file position: 11.11 s "),
+    };
+    QString before;
+    for (const QString& text : texts) {
+        SCOPED_TRACE(text.toStdString());
+        paints = 0;
+        pane.showText(text, QApplication::font());
+        QApplication::processEvents();
+        EXPECT_EQ(label.text(), text);
+        EXPECT_EQ(paints, 1);
+        const QImage shown = onScreen(label);
+        if (shown.isNull() || shown.size() != label.size())
+            GTEST_SKIP() << "this platform cannot grab its windows";
+        // A text of another length is laid out anew, all of it.
+        if (text.size() == before.size()) {
+            EXPECT_GT(lastPaint.left(), label.width() / 2);
+        }
+        before = text;
+        label.repaint();
+        EXPECT_EQ(shown, onScreen(label)) << "the label shows stale digits";
+    }
 }
 
 }  // namespace
