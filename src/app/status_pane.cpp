@@ -73,9 +73,13 @@ bool StatusLabel::separable(QChar a, QChar b) {
 }
 
 const StatusLabel::Piece& StatusLabel::piece(QStringView text) {
-    const QString key = text.toString();
-    auto it = pieces_.constFind(key);
+    // The key is written into a buffer kept from call to call: looking up a piece makes no
+    // new string, only adding one does.
+    key_.resize(text.size());
+    std::copy(text.begin(), text.end(), key_.begin());
+    auto it = pieces_.constFind(key_);
     if (it != pieces_.constEnd()) return *it;
+    const QString key = key_;
     if (pieces_.size() >= kMaxPieces) pieces_.clear();
     Piece made;
     made.text = QStaticText(key);

@@ -51,6 +51,7 @@ class StatusLabel final : public QLabel {
     const Piece& piece(QStringView text);
 
     QHash<QString, Piece> pieces_;
+    QString key_;  // the text of the piece looked up last
     QHash<quint32, bool> separable_;
 };
 
