@@ -1,6 +1,8 @@
 #include "app/qt_canvas.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/bitmap_cache.h"
 
@@ -50,22 +52,42 @@ void trace(QPoint from, QPoint to, Plot plot) {
 }  // namespace
 
 QtCanvas::QtCanvas(QImage& image)
-    : bits_(writesDirectly(image) ? image.bits() : nullptr),
+    : image_(image),
+      bits_(writesDirectly(image) ? image.bits() : nullptr),
       bytesPerLine_(image.bytesPerLine()),
-      painter_(&image),
-      bounds_(image.rect()) {
-    painter_.setRenderHint(QPainter::Antialiasing, false);
-}
+      bounds_(image.rect()) {}
 
 QtCanvas::QtCanvas(QImage& image, const QRect& clip) : QtCanvas(image) {
     bounds_ &= clip;
-    painter_.setClipRect(clip);
+    clipped_ = true;
+}
+
+QPainter& QtCanvas::painter() {
+    if (!painter_.isActive()) {
+        painter_.begin(&image_);
+        painter_.setRenderHint(QPainter::Antialiasing, false);
+        if (clipped_) painter_.setClipRect(bounds_);
+    }
+    return painter_;
 }
 
 bool QtCanvas::drawBitmap(int id, Point at) {
     const QImage& bitmap = cachedBitmap(id);
     if (bitmap.isNull()) return false;
-    painter_.drawImage(QPoint(at.x, at.y), bitmap);
+    if (bits_ == nullptr || bitmap.format() != QImage::Format_RGB32 ||
+        bitmap.devicePixelRatio() != 1.0) {
+        painter().drawImage(QPoint(at.x, at.y), bitmap);
+        return true;
+    }
+    // Opaque pixels onto 32-bit ones: what the painter would do is a copy of the rows.
+    const QRect target = QRect(QPoint(at.x, at.y), bitmap.size()) & bounds_;
+    if (target.isEmpty()) return true;
+    const auto rowBytes = static_cast<std::size_t>(target.width()) * sizeof(QRgb);
+    for (int y = target.top(); y <= target.bottom(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(bitmap.constScanLine(y - at.y));
+        std::memcpy(reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_) + target.left(),
+                    from + (target.left() - at.x), rowBytes);
+    }
     return true;
 }
 
@@ -94,18 +116,25 @@ void QtCanvas::line(QPoint from, QPoint to) {
     if (penWidth_ > 1) {
         QPen pen(penColor_, penWidth_);
         pen.setCapStyle(Qt::FlatCap);
-        painter_.setPen(pen);
-        painter_.drawLine(from, to);
+        painter().setPen(pen);
+        painter().drawLine(from, to);
         return;
     }
-    const QRect box = QRect(from, to).normalized();
-    if (!bounds_.intersects(box)) return;
+    // The line's box, compared with the bounds inline: a trace is hundreds of short lines
+    // per paint, and Qt's rectangle tests are calls into the library.
+    const int left = std::min(from.x(), to.x()), right = std::max(from.x(), to.x());
+    const int top = std::min(from.y(), to.y()), bottom = std::max(from.y(), to.y());
+    if (bounds_.isEmpty() || left > bounds_.right() || right < bounds_.left() ||
+        top > bounds_.bottom() || bottom < bounds_.top())
+        return;
+    const bool inside = left >= bounds_.left() && right <= bounds_.right() &&
+                        top >= bounds_.top() && bottom <= bounds_.bottom();
     if (bits_ == nullptr) {
-        painter_.setPen(QPen(penColor_, 1));
+        painter().setPen(QPen(penColor_, 1));
         trace(from, to, [this](int x, int y) {
-            if (bounds_.contains(x, y)) painter_.drawPoint(x, y);
+            if (bounds_.contains(x, y)) painter().drawPoint(x, y);
         });
-    } else if (bounds_.contains(box)) {
+    } else if (inside) {
         // The usual case: no pixel of the line needs its own test.
         trace(from, to, [this](int x, int y) {
             reinterpret_cast<QRgb*>(bits_ + y * bytesPerLine_)[x] = penPixel_;
@@ -130,12 +159,13 @@ void QtCanvas::drawEdge(const Rect& r, EdgeStyle style) {
     const bool outerSunken = style == EdgeStyle::Etched;
     auto border = [this](int left, int top, int right, int bottom, const QColor& topLeft,
                          const QColor& bottomRight) {
-        painter_.setPen(QPen(topLeft, 1));
-        painter_.drawLine(left, top, right - 1, top);
-        painter_.drawLine(left, top, left, bottom - 1);
-        painter_.setPen(QPen(bottomRight, 1));
-        painter_.drawLine(left, bottom, right, bottom);
-        painter_.drawLine(right, top, right, bottom);
+        QPainter& p = painter();
+        p.setPen(QPen(topLeft, 1));
+        p.drawLine(left, top, right - 1, top);
+        p.drawLine(left, top, left, bottom - 1);
+        p.setPen(QPen(bottomRight, 1));
+        p.drawLine(left, bottom, right, bottom);
+        p.drawLine(right, top, right, bottom);
     };
     const int right = r.right - 1;
     const int bottom = r.bottom - 1;

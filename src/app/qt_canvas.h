@@ -13,7 +13,10 @@ namespace quorbel {
 // One-pixel lines are traced pixel by pixel so that the end point is left out, like the
 // platform the view's coordinates were laid out for; on a 32-bit image they are written
 // straight into its scan lines, since a trace is hundreds of short lines per paint and the
-// painter's per-call cost would dominate.
+// painter's per-call cost would dominate. For the same reason an opaque 32-bit bitmap is
+// copied straight into them, and the painter is only begun once something needs it: a
+// repaint of the slider strip, a hundred times a second while a sound plays, draws its
+// background and its trace without one.
 class QtCanvas final : public Canvas {
   public:
     explicit QtCanvas(QImage& image);
@@ -31,12 +34,16 @@ class QtCanvas final : public Canvas {
 
   private:
     void line(QPoint from, QPoint to);
+    // The painter over the image, begun (and clipped) at its first use.
+    QPainter& painter();
 
-    // Set before painter_ begins, so that the painter and the direct writes share one
+    QImage& image_;
+    // Set before the painter begins, so that the painter and the direct writes share one
     // unshared pixel buffer.
     uchar* bits_;  // null: not a 32-bit image, points go through the painter
     qsizetype bytesPerLine_;
     QPainter painter_;
+    bool clipped_ = false;  // the painter is to be clipped to bounds_
     QColor penColor_{Qt::black};
     QRgb penPixel_ = qRgb(0, 0, 0);
     int penWidth_ = 1;

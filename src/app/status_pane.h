@@ -1,13 +1,59 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
 #include <QLabel>
 #include <QSize>
+#include <QStaticText>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 
 namespace quorbel {
+
+// The status pane's label. It paints a one-line plain text as QLabel does, but from pieces
+// laid out once and kept: the runs of digits and the runs between them. While a sound plays
+// the time display changes a hundred times a second, only in its digits, and laying out the
+// whole line for each change would cost more than everything else the tick does; its
+// hundredths take a hundred values, its seconds one new value a second. A run is drawn apart
+// from its neighbour only where the font sets the two characters that meet exactly as far
+// apart as the two glyphs alone (no kerning between them); elsewhere they stay in one piece.
+// Anything else (several lines, a disabled label, right-to-left or combining text) is
+// painted by QLabel itself.
+class StatusLabel final : public QLabel {
+    Q_OBJECT
+  public:
+    StatusLabel(const QString& text, QWidget* parent);
+
+    // Shows `text`, which differs from the text shown in some digits only, repainting only
+    // the part from the first changed piece on.
+    void setDigits(const QString& text);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    struct Piece {
+        QStaticText text;
+        qreal advance = 0;
+    };
+    // Whether the text can be painted in pieces at all.
+    static bool piecewise(const QString& text);
+    // Whether this label paints `text` in pieces, or leaves it to QLabel.
+    bool paintsInPieces(const QString& text) const;
+    // Calls draw(where, piece, first character) for each piece of `text` from the left, as
+    // long as it returns true.
+    template <typename Draw>
+    void forEachPiece(const QString& text, Draw draw);
+    // Whether `a` and `b` may be drawn apart: the pair is as wide as the two glyphs alone.
+    bool separable(QChar a, QChar b);
+    const Piece& piece(QStringView text);
+
+    QHash<QString, Piece> pieces_;
+    QString key_;  // the text of the piece looked up last
+    QHash<quint32, bool> separable_;
+};
 
 // The message pane of the status line: a label inside a holder that the status bar lays
 // out. While a sound plays the time display changes a hundred times a second, and a label
@@ -44,7 +90,7 @@ class StatusPane final : public QWidget {
     // text is always told.
     void announce(const QString& text);
 
-    QLabel* label_;
+    StatusLabel* label_;
     QTimer announceTimer_;
     QString pendingAnnouncement_;
     // The widest digit of the font last measured.

@@ -3,6 +3,7 @@
 // handles.
 
 #include <algorithm>
+#include <array>
 #include <span>
 
 #include "audio/quorbel_doc.h"
@@ -34,12 +35,13 @@ void CQuorbelView::DrawSliderWave(Canvas& canvas) {
     const PieceList& data = *m_waveData;
     const bool clustered = m_nSliderWaveMode == WAVEMODE_CLUSTERED;
 
+    std::array<std::optional<int>, kStripLastX - kStripFirstX + 1> offsets;
+    StripOffsets(data, m_nBitsPerSample, m_nPosition, offsets, halfHeight, divisor,
+                 m_bPCM == kWaveFormatFloat);
     canvas.moveTo({kStripFirstX, kStripBaseline});
     if (!clustered) canvas.moveTo({kStripFirstX, kStripBaseline});
     for (int x = kStripFirstX; x <= kStripLastX; ++x) {
-        const std::int64_t k = std::int64_t{m_nPosition} + (x - kStripFirstX);
-        const std::optional<int> t =
-            StripOffset(data, m_nBitsPerSample, k, halfHeight, divisor, m_bPCM == kWaveFormatFloat);
+        const std::optional<int> t = offsets[static_cast<std::size_t>(x - kStripFirstX)];
         if (!t) {
             canvas.lineTo({x, kStripBaseline});
             continue;

@@ -31,17 +31,33 @@ int ByteSample(const PieceList& data, std::uint64_t k) {
 // Sample k on the 16-bit scale the picture is drawn in: the top 16 bits of an integer sample
 // (the whole of a 16-bit one, the two last stored bytes of a wider one), or a float sample
 // times 32767, truncated and clamped; a NaN or infinity draws as silence.
-int WordSample(const PieceList& data, int bits, std::uint64_t k, bool floatSamples) {
-    const std::uint64_t width = SampleBytes(bits);
+// The same from the stored bytes of one sample.
+int WordSampleOf(const std::uint8_t* sample, std::uint64_t width, bool floatSamples) {
     if (floatSamples) {
-        std::uint8_t bytes[4];
-        for (std::uint64_t i = 0; i < 4; ++i) bytes[i] = data.At(k * width + i);
-        const double v = ReadSampleValue(SampleType::F32, bytes);
+        const double v = ReadSampleValue(SampleType::F32, sample);
         if (!std::isfinite(v)) return 0;
         return static_cast<int>(std::clamp(v * 32767.0, -32768.0, 32767.0));
     }
-    const std::uint64_t at = k * width + width - 2;
-    return static_cast<std::int16_t>(data.At(at) | (data.At(at + 1) << 8));
+    return static_cast<std::int16_t>(sample[width - 2] | (sample[width - 1] << 8));
+}
+
+int WordSample(const PieceList& data, int bits, std::uint64_t k, bool floatSamples) {
+    const std::uint64_t width = SampleBytes(bits);
+    std::uint8_t bytes[4];
+    for (std::uint64_t i = 0; i < width; ++i) bytes[i] = data.At(k * width + i);
+    return WordSampleOf(bytes, width, floatSamples);
+}
+
+// The strip's offset of a sample from its value: see StripOffset.
+int StripOffsetOf(int value, bool byteSamples, int halfHeight, int divisor) {
+    if (byteSamples) {
+        int t = value - 128;
+        if (halfHeight >= 1) t %= halfHeight;
+        return t % divisor;
+    }
+    int t = value % divisor;
+    if (halfHeight >= 1) t %= halfHeight;
+    return t;
 }
 
 }  // namespace
@@ -88,14 +104,39 @@ std::optional<int> StripOffset(const PieceList& data, int bitsPerSample, std::in
     // The buffer's last element is never drawn: a column has a sample only before it.
     if (k < 0 || k >= count - 1) return std::nullopt;
     const auto index = static_cast<std::uint64_t>(k);
-    if (IsByteFormat(bitsPerSample)) {
-        int t = ByteSample(data, index) - 128;
-        if (halfHeight >= 1) t %= halfHeight;
-        return t % divisor;
+    const bool byteSamples = IsByteFormat(bitsPerSample);
+    return StripOffsetOf(byteSamples ? ByteSample(data, index)
+                                     : WordSample(data, bitsPerSample, index, floatSamples),
+                         byteSamples, halfHeight, divisor);
+}
+
+void StripOffsets(const PieceList& data, int bitsPerSample, std::int64_t first,
+                  std::span<std::optional<int>> out, int halfHeight, int divisor,
+                  bool floatSamples) {
+    std::fill(out.begin(), out.end(), std::nullopt);
+    const std::uint64_t width = SampleBytes(bitsPerSample);
+    if (width == 0 || width > 4) return;
+    const auto count = static_cast<std::int64_t>(ElementCount(data, bitsPerSample));
+    const auto columns = static_cast<std::int64_t>(out.size());
+    // The samples the columns have: from k = 0 on, up to but not including the last one.
+    const std::int64_t from = std::max<std::int64_t>(first, 0);
+    const std::int64_t to = std::min<std::int64_t>(first + columns, count - 1);
+    const bool byteSamples = IsByteFormat(bitsPerSample);
+    // Read a block of samples at a time into a buffer on the stack, rather than each byte
+    // through the piece list.
+    constexpr std::int64_t kBlock = 256;
+    std::uint8_t bytes[kBlock * 4];
+    for (std::int64_t k = from; k < to; k += kBlock) {
+        const std::int64_t n = std::min(kBlock, to - k);
+        data.Read(static_cast<std::uint64_t>(k) * width,
+                  std::span<std::uint8_t>(bytes, static_cast<std::size_t>(n) * width));
+        for (std::int64_t i = 0; i < n; ++i) {
+            const std::uint8_t* sample = bytes + static_cast<std::size_t>(i) * width;
+            const int value = byteSamples ? sample[0] : WordSampleOf(sample, width, floatSamples);
+            out[static_cast<std::size_t>(k + i - first)] =
+                StripOffsetOf(value, byteSamples, halfHeight, divisor);
+        }
     }
-    int t = WordSample(data, bitsPerSample, index, floatSamples) % divisor;
-    if (halfHeight >= 1) t %= halfHeight;
-    return t;
 }
 
 Rect StripTraceBounds() {

@@ -31,6 +31,12 @@ int StripMagnifyDivisor(int magnify);
 // infinities 0) when `floatSamples`. Bits 9 to 15 have no samples.
 std::optional<int> StripOffset(const PieceList& data, int bitsPerSample, std::int64_t k,
                                int halfHeight, int divisor, bool floatSamples = false);
+// StripOffset of samples first, first + 1, ... for each element of `out`, read from the
+// sound in blocks: what a paint of the strip needs, at a fraction of the cost of one sample
+// at a time.
+void StripOffsets(const PieceList& data, int bitsPerSample, std::int64_t first,
+                  std::span<std::optional<int>> out, int halfHeight, int divisor,
+                  bool floatSamples = false);
 
 // Vectorscope step: samples per column, N / 367 rounded down to whole frames of `channels`
 // samples, at least one frame.

@@ -3,14 +3,19 @@
 #include <QApplication>
 #include <QImage>
 #include <QObject>
+#include <QPainter>
 #include <QTest>
+#include <optional>
 #include <thread>
 
+#include "app/bitmap_cache.h"
 #include "app/builtin_sound_player.h"
 #include "app/file_dialogs.h"
 #include "app/notify_relay.h"
 #include "app/qt_canvas.h"
 #include "res/builtin_sound.h"
+#include "view/display_modes.h"
+#include "view/wave_trace.h"
 
 namespace quorbel {
 namespace {
@@ -37,6 +42,29 @@ TEST(QtCanvasTest, LineLeavesOutItsEndPoint) {
     EXPECT_EQ(image.pixelColor(10, 11), QColor(255, 0, 0));
     EXPECT_EQ(image.pixelColor(10, 12), QColor(Qt::black));
     EXPECT_EQ(image.pixelColor(1, 5), QColor(Qt::black));
+}
+
+// A bitmap lands as the painter would put it, whole or cut by the clip and the image's edges.
+TEST(QtCanvasTest, BitmapsLandAsThePainterPutsThem) {
+    const int background = BackgroundBitmapId(SKIN_NORMAL, 2);
+    const std::pair<QPoint, QRect> cases[] = {
+        {{0, 0}, {}}, {{0, 0}, {57, 47, 265, 55}}, {{-30, 12}, {}}, {{100, -7}, {90, 0, 200, 60}}};
+    for (const auto& [at, clip] : cases) {
+        SCOPED_TRACE(testing::Message() << at.x() << "," << at.y());
+        QImage mine(400, 300, QImage::Format_RGB32);
+        mine.fill(Qt::darkCyan);
+        QImage theirs = mine.copy();
+        {
+            std::optional<QtCanvas> canvas;
+            clip.isNull() ? canvas.emplace(mine) : canvas.emplace(mine, clip);
+            canvas->drawBitmap(background, {at.x(), at.y()});
+        }
+        QPainter painter(&theirs);
+        if (!clip.isNull()) painter.setClipRect(clip);
+        painter.drawImage(at, cachedBitmap(background));
+        painter.end();
+        EXPECT_EQ(mine, theirs);
+    }
 }
 
 TEST(QtCanvasTest, ZeroLengthLineDrawsNothing) {

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <optional>
+
 #include "fakes/recording_canvas.h"
 #include "unit/view_test_rig.h"
 #include "view/view_layout.h"
 #include "view/wave_trace.h"
+#include "wavefile/piece_list.h"
+#include "wavefile/shared_bytes.h"
 
 namespace quorbel {
 namespace {
@@ -462,6 +467,39 @@ TEST(ViewDrawing, APartialRepaintLeavesOutTheTraceItCannotShow) {
     v.OnDraw(scope);
     EXPECT_EQ(scope.linePoints().size(), scopePoints) << "only the vectorscope's trace";
     EXPECT_EQ(scope.only(Op::Edge).size(), 3u);
+}
+
+}  // namespace
+}  // namespace quorbel
+
+namespace quorbel {
+namespace {
+
+// The strip's offsets read in blocks are the ones read a sample at a time, for every sample
+// format, across the pieces of an edited sound and past both of its ends.
+TEST(ViewDrawing, StripOffsetsInBlocksMatchOneAtATime) {
+    std::vector<std::uint8_t> bytes(2400);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>((i * 97 + 13) ^ (i >> 3));
+    // Float samples: some finite, one NaN (bytes 0xFF 0xFF 0xFF 0x7F).
+    for (std::size_t i = 400; i < 404; ++i) bytes[i] = i == 403 ? 0x7F : 0xFF;
+    const PieceList whole(ShareBytes(std::vector<std::uint8_t>(bytes)));
+    const PieceList pieces = whole.Slice(0, 1001).Then(whole.Slice(1001, 1399));
+    const struct {
+        int bits;
+        bool floats;
+    } formats[] = {{8, false}, {16, false}, {24, false}, {32, false}, {32, true}, {12, false}};
+    for (const auto& f : formats) {
+        for (const std::int64_t first : {-300, -5, 0, 17, 250, 590, 1190, 2390, 5000}) {
+            SCOPED_TRACE(::testing::Message() << f.bits << (f.floats ? " float " : " ") << first);
+            std::array<std::optional<int>, 600> blocks;
+            StripOffsets(pieces, f.bits, first, blocks, 240, 10, f.floats);
+            for (std::size_t i = 0; i < blocks.size(); ++i) {
+                const auto k = first + static_cast<std::int64_t>(i);
+                ASSERT_EQ(blocks[i], StripOffset(pieces, f.bits, k, 240, 10, f.floats)) << k;
+            }
+        }
+    }
 }
 
 }  // namespace
