@@ -106,6 +106,22 @@ class DeviceSoundFileReader : public ::testing::Test {
     }
     Bytes data() const { return Bytes(BytesOf(sound.data)); }
 
+    // A file refused with its fault and its text, and nothing loaded.
+    struct Refusal {
+        Bytes file;
+        WaveFault kind;
+        std::string text;
+    };
+    void expectRefused(std::span<const Refusal> cases) {
+        for (const Refusal& c : cases) {
+            const WaveError p = load(c.file);
+            ASSERT_TRUE(p) << c.text;
+            EXPECT_EQ(p->code, c.kind) << c.text;
+            EXPECT_EQ(MessageFor(*p).text, c.text);
+            EXPECT_TRUE(sound.data.empty());
+        }
+    }
+
     FakeTempDir dir;
     LoadedSound sound;
 };
@@ -157,11 +173,7 @@ TEST_F(DeviceSoundFileReader, RefusesDamagedFilesWithAText) {
     const Bytes fmt = FmtBody(1, 8000, 8);
     Bytes rifx = SimpleWave(Counting(4), 1, 8, 8000);
     rifx[3] = 'X';
-    struct Case {
-        Bytes file;
-        WaveFault kind;
-        std::string text;
-    } cases[] = {
+    const Refusal cases[] = {
         {Bytes{}, WaveFault::NotRiffWave, "The file is not a RIFF WAVE file."},
         {Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A'}, WaveFault::NotRiffWave,
          "The file is not a RIFF WAVE file."},
@@ -176,13 +188,7 @@ TEST_F(DeviceSoundFileReader, RefusesDamagedFilesWithAText) {
         {BuildRiff({{"fmt ", Bytes{}, 16}}), WaveFault::FmtTooShort,
          "The file's fmt chunk is too short (0 bytes, at least 16 are needed)."},
     };
-    for (const Case& c : cases) {
-        const WaveError p = load(c.file);
-        ASSERT_TRUE(p) << c.text;
-        EXPECT_EQ(p->code, c.kind) << c.text;
-        EXPECT_EQ(MessageFor(*p).text, c.text);
-        EXPECT_TRUE(sound.data.empty());
-    }
+    expectRefused(cases);
 }
 
 TEST_F(DeviceSoundFileReader, ReadsRf64AndBw64AndRefusesTheirDamageWithAText) {
@@ -216,11 +222,7 @@ TEST_F(DeviceSoundFileReader, ReadsRf64AndBw64AndRefusesTheirDamageWithAText) {
         ASSERT_FALSE(load(form(id, {{"ds64", ds64(kRiff, 0)}, {"fmt ", fmt}, {"data", pcm}})));
         EXPECT_EQ(data(), pcm);
     }
-    struct Case {
-        Bytes file;
-        WaveFault kind;
-        std::string text;
-    } cases[] = {
+    const Refusal cases[] = {
         {form("RF64", {{"fmt ", fmt}, {"data", pcm, inDs64}}), WaveFault::Ds64Damaged,
          "The file is damaged: it is an RF64 file without a whole ds64 chunk to give its sizes."},
         {form("RF64", {{"ds64", ds64(kRiff, 16, 8)}, {"fmt ", fmt}, {"data", pcm, inDs64}}),
@@ -239,13 +241,7 @@ TEST_F(DeviceSoundFileReader, ReadsRf64AndBw64AndRefusesTheirDamageWithAText) {
          "The file is cut short: its data chunk claims 40 bytes of sound, and only 16 are in the "
          "file."},
     };
-    for (const Case& c : cases) {
-        const WaveError p = load(c.file);
-        ASSERT_TRUE(p) << c.text;
-        EXPECT_EQ(p->code, c.kind) << c.text;
-        EXPECT_EQ(MessageFor(*p).text, c.text);
-        EXPECT_TRUE(sound.data.empty());
-    }
+    expectRefused(cases);
 }
 
 TEST_F(DeviceSoundFileReader, ReportsMissingAndUnreadableFiles) {
