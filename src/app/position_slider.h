@@ -32,6 +32,9 @@ class PositionSlider final : public QSlider {
     // Where the thumb stands: the user's while they hold or step it, else the program's last
     // move.
     int shownPosition() const;
+    // The value takes the position shown now rather than at the next catch-up: the moves have
+    // stopped (playing ended), and a screen reader should hear where at once.
+    void settle() { catchUp(); }
 
     // The least time between two changes of the value the program makes.
     static constexpr int kValueIntervalMs = 250;

@@ -8,6 +8,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QSlider>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QToolTip>
 #include <algorithm>
@@ -245,6 +246,11 @@ void ViewWidget::killTimer(unsigned id) {
     if (it == timers_.end()) return;
     QObject::killTimer(it->second);
     timers_.erase(it);
+    // A stopped timer ends the program's moves of the slider (the position timer stops with
+    // playing): once the handler that stopped it has made its last move, the value settles
+    // there instead of a catch-up interval later.
+    if (slider_ != nullptr)
+        QTimer::singleShot(0, slider_, [slider = slider_] { slider->settle(); });
 }
 
 void ViewWidget::timerEvent(QTimerEvent* event) {
