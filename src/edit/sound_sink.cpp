@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "wavefile/guarded_mapping.h"
+#include "wavefile/regular_file.h"
 #include "wavefile/wave_limits.h"
 #include "wavefile/wave_ops.h"
 
@@ -61,8 +62,13 @@ class FileBytes final : public SoundSink {
     FileBytes(const std::string& path, std::span<const std::uint8_t> fmt, WorkProgress& progress)
         : SoundSink(progress), m_path(path), m_fmt(fmt.begin(), fmt.end()) {
         // Read as well: the finished file is mapped through this descriptor.
-        m_fd = ::open(path.c_str(), O_RDWR | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+        m_fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
         if (m_fd < 0) Failed(errno);
+        if (!EmptyFile(m_fd)) {
+            const int err = errno;
+            ::close(std::exchange(m_fd, -1));
+            Failed(err);
+        }
     }
     ~FileBytes() override {
         // A piece still being written (after a cancel or a failure) ends before its buffer.

@@ -47,6 +47,12 @@ std::string NotRegularFileReason(mode_t mode) {
     return std::string("not a regular file but ") + kind;
 }
 
+bool EmptyFile(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return false;
+    return st.st_size == 0 || ::ftruncate(fd, 0) == 0;
+}
+
 RegularFile OpenRegularFile(const std::string& path, int flags, mode_t createMode) {
     RegularFile result;
     auto failed = [&result](int err) {
@@ -64,8 +70,10 @@ RegularFile OpenRegularFile(const std::string& path, int flags, mode_t createMod
     } else if (errno != ENOENT || (flags & O_CREAT) == 0) {
         return failed(errno);
     }
-    // Non-blocking, in case a pipe was put in its place since: opening one must not wait.
-    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, createMode);
+    // Non-blocking, in case a pipe was put in its place since: opening one must not wait. The
+    // file is emptied below, once it is known to be a regular file.
+    const int fd =
+        ::open(path.c_str(), (flags & ~O_TRUNC) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, createMode);
     if (fd < 0) return failed(errno);
     if (::fstat(fd, &st) != 0) {
         const int err = errno;
@@ -76,6 +84,11 @@ RegularFile OpenRegularFile(const std::string& path, int flags, mode_t createMod
         ::close(fd);
         result.reason = NotRegularFileReason(st.st_mode);
         return result;
+    }
+    if ((flags & O_TRUNC) != 0 && !EmptyFile(fd)) {
+        const int err = errno;
+        ::close(fd);
+        return failed(err);
     }
     // Regular files ignore the flag, but whoever reads the descriptor later expects plain I/O.
     const int status = ::fcntl(fd, F_GETFL);

@@ -22,6 +22,12 @@ struct RegularFile {
 // descriptor is close-on-exec.
 RegularFile OpenRegularFile(const std::string& path, int flags, mode_t createMode = 0666);
 
+// Empties the open file `fd` unless it is empty already; false (errno set) when it cannot.
+// Truncating a file on ext4, even an empty one, makes its close start the writeback of all
+// that was written since, which for a working file of a GiB costs the caller a fifth of a
+// second; an empty file has nothing to lose, so it is left alone.
+bool EmptyFile(int fd);
+
 // Whether the permission bits of a file (from stat) let this process's user write it: the
 // owner's, group's or others' bit, whichever class the user falls in; for root any write bit.
 // Access control lists and read-only mounts are not looked at.

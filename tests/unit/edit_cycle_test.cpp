@@ -186,7 +186,10 @@ struct FileHost final : FakeHost {
 
     Expected<std::string> NewWorkingFile(const char* prefix) override {
         Expected<std::string> made = NewTempFileName(folder + "/", prefix);
-        if (made) written.push_back(*made);
+        if (!made) return made;
+        written.push_back(*made);
+        // Bytes left in it from before: the sink must start the file afresh.
+        testing::WriteBytes(*made, testing::Bytes(64 * 1024, 0xEE));
         return made;
     }
     std::unique_ptr<SoundSink> FileSink(const std::string& file, std::span<const std::uint8_t> fmt,

@@ -93,7 +93,8 @@ TEST_F(RiffFileTest, ReadWriteReplacesInPlaceAndExtendsPastTheEnd) {
 }
 
 TEST_F(RiffFileTest, CreatedChunksGetHeadersAndAscendCorrectsSizeAndPads) {
-    const std::string path = folder.file("c.wav");
+    // Written over a longer file, of which nothing may remain.
+    const std::string path = folder.write("c.wav", Ramp(100));
     {
         auto riff = RiffFile::Open(path, RiffOpenMode::CreateWrite);
         ASSERT_NE(riff, nullptr);
