@@ -7,14 +7,9 @@
 #include <thread>
 
 #include "framework/frame_window.h"
+#include "framework/work_pace.h"
 
 namespace quorbel {
-namespace {
-
-constexpr int kPollMs = 25;
-constexpr auto kProgressDelay = std::chrono::milliseconds(300);
-
-}  // namespace
 
 void LongWorkRunner::run(const CDocument* owner, const std::string& name, WorkProgress& progress,
                          bool cancellable, const std::function<void()>& work) {
@@ -27,17 +22,12 @@ void LongWorkRunner::run(const CDocument* owner, const std::string& name, WorkPr
     QTimer poll;
     const auto start = std::chrono::steady_clock::now();
     bool shown = false;  // the frame holds its progress or its Cancel
-    // Esc cancels from the start; the progress shows once the work has run a moment.
     const auto offer = [&] {
         std::function<void()> cancel;
         if (cancellable) cancel = [&progress] { progress.Cancel(); };
-        if (std::chrono::steady_clock::now() - start >= kProgressDelay) {
-            shown = true;
-            frame_.showProgress(owner, name, progress.Percent(), std::move(cancel));
-        } else if (cancel) {
-            shown = true;
-            frame_.offerCancel(owner, std::move(cancel));
-        }
+        shown = OfferWorkProgress(frame_, owner, name, progress.Percent(),
+                                  std::chrono::steady_clock::now() - start, std::move(cancel)) ||
+                shown;
     };
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (done.load(std::memory_order_acquire)) {
@@ -46,7 +36,7 @@ void LongWorkRunner::run(const CDocument* owner, const std::string& name, WorkPr
         }
         offer();
     });
-    poll.start(kPollMs);
+    poll.start(kWorkPollMs);
     offer();
     if (!done.load(std::memory_order_acquire)) loop.exec();
     // The loop also ends when the program is quitting: the work then stops at its next

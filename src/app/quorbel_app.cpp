@@ -36,11 +36,10 @@ namespace quorbel {
 
 namespace {
 
-// Whether an edit, an effect or a save runs on the frame's sound.
+// Whether an edit, an effect or a save runs on the frame's sound: each holds the document's
+// one slot for work while it runs.
 bool isBusy(const CChildFrame& frame) {
-    const ViewWidget* widget = frame.viewWidget();
-    return frame.document().RunningWork() != nullptr ||
-           (widget != nullptr && widget->view().IsBusy());
+    return frame.document().RunningWork() != nullptr;
 }
 
 // A save reopens the document's device under a new id; its view must follow.
@@ -259,29 +258,21 @@ bool CQuorbelApp::SaveModified(CChildFrame& frame) {
     CQuorbelDoc& document = frame.document();
     const std::string name =
         document.GetPathName().empty() ? document.GetTitle() : document.GetPathName();
-    // A save still running is cancelled only when the user agrees, and the window closes once
-    // it has stopped (its caller is still waiting for it): the close comes back then, with
-    // the save prompt when the sound was not saved after all.
+    // Work still running on the document is cancelled only when the user agrees. An edit
+    // stops at once, the sound staying as it was before it, and the save prompt below speaks
+    // of that sound. A save's caller is still waiting for it, so the window closes once it has
+    // stopped: the close comes back then, with the save prompt when the sound was not saved
+    // after all.
     if (const DocumentWork* work = document.RunningWork()) {
         if (showMessageBox(
                 mainFrame_.get(),
                 work->name + " is still running on " + name + ". Cancel it and close the window?",
-                kAppTitle, BoxIcon::Question, BoxButtons::YesNo) == BoxAnswer::Yes) {
-            if (work->cancellable) work->progress->Cancel();
+                kAppTitle, BoxIcon::Question, BoxButtons::YesNo) != BoxAnswer::Yes)
+            return false;
+        if (work->cancel) work->cancel();
+        if (document.RunningWork() != nullptr) {
             closeWhenIdle(frame, closingAll_);
-        }
-        return false;
-    }
-    // An edit still running is cancelled only when the user agrees; the sound then stays as
-    // it was before it, and the save prompt below speaks of that sound.
-    if (ViewWidget* widget = frame.viewWidget()) {
-        if (const auto running = widget->view().OperationProgress()) {
-            if (showMessageBox(mainFrame_.get(),
-                               running->first + " is still running on " + name +
-                                   ". Cancel it and close the window?",
-                               kAppTitle, BoxIcon::Question, BoxButtons::YesNo) != BoxAnswer::Yes)
-                return false;
-            widget->view().CancelOperation();
+            return false;
         }
     }
     if (!document.IsModified()) return true;

@@ -352,7 +352,9 @@ bool CQuorbelDoc::KeepHistoryWithinBudget() {
 
 bool CQuorbelDoc::RunWork(const std::string& name, WorkProgress& progress, bool cancellable,
                           const std::function<void()>& work) {
-    BeginWork({name, &progress, cancellable});
+    DocumentWork slot{name, [&progress] { return progress.Percent(); }, nullptr};
+    if (cancellable) slot.cancel = [&progress] { progress.Cancel(); };
+    BeginWork(std::move(slot));
     bool finished = false;
     try {
         finished = RunLongWork(m_context.longWork, this, name, progress, cancellable, work);

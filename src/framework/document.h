@@ -1,18 +1,19 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
-
-#include "framework/work_progress.h"
+#include <utility>
 
 namespace quorbel {
 
-// Long work on a document (a save) that runs while the window answers. Meanwhile the
-// document's commands are refused, and closing it asks first.
+// The long work running on a document while the window answers: an edit or effect, or the
+// opening or saving of its file. A document runs one at a time; meanwhile its commands are
+// refused, and closing it asks first.
 struct DocumentWork {
-    std::string name;  // as the status bar and the close question name it
-    WorkProgress* progress = nullptr;
-    bool cancellable = false;
+    std::string name;              // as the status bar and the close question name it
+    std::function<int()> percent;  // how far it is
+    std::function<void()> cancel;  // asks it to stop; empty when it cannot be stopped
 };
 
 // The framework side of a document: its title, path name and modified flag.
@@ -38,6 +39,9 @@ class CDocument {
 
     // The long work running on the document now, or null.
     const DocumentWork* RunningWork() const { return m_work ? &*m_work : nullptr; }
+    // The work that now runs on the document, until EndWork.
+    void BeginWork(DocumentWork work) { m_work = std::move(work); }
+    void EndWork() { m_work.reset(); }
 
     virtual bool OnNewDocument() { return true; }
     virtual bool OnOpenDocument(const std::string& path) = 0;
@@ -46,9 +50,6 @@ class CDocument {
   protected:
     // The title, path name or modified flag was set (perhaps to what it was).
     virtual void OnDocumentChanged() {}
-
-    void BeginWork(DocumentWork work) { m_work = std::move(work); }
-    void EndWork() { m_work.reset(); }
 
   private:
     std::optional<DocumentWork> m_work;

@@ -43,10 +43,8 @@ inline constexpr int STATE_AT_START = 7;
 // The position timer's id and period.
 inline constexpr unsigned kPositionTimerId = 1;
 inline constexpr unsigned kPositionTimerPeriodMs = 10;
-// The timer that watches a long operation, and how long it runs before its progress shows.
+// The timer that watches a long operation, at the pace of all long work.
 inline constexpr unsigned kOperationTimerId = 2;
-inline constexpr unsigned kOperationTimerPeriodMs = 25;
-inline constexpr unsigned kProgressDelayMs = 300;
 // While Peaks mode shows part of the sound not yet summarized, the vectorscope is repainted
 // this often until it is.
 inline constexpr unsigned kPeaksTimerId = 3;
@@ -246,6 +244,7 @@ class CQuorbelView : public CommandTarget {
     std::string m_strCurrentFile;
     std::unique_ptr<RunningOperation> m_running;  // the edit or effect running now
     bool m_progressShown = false;                 // the status bar holds its progress or Cancel
+    bool m_holdsDocumentWork = false;             // the running operation is the document's work
     bool m_peaksTimer = false;                    // kPeaksTimerId runs
     int m_bPCM = 0;                               // the samples' format tag: 1 integer, 3 float
     int m_nChannels = 0;

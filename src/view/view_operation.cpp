@@ -3,19 +3,20 @@
 // from the start). Without background work (the core's tests, the benchmarks) the command
 // waits for its operation.
 
-#include <chrono>
 #include <utility>
 
 #include "audio/quorbel_doc.h"
 #include "framework/frame_window.h"
 #include "framework/running_operation.h"
+#include "framework/work_pace.h"
 #include "view/quorbel_view.h"
 
 namespace quorbel {
 
 void CQuorbelView::RunOperation(std::unique_ptr<RunningOperation> operation) {
-    // One operation at a time: its commands are disabled meanwhile.
-    if (m_running) {
+    // One work at a time on the document (an edit, or the saving of its file): commands are
+    // disabled meanwhile.
+    if (IsBusy()) {
         operation->Cancel();
         operation->Complete();
         return;
@@ -26,7 +27,11 @@ void CQuorbelView::RunOperation(std::unique_ptr<RunningOperation> operation) {
         FinishOperation();
         return;
     }
-    m_window.setTimer(kOperationTimerId, kOperationTimerPeriodMs);
+    RunningOperation& running = *m_running;
+    m_document.BeginWork(
+        {running.Name(), [&running] { return running.Percent(); }, [this] { CancelOperation(); }});
+    m_holdsDocumentWork = true;
+    m_window.setTimer(kOperationTimerId, kWorkPollMs);
     OfferProgress();
 }
 
@@ -36,10 +41,9 @@ bool CQuorbelView::IsBusy() const {
 
 std::optional<std::pair<std::string, int>> CQuorbelView::OperationProgress() const {
     if (const DocumentWork* work = m_document.RunningWork()) {
-        return std::pair<std::string, int>(work->name, work->progress->Percent());
+        return std::pair<std::string, int>(work->name, work->percent());
     }
-    if (!m_running) return std::nullopt;
-    return std::pair<std::string, int>(m_running->Name(), m_running->Percent());
+    return std::nullopt;
 }
 
 void CQuorbelView::CancelOperation() {
@@ -52,6 +56,7 @@ void CQuorbelView::FinishOperation() {
     if (!m_running) return;
     // The view answers commands again while the operation completes.
     std::unique_ptr<RunningOperation> running = std::move(m_running);
+    if (std::exchange(m_holdsDocumentWork, false)) m_document.EndWork();
     m_window.killTimer(kOperationTimerId);
     if (std::exchange(m_progressShown, false) && m_context.mainFrame != nullptr) {
         m_context.mainFrame->hideProgress(&m_document);
@@ -72,14 +77,9 @@ void CQuorbelView::PollOperation() {
 void CQuorbelView::OfferProgress() {
     if (m_context.mainFrame == nullptr) return;
     RunningOperation& operation = *m_running;
-    m_progressShown = true;
-    // Esc stops the operation from its start; its progress shows once it has run a moment.
-    if (operation.Elapsed() < std::chrono::milliseconds(kProgressDelayMs)) {
-        m_context.mainFrame->offerCancel(&m_document, [this] { CancelOperation(); });
-    } else {
-        m_context.mainFrame->showProgress(&m_document, operation.Name(), operation.Percent(),
-                                          [this] { CancelOperation(); });
-    }
+    m_progressShown =
+        OfferWorkProgress(*m_context.mainFrame, &m_document, operation.Name(), operation.Percent(),
+                          operation.Elapsed(), [this] { CancelOperation(); });
 }
 
 }  // namespace quorbel

@@ -20,6 +20,7 @@ CQuorbelView::~CQuorbelView() {
         m_context.mainFrame->hideProgress(&m_document);
     }
     m_running.reset();
+    if (m_holdsDocumentWork) m_document.EndWork();
     // The window may already be gone; only the device is released here. Closing a device
     // the document closes again later is harmless.
     if (m_context.devices != nullptr) m_context.devices->close(m_wDeviceID);

@@ -102,6 +102,9 @@ TEST(LongWork, CommandsAreRefusedWhileAnOperationRunsAndTheTextsKeepTheirOrder) 
     rig.frame.texts.clear();
     ASSERT_TRUE(rig.click(ID_EFFECTS_REVERSE));
     ASSERT_TRUE(v.IsBusy());
+    // The edit holds the document's one slot for work, as a save would.
+    ASSERT_NE(rig.doc.RunningWork(), nullptr);
+    EXPECT_EQ(rig.doc.RunningWork()->name, "Reverse");
     for (const int id : {ID_EDIT_CUT, ID_EDIT_UNDO, ID_EFFECTS_REVERSE, ID_BUTTON_PLAY}) {
         CommandState state;
         ASSERT_TRUE(v.OnUpdateCommand(id, state));
@@ -116,11 +119,28 @@ TEST(LongWork, CommandsAreRefusedWhileAnOperationRunsAndTheTextsKeepTheirOrder) 
     }
     ASSERT_FALSE(v.IsBusy());
     EXPECT_EQ(v.OperationProgress(), std::nullopt);
+    EXPECT_EQ(rig.doc.RunningWork(), nullptr);
     EXPECT_EQ(rig.frame.texts, (std::vector<std::string>{"Reversing... Please wait...",
                                                          "Reverse operation complete!"}));
     EXPECT_EQ(rig.frame.waitBegun, 1);
     EXPECT_EQ(rig.frame.waitEnded, 1);
     EXPECT_TRUE(rig.click(ID_EDIT_UNDO)) << "commands run again";
+}
+
+TEST(LongWork, CancellingTheDocumentsWorkStopsAnEditAndKeepsTheSound) {
+    LongWorkRig rig;
+    CQuorbelView& v = rig.openSound({16, 1});
+    const std::uint64_t length = v.WaveDataLen();
+    rig.context.backgroundWork = true;
+    ASSERT_TRUE(rig.click(ID_OCTAVE_DECREASE));
+    const DocumentWork* work = rig.doc.RunningWork();
+    ASSERT_NE(work, nullptr);
+    ASSERT_TRUE(work->cancel) << "the close question can stop it";
+    work->cancel();
+    EXPECT_FALSE(v.IsBusy());
+    EXPECT_EQ(rig.doc.RunningWork(), nullptr);
+    EXPECT_EQ(v.WaveDataLen(), length);
+    EXPECT_TRUE(rig.click(ID_EFFECTS_REVERSE)) << "commands run again";
 }
 
 TEST(LongWork, ClosingTheWindowDuringAnOperationCancelsIt) {
