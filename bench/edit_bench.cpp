@@ -57,6 +57,7 @@
 #include "framework/work_pace.h"
 #include "view/quorbel_view.h"
 #include "wavefile/clipboard.h"
+#include "wavefile/peak_worker.h"
 #include "wavefile/session_folder.h"
 #include "wavefile/temp_files.h"
 
@@ -229,9 +230,12 @@ int main(int argc, char** argv) {
     };
     auto selectMiddleTenth = [&] { select(450, 550); };
 
-    // One command, started as cp was, with no writes of an earlier one still pending. Done
-    // when the view ran it and it neither failed nor asked anything of the user.
+    // One command, started as cp was, with no writes of an earlier one still pending, and no
+    // min/max summary of the sound an earlier one made still being read (a user does not
+    // start effects a tenth of a second apart). Done when the view ran it and it neither
+    // failed nor asked anything of the user.
     auto command = [&](int id) {
+        WaitForPeakSummaries();
         std::system("sync");
         const std::size_t boxes = window.boxes.size();
         const auto t = bench::Clock::now();
