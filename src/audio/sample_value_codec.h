@@ -29,6 +29,12 @@ inline double RoundClamped(double v, double lo, double hi) {
                                static_cast<std::int64_t>(fraction <= -0.5));
 }
 
+// `s` / 2 rounded half away from zero, in whole numbers: what RoundClamped makes of the
+// double s / 2, which is exact for every sum or difference of two 32-bit samples.
+constexpr std::int64_t HalfAwayFromZero(std::int64_t s) {
+    return (s + (s > 0) - (s < 0)) / 2;  // division truncates toward zero
+}
+
 template <SampleType T>
 struct SampleCodecOf {
     static constexpr int kBits = T == SampleType::U8    ? 8
@@ -45,6 +51,29 @@ struct SampleCodecOf {
         } else {
             constexpr unsigned shift = 32 - kBits;
             return static_cast<std::int32_t>(LoadLe(p, kWidth) << shift) >> shift;
+        }
+    }
+
+    static constexpr bool kIsFloat = T == SampleType::F32;
+
+    // An integer layout's sample as a whole number, and a whole number stored clamped to the
+    // layout's range: Get and Put without the trip through double, for arithmetic that stays
+    // exact in whole numbers.
+    static std::int64_t GetWhole(const std::uint8_t* p) requires(!kIsFloat) {
+        if constexpr (T == SampleType::U8) {
+            return std::int64_t{*p} - 128;
+        } else {
+            constexpr unsigned shift = 32 - kBits;
+            return static_cast<std::int32_t>(LoadLe(p, kWidth) << shift) >> shift;
+        }
+    }
+    static void PutWhole(std::uint8_t* p, std::int64_t v) requires(!kIsFloat) {
+        constexpr std::int64_t half = std::int64_t{1} << (kBits - 1);
+        v = v < -half ? -half : (v > half - 1 ? half - 1 : v);
+        if constexpr (T == SampleType::U8) {
+            *p = static_cast<std::uint8_t>(v + 128);
+        } else {
+            StoreLe(p, static_cast<std::uint32_t>(v), kWidth);
         }
     }
 

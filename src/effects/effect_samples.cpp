@@ -185,11 +185,26 @@ void NarrowOctaveDownPart(std::span<const std::uint8_t> data, int bits, int chan
     for (; j < end; ++j) OctaveDownFrame(data.data(), frames, frame, codec, j, at(j));
 }
 
-// The filters and octave down in the wide layouts: samples taken as values in double, the
-// result stored with the layout's rounding and clamping (none for float). Each loop is
-// compiled for each layout (sample_value_codec.h).
+// (x + next) / 2, or with kDifference (next - x) / 2, of the samples at `x` and `next` stored
+// at `o`. Float in double, unclamped; integer layouts in whole numbers, which give exactly what
+// the double would (the sum or difference of two 32-bit samples and its half are exact there)
+// at a fraction of the cost: no conversions and no rounding of fractions.
+template <class Codec, bool kDifference>
+void HalfOfPair(const std::uint8_t* x, const std::uint8_t* next, std::uint8_t* o) {
+    if constexpr (Codec::kIsFloat) {
+        const double a = Codec::Get(x), b = Codec::Get(next);
+        Codec::Put(o, kDifference ? (b - a) / 2 : (a + b) / 2);
+    } else {
+        const std::int64_t a = Codec::GetWhole(x), b = Codec::GetWhole(next);
+        Codec::PutWhole(o, HalfAwayFromZero(kDifference ? b - a : a + b));
+    }
+}
+
+// The filters and octave down in the wide layouts: the result stored with the layout's
+// rounding and clamping (none for float). Each loop is compiled for each layout
+// (sample_value_codec.h).
 template <class Codec, class Formula>
-void WideTwoTap(std::span<const std::uint8_t> data, Codec codec, int channels, std::uint64_t from,
+void WideTwoTap(std::span<const std::uint8_t> data, Codec, int channels, std::uint64_t from,
                 std::span<std::uint8_t> out, Formula formula) {
     constexpr std::size_t width = Codec::kWidth;
     const std::size_t stride = width * static_cast<std::size_t>(std::max(channels, 1));
@@ -200,13 +215,9 @@ void WideTwoTap(std::span<const std::uint8_t> data, Codec codec, int channels, s
     // Every sample but those of the last frame has its partner a frame on.
     const std::size_t paired = std::min(last, whole >= stride ? whole - stride : 0);
     std::size_t i = start;
-    for (; i < paired; i += width) {
-        codec.Put(out.data() + (i - start), formula(codec.Get(in + i), codec.Get(in + i + stride)));
-    }
+    for (; i < paired; i += width) formula(in + i, in + i + stride, out.data() + (i - start));
     // The last frame is its own partner.
-    for (; i < last; i += width) {
-        codec.Put(out.data() + (i - start), formula(codec.Get(in + i), codec.Get(in + i)));
-    }
+    for (; i < last; i += width) formula(in + i, in + i, out.data() + (i - start));
     if (end > whole) {
         const std::size_t at = std::max(start, whole);
         std::memcpy(out.data() + (at - start), in + at, end - at);
@@ -214,8 +225,8 @@ void WideTwoTap(std::span<const std::uint8_t> data, Codec codec, int channels, s
 }
 
 template <class Codec>
-void WideOctaveDown(std::span<const std::uint8_t> data, Codec codec, int channels,
-                    std::uint64_t from, std::span<std::uint8_t> out) {
+void WideOctaveDown(std::span<const std::uint8_t> data, Codec, int channels, std::uint64_t from,
+                    std::span<std::uint8_t> out) {
     const std::size_t frame = Codec::kWidth * static_cast<std::size_t>(std::max(channels, 1));
     const std::size_t frames = data.size() / frame, pairs = frames / 2;
     const std::size_t first = static_cast<std::size_t>(from) / frame;
@@ -228,7 +239,7 @@ void WideOctaveDown(std::span<const std::uint8_t> data, Codec codec, int channel
             std::memcpy(o, data.data() + (frames - 1) * frame, frame);
         } else if (j % 3 == 1) {
             for (std::size_t s = 0; s < frame; s += Codec::kWidth) {
-                codec.Put(o + s, (codec.Get(a + s) + codec.Get(a + frame + s)) / 2);
+                HalfOfPair<Codec, false>(a + s, a + frame + s, o + s);
             }
         } else {
             std::memcpy(o, j % 3 == 0 ? a : a + frame, frame);
@@ -272,7 +283,9 @@ void LowPassPart(std::span<const std::uint8_t> data, SampleType type, int channe
     if (IsNarrow(type)) return NarrowLowPassPart(data, SampleBits(type), channels, from, out);
     WithSampleType(type, [&](auto codec) {
         WideTwoTap(data, codec, channels, from, out,
-                   [](double x, double next) { return (x + next) / 2; });
+                   [](const std::uint8_t* x, const std::uint8_t* next, std::uint8_t* o) {
+                       HalfOfPair<decltype(codec), false>(x, next, o);
+                   });
     });
 }
 
@@ -281,7 +294,9 @@ void HighPassPart(std::span<const std::uint8_t> data, SampleType type, int chann
     if (IsNarrow(type)) return NarrowHighPassPart(data, SampleBits(type), channels, from, out);
     WithSampleType(type, [&](auto codec) {
         WideTwoTap(data, codec, channels, from, out,
-                   [](double x, double next) { return (next - x) / 2; });
+                   [](const std::uint8_t* x, const std::uint8_t* next, std::uint8_t* o) {
+                       HalfOfPair<decltype(codec), true>(x, next, o);
+                   });
     });
 }
 

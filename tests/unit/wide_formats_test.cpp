@@ -94,6 +94,10 @@ Bytes Signal(Fmt f, std::size_t frames, std::uint32_t seed = 7) {
             if (i == 1) v = -half;
             if (i == 2) v = 3;  // small odd values: halving rounds
             if (i == 3) v = -5;
+            // The lowest value, then its partner the highest: high pass halves the whole
+            // range, which rounds one past the top and must be clamped.
+            if (i == 4) v = -half;
+            if (i == 4 + static_cast<std::size_t>(f.channels)) v = half - 1;
         }
         Put(b, i, f, v);
     }
