@@ -20,19 +20,10 @@ namespace quorbel {
 namespace {
 
 // The stretch of the data a selection covers: whole frames within the data.
-struct ByteRange {
-    std::uint64_t start = 0;
-    std::uint64_t end = 0;
-};
-
-ByteRange SelectedFrames(const WaveFormat& f, std::uint64_t dataBytes, const EditSelection& sel,
-                         std::uint64_t limit) {
-    const int frame = f.nBlockAlign;
-    const std::uint64_t last = WholeFrames(std::min(dataBytes, limit), frame);
-    ByteRange r;
-    r.start = std::min(WholeFrames(StartByteOf(sel.startMs, f.nAvgBytesPerSec), frame), last);
-    r.end = std::clamp(WholeFrames(EndByteOf(sel.endMs, f.nAvgBytesPerSec), frame), r.start, last);
-    return r;
+SelectedBytes SelectedFrames(const WaveFormat& f, std::uint64_t dataBytes, const EditSelection& sel,
+                             std::uint64_t limit) {
+    return SelectedWholeFrames(sel.startMs, sel.endMs, f.nAvgBytesPerSec, f.nBlockAlign,
+                               std::min(dataBytes, limit));
 }
 
 // The clipboard's whole frames in the window's bits and channels, as a new block: the
@@ -66,7 +57,7 @@ LoadedSound WithData(const LoadedSound& before, PieceList data) {
 }
 
 // The selection's whole frames within all of the sound's data (Cut and the edits like it).
-ByteRange SelectionIn(const LoadedSound& before, const EditSelection& sel) {
+SelectedBytes SelectionIn(const LoadedSound& before, const EditSelection& sel) {
     return SelectedFrames(FormatOf(before), before.data.size(), sel, before.data.size());
 }
 
@@ -81,7 +72,7 @@ EditOutcome NothingSelected() {
 EditOutcome RemoveSelection(const LoadedSound& before, const EditSelection& sel,
                             const char* wholeRefusal) {
     const PieceList& data = before.data;
-    const ByteRange r = SelectionIn(before, sel);
+    const SelectedBytes r = SelectionIn(before, sel);
     if (r.start >= r.end) return NothingSelected();
     const std::uint64_t kept = data.size() - (r.end - r.start);
     if (WholeFrames(kept, FormatOf(before).nBlockAlign) == 0) {
@@ -126,8 +117,7 @@ void MakeInTwo(std::uint64_t from, std::span<std::uint8_t> room, std::size_t uni
 
 SelectedBytes SelectedBytesOf(const WaveFormat& format, std::uint64_t dataBytes,
                               const EditSelection& selection) {
-    const ByteRange r = SelectedFrames(format, dataBytes, selection, dataBytes);
-    return {r.start, r.end};
+    return SelectedFrames(format, dataBytes, selection, dataBytes);
 }
 
 WaveFormat FormatOf(const LoadedSound& sound) {
@@ -140,7 +130,7 @@ EditStep CutStep(const EditSelection& sel, Clipboard& clipboard) {
     step.run = [sel, &clipboard](const LoadedSound& before, WorkProgress&) {
         EditOutcome done = RemoveSelection(before, sel, "You cannot cut the entire file!!");
         if (done.failure) return done;  // refused: the clipboard keeps what it held
-        const ByteRange r = SelectionIn(before, sel);
+        const SelectedBytes r = SelectionIn(before, sel);
         const PieceList cut = before.data.Slice(r.start, r.end);
         done.commit = [&clipboard, cut, sel] {
             clipboard.Replace(cut, sel.channels, sel.bits, sel.floatSamples);
@@ -161,11 +151,11 @@ EditStep DeleteStep(const EditSelection& sel) {
 EditStep TrimStep(const EditSelection& sel) {
     EditStep step;
     step.resultBytes = [sel](const LoadedSound& before) {
-        const ByteRange r = SelectionIn(before, sel);
+        const SelectedBytes r = SelectionIn(before, sel);
         return std::uint64_t{r.end - r.start};
     };
     step.run = [sel](const LoadedSound& before, WorkProgress&) {
-        const ByteRange r = SelectionIn(before, sel);
+        const SelectedBytes r = SelectionIn(before, sel);
         if (r.start >= r.end) return NothingSelected();
         EditOutcome done;
         done.sound = WithData(before, before.data.Slice(r.start, r.end));
@@ -178,7 +168,7 @@ EditStep SilenceStep(const EditSelection& sel) {
     EditStep step;
     step.run = [sel](const LoadedSound& before, WorkProgress&) {
         const PieceList& data = before.data;
-        const ByteRange r = SelectionIn(before, sel);
+        const SelectedBytes r = SelectionIn(before, sel);
         if (r.start >= r.end) return NothingSelected();
         // A silent piece stores no bytes, however long.
         EditOutcome done;
@@ -219,7 +209,7 @@ EditStep CopyStep(const EditSelection& sel, Clipboard& clipboard) {
     EditStep step;
     step.resultBytes = [](const LoadedSound&) { return std::uint64_t{0}; };
     step.run = [sel, &clipboard](const LoadedSound& before, WorkProgress&) {
-        const ByteRange r =
+        const SelectedBytes r =
             SelectedFrames(FormatOf(before), before.data.size(), sel, sel.waveDataLen);
         // The sound's bytes are never changed, so the clipboard shares them.
         const PieceList copied = before.data.Slice(r.start, r.end);

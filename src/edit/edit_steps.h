@@ -11,6 +11,7 @@
 
 #include "audio/sample_values.h"
 #include "edit/edit_cycle.h"
+#include "view/selection_math.h"
 #include "wavefile/clipboard.h"
 #include "wavefile/wave_format.h"
 
@@ -34,10 +35,6 @@ WaveFormat FormatOf(const LoadedSound& sound);
 
 // The bytes [start, end) of a sound's data that Cut takes for `selection`: whole frames within
 // the data. Empty (start == end) when the selection holds no whole frame.
-struct SelectedBytes {
-    std::uint64_t start = 0;
-    std::uint64_t end = 0;
-};
 SelectedBytes SelectedBytesOf(const WaveFormat& format, std::uint64_t dataBytes,
                               const EditSelection& selection);
 

@@ -19,12 +19,9 @@ constexpr int kScopeRight = kScopeRect.right;  // (a handle never leaves it)
 
 bool CQuorbelView::SelectionHoldsAFrame() const {
     if (!m_waveData || WaveDataLen() == 0) return false;
-    const std::uint64_t last = WholeFrames(WaveDataLen(), m_nBlockAlign);
-    const std::uint64_t start =
-        std::min(WholeFrames(StartByteOf(GetSelStartMs(), m_nAvgBytesPerSec), m_nBlockAlign), last);
-    const std::uint64_t end =
-        std::min(WholeFrames(EndByteOf(GetSelEndMs(), m_nAvgBytesPerSec), m_nBlockAlign), last);
-    return end > start;
+    const SelectedBytes r = SelectedWholeFrames(GetSelStartMs(), GetSelEndMs(), m_nAvgBytesPerSec,
+                                                m_nBlockAlign, WaveDataLen());
+    return r.end > r.start;
 }
 
 void CQuorbelView::placeHandles(std::uint32_t startMs, std::uint32_t endMs) {

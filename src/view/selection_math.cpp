@@ -83,4 +83,14 @@ std::uint64_t WholeFrames(std::uint64_t offset, int blockAlign) {
     return offset - offset % frame;
 }
 
+SelectedBytes SelectedWholeFrames(std::uint32_t startMs, std::uint32_t endMs,
+                                  std::uint32_t avgBytesPerSec, int blockAlign,
+                                  std::uint64_t dataBytes) {
+    const std::uint64_t last = WholeFrames(dataBytes, blockAlign);
+    SelectedBytes r;
+    r.start = std::min(WholeFrames(StartByteOf(startMs, avgBytesPerSec), blockAlign), last);
+    r.end = std::clamp(WholeFrames(EndByteOf(endMs, avgBytesPerSec), blockAlign), r.start, last);
+    return r;
+}
+
 }  // namespace quorbel

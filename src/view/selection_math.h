@@ -44,4 +44,14 @@ std::uint64_t EndByteOf(std::uint32_t endMs, std::uint32_t avgBytesPerSec);
 // that no edit ever starts or ends inside a frame.
 std::uint64_t WholeFrames(std::uint64_t offset, int blockAlign);
 
+// The bytes [start, end) a selection of [startMs, endMs] covers in data of `dataBytes`: whole
+// frames, both ends within the data, the end never before the start.
+struct SelectedBytes {
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+};
+SelectedBytes SelectedWholeFrames(std::uint32_t startMs, std::uint32_t endMs,
+                                  std::uint32_t avgBytesPerSec, int blockAlign,
+                                  std::uint64_t dataBytes);
+
 }  // namespace quorbel
