@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "audio/sample_value_codec.h"
 #include "audio/sample_values.h"
@@ -99,6 +100,30 @@ void OctaveDownPairsOf(std::size_t width, const std::uint8_t* in, std::uint8_t* 
     return OctaveDownPairs<1>(in, out, frame, from, to);
 }
 
+// Calls `f` with the frame size as a constant of the type std::integral_constant for every
+// frame of mono or stereo sound (1, 2, 3, 4, 6 or 8 bytes), and with 0 (known only at run
+// time) for any other: a copy of a frame of known size is a move or two, while one of a size
+// known only at run time is a call into the library for every frame.
+template <class F>
+void WithFrameSize(std::size_t frame, F&& f) {
+    switch (frame) {
+        case 1:
+            return f(std::integral_constant<std::size_t, 1>{});
+        case 2:
+            return f(std::integral_constant<std::size_t, 2>{});
+        case 3:
+            return f(std::integral_constant<std::size_t, 3>{});
+        case 4:
+            return f(std::integral_constant<std::size_t, 4>{});
+        case 6:
+            return f(std::integral_constant<std::size_t, 6>{});
+        case 8:
+            return f(std::integral_constant<std::size_t, 8>{});
+        default:
+            return f(std::integral_constant<std::size_t, 0>{});
+    }
+}
+
 // `count` frames of F bytes (0: `frame`), every other one from `in` on.
 template <std::size_t F = 0>
 void EveryOtherFrame(const std::uint8_t* in, std::size_t count, std::size_t frame,
@@ -155,15 +180,9 @@ void EveryOtherFramePart(std::span<const std::uint8_t> data, std::size_t frame, 
     const std::size_t first = static_cast<std::size_t>(from) / frame;
     const std::size_t count = out.size() / frame;
     const std::uint8_t* in = data.data() + 2 * first * frame;
-    if (frame == 1) {
-        EveryOtherFrame<1>(in, count, frame, out.data());
-    } else if (frame == 2) {
-        EveryOtherFrame<2>(in, count, frame, out.data());
-    } else if (frame == 4) {
-        EveryOtherFrame<4>(in, count, frame, out.data());
-    } else {
-        EveryOtherFrame(in, count, frame, out.data());
-    }
+    WithFrameSize(frame, [&](auto size) {
+        EveryOtherFrame<decltype(size)::value>(in, count, frame, out.data());
+    });
 }
 
 void NarrowOctaveDownPart(std::span<const std::uint8_t> data, int bits, int channels,
@@ -224,27 +243,53 @@ void WideTwoTap(std::span<const std::uint8_t> data, Codec, int channels, std::ui
     }
 }
 
+// Output frames [first, end) of octave down, of F bytes (0: `frameBytes`), into `out`.
+template <class Codec, std::size_t F>
+void WideOctaveDownFrames(const std::uint8_t* in, std::size_t frames, std::size_t frameBytes,
+                          std::size_t first, std::size_t end, std::uint8_t* out) {
+    const std::size_t frame = F != 0 ? F : frameBytes;
+    const std::size_t pairs = frames / 2;
+    const auto at = [&](std::size_t j) { return out + (j - first) * frame; };
+    // Frame j of a pair's three: its first frame, their average, its second frame.
+    const auto middle = [&](const std::uint8_t* a, std::uint8_t* o) {
+        for (std::size_t s = 0; s < frame; s += Codec::kWidth) {
+            HalfOfPair<Codec, false>(a + s, a + frame + s, o + s);
+        }
+    };
+    const auto one = [&](std::size_t j) {
+        const std::uint8_t* a = in + 2 * (j / 3) * frame;
+        if (j / 3 >= pairs) {
+            std::memcpy(at(j), in + (frames - 1) * frame, frame);  // the last, unpaired frame
+        } else if (j % 3 == 1) {
+            middle(a, at(j));
+        } else {
+            std::memcpy(at(j), j % 3 == 0 ? a : a + frame, frame);
+        }
+    };
+    // Up to the start of a pair one frame at a time, then whole pairs, then the rest.
+    std::size_t j = first;
+    for (; j < end && j % 3 != 0; ++j) one(j);
+    const std::size_t pairEnd = std::min(end / 3, pairs);
+    for (; j / 3 < pairEnd; j += 3) {
+        const std::uint8_t* a = in + 2 * (j / 3) * frame;
+        std::uint8_t* o = at(j);
+        std::memcpy(o, a, frame);
+        middle(a, o + frame);
+        std::memcpy(o + 2 * frame, a + frame, frame);
+    }
+    for (; j < end; ++j) one(j);
+}
+
 template <class Codec>
 void WideOctaveDown(std::span<const std::uint8_t> data, Codec, int channels, std::uint64_t from,
                     std::span<std::uint8_t> out) {
     const std::size_t frame = Codec::kWidth * static_cast<std::size_t>(std::max(channels, 1));
-    const std::size_t frames = data.size() / frame, pairs = frames / 2;
     const std::size_t first = static_cast<std::size_t>(from) / frame;
     const std::size_t end = first + out.size() / frame;
-    for (std::size_t j = first; j < end; ++j) {
-        std::uint8_t* o = out.data() + (j - first) * frame;
-        const std::size_t pair = j / 3;
-        const std::uint8_t* a = data.data() + 2 * pair * frame;
-        if (pair >= pairs) {
-            std::memcpy(o, data.data() + (frames - 1) * frame, frame);
-        } else if (j % 3 == 1) {
-            for (std::size_t s = 0; s < frame; s += Codec::kWidth) {
-                HalfOfPair<Codec, false>(a + s, a + frame + s, o + s);
-            }
-        } else {
-            std::memcpy(o, j % 3 == 0 ? a : a + frame, frame);
-        }
-    }
+    WithFrameSize(frame, [&](auto size) {
+        WideOctaveDownFrames<Codec, decltype(size)::value>(data.data(), data.size() / frame, frame,
+                                                           first, end, out.data());
+    });
 }
 
 bool IsNarrow(SampleType type) {
@@ -261,15 +306,9 @@ void ReverseFramesPart(std::span<const std::uint8_t> data, int frameBytes, std::
     const std::size_t framesEnd = std::min(end, whole);
     if (start < framesEnd) {
         const std::uint8_t* in = data.data();
-        if (frame == 1) {
-            ReversedFrames<1>(in, whole, frame, start, framesEnd, out.data());
-        } else if (frame == 2) {
-            ReversedFrames<2>(in, whole, frame, start, framesEnd, out.data());
-        } else if (frame == 4) {
-            ReversedFrames<4>(in, whole, frame, start, framesEnd, out.data());
-        } else {
-            ReversedFrames(in, whole, frame, start, framesEnd, out.data());
-        }
+        WithFrameSize(frame, [&](auto size) {
+            ReversedFrames<decltype(size)::value>(in, whole, frame, start, framesEnd, out.data());
+        });
     }
     // A trailing partial frame stays at the end.
     if (end > whole) {
