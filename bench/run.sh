@@ -5,11 +5,14 @@
 #   - opening a large sound (against dd reading it) and the memory it holds,
 #   - Cut, Copy, Paste, Undo, Redo, Delete, Trim, Silence, Insert Silence and every effect
 #     on it, each the best of three runs
-#     (against cp of the file, Reverse also against sox),
+#     (against cp of the file, Reverse also against sox), and dd writing octave down's
+#     1.5 times the file, warm and after 4 s of rest (a virtual machine that gives free
+#     memory back to its host makes a write after a pause pay for fetching it again),
 #   - Amplify, Normalize, Fade In and Fade Out of a 10-second selection (against cp, target
 #     0.05),
 #   - 50 Cuts and Pastes on different tenths, 50 Undos and 50 Redos: the slowest of each
-#     kind and how much the working folder grew; then a save of what they made,
+#     kind and how much the working folder grew; then a save of what they made, also
+#     against cp followed by sync (a save ends only once its file is on disk),
 #   - the peak memory of all of it,
 #   - a paint of the view in every vectorscope mode on a 10-minute sound, the Peaks mode's
 #     min/max summary per GiB and its columns on 1 GiB, checked against a plain scan,
