@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
 #include <new>
 
 #include "app/about_dialog.h"
@@ -269,7 +270,8 @@ bool CQuorbelApp::SaveModified(CChildFrame& frame) {
                 work->name + " is still running on " + name + ". Cancel it and close the window?",
                 kAppTitle, BoxIcon::Question, BoxButtons::YesNo) != BoxAnswer::Yes)
             return false;
-        if (work->cancel) work->cancel();
+        // A copy: cancelling an edit ends the work, and with it the slot that holds `work`.
+        if (const std::function<void()> cancel = work->cancel) cancel();
         if (document.RunningWork() != nullptr) {
             closeWhenIdle(frame, closingAll_);
             return false;

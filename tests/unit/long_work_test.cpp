@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "fakes/piece_bytes.h"
@@ -136,7 +137,8 @@ TEST(LongWork, CancellingTheDocumentsWorkStopsAnEditAndKeepsTheSound) {
     const DocumentWork* work = rig.doc.RunningWork();
     ASSERT_NE(work, nullptr);
     ASSERT_TRUE(work->cancel) << "the close question can stop it";
-    work->cancel();
+    const std::function<void()> cancel = work->cancel;  // the slot goes as the edit ends
+    cancel();
     EXPECT_FALSE(v.IsBusy());
     EXPECT_EQ(rig.doc.RunningWork(), nullptr);
     EXPECT_EQ(v.WaveDataLen(), length);
