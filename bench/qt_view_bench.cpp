@@ -3,7 +3,10 @@
 //   (b) one position-timer tick while playing (device query, slider, strip, status line)
 //       with every repaint it causes,
 //   (c) the process's CPU use over 10 s of play with the real event loop (and, beside it,
-//       the share of the UI thread alone).
+//       the share of the UI thread alone), next to its floor in the same run: a bare window
+//       of the view's size that repaints the strip's rectangle every 10 ms with a plain fill,
+//       the least that any repaint of the strip at the timer's pace costs with this toolkit
+//       on this display and machine.
 // Each figure is printed next to its target; a missed target is marked MISSED but does not
 // change the exit status, which is non-zero only when nothing could be measured.
 //
@@ -21,6 +24,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -121,6 +126,31 @@ double idlePercent(int ms) {
     loop.exec();
     const double wall = microsecondsSince(wall0) / 1e6;
     return wall > 0 ? 100 * (cpuSeconds(RUSAGE_SELF) - cpu0) / wall : 0.0;
+}
+
+// A window that paints nothing but a fill of what it is asked to repaint.
+class BareWindow final : public QWidget {
+  public:
+    BareWindow() { setAttribute(Qt::WA_OpaquePaintEvent); }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter(this).fillRect(event->rect(), Qt::black);
+    }
+};
+
+// The process's CPU, in percent of one core, over `ms` milliseconds of a bare window of `size`
+// repainting `strip` every 10 ms, less `idle`.
+double floorPercent(QSize size, QRect strip, int ms, double idle) {
+    BareWindow window;
+    window.setFixedSize(size);
+    window.show();
+    QApplication::processEvents();
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, &window, [&window, strip] { window.update(strip); });
+    tick.start(10);
+    return idlePercent(ms) - idle;
 }
 
 // The targets the figures are held to: upper bounds.
@@ -241,6 +271,12 @@ int main(int argc, char** argv) {
     // of the same window idle (stopped), whose CPU is what playing adds to.
     if (!cpuOnly) static_cast<QAbstractButton*>(widget.buttonWidget(ID_BUTTON_STOP))->click();
     const double idle = cpuOnly ? 0.0 : idlePercent(10000);
+    const Rect& strip = view.m_rcSliderWave;
+    const double bare =
+        cpuOnly ? 0.0
+                : floorPercent(widget.size(),
+                               QRect(strip.left, strip.top, strip.width(), strip.height()), 10000,
+                               idle);
     if (!cpuOnly) static_cast<QAbstractButton*>(widget.buttonWidget(ID_BUTTON_PLAY))->click();
     const double cpu0 = cpuSeconds(RUSAGE_SELF);
     const double uiCpu0 = cpuSeconds(RUSAGE_THREAD);
@@ -265,6 +301,13 @@ int main(int argc, char** argv) {
         // The sound ended within the ten seconds: (c) measured an idle program.
         std::fprintf(stderr, "the sound stopped playing before (c) ended: use a longer one\n");
         return 1;
+    }
+    if (!cpuOnly) {
+        std::printf(
+            "    floor: a bare window repainting the strip's rectangle every 10 ms = %.1f%% "
+            "(less the same idle); playing costs %.2f x that\n",
+            bare, bare > 0 ? (100 * cpu / wall - idle) / bare : 0.0);
+        if (summary) std::printf("figure\tcpu_floor_percent\t%.1f\t%%\t-\t-\n", bare);
     }
     if (summary) {
         for (const Verdict& v : verdicts) {

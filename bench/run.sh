@@ -5,9 +5,10 @@
 #   - opening a large sound (against dd reading it) and the memory it holds,
 #   - Cut, Copy, Paste, Undo, Redo, Delete, Trim, Silence, Insert Silence and every effect
 #     on it, each the best of three runs
-#     (against cp of the file, Reverse also against sox), and dd writing octave down's
-#     1.5 times the file, warm and after 4 s of rest (a virtual machine that gives free
-#     memory back to its host makes a write after a pause pay for fetching it again),
+#     (against cp of the file, Reverse also against sox), and dd writing the file's size
+#     and octave down's 1.5 times it, warm and after 4 s of rest (a virtual machine that
+#     gives free memory back to its host makes a write after a pause pay for fetching it
+#     again),
 #   - Amplify, Normalize, Fade In and Fade Out of a 10-second selection (against cp, target
 #     0.05),
 #   - 50 Cuts and Pastes on different tenths, 50 Undos and 50 Redos: the slowest of each
@@ -17,7 +18,8 @@
 #   - a paint of the view in every vectorscope mode on a 10-minute sound, the Peaks mode's
 #     min/max summary per GiB and its columns on 1 GiB, checked against a plain scan,
 #   - a whole paint of the view, a position-timer tick with its repaints, and the CPU used
-#     while playing, in the real Qt shell offscreen.
+#     while playing, in the real Qt shell offscreen and under Xvfb, each CPU figure next to
+#     the floor of a bare window repainting the strip's rectangle every 10 ms.
 #
 #   bash bench/run.sh [file.wav]     without a file: a generated 1 GiB 16-bit stereo sound
 #
