@@ -14,6 +14,7 @@
 #include "audio/sample_value_codec.h"
 #include "audio/sample_values.h"
 #include "edit/sample_codec.h"
+#include "effects/two_tap_24.h"
 
 namespace quorbel {
 namespace {
@@ -242,6 +243,8 @@ void WideTwoTap(std::span<const std::uint8_t> data, int channels, std::uint64_t 
     const std::size_t roomy =
         data.size() >= stride + 4 ? std::min(paired, data.size() - stride - 3) : 0;
     std::size_t i = start;
+    if constexpr (width == 3 && !Codec::kIsFloat)
+        i = TwoTap24Groups(in, data.size(), stride, i, paired, start, end, out.data(), kDifference);
     for (; i < roomy; i += width) {
         HalfOfPair<Codec, kDifference, true>(in + i, in + i + stride, out.data() + (i - start));
     }

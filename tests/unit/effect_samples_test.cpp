@@ -87,9 +87,13 @@ TEST(EffectSamples, PartsSideBySideAreTheWholeResult) {
                     SCOPED_TRACE(::testing::Message()
                                  << f.bits << " bits, " << f.channels << " channels, " << size
                                  << " bytes, effect " << e << ", pieces of " << frames);
+                    // Made from the last piece back, so that a piece writing past its end
+                    // spoils one already made.
                     Bytes parts(whole.size(), 0xEE);
-                    for (std::size_t from = 0; from < parts.size(); from += frames * f.frame()) {
-                        const std::size_t n = std::min(frames * f.frame(), parts.size() - from);
+                    const std::size_t piece = frames * f.frame();
+                    for (std::size_t from = (parts.size() - 1) / piece * piece; from < parts.size();
+                         from -= piece) {
+                        const std::size_t n = std::min(piece, parts.size() - from);
                         effects[e].second(data, f.bits, f.channels, from,
                                           std::span<std::uint8_t>(parts).subspan(from, n));
                     }
