@@ -14,7 +14,7 @@
 #include "audio/sample_value_codec.h"
 #include "audio/sample_values.h"
 #include "edit/sample_codec.h"
-#include "effects/two_tap_24.h"
+#include "effects/groups_of_24_bit.h"
 
 namespace quorbel {
 namespace {
@@ -288,6 +288,12 @@ void WideOctaveDownFrames(const std::uint8_t* in, std::size_t frames, std::size_
     std::size_t j = first;
     for (; j < end && j % 3 != 0; ++j) one(j);
     const std::size_t pairEnd = std::min(end / 3, pairs);
+    if constexpr (Codec::kWidth == 3 && !Codec::kIsFloat) {
+        if (j / 3 < pairEnd) {
+            const int channels = static_cast<int>(frame / 3);
+            j = 3 * OctaveDown24Groups(in, frames * frame, channels, j / 3, pairEnd, at(j));
+        }
+    }
     for (; j / 3 < pairEnd; j += 3) {
         const std::uint8_t* a = in + 2 * (j / 3) * frame;
         std::uint8_t* o = at(j);
