@@ -91,30 +91,33 @@ QUORBEL_SSE41 std::size_t OctaveDown(const std::uint8_t* in, std::size_t size, b
     return pair;
 }
 
+// Whether the groups can run here: asked of the processor once.
+bool HasSse41() {
+    static const bool available = __builtin_cpu_supports("sse4.1");
+    return available;
+}
+
 }  // namespace
 #endif
 
-std::size_t TwoTap24Groups(const std::uint8_t* in, std::size_t size, std::size_t stride,
-                           std::size_t i, std::size_t paired, std::size_t start, std::size_t end,
-                           std::uint8_t* out, bool difference) {
+std::size_t TwoTap24Groups([[maybe_unused]] const std::uint8_t* in,
+                           [[maybe_unused]] std::size_t size, [[maybe_unused]] std::size_t stride,
+                           std::size_t i, [[maybe_unused]] std::size_t paired,
+                           [[maybe_unused]] std::size_t start, [[maybe_unused]] std::size_t end,
+                           [[maybe_unused]] std::uint8_t* out, [[maybe_unused]] bool difference) {
 #ifdef QUORBEL_GROUPS_OF_24_BIT_SSE41
-    static const bool available = __builtin_cpu_supports("sse4.1");
-    if (available) return TwoTap(in, size, stride, i, paired, start, end, out, difference);
-#else
-    (void)in, (void)size, (void)stride, (void)paired, (void)start, (void)end, (void)out,
-        (void)difference;
+    if (HasSse41()) return TwoTap(in, size, stride, i, paired, start, end, out, difference);
 #endif
     return i;
 }
 
-std::size_t OctaveDown24Groups(const std::uint8_t* in, std::size_t size, int channels,
-                               std::size_t pair, std::size_t pairEnd, std::uint8_t* out) {
+std::size_t OctaveDown24Groups([[maybe_unused]] const std::uint8_t* in,
+                               [[maybe_unused]] std::size_t size, [[maybe_unused]] int channels,
+                               std::size_t pair, [[maybe_unused]] std::size_t pairEnd,
+                               [[maybe_unused]] std::uint8_t* out) {
 #ifdef QUORBEL_GROUPS_OF_24_BIT_SSE41
-    static const bool available = __builtin_cpu_supports("sse4.1");
-    if (available && (channels == 1 || channels == 2))
+    if (HasSse41() && (channels == 1 || channels == 2))
         return OctaveDown(in, size, channels == 2, pair, pairEnd, out);
-#else
-    (void)in, (void)size, (void)channels, (void)pairEnd, (void)out;
 #endif
     return pair;
 }
